@@ -1,0 +1,50 @@
+// The free-format (list-directed) line writer used for every message line of the package.
+//
+// A line starts with one blank.  Text items follow each other with nothing between them; an integer
+// item is one blank and its digits; a real item is one blank and the value written with "%#.7G"
+// (seven significant digits, a decimal point always shown, exponent form E+xx outside 1e-4 to 1e7:
+// 1.000000, 0.5000000, -9999.000, 1.000000E-05).  When an item would carry the line past column 80,
+// the line ends and the item starts a new line that again begins with one blank.
+#ifndef KOR_UTIL_LISTOUT_H_
+#define KOR_UTIL_LISTOUT_H_
+
+#include <initializer_list>
+#include <iosfwd>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <variant>
+#include <vector>
+
+namespace kor::util {
+
+class ListItem {
+ public:
+  ListItem(int v) : v_(static_cast<long long>(v)) {}
+  ListItem(long v) : v_(static_cast<long long>(v)) {}
+  ListItem(long long v) : v_(v) {}
+  ListItem(float v) : v_(static_cast<double>(v)) {}
+  ListItem(double v) : v_(v) {}
+  ListItem(const char* v) : v_(std::string(v)) {}
+  ListItem(std::string_view v) : v_(std::string(v)) {}
+  ListItem(std::string v) : v_(std::move(v)) {}
+  const std::variant<long long, double, std::string>& value() const { return v_; }
+
+ private:
+  std::variant<long long, double, std::string> v_;
+};
+
+// The text of one free-format write, lines ended by '\n' (at least one line, possibly " ").
+std::string list_text(std::initializer_list<ListItem> items);
+std::string list_text(const std::vector<ListItem>& items);
+
+// The text of one real item without its leading blank ("1.000000").
+std::string list_real(double v);
+
+// Writes one free-format record (and its continuation lines) to `os`.
+void list_write(std::ostream& os, std::initializer_list<ListItem> items);
+void list_write(std::ostream& os, const std::vector<ListItem>& items);
+
+}  // namespace kor::util
+
+#endif  // KOR_UTIL_LISTOUT_H_
