@@ -1,0 +1,204 @@
+#include "driver/dialogue.h"
+
+#include <sys/stat.h>
+
+#include <iostream>
+#include <string>
+
+#include "driver/free_input.h"
+#include "tracefile/messages.h"
+#include "util/listout.h"
+#include "util/text.h"
+
+namespace kor::driver {
+namespace {
+
+constexpr std::size_t kNameWidth = 128;
+constexpr std::size_t kListWidth = 256;
+
+void say(std::initializer_list<util::ListItem> items) { util::list_write(std::cout, items); }
+
+// Opens an existing regular file; the name is the field without trailing blanks.
+bool open_old(util::TextUnit& unit, const std::string& field) {
+  const std::string name(util::rtrim(field));
+  struct stat st {};
+  if (name.empty() || ::stat(name.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
+  return unit.open(name);
+}
+
+DialogueResult stop_with(int code) {
+  DialogueResult r;
+  r.stop_code = code;
+  return r;
+}
+
+// The two smoothing numbers; a failed read means no smoothing.
+void read_smoothing(FreeInput& input, PlotRequest& req) {
+  std::array<int, 2> s{};
+  if (!input.read_ints(s)) {
+    say({" Smoothing input failed -- no smoothing done."});
+    s = {0, 0};
+  }
+  req.smooth1 = s[0];
+  req.smooth2 = s[1];
+}
+
+}  // namespace
+
+void write_banner() {
+  say({});
+  say({"Version of kor = 2017.10"});
+  say({});
+}
+
+DialogueResult run_dialogue(std::istream& in, util::TextUnit& control, util::TextUnit& trace,
+                            tracefile::ReaderState& reader) {
+  FreeInput input(in);
+  std::string name;
+  if (!input.read_line(name, kNameWidth)) {
+    say({" Standard input for graphics control file", " name failed."});
+    return stop_with(1);
+  }
+  if (!open_old(control, name)) {
+    say({" Cannot open ", util::rtrim(name)});
+    return stop_with(2);
+  }
+  if (!input.read_line(name, kNameWidth)) {
+    say({" Standard input for trace data file name", " failed."});
+    return stop_with(3);
+  }
+  if (!open_old(trace, name)) {
+    say({" Cannot open ", util::rtrim(name)});
+    return stop_with(4);
+  }
+  int plot_count = 0;
+  if (int rc = tracefile::RDTD_INI(reader, trace, plot_count)) {
+    tracefile::RDTD_MSG(rc, "RDTD_INI");
+    return stop_with(5);
+  }
+  std::array<int, 4> plot_line{};
+  if (!input.read_ints(plot_line)) {
+    say({" Standard input for plot, method,", " display, and lag numbers failed."});
+    return stop_with(6);
+  }
+  DialogueResult result;
+  PlotRequest& req = result.request;
+  req.plot = plot_line[0];
+  req.method = plot_line[1];
+  req.display = plot_line[2];
+  const int lag = plot_line[3];
+  if (req.plot < 1 || req.plot > plot_count) {
+    say({" Plot number ", req.plot, " is invalid."});
+    return stop_with(7);
+  }
+  int trace_count = 0;
+  if (int rc = tracefile::RDTD_FND(reader, trace, req.plot, 1, trace_count, req.plot_type)) {
+    tracefile::RDTD_MSG(rc, "RDTD_FND");
+    return stop_with(8);
+  }
+
+  const int method = req.method;
+  if (method == 1 && lag != kLagList) {
+    std::array<int, 1> discard{};
+    (void)input.read_ints(discard);  // a value kept for old dialogue files; a failure is ignored
+    std::array<int, 1> op{};
+    if (!input.read_ints(op)) {
+      say({" Standard input for Op Code failed."});
+      return stop_with(9);
+    }
+    req.opcode_count = 1;
+    req.opcodes[0] = op[0];
+    read_smoothing(input, req);
+    req.trace_count = std::min(trace_count, tracefile::kMaxTraces);
+    for (int i = 0; i < req.trace_count; ++i) {
+      req.traces[i] = i + 1;
+      req.lags[i] = lag;
+    }
+  } else if (method == 2) {
+    std::string line;
+    if (!input.read_line(line, kListWidth)) {
+      say({" Standard input for trace #s failed."});
+      return stop_with(10);
+    }
+    req.traces.fill(0);
+    int rc = util::ST_SPLI(line, ' ', -1, req.traces, req.trace_count);
+    if (req.trace_count < 1 || req.traces[0] < 1 || rc < 0) {
+      say({"Invalid trace numbers."});
+      return stop_with(11);
+    }
+    if (!input.read_line(line, kListWidth)) {
+      say({" Standard input for Op Codes failed."});
+      return stop_with(14);
+    }
+    rc = util::ST_SPLI(line, ' ', -1, req.opcodes, req.opcode_count);
+    if (req.opcode_count < 1 || rc < 0) {
+      say({"Invalid Op Codes."});
+      return stop_with(15);
+    }
+    if (req.opcode_count != req.trace_count) {
+      say({"# of Op codes must equal # of traces."});
+      return stop_with(16);
+    }
+    read_smoothing(input, req);
+    if (lag == kLagList) {
+      if (!input.read_line(line, kListWidth)) {
+        say({" ", "Standard input for individual lag numbers failed."});
+        return stop_with(17);
+      }
+      int lag_count = 0;
+      (void)util::ST_SPLI(line, ' ', -1, req.lags, lag_count);
+      if (lag_count != req.trace_count) {
+        say({" ", "# of lag numbers must equal # of traces."});
+        return stop_with(18);
+      }
+    } else {
+      req.lags.fill(0);
+      for (int i = 0; i < req.trace_count; ++i) req.lags[i] = lag;
+    }
+  } else if (method >= 3 && method <= 6 && lag != kLagList) {
+    std::array<int, 2> pair{};
+    if (!input.read_ints(pair)) {
+      say({" Standard input for trace #s failed."});
+      return stop_with(10);
+    }
+    req.trace_count = 2;
+    req.traces[0] = pair[0];
+    req.traces[1] = pair[1];
+    const bool two_codes = method == 5 || method == 6;
+    if (pair[0] == pair[1] && two_codes) {
+      std::array<int, 2> ops{};
+      if (!input.read_ints(ops)) {
+        say({" Same trace requires two different op codes."});
+        return stop_with(9);
+      }
+      req.opcode_count = 2;
+      req.opcodes[0] = ops[0];
+      req.opcodes[1] = ops[1];
+    } else {
+      std::array<int, 1> op{};
+      if (!input.read_ints(op)) {
+        say({" Standard input for Op Code failed."});
+        return stop_with(9);
+      }
+      req.opcode_count = 1;
+      req.opcodes[0] = op[0];
+      if (two_codes) {
+        req.opcode_count = 2;
+        req.opcodes[1] = op[0];
+      }
+    }
+    read_smoothing(input, req);
+    req.lags[0] = req.lags[1] = lag;
+  } else {
+    if (lag == kLagList) {
+      say({" LAG = -9999 is not valid for ", "METHOD = ", method, "."});
+    } else {
+      say({" METHOD = ", method, " is invalid."});
+    }
+    return result;  // no plot; the run ends normally
+  }
+  result.plot = true;
+  return result;
+}
+
+}  // namespace kor::driver

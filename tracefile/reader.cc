@@ -1,0 +1,689 @@
+#include "tracefile/reader.h"
+
+#include <algorithm>
+#include <cmath>
+#include <iostream>
+#include <optional>
+
+#include "tracefile/messages.h"
+#include "tracefile/probability.h"
+#include "util/fixed_read.h"
+#include "util/format.h"
+#include "util/listout.h"
+#include "util/text.h"
+
+namespace kor::tracefile {
+namespace {
+
+using util::pad;
+using util::rtrim;
+
+const std::string kBlankLabel(kLabelWidth, ' ');
+
+bool is_eocf(const std::string& record) { return record.compare(0, 4, "EOCF") == 0; }
+
+struct GroupHeader {
+  int trace = 0, field_id = 0, kind = 0, value = 0, n = 0, plot = 0, type = 0;
+};
+
+// Splits a group header record into its seven integers; a token that is not an integer reads as
+// -99.  Returns 0 or -1 (fewer than seven tokens, or a negative record count).
+int parse_group_header(const std::string& record, GroupHeader& h) {
+  std::array<int, 7> f{};
+  int count = 0;
+  (void)util::ST_SPLI(record, ' ', -99, f, count);  // -3 for a word: it reads as -99
+  if (count < 7) return -1;
+  h = GroupHeader{f[0], f[1], f[2], f[3], f[4], f[5], f[6]};
+  return h.n < 0 ? -1 : 0;
+}
+
+// Reads and discards the `n` condition records of a group; the end of the file or an "EOCF" record
+// before the last one gives -2.
+int skip_conditions(util::TextUnit& unit, int n) {
+  std::string record;
+  for (int i = 0; i < n; ++i) {
+    if (!unit.read(record, kGroupRecordWidth) || is_eocf(record)) return -2;
+  }
+  return 0;
+}
+
+struct Condition {
+  int type = 0;
+  std::array<std::string, 5> tokens;  // 32 characters at most, not padded
+};
+
+// Reads one condition record: 0, -2 (end of file or "EOCF"), -3 (fewer than five tokens) or -8
+// (condition type not a non-negative integer).
+int read_condition(util::TextUnit& unit, Condition& c) {
+  std::string record;
+  if (!unit.read(record, kGroupRecordWidth) || is_eocf(record)) return -2;
+  int count = 0;
+  (void)util::ST_SPLS(record, ' ', "", kTokenWidth, c.tokens, count);
+  if (count < 5) return -3;
+  if (util::ST_TINT(c.tokens[0], c.type) != 0 || c.type < 0) return -8;
+  return 0;
+}
+
+bool is_pair_type(int type) { return (type >= 5 && type <= 8) || (type >= 14 && type <= 17); }
+
+// The value a condition record contributes: "ALL" for type 0, token 2 for types 1 to 9, token 4
+// from type 10 on.
+std::string condition_value(const Condition& c) {
+  if (c.type == 0) return "ALL";
+  return c.type <= 9 ? c.tokens[1] : c.tokens[3];
+}
+
+std::string pair_value(const Condition& c) {
+  if (c.type >= 5 && c.type <= 8) return c.tokens[2];
+  if (c.type >= 14 && c.type <= 17) return c.tokens[4];
+  return {};
+}
+
+// The independent-variable label of a trace from a condition record: "ALL" for type 0, otherwise
+// tokens 2 to 5 that are not "0", joined.
+std::string indvar_label(const Condition& c) {
+  if (c.type == 0) return pad("ALL", kLabelWidth);
+  std::string label;
+  for (int i = 1; i < 5; ++i) {
+    if (rtrim(c.tokens[i]) != "0") label += rtrim(c.tokens[i]);
+  }
+  return pad(label, kLabelWidth);
+}
+
+bool same_set(const ConditionSet& a, const ConditionSet& b) {
+  if (a.field_id != b.field_id || a.last_type != b.last_type || a.count != b.count) return false;
+  for (int i = 0; i < a.count; ++i) {
+    if (a.values[i] != b.values[i]) return false;
+  }
+  return a.pair_value == b.pair_value;
+}
+
+// The text of one condition set as a label line: value 1, "-" and the pair value when there is
+// one, or all values joined by "+".
+std::string condition_text(const ConditionSet& set) {
+  std::string text(rtrim(set.values[0]));
+  if (set.count > 1) {
+    for (int i = 1; i < set.count; ++i) {
+      text += '+';
+      text += rtrim(set.values[i]);
+    }
+  } else if (util::ST_TLEN(set.pair_value) > 0) {
+    text += '-';
+    text += rtrim(set.pair_value);
+  }
+  return text;
+}
+
+// Adds one label line for `set`; -33 when its field ID has no name.
+int add_line(const ConditionSet& set, int text_width, LabelLines& out) {
+  const auto name = field_name(set.field_id);
+  if (!name) return -33;
+  const std::string text = condition_text(set);
+  out.text.push_back(pad(text, text_width));
+  out.length.push_back(std::min<int>(util::ST_TLEN(text), text_width));
+  out.name.push_back(pad(*name, 5));
+  out.field_id.push_back(set.field_id);
+  ++out.count;
+  return 0;
+}
+
+void clear_lines(LabelLines& out) {
+  out = LabelLines{};
+}
+
+// --- data section --------------------------------------------------------------------------
+
+struct DataHeader {
+  int trace = -99, depth = -99, points = -99;
+  std::string label_kind;  // token 4, not padded
+  bool packed = false;
+  bool weighted = false;
+};
+
+int parse_data_header(const std::string& record, DataHeader& h) {
+  std::array<std::string, 6> tok;
+  int count = 0;
+  (void)util::ST_SPLS(record, ' ', "", kHeaderTokenWidth, tok, count);
+  if (count < 5) return -14;
+  int* ints[3] = {&h.trace, &h.depth, &h.points};
+  for (int i = 0; i < 3; ++i) {
+    if (util::ST_TINT(tok[i], *ints[i]) != 0) *ints[i] = -99;
+  }
+  h.label_kind = tok[3];
+  h.packed = !tok[4].empty() && (tok[4][0] == 'T' || tok[4][0] == 't');
+  h.weighted = count >= 6;
+  return 0;
+}
+
+// Reads the data records of plot-relative trace `t`.  Returns 0 or -17.
+int read_trace_records(ReaderState& s, util::TextUnit& unit, int t, const DataHeader& h) {
+  const int nvals = h.depth + (h.weighted ? 1 : 0);
+  const int width = h.packed ? kPackedValueWidth : kPlainValueWidth;
+  const std::size_t full = kLabelWidth + static_cast<std::size_t>(nvals) * width;
+  const std::size_t needed = full - width + 1;  // the last value field must at least begin
+  const bool real_labels = !h.label_kind.empty() && h.label_kind[0] == 'r';
+  TraceInfo& info = s.traces[t - 1];
+  bool all_missing = true;
+  std::string record;
+  for (int p = 1; p <= h.points; ++p) {
+    if (!unit.read(record) || record.size() < needed) return -17;
+    record.resize(full, ' ');
+    const std::string_view rec(record);
+    for (int k = 0; k < nvals; ++k) {
+      const std::string_view field = rec.substr(kLabelWidth + static_cast<std::size_t>(k) * width,
+                                                width);
+      double v = 0.0;
+      if (h.packed) {
+        const auto unpacked = unpack_value(field.substr(1));
+        if (!unpacked) return -17;
+        v = *unpacked;
+      } else if (!util::read_real_field(field, 12, v)) {
+        return -17;
+      }
+      if (k < h.depth) {
+        s.sum(t, k + 1, p) = v;
+      } else {
+        s.weight(t, p) = v;
+      }
+    }
+    if (s.sum(t, 1, p) >= kMissingLimit) all_missing = false;
+    const std::string_view label = rec.substr(0, kLabelWidth);
+    if (real_labels) {
+      double x = 0.0;
+      if (!util::read_real_field(label, 7, x)) return -17;
+      s.real_label(t, p) = x;
+    } else {
+      s.set_label(t, p, label);
+    }
+  }
+  info.points = h.points;
+  info.depth = h.depth;
+  info.has_weight = h.weighted;
+  info.all_missing = all_missing;
+  return 0;
+}
+
+// Places the points of plot-relative trace `t` on the time axis: minutes from the reference
+// date-time.  The earliest trace start is the reference; an earlier start moves the traces before
+// it.  Returns 0, -18, -19, -20, -21 or -54.
+int place_time_labels(ReaderState& s, int t, const DataHeader& h) {
+  if (rtrim(h.label_kind) != "c") return -18;
+  TraceInfo& info = s.traces[t - 1];
+  if (info.points < 1) return 0;
+  const auto start = read_label_time(s.label(t, 1));
+  if (!start) {
+    util::list_write(std::cout, {" Warning -- nonstandard time series trace point labels."});
+    return 0;
+  }
+  if (!s.has_reference) {
+    s.reference = *start;
+    s.has_reference = true;
+  } else {
+    const auto diff = minutes_between(*start, s.reference);
+    if (!diff) return -19;
+    if (*diff < 0) {
+      s.reference = *start;
+      for (int e = 1; e < t; ++e) {
+        for (int p = 1; p <= s.traces[e - 1].points; ++p) s.xpos(e, p) -= *diff;
+      }
+    }
+  }
+  for (int p = 1; p <= info.points; ++p) {
+    const auto when = read_label_time(s.label(t, p));
+    std::optional<long long> minutes;
+    if (when) minutes = minutes_between(*when, s.reference);
+    if (!minutes) return -21;
+    if (*minutes < 0) return -20;
+    if (p > 1 && *minutes <= s.xpos(t, p - 1)) {
+      util::list_write(std::cout, {"AFTER ", rtrim(s.label(t, p - 1))});
+      return -54;
+    }
+    s.xpos(t, p) = *minutes;
+  }
+  return 0;
+}
+
+// Index (1-based) of the merged-list entry matching point `p` of trace `t`, or 0.
+int find_merged(const ReaderState& s, char label_type, int t, int p) {
+  for (int i = 1; i <= s.merged_count; ++i) {
+    if (label_type == 'r') {
+      if (std::fabs(s.merged_real[i - 1] - s.real_label(t, p)) <= 0.001) return i;
+    } else if (s.merged_label[i - 1] == s.label(t, p)) {
+      return i;
+    }
+  }
+  return 0;
+}
+
+int add_merged(ReaderState& s, int t, int p) {
+  if (s.merged_count >= kMaxMerged) return -25;
+  s.merged_real[s.merged_count] = s.real_label(t, p);
+  s.merged_label[s.merged_count] = std::string(s.label(t, p));
+  ++s.merged_count;
+  return 0;
+}
+
+// Merges the x-axis labels of plot types 3 and 4 into one list, decides the display order and
+// gives every point its position on the merged axis.  Returns 0, -25, -26, -27 or -39.
+int merge_labels(ReaderState& s) {
+  const char type = s.label_type;
+  s.merged_count = 0;
+  int base = 0;
+  bool added = false;
+  if (s.trace_count == 1) {
+    base = 1;
+    for (int p = 1; p <= s.traces[0].points; ++p) {
+      if (int rc = add_merged(s, 1, p)) return rc;
+    }
+  } else {
+    for (int t = 1; t <= s.trace_count && base == 0; ++t) {
+      if (!s.traces[t - 1].all_missing) base = t;
+    }
+    if (base > 0) {
+      for (int p = 1; p <= s.traces[base - 1].points; ++p) {
+        if (int rc = add_merged(s, base, p)) return rc;
+      }
+      for (int t = 1; t <= s.trace_count; ++t) {
+        if (t == base || s.traces[t - 1].all_missing) continue;
+        for (int p = 1; p <= s.traces[t - 1].points; ++p) {
+          if (find_merged(s, type, t, p) != 0) continue;
+          if (int rc = add_merged(s, t, p)) return rc;
+          added = true;
+        }
+      }
+    }
+  }
+  int master = 0;
+  if (!added) {
+    master = base;
+  } else {
+    for (int t = 2; t <= s.trace_count && master == 0; ++t) {
+      if (!s.traces[t - 1].all_missing && s.traces[t - 1].points == s.merged_count) master = t;
+    }
+  }
+  s.merged_order.assign(kMaxMerged, 0);
+  if (master != 0 && master != s.trace_count) {
+    for (int p = 1; p <= s.traces[master - 1].points; ++p) {
+      const int at = find_merged(s, type, master, p);
+      if (at == 0) return -39;
+      s.merged_order[p - 1] = at;
+    }
+  } else {
+    if (type != 'r' && type != 'c') return -27;
+    std::vector<int> order(s.merged_count);
+    for (int i = 0; i < s.merged_count; ++i) order[i] = i + 1;
+    // A stable sort keeps equal labels in list order, as exchanging neighbours does.
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+      if (type == 'r') return s.merged_real[a - 1] < s.merged_real[b - 1];
+      return s.merged_label[a - 1] < s.merged_label[b - 1];
+    });
+    std::copy(order.begin(), order.end(), s.merged_order.begin());
+  }
+  for (int t = 1; t <= s.trace_count; ++t) {
+    if (s.traces[t - 1].all_missing) continue;
+    for (int p = 1; p <= s.traces[t - 1].points; ++p) {
+      int position = 0;
+      for (int j = 1; j <= s.merged_count && position == 0; ++j) {
+        const int i = s.merged_order[j - 1];
+        const bool match =
+            type == 'r' ? std::fabs(s.merged_real[i - 1] - s.real_label(t, p)) <= 0.001
+                        : s.merged_label[i - 1] == s.label(t, p);
+        if (match) position = j;
+      }
+      if (position == 0) return -26;
+      s.xpos(t, p) = position;
+    }
+  }
+  s.no_common_axis = false;
+  return 0;
+}
+
+// A real label as the text of a skill-score axis: "(F10.2)", or "(F8.0)" for FSS plots; blank for
+// a missing label.  Returns false when the value does not fit the field.
+bool real_label_text(double x, bool fss, std::string& text) {
+  if (x < kMissingLimit) {
+    text = kBlankLabel;
+    return true;
+  }
+  const std::string formatted = util::format(fss ? "(F8.0)" : "(F10.2)", {x});
+  if (formatted.find('*') != std::string::npos) return false;
+  text = pad(formatted, kLabelWidth);
+  return true;
+}
+
+// Plot type 3 shows its real labels as text.  Returns 0, -23 or -24.
+int convert_labels(ReaderState& s) {
+  if (s.label_type == 'c') return -23;
+  const bool fss = s.traces[0].stat_type.find("FSS") != std::string::npos;
+  std::string text;
+  for (int t = 1; t <= s.trace_count; ++t) {
+    for (int p = 1; p <= s.traces[t - 1].points; ++p) {
+      if (!real_label_text(s.real_label(t, p), fss, text)) return -24;
+      s.set_label(t, p, text);
+    }
+  }
+  for (int i = 0; i < s.merged_count; ++i) {
+    if (!real_label_text(s.merged_real[i], fss, text)) return -24;
+    s.merged_label[i] = text;
+  }
+  s.label_type = 'c';
+  return 0;
+}
+
+int read_data_section(ReaderState& s, util::TextUnit& unit) {
+  char data_label_type = ' ';
+  std::string record;
+  for (int wanted = 1; wanted <= s.trace_count;) {
+    if (!unit.read(record, kDataHeaderWidth)) return -28;
+    DataHeader h;
+    if (int rc = parse_data_header(record, h)) return rc;
+    if (h.points < 0) return -15;
+    if (h.trace != s.traces[wanted - 1].file_trace) {
+      for (int p = 0; p < h.points; ++p) {
+        if (!unit.read(record)) return -16;
+      }
+      continue;
+    }
+    if (h.depth < 1 || h.depth > kMaxDepth || h.points > kMaxPoints) return -15;
+    if (int rc = read_trace_records(s, unit, wanted, h)) return rc;
+    const char kind = !h.label_kind.empty() && h.label_kind[0] == 'r' ? 'r' : 'c';
+    if (wanted > 1 && kind != data_label_type) RDTD_MSG(6, "");
+    data_label_type = kind;
+    s.label_type = kind;
+    if (s.plot_type == 1 || s.plot_type == 2) {
+      if (int rc = place_time_labels(s, wanted, h)) return rc;
+      s.label_type = 't';
+    }
+    ++wanted;
+  }
+  if (s.plot_type == 3 || s.plot_type == 4) {
+    if (s.trace_count > 0) {
+      if (int rc = merge_labels(s)) return rc;
+    }
+    if (s.plot_type == 3) {
+      if (int rc = convert_labels(s)) return rc;
+    }
+  }
+  return 0;
+}
+
+}  // namespace
+
+// --- state ---------------------------------------------------------------------------------
+
+ReaderState::ReaderState() { reset(); }
+
+void ReaderState::reset() {
+  plot_number = 0;
+  reload = false;
+  trace_count = 0;
+  plot_type = 0;
+  label_type = ' ';
+  plot_stat_type = kBlankLabel;
+  for (TraceInfo& t : traces) {
+    t = TraceInfo{};
+    t.stat_type = t.param_label = t.indvar_label = kBlankLabel;
+  }
+  general_count = 0;
+  for (ConditionSet& g : general) g = ConditionSet{};
+  ind_group_count = 0;
+  cell_count = -1;
+  ind_group_field.fill(0);
+  for (auto& group : cells) group.fill(Cell{});
+  first_ind_field = 0;
+  no_common_axis = true;
+  merged_count = 0;
+  merged_real.assign(kMaxMerged, kMissingFill);
+  merged_label.assign(kMaxMerged, kBlankLabel);
+  merged_order.assign(kMaxMerged, 0);
+  reference = DateTime{};
+  has_reference = false;
+  const std::size_t per_point = static_cast<std::size_t>(kMaxTraces) * kMaxPoints;
+  sums.assign(per_point * kMaxDepth, kMissingFill);
+  weights.assign(per_point, -1.0);
+  real_labels.assign(per_point, kMissingFill);
+  xpositions.resize(per_point);
+  for (std::size_t i = 0; i < per_point; ++i) xpositions[i] = static_cast<long long>(i % kMaxPoints) + 1;
+  char_labels.assign(per_point * kLabelWidth, ' ');
+  pending.clear();
+  pending_identical = true;
+}
+
+void ReaderState::set_label(int trace, int point, std::string_view text) {
+  char* out = char_labels.data() + pt_index(trace, point) * kLabelWidth;
+  for (int i = 0; i < kLabelWidth; ++i) {
+    out[i] = i < static_cast<int>(text.size()) ? text[i] : ' ';
+  }
+}
+
+// --- routines ------------------------------------------------------------------------------
+
+int RDTD_INI(ReaderState& state, util::TextUnit& unit, int& plot_count) {
+  unit.rewind();
+  state.reset();
+  state.unit = &unit;
+  plot_count = 0;
+  std::string record;
+  while (true) {
+    if (!unit.read(record, kGroupRecordWidth)) return -4;
+    if (is_eocf(record)) break;
+    GroupHeader h;
+    if (int rc = parse_group_header(record, h)) return rc;
+    plot_count = std::max(plot_count, h.plot);
+    if (int rc = skip_conditions(unit, h.n)) return rc;
+  }
+  unit.rewind();
+  return 0;
+}
+
+int RDTD_SDV(ReaderState& s) {
+  if (s.pending.empty()) return -34;
+  if (s.pending.size() > 1 && s.pending_identical) {
+    if (s.general_count >= kMaxGeneralSets) return -10;
+    s.general[s.general_count++] = s.pending.front().set;
+  } else {
+    for (const auto& p : s.pending) {
+      TraceInfo& info = s.traces[p.trace - 1];
+      if (info.specific_count >= kMaxSpecific) return -12;
+      info.specific[info.specific_count++] = p.set;
+    }
+  }
+  s.pending.clear();
+  s.pending_identical = true;
+  return 0;
+}
+
+int RDTD_FND(ReaderState& s, util::TextUnit& unit, int plot, int read_data, int& trace_count,
+             int& plot_type) {
+  trace_count = 0;
+  plot_type = 0;
+  s.unit = &unit;
+  bool have_plot_type = false;
+  bool have_ind_group = false;
+  std::string record;
+  while (true) {
+    if (!unit.read(record, kGroupRecordWidth)) return -4;
+    if (is_eocf(record)) break;
+    GroupHeader h;
+    if (int rc = parse_group_header(record, h)) return rc;
+    if (h.plot != plot) {
+      if (int rc = skip_conditions(unit, h.n)) return rc;
+      continue;
+    }
+    int t = 0;
+    for (int i = 1; i <= s.trace_count && t == 0; ++i) {
+      if (s.traces[i - 1].file_trace == h.trace) t = i;
+    }
+    if (t == 0) {
+      if (s.trace_count >= kMaxTraces) return -5;
+      t = ++s.trace_count;
+      s.traces[t - 1].file_trace = h.trace;
+      s.traces[t - 1].trace_value = h.value;
+    }
+    if (!have_plot_type) {
+      if (h.type < 1 || h.type > 4) return -1;
+      s.plot_type = h.type;
+      have_plot_type = true;
+    } else if (h.type != s.plot_type) {
+      return -6;
+    }
+
+    Condition c;
+    if (h.kind == 1) {
+      // Independent-variable group: the cells of the plot's x axis.
+      if (h.n > kMaxCells) return -1;
+      if (s.cell_count < 0) {
+        s.cell_count = h.n;
+      } else if (h.n != s.cell_count) {
+        return -7;
+      }
+      if (t == 1) {
+        if (s.ind_group_count >= kMaxIndGroups) return -1;
+        ++s.ind_group_count;
+      }
+      const int g = s.ind_group_count;  // 1-based group of trace 1
+      for (int i = 0; i < h.n; ++i) {
+        if (int rc = read_condition(unit, c)) return rc;
+        if (t == 1) {
+          Cell& cell = s.cells[g - 1][i];
+          cell.type = c.type;
+          if (c.type == 0) {
+            cell.value1 = pad("ALL", kLabelWidth);
+            cell.value2 = kBlankLabel;
+          } else {
+            cell.value1 = pad(condition_value(c), kLabelWidth);
+            cell.value2 = pad(pair_value(c), kLabelWidth);
+          }
+          if (i == 0 && h.field_id == 10 && util::ST_TLEN(s.plot_stat_type) == 0) {
+            s.plot_stat_type = cell.value1;
+          }
+        }
+        if (i == 0 && s.ind_group_count == 1) s.traces[t - 1].indvar_label = indvar_label(c);
+      }
+      if (t == 1) s.ind_group_field[g - 1] = h.field_id;
+      if (!have_ind_group) {
+        s.first_ind_field = h.field_id;
+        have_ind_group = true;
+      }
+      continue;
+    }
+
+    // Dependent-variable group: the values the trace's records were selected with.  A trace has
+    // at most one group waiting; a second one files the waiting groups first, as trace 1 does.
+    bool waiting = false;
+    for (const auto& p : s.pending) waiting = waiting || p.trace == t;
+    if (!s.pending.empty() && (t == 1 || waiting)) {
+      if (int rc = RDTD_SDV(s)) return rc;
+    }
+    if (h.n > kMaxDepValues) return -13;
+    ReaderState::Pending group;
+    group.trace = t;
+    ConditionSet& set = group.set;
+    set.field_id = h.field_id;
+    set.pair_value = kBlankLabel;
+    for (auto& v : set.values) v = kBlankLabel;
+    TraceInfo& info = s.traces[t - 1];
+    for (int i = 0; i < h.n; ++i) {
+      if (int rc = read_condition(unit, c)) return rc;
+      if (h.field_id == 10 && util::ST_TLEN(info.stat_type) == 0) {
+        info.stat_type = pad(c.tokens[3], kLabelWidth);
+      }
+      if (h.field_id == 12 && util::ST_TLEN(info.param_label) == 0) {
+        info.param_label = pad(c.tokens[3], kLabelWidth);
+      }
+      set.values[i] = pad(condition_value(c), kLabelWidth);
+      if (is_pair_type(c.type)) {
+        if (h.n > 1) return -9;
+        set.pair_value = pad(pair_value(c), kLabelWidth);
+      }
+      set.last_type = c.type;
+    }
+    set.count = h.n;
+    if (!s.pending.empty()) {
+      s.pending_identical = s.pending_identical && same_set(s.pending.back().set, set);
+    }
+    s.pending.push_back(std::move(group));
+  }
+
+  if (!s.pending.empty()) {
+    if (int rc = RDTD_SDV(s)) return rc;
+  }
+  if (have_ind_group) {
+    for (int t = 1; t <= s.trace_count; ++t) {
+      TraceInfo& info = s.traces[t - 1];
+      if (info.specific_count > 0) continue;
+      ConditionSet& set = info.specific[info.specific_count++];
+      set = ConditionSet{};
+      set.field_id = s.first_ind_field;
+      set.count = 1;
+      for (auto& v : set.values) v = kBlankLabel;
+      set.values[0] = info.indvar_label;
+      set.pair_value = kBlankLabel;
+    }
+  }
+  trace_count = s.trace_count;
+  plot_type = s.plot_type;
+
+  int rc = 0;
+  if (read_data != 0) {
+    rc = read_data_section(s, unit);
+    if (rc != 0) return rc;
+    // Probability lists: every trace is loaded even when an earlier one failed, and the code of the
+    // last load is the result.
+    for (int t = 1; t <= s.trace_count; ++t) rc = load_trace_probabilities(s, t);
+  }
+  s.unit = &unit;
+  s.plot_number = plot;
+  return rc;
+}
+
+int RDTD_GLB(const ReaderState& s, int max_lines, int text_width, LabelLines& out) {
+  clear_lines(out);
+  // Trace 1's type when all traces share it; no type when they differ; else the plot's type or
+  // "NONE".
+  bool differ = false;
+  for (int t = 2; t <= s.trace_count; ++t) {
+    differ = differ || s.traces[t - 1].stat_type != s.traces[0].stat_type;
+  }
+  std::string_view common = rtrim(s.traces[0].stat_type);
+  if (differ) {
+    common = {};
+  } else if (common.empty()) {
+    common = util::ST_TLEN(s.plot_stat_type) > 0 ? rtrim(s.plot_stat_type) : "NONE";
+  }
+  out.stat_type = pad(common, kLabelWidth);
+  for (int i = 0; i < s.general_count; ++i) {
+    if (out.count >= max_lines) return 1;
+    if (int rc = add_line(s.general[i], text_width, out)) return rc;
+  }
+  return 0;
+}
+
+int RDTD_TLB(const ReaderState& s, int trace, int max_lines, int text_width, LabelLines& out) {
+  clear_lines(out);
+  if (trace < 1 || trace > s.trace_count) return -37;
+  const TraceInfo& info = s.traces[trace - 1];
+  if (info.specific_count == 0) return -35;
+  bool shared = true;
+  for (int t = 2; t <= s.trace_count; ++t) {
+    shared = shared && s.traces[t - 1].stat_type == s.traces[0].stat_type;
+  }
+  out.stat_type = shared ? kBlankLabel : info.stat_type;
+  out.param_label = info.param_label;
+  for (int i = 0; i < info.specific_count; ++i) {
+    if (out.count >= max_lines) return 1;
+    if (int rc = add_line(info.specific[i], text_width, out)) return rc;
+  }
+  return 0;
+}
+
+int RDTD_OTN(const ReaderState& s, int graph_trace, int plot_trace, int& file_trace) {
+  file_trace = plot_trace >= 1 && plot_trace <= s.trace_count
+                   ? s.traces[plot_trace - 1].file_trace
+                   : util::kMissingInt;
+  util::list_write(std::cout, {" Graph rel trc # = ", graph_trace, " Plot rel trc # = ", plot_trace,
+                               " Orig trc # = ", file_trace});
+  return 0;
+}
+
+}  // namespace kor::tracefile

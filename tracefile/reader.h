@@ -1,0 +1,180 @@
+// The trace file reader: turns a trace data file into the tables that the statistics engine and the
+// plot driver work on.
+//
+// RDTD_INI scans the header section and counts the plots; RDTD_FND gathers one plot's traces and
+// conditions and, on request, reads the traces' data records, checks time-series labels and merges
+// the discrete x-axis labels; RDTD_GLB and RDTD_TLB turn the stored conditions into label lines;
+// RDTD_SDV files pending dependent-variable groups; RDTD_OTN maps a plot-relative trace number back
+// to the file's trace number.  Every routine returns a reader return code (texts in RDTD_MSG):
+// 0 normal, positive a warning, negative an error; on an error the tables are left partly filled.
+//
+// Numbering follows the file: traces, fields, points, cells and positions count from 1 in every
+// accessor and table index of this interface.
+#ifndef KOR_TRACEFILE_READER_H_
+#define KOR_TRACEFILE_READER_H_
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "tracefile/format.h"
+#include "util/unit.h"
+
+namespace kor::tracefile {
+
+// One set of conditions: a dependent-variable group of one trace (a specific condition or a pending
+// group) or a general condition set shared by all traces.
+struct ConditionSet {
+  int field_id = 0;
+  int last_type = 0;   // condition type of the last record
+  int count = 0;       // number of values (records)
+  std::array<std::string, kMaxDepValues> values;  // 24 characters each, blank padded
+  std::string pair_value;                         // second value of a pair condition, or blank
+};
+
+// One cell of an independent-variable group.
+struct Cell {
+  int type = 0;
+  std::string value1, value2;  // 24 characters each
+};
+
+struct TraceInfo {
+  int file_trace = 0;      // field 1 of the group header
+  int trace_value = 0;     // field 4 of the group header
+  std::string stat_type;   // 24 characters
+  std::string param_label; // 24 characters
+  std::string indvar_label;  // 24 characters
+  int points = 0;          // data records read
+  int depth = 0;           // data values per record
+  bool has_weight = false; // the data records carried a weight
+  bool all_missing = false;
+  int specific_count = 0;
+  std::array<ConditionSet, kMaxSpecific> specific;
+  int pbs_count = 0;
+  std::array<double, kMaxPbs> pbs{};
+  int crps_count = 0;
+  std::array<double, kMaxCrps> crps{};
+};
+
+struct ReaderState {
+  ReaderState();
+
+  // Puts every table back to its initial value (RDTD_INI does this first).
+  void reset();
+
+  // File state.
+  util::TextUnit* unit = nullptr;  // unit of the last RDTD_INI/RDTD_FND, for re-reading the plot
+  int plot_number = 0;             // plot of the last RDTD_FND
+  bool reload = false;             // the statistics engine changed the sums: read the plot again
+  int trace_count = 0;
+  int plot_type = 0;
+  char label_type = ' ';           // ' ' before data, 'r' real, 'c' character, 't' time labels
+  std::string plot_stat_type;      // 24 characters, from an independent-variable group with ID 10
+
+  std::array<TraceInfo, kMaxTraces> traces;
+
+  // Plot-wide conditions.
+  int general_count = 0;
+  std::array<ConditionSet, kMaxGeneralSets> general;
+  int ind_group_count = 0;      // independent-variable groups of trace 1
+  int cell_count = 0;           // cells per independent-variable group (-1 before the first group)
+  std::array<int, kMaxIndGroups> ind_group_field{};
+  std::array<std::array<Cell, kMaxCells>, kMaxIndGroups> cells;
+  int first_ind_field = 0;      // field ID of the plot's first independent-variable group
+
+  // Merged x axis of plot types 3 and 4, in the order labels were added, and its display order:
+  // position j (1..merged_count) of the axis shows entry merged_order[j-1] (1-based) of the list.
+  bool no_common_axis = true;   // set while no common axis has been built
+  int merged_count = 0;
+  std::vector<double> merged_real;       // kMaxMerged
+  std::vector<std::string> merged_label; // kMaxMerged, 24 characters
+  std::vector<int> merged_order;         // kMaxMerged
+
+  // Reference date-time of a time-series plot: position 0 of the time axis.
+  DateTime reference{};
+  bool has_reference = false;
+
+  // Per point tables.
+  double& sum(int trace, int field, int point) { return sums[sum_index(trace, field, point)]; }
+  double sum(int trace, int field, int point) const { return sums[sum_index(trace, field, point)]; }
+  double& weight(int trace, int point) { return weights[pt_index(trace, point)]; }
+  double& real_label(int trace, int point) { return real_labels[pt_index(trace, point)]; }
+  long long& xpos(int trace, int point) { return xpositions[pt_index(trace, point)]; }
+  double weight(int trace, int point) const { return weights[pt_index(trace, point)]; }
+  double real_label(int trace, int point) const { return real_labels[pt_index(trace, point)]; }
+  long long xpos(int trace, int point) const { return xpositions[pt_index(trace, point)]; }
+  std::string_view label(int trace, int point) const {
+    return std::string_view(char_labels.data() + pt_index(trace, point) * kLabelWidth, kLabelWidth);
+  }
+  void set_label(int trace, int point, std::string_view text);
+
+  // sums[((trace-1) * kMaxDepth + field-1) * kMaxPoints + point-1]: the points of one field of one
+  // trace lie next to each other.
+  std::vector<double> sums;
+  std::vector<double> weights;
+  std::vector<double> real_labels;
+  std::vector<long long> xpositions;
+  std::vector<char> char_labels;
+
+  // Dependent-variable groups waiting to be filed by RDTD_SDV.
+  struct Pending {
+    int trace = 0;  // plot-relative
+    ConditionSet set;
+  };
+  std::vector<Pending> pending;
+  bool pending_identical = true;
+
+  static std::size_t sum_index(int trace, int field, int point) {
+    return (static_cast<std::size_t>(trace - 1) * kMaxDepth + (field - 1)) * kMaxPoints +
+           (point - 1);
+  }
+  static std::size_t pt_index(int trace, int point) {
+    return static_cast<std::size_t>(trace - 1) * kMaxPoints + (point - 1);
+  }
+};
+
+// Scans the header section of `unit` up to "EOCF" and counts the plots (the largest plot number).
+// Resets `state` first and rewinds the unit before and after.  Returns 0, -1 (short group header),
+// -2 (file ends inside a group) or -4 (no "EOCF").
+[[nodiscard]] int RDTD_INI(ReaderState& state, util::TextUnit& unit, int& plot_count);
+
+// Gathers plot `plot` from the header section (the unit must stand at the start of the file, as
+// RDTD_INI leaves it) and, when `read_data` is nonzero, reads its traces' data, checks time labels,
+// merges the x axis and loads the probability lists.  A plot with no group returns 0 with a trace
+// count of 0.
+[[nodiscard]] int RDTD_FND(ReaderState& state, util::TextUnit& unit, int plot, int read_data,
+                           int& trace_count, int& plot_type);
+
+// Files the pending dependent-variable groups: as one general condition set when there are several
+// and all are identical, else as specific conditions of their traces.  Returns 0, -10 (a 17th
+// general set), -12 (a 17th specific condition) or -34 (nothing pending).
+[[nodiscard]] int RDTD_SDV(ReaderState& state);
+
+// Label lines of RDTD_GLB and RDTD_TLB.  Texts are cut or blank-padded to `text_width`.
+struct LabelLines {
+  int count = 0;
+  std::vector<std::string> text;
+  std::vector<int> length;
+  std::vector<std::string> name;  // five-character field names
+  std::vector<int> field_id;
+  std::string stat_type;    // 24 characters
+  std::string param_label;  // 24 characters (RDTD_TLB only)
+};
+
+// General labels: the common statistic type and one line per general condition set, at most
+// `max_lines`.  Returns 0, +1 (sets remain) or -33 (a set's field ID has no name).
+[[nodiscard]] int RDTD_GLB(const ReaderState& state, int max_lines, int text_width, LabelLines& out);
+
+// Labels of plot-relative trace `trace` from its specific conditions.  Returns 0, +1, -33, -35 (no
+// specific conditions) or -37 (trace number outside 1 to the trace count).
+[[nodiscard]] int RDTD_TLB(const ReaderState& state, int trace, int max_lines, int text_width,
+                           LabelLines& out);
+
+// File trace number of plot-relative trace `plot_trace`; writes the mapping line to standard output.
+// Returns 0; `file_trace` is -9999 for a trace number outside the plot.
+int RDTD_OTN(const ReaderState& state, int graph_trace, int plot_trace, int& file_trace);
+
+}  // namespace kor::tracefile
+
+#endif  // KOR_TRACEFILE_READER_H_
