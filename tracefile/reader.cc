@@ -414,7 +414,7 @@ int read_data_section(ReaderState& s, util::TextUnit& unit) {
 ReaderState::ReaderState() { reset(); }
 
 void ReaderState::reset() {
-  plot_number = 0;
+  // The unit and plot number stay: they name the plot to read again.
   reload = false;
   trace_count = 0;
   plot_type = 0;

@@ -60,7 +60,8 @@ struct TraceInfo {
 struct ReaderState {
   ReaderState();
 
-  // Puts every table back to its initial value (RDTD_INI does this first).
+  // Puts every table back to its initial value (RDTD_INI does this first); the unit and plot number
+  // of the last plot read are kept.
   void reset();
 
   // File state.

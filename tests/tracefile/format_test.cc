@@ -85,7 +85,7 @@ TEST(LabelTime, ReadsYearMonthDayHourMinute) {
   EXPECT_EQ(t->day, 29);
   EXPECT_EQ(t->hour, 12);
   EXPECT_EQ(t->minute, 0);
-  EXPECT_FALSE(read_label_time("2016-2-29 12").has_value());
+  EXPECT_FALSE(read_label_time("2016/02/29 1").has_value());
   EXPECT_FALSE(read_label_time("NOVEMBER").has_value());
   // Blank columns read as zero, as under "(I4,4I2)".
   const auto blank_minute = read_label_time("2016022912");

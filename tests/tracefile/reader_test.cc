@@ -475,7 +475,7 @@ TEST_F(ReaderTest, TimeSeriesErrors) {
        two + data_c(1, {"201602290000"}, {{1}}) + data_c(2, {"201513010000"}, {{1}}), -19, ""},
       {"nonstandard first label",
        one + data_c(1, {"DAY ONE", "DAY TWO"}, rows2), 0,
-       " Warning -- nonstandard time series trace point labels.\n"},
+       "  Warning -- nonstandard time series trace point labels.\n"},
   };
   for (const Case& c : kCases) {
     state_ = std::make_unique<ReaderState>();
@@ -519,7 +519,7 @@ TEST_F(ReaderTest, OriginalTraceNumberLine) {
   testing::internal::CaptureStdout();
   EXPECT_EQ(RDTD_OTN(*state_, 3, 1, file_trace), 0);
   EXPECT_EQ(testing::internal::GetCapturedStdout(),
-            " Graph rel trc # =  3 Plot rel trc # =  1 Orig trc # =  7\n");
+            "  Graph rel trc # =  3 Plot rel trc # =  1 Orig trc # =  7\n");
   EXPECT_EQ(file_trace, 7);
 }
 

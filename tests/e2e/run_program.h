@@ -1,0 +1,39 @@
+// Runs a built program in a scratch directory with a given standard input and collects what it
+// writes, for the end-to-end tests.
+#ifndef KOR_TESTS_E2E_RUN_PROGRAM_H_
+#define KOR_TESTS_E2E_RUN_PROGRAM_H_
+
+#include <filesystem>
+#include <string>
+
+namespace kor::e2e {
+
+struct ProgramRun {
+  int status = -1;  // exit status, or -1 when the program did not exit normally
+  std::string out;  // standard output
+  std::string err;  // standard error
+};
+
+// A fresh, empty directory under the system's temporary directory, removed by the destructor.
+class ScratchDir {
+ public:
+  explicit ScratchDir(const std::string& name);
+  ~ScratchDir();
+  ScratchDir(const ScratchDir&) = delete;
+  ScratchDir& operator=(const ScratchDir&) = delete;
+  const std::filesystem::path& path() const { return path_; }
+  // Copies `source` into the directory under `name`.
+  void copy_in(const std::filesystem::path& source, const std::string& name) const;
+  void write(const std::string& name, const std::string& text) const;
+  std::string read(const std::string& name) const;
+
+ private:
+  std::filesystem::path path_;
+};
+
+// Runs `program` in `dir` with `input` on standard input.
+ProgramRun run_program(const std::string& program, const ScratchDir& dir, const std::string& input);
+
+}  // namespace kor::e2e
+
+#endif  // KOR_TESTS_E2E_RUN_PROGRAM_H_
