@@ -206,13 +206,14 @@ enum class Percent {
 // t, used by the volume forms only; may be null otherwise).
 //   kCount:  count(i) = y(i) - y(i+1), count(n) = y(n).
 //   kVolume: vol(i) = (y(i) - y(i+1)) sqrt(t(i) t(i+1)), vol(n) = y(n) sqrt(t(n) (2 t(n) - t(n-1)))
-//            (with a single point, vol(1) = y(1) t(1)); a negative radicand makes the point
-//            missing.
+//            (with a single point t(0) is taken as t(1), so vol(1) = y(1) |t(1)|); a negative
+//            radicand makes the point missing.
 //   kCountBelow: with f the first point whose value is present, value(i) = y(f) - y(i+1),
 //            value(n) = y(f); the total is the sum of y(i) - y(i+1) plus y(n).
 // Each value becomes 100 x value / total; kCumulativeVolume then replaces each by the running sum
-// of the present ones from the first point.  A point is missing when y(i) or (for i < n) y(i+1) is
-// missing, and such a point adds nothing to the total.  When the total is not positive every point
+// of the present ones from the first point.  A value is missing when it equals M or is not usable;
+// a point is missing when y(i) or (for i < n) y(i+1) is missing, and such a point adds nothing to
+// the total.  When the total is not positive every point
 // is missing.  out.min / out.max are recomputed from the results.  n < 0, or thresholds null for a
 // volume form: kBadOption.
 [[nodiscard]] int percent_of_total(Percent kind, const double* thresholds, int n, double missing,
@@ -440,8 +441,8 @@ std::optional<double> dhdf_hits(double f, double h, double o);
 std::optional<double> orba_hits(double n, double f, double h, double o);
 
 // dH/dA model, single: (F = H and H not 0) or H = O: O.  H = 0: 0.  Otherwise with
-// Q = O/(O - H) and z = ln(Q) O/(F - H): O - (F - H)/ln(Q) W(z).  Empty when O - H, F - H or ln Q
-// is 0 or Q is not positive.
+// Q = O/(O - H) and z = ln(Q) O/(F - H): O - (F - H)/ln(Q) W(z).  Empty when Q or z is not positive
+// or O - H, F - H or ln Q is 0.
 std::optional<float> dhda_hits(float f, float h, float o);
 
 }  // namespace kor::metrics

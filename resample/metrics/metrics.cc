@@ -1,1 +1,0 @@
-#include "resample/metrics/metrics.h"
