@@ -47,7 +47,9 @@ std::optional<double> orba_hits(double n, double f, double h, double o) {
     if (rad < 0) return std::nullopt;
     return std::sqrt(rad) + g;
   }
-  return o * o;
+  // Independence: the odds ratio stays 1 when the hits are those of chance, O x O / N.
+  if (n == 0) return std::nullopt;
+  return o * o / n;
 }
 
 std::optional<float> dhda_hits(float f, float h, float o) {

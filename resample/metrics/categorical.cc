@@ -289,7 +289,7 @@ int two_afc(const SumsView& in, double missing, Output& out) {
     if (!(x.n > 0 && x.o > 0)) return missing;
     const float h = x.h / x.o, b = x.o / x.n;
     const float f = (x.f / x.o - h) * b;
-    const float t = 1 - (1 + f - h) * b;
+    const float t = 1 - b - f;  // correct negatives: 1 - (hits + misses) - false alarms
     const float u = (1 - h) * b;
     const float v = (f + t) * (b * h + u);
     return v != 0 ? (0.5f * (b * h * f + u * t) + b * h * t) / v : missing;

@@ -155,9 +155,10 @@ struct Output {
 [[nodiscard]] int adjusted_threat_score(int option, const SumsView& in, double missing,
                                         Output& out);
 
-// Two-alternative forced choice score, single: needs N > 0, F4 > 0; h = F3/F4, b = F4/N,
-// f = (F2/F4 - h) b, t = 1 - (1 + f - h) b, u = (1 - h) b, v = (f + t)(b h + u);
-// (0.5 (b h f + u t) + b h t) / v.
+// Two-alternative forced choice score, single: needs N > 0, F4 > 0; h = F3/F4, b = F4/N, and the
+// four cells of the table as fractions of N: hits b h, false alarms f = (F2/F4 - h) b, misses
+// u = (1 - h) b, correct negatives t = 1 - b - f; v = (f + t)(b h + u);
+// (0.5 (b h f + u t) + b h t) / v, which is 0.5 (1 + POD - POFD); a random forecast scores 0.5.
 [[nodiscard]] int two_afc(const SumsView& in, double missing, Output& out);
 
 // Benchmark value of score k = 1..17, single; needs N > 0, F2 and F3 usable, F4 > 0; b = F4/N,
@@ -435,9 +436,12 @@ std::optional<double> dhdf_hits(double f, double h, double o);
 
 // Odds-ratio model: the hit count at forecast count O that keeps the odds ratio
 // R = (N - F - O + H) H / ((F - H)(O - H)).  H not 0 and (F = H or H = O): O.  H = 0: 0.
-// Otherwise only when O > H and F > H:  R > 1: g = 0.5 N/(R - 1) + O, g - sqrt(g^2 - R O^2/(R -
-// 1)); R < 1: g = O - 0.5 N/(1 - R), sqrt(g^2 + R O^2/(1 - R)) + g;  R = 1: O x O. Empty when a
-// square root argument is negative.
+// Otherwise only when O > H and F > H:
+//   R > 1: g = 0.5 N/(R - 1) + O, g - sqrt(g^2 - R O^2/(R - 1));
+//   R < 1: g = O - 0.5 N/(1 - R), sqrt(g^2 + R O^2/(1 - R)) + g;
+//   R = 1: O^2 / N, the hit count of a forecast independent of the observations (the limit of
+//          both branches; N = 0 gives empty).
+// Empty when a square root argument is negative.
 std::optional<double> orba_hits(double n, double f, double h, double o);
 
 // dH/dA model, single: (F = H and H not 0) or H = O: O.  H = 0: 0.  Otherwise with
