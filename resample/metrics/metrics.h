@@ -25,7 +25,8 @@
 // maximum of its non-missing results (single precision) to Output::min / Output::max, which start
 // at 1.1e30 and -1.1e30; a result equal to M takes no part.  A few routines return a fixed range
 // instead, as their comments say.  Routines marked "single" compute in single precision and widen
-// the result; all others compute in double precision.
+// the result; all others compute in double precision.  A result that overflows to a non-finite
+// value is stored as M; a range end beyond single precision is pinned to +/-FLT_MAX.
 //
 // Error words.  The return value is 0 on success or one of kBadDepth (-1), kBadOption (-2),
 // kBadCategory (-3), kBadCountOption (-99).  An error is found before any sample is looked at; the
@@ -40,9 +41,9 @@
 
 namespace kor::metrics {
 
-// ---------------------------------------------------------------------------------------------------
+// -------------------------------------------------------------------------------------------------
 // Constants
-// ---------------------------------------------------------------------------------------------------
+// -------------------------------------------------------------------------------------------------
 
 inline constexpr int kMaxFields = 28;             // data depth limit of a record
 inline constexpr double kUsableAbove = -1.0e30;   // a field is usable when strictly greater
@@ -61,9 +62,9 @@ inline constexpr int kBadCountOption = -99;  // option of count_fraction out of 
 // True when a field value is usable (greater than -1.0e30).
 constexpr bool usable(double v) { return v > kUsableAbove; }
 
-// ---------------------------------------------------------------------------------------------------
+// -------------------------------------------------------------------------------------------------
 // Inputs and outputs
-// ---------------------------------------------------------------------------------------------------
+// -------------------------------------------------------------------------------------------------
 
 // One leading index of a sums array of dimensions (lead, fields, n); see the layout above.
 // Preconditions (checked by assert in debug builds): data is non-null when n > 0, lead >= 1,
@@ -91,10 +92,10 @@ struct Output {
   float max = kMaxStart;
 };
 
-// ---------------------------------------------------------------------------------------------------
+// -------------------------------------------------------------------------------------------------
 // 2x2 (FHO) metrics, CS group.  N = F1, F2 forecast events, F3 hits, F4 observed events; a sample
 // needs F1..F4 usable unless stated.
-// ---------------------------------------------------------------------------------------------------
+// -------------------------------------------------------------------------------------------------
 
 // Frequency bias F2 / F4 (F4 not 0).
 [[nodiscard]] int frequency_bias(const SumsView& in, double missing, Output& out);
@@ -147,9 +148,9 @@ struct Output {
 [[nodiscard]] int clayton_skill(const SumsView& in, double missing, Output& out);
 
 // Threat scores with the bias removed by the dH/dF or dH/dA model, single.  B = F2/F4, h = F3/F4,
-// q = (1 - h)^(1/B), s = 1 - F4/N.
+// q = (1 - h)^(1/B), s = 1 - F4/N (the ETS forms need N not 0).
 //   1: TS   (1 - q) / (1 + q).     2: ETS  (s - q) / (q + s).      (both need B not 0)
-//   3, 4 (need h < 1): x = -ln(1 - h) / (B - h), y = lambert_w(x), A = y / x;
+//   3, 4 (need h < 1 and x > 0): x = -ln(1 - h) / (B - h), y = lambert_w(x), A = y / x;
 //      3: TS (1 - A) / (1 + A).    4: ETS (s - A) / (A + s).
 // Other options: kBadOption.
 [[nodiscard]] int adjusted_threat_score(int option, const SumsView& in, double missing,
@@ -163,7 +164,8 @@ struct Output {
 
 // Benchmark value of score k = 1..17, single; needs N > 0, F2 and F3 usable, F4 > 0; b = F4/N,
 // h = F3/F4, B = F2/F4.  Sets *label (when label is not null) to the score's label, e.g. "POD_CPR"
-// for k = 1 (see benchmark_label).  Zero denominators give M.  Other k: kBadOption.
+// for k = 1 (see benchmark_label); an unknown k leaves *label alone.  Zero denominators give M.
+// Other k: kBadOption.
 //    1 POD 0        2 EDS 0        3 TSS b        4 PC 0.5        5 POFD 1
 //    6 FAR h/B (B > 0)             7 TS h/(B + 1)
 //    8 ETS, 9 HSS (h + b - 2bh) / (B + 1 - 2bB)
@@ -182,11 +184,11 @@ std::string_view benchmark_label(int k);
 // d = 2B (1 - bB); (bB + h - 2bhB) / d.
 [[nodiscard]] int benchmark_reference(const SumsView& in, double missing, Output& out);
 
-// ---------------------------------------------------------------------------------------------------
+// -------------------------------------------------------------------------------------------------
 // Plain fields and percentage transforms, CS group.  The raw-sum codes (forecast, hit or observed
 // counts turned into volume and count percentages over a threshold axis) and the plain data-field
 // codes use these.
-// ---------------------------------------------------------------------------------------------------
+// -------------------------------------------------------------------------------------------------
 
 // Field k itself (the N-weighted sum), M when unusable.  k outside 1..fields: kBadDepth.
 [[nodiscard]] int field_sum(int k, const SumsView& in, double missing, Output& out);
@@ -214,16 +216,17 @@ enum class Percent {
 // Each value becomes 100 x value / total; kCumulativeVolume then replaces each by the running sum
 // of the present ones from the first point.  A value is missing when it equals M or is not usable;
 // a point is missing when y(i) or (for i < n) y(i+1) is missing, and such a point adds nothing to
-// the total.  When the total is not positive every point
-// is missing.  out.min / out.max are recomputed from the results.  n < 0, or thresholds null for a
-// volume form: kBadOption.
+// the total.  When the total is not positive every point is missing.  out.min / out.max are
+// recomputed from the results.  Two passes over the values (the total comes first).  n < 0, an
+// unknown kind, or thresholds null for a volume form: kBadOption, with the values left as they are
+// and the range at its start values.
 [[nodiscard]] int percent_of_total(Percent kind, const double* thresholds, int n, double missing,
                                    Output& out);
 
-// ---------------------------------------------------------------------------------------------------
+// -------------------------------------------------------------------------------------------------
 // Scalar partial sums, CS group.  f = F2/N, o = F3/N, fo = F4/N, ff = F5/N, oo = F6/N; a sample
 // needs N usable and not 0 and the fields its formula names usable.
-// ---------------------------------------------------------------------------------------------------
+// -------------------------------------------------------------------------------------------------
 
 enum class Scalar {
   kMeanError,         // f - o
@@ -246,10 +249,10 @@ enum class Scalar {
 // F7/N > 0; m = the ensemble size (m + 1 = 0 gives M).
 [[nodiscard]] int scalar_esci(int m, const SumsView& in, double missing, Output& out);
 
-// ---------------------------------------------------------------------------------------------------
+// -------------------------------------------------------------------------------------------------
 // Vector partial sums, CS group.  uf = F2/N, vf = F3/N, uo = F4/N, vo = F5/N, fo = F6/N, ff = F7/N,
 // oo = F8/N; a sample needs N usable and not 0 and the fields its formula names usable.
-// ---------------------------------------------------------------------------------------------------
+// -------------------------------------------------------------------------------------------------
 
 enum class Vector {
   kSpeedBias,         // sqrt(ff) - sqrt(oo)
@@ -275,12 +278,12 @@ enum class Vector {
 // and F9/N > 0.
 [[nodiscard]] int vector_esci(int m, const SumsView& in, double missing, Output& out);
 
-// ---------------------------------------------------------------------------------------------------
+// -------------------------------------------------------------------------------------------------
 // Probability and multi-category metrics, CPB group.  depth D (2..fields; above fields: kBadDepth),
 // K = D / 2 categories.  Category j's forecast count is c_j = Fj for j = 2..K and
 // c_1 = N - (F2 + ... + FK); its event count is F(K + j).  A sample needs all D fields usable and
 // N > 0.
-// ---------------------------------------------------------------------------------------------------
+// -------------------------------------------------------------------------------------------------
 
 // Brier family over the category probabilities p[0..count) (p_j = p[j - 1]); count < K: kBadDepth.
 //   0: Brier score, sum over c_j > 0 of (c_j/N)(p_j^2 - 2 p_j o_j + o_j), o_j = F(K+j)/c_j;
@@ -339,11 +342,11 @@ enum class Threshold2x2 {
 [[nodiscard]] int threshold_score(Threshold2x2 score, int e, const SumsView& in, int depth,
                                   double missing, Output& out);
 
-// ---------------------------------------------------------------------------------------------------
+// -------------------------------------------------------------------------------------------------
 // Ranked probability family, CPB group.  G = D / 3 category triples after N: triple t holds
 // F(3t-1), F(3t), F(3t+1); w_t = F(3t+1) for t < G and N - (w_1 + ... + w_(G-1)) for t = G.
 // A sample needs fields 1..D usable and N > 0.
-// ---------------------------------------------------------------------------------------------------
+// -------------------------------------------------------------------------------------------------
 
 // Ranked probability (Panofsky-Brier) score: half the sum over t of
 // (F(3t) - 2 F(3t-1) + w_t) / N.  G <= 1: kBadDepth.
@@ -366,7 +369,8 @@ enum class Threshold2x2 {
 
 // Probability of the analysis relative to the forecast interval, h / N clamped to [0, 1], with
 // h = F2 (option 1, lower), F3 + ... + FD (2, within), N - (F2 + ... + FD) (3, higher), that plus
-// F2 (4, outside; 5, outside minus 2/D after the clamp).  A sample needs N > 0.  The range is fixed
+// F2 (4, outside; 5, outside minus 2/D after the clamp).  A sample needs fields 1..D usable and
+// N > 0; D below 2: kBadDepth.  The range is fixed
 // at 0..1 for options 1-4; option 5 reports the range of its results.  Other options:
 // kBadCountOption.
 [[nodiscard]] int count_fraction(int option, const SumsView& in, int depth, double missing,
@@ -375,9 +379,9 @@ enum class Threshold2x2 {
 // No-skill fraction 1 - F3/N clamped to [0, 1], needs F3 > 0 and N > 0; fixed range 0..1.
 [[nodiscard]] int no_skill_fraction(const SumsView& in, double missing, Output& out);
 
-// ---------------------------------------------------------------------------------------------------
+// -------------------------------------------------------------------------------------------------
 // Other families.
-// ---------------------------------------------------------------------------------------------------
+// -------------------------------------------------------------------------------------------------
 
 // Weighted phase decomposition, CS group: with a = Fi/N and b = Fj/N (N not 0), a / b (b not 0)
 // or, with sum = true, a + b.  i or j outside 1..fields: kBadDepth.
@@ -420,12 +424,12 @@ enum class Threshold2x2 {
 [[nodiscard]] int crps_decomposition(int option, const SumsView& in, int depth, const float* cal,
                                      int count, double missing, Output& out);
 
-// ---------------------------------------------------------------------------------------------------
+// -------------------------------------------------------------------------------------------------
 // Bias-adjusted hit counts and the Lambert W function, shared by the statistics engine's in-place
 // FHO adjustments and the resampling bias adjustment.  All take the forecast count F, the hit count
 // H and the observed count O of one sample (and N where needed); the adjusted forecast count is O
 // in every case.  An empty result means the sample is left unchanged.
-// ---------------------------------------------------------------------------------------------------
+// -------------------------------------------------------------------------------------------------
 
 // Principal branch W(z) for z > 0, single precision, by the Fritsch-Shafer-Crowley method with one
 // iteration.  Returns 0 for z <= 0 (outside the domain used here).
@@ -448,6 +452,57 @@ std::optional<double> orba_hits(double n, double f, double h, double o);
 // Q = O/(O - H) and z = ln(Q) O/(F - H): O - (F - H)/ln(Q) W(z).  Empty when Q or z is not positive
 // or O - H, F - H or ln Q is 0.
 std::optional<float> dhda_hits(float f, float h, float o);
+
+// -------------------------------------------------------------------------------------------------
+// Which routine serves which computational code (for the callers' dispatch; the library itself
+// never sees a code).
+//   1001                 frequency_bias
+//   1002, 1023, 1024     skill_score 0, 1, 2
+//   1003, 1008           threat_score
+//   1004, 1021, 1022     false_alarm 0, 1, 2
+//   1005                 post_agreement
+//   1006, 1007           detection_probability
+//   1009-1020            field_sum(2, 3 or 4), then percent_of_total over the points
+//   1025-1031, 1033      odds_ratio 0, 2, 3, 1, 4, 5, 6, 7
+//   1034                 accuracy
+//   1035, 1041-1043      extreme_dependency 1, 2, 3, 4
+//   1036                 clayton_skill
+//   1037-1040            adjusted_threat_score 1-4
+//   1044                 two_afc
+//   1051-1067            benchmark_value(code - 1050)
+//   1068                 benchmark_reference
+//   1101-1109            scalar_partial, in enumerator order
+//   1116                 scalar_esci
+//   1201-1212            vector_partial, in enumerator order
+//   1217                 vector_esci
+//   1301, 1306           brier 0, 1
+//   1302-1305            risk_probability(code - 1301)
+//   1331, 1332           category_sum 1, 2
+//   1354, 1359           climatology 0, 1
+//   1355-1358            brier_decomposition 1-4
+//   1307-1314            threshold_score e = 1: kBias, kEquitableThreat, kFalseAlarmRate,
+//                        kFalseAlarmRatio, kPostAgreement, kDetection, kDetection, kThreat
+//   1315-1322, 1323-1330 the same with e = 2, e = 3
+//   1333-1339            threshold_score e = 1: kHeidke, kPeirce, kOddsRatio, kLogOddsRatio,
+//                        kLogOddsStdErr, kOddsRatioSkill, kOddsRatioSkillCubed
+//   1340-1346, 1347-1353 the same with e = 2, e = 3
+//   1361                 threshold_score kExtremeDependency, e = 1
+//   1401-1406            phase(i, j, false), (i, j) = (4, 5), (6, 7), (4, 10), (6, 11), (5, 10),
+//                        (7, 11)
+//   1407                 phase(3, 9, true)
+//   1500                 ranked_probability
+//   1500 + k, 1550 + k   category_forecast_probability(k), category_observed_frequency(k)
+//   1590                 climatology_ranked_probability
+//   1601-1604, 1606      count_fraction 1-4, 5
+//   1700                 no_skill_fraction
+//   1801                 direction
+//   1901-1903            s1_score 1-3
+//   2001-2005            object_attribute 1-5
+//   2101                 fractions_skill
+//   2201-2204            paired_exceedance 1-4
+//   2301-2306            crps_decomposition 1-6
+//   plain data fields    k >= 2: field_mean(k); 1 and -k: field_sum(k)
+// -------------------------------------------------------------------------------------------------
 
 }  // namespace kor::metrics
 
