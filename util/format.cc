@@ -1,1 +1,554 @@
 #include "util/format.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+
+#include "util/listout.h"
+
+namespace kor::util {
+
+namespace {
+
+// Largest count, width or scale factor accepted in a format text.
+constexpr int kMaxNumber = 32767;
+// Most blanks that nX descriptors in a row can add to a record.
+constexpr long long kMaxPending = 1 << 20;
+
+struct Node {
+  enum Kind {
+    kInt,
+    kFixed,
+    kExp,
+    kDouble,
+    kGeneral,
+    kText,
+    kSkip,
+    kSlash,
+    kColon,
+    kScale,
+    kLiteral,
+    kGroup
+  };
+  Kind kind = kLiteral;
+  int repeat = 1;
+  int w = -1;  // -1: absent
+  int d = -1;
+  int m = -1;  // Iw.m minimum digits
+  int e = -1;  // Ew.dEe exponent digits
+  int scale = 0;
+  std::string text;
+  std::vector<Node> children;
+};
+
+bool is_data(Node::Kind k) {
+  return k == Node::kInt || k == Node::kFixed || k == Node::kExp || k == Node::kDouble ||
+         k == Node::kGeneral || k == Node::kText;
+}
+
+bool has_data(const std::vector<Node>& nodes, std::size_t from = 0) {
+  for (std::size_t i = from; i < nodes.size(); ++i) {
+    if (is_data(nodes[i].kind)) return true;
+    if (nodes[i].kind == Node::kGroup && has_data(nodes[i].children)) return true;
+  }
+  return false;
+}
+
+// Recursive-descent reader of a format text.  Blanks outside quoted literals are ignored, letters
+// may be small or capital, and commas between items may be left out.
+class Parser {
+ public:
+  explicit Parser(std::string_view s) : s_(s) {}
+
+  std::optional<std::vector<Node>> parse() {
+    skip_blanks();
+    if (!take('(')) return std::nullopt;
+    std::vector<Node> nodes;
+    if (!parse_list(nodes)) return std::nullopt;
+    skip_blanks();
+    if (pos_ != s_.size()) return std::nullopt;
+    return nodes;
+  }
+
+ private:
+  void skip_blanks() {
+    while (pos_ < s_.size() && (s_[pos_] == ' ' || s_[pos_] == '\t')) ++pos_;
+  }
+  char peek() {
+    skip_blanks();
+    return pos_ < s_.size() ? static_cast<char>(std::toupper(static_cast<unsigned char>(s_[pos_])))
+                            : '\0';
+  }
+  bool take(char c) {
+    if (peek() != c) return false;
+    ++pos_;
+    return true;
+  }
+  bool digit_next() { return std::isdigit(static_cast<unsigned char>(peek())) != 0; }
+  // Reads an unsigned number; false when there is none or it is too large.
+  bool number(int& out) {
+    if (!digit_next()) return false;
+    long v = 0;
+    while (digit_next()) {
+      v = v * 10 + (s_[pos_++] - '0');
+      if (v > kMaxNumber) return false;
+    }
+    out = static_cast<int>(v);
+    return true;
+  }
+
+  // Items up to and including the closing parenthesis.
+  bool parse_list(std::vector<Node>& nodes) {
+    while (true) {
+      const char c = peek();
+      if (c == '\0') return false;
+      if (c == ')') {
+        ++pos_;
+        return true;
+      }
+      if (c == ',') {
+        ++pos_;
+        continue;
+      }
+      if (!parse_item(nodes)) return false;
+    }
+  }
+
+  bool parse_item(std::vector<Node>& nodes) {
+    const char c = peek();
+    Node node;
+    if (c == '\'' || c == '"') return parse_literal(nodes);
+    if (c == '/') {
+      ++pos_;
+      node.kind = Node::kSlash;
+      nodes.push_back(node);
+      return true;
+    }
+    if (c == ':') {
+      ++pos_;
+      node.kind = Node::kColon;
+      nodes.push_back(node);
+      return true;
+    }
+    if (c == '+' || c == '-') {  // signed scale factor
+      ++pos_;
+      int k = 0;
+      if (!number(k) || !take('P')) return false;
+      node.kind = Node::kScale;
+      node.scale = c == '-' ? -k : k;
+      nodes.push_back(node);
+      return true;
+    }
+    int count = 1;
+    bool counted = false;
+    if (digit_next()) {
+      if (!number(count)) return false;
+      counted = true;
+      const char next = peek();
+      if (next == 'P') {
+        ++pos_;
+        node.kind = Node::kScale;
+        node.scale = count;
+        nodes.push_back(node);
+        return true;
+      }
+      if (next == 'X') {
+        ++pos_;
+        if (count == 0) return false;
+        node.kind = Node::kSkip;
+        node.w = count;
+        nodes.push_back(node);
+        return true;
+      }
+      if (count == 0) return false;
+    }
+    node.repeat = count;
+    const char d = peek();
+    if (d == '(') {
+      ++pos_;
+      node.kind = Node::kGroup;
+      if (!parse_list(node.children)) return false;
+      nodes.push_back(std::move(node));
+      return true;
+    }
+    if (d == '/') {
+      ++pos_;
+      node.kind = Node::kSlash;
+      nodes.push_back(node);
+      return true;
+    }
+    if (d == 'X' && !counted) {
+      ++pos_;
+      node.kind = Node::kSkip;
+      node.w = 1;
+      nodes.push_back(node);
+      return true;
+    }
+    return parse_data(node, nodes);
+  }
+
+  bool parse_literal(std::vector<Node>& nodes) {
+    const char quote = s_[pos_++];
+    Node node;
+    node.kind = Node::kLiteral;
+    while (true) {
+      if (pos_ >= s_.size()) return false;
+      const char c = s_[pos_++];
+      if (c == quote) {
+        if (pos_ < s_.size() && s_[pos_] == quote) {
+          node.text.push_back(quote);
+          ++pos_;
+          continue;
+        }
+        break;
+      }
+      node.text.push_back(c);
+    }
+    nodes.push_back(std::move(node));
+    return true;
+  }
+
+  bool parse_data(Node& node, std::vector<Node>& nodes) {
+    const char c = peek();
+    ++pos_;
+    switch (c) {
+      case 'I':
+        node.kind = Node::kInt;
+        node.w = 0;
+        if (digit_next()) {
+          if (!number(node.w)) return false;
+          if (take('.') && !number(node.m)) return false;
+        }
+        break;
+      case 'F':
+      case 'E':
+      case 'D':
+      case 'G':
+        node.kind = c == 'F'   ? Node::kFixed
+                    : c == 'E' ? Node::kExp
+                    : c == 'D' ? Node::kDouble
+                               : Node::kGeneral;
+        if (!number(node.w) || !take('.') || !number(node.d)) return false;
+        if (c != 'F' && peek() == 'E') {
+          ++pos_;
+          if (!number(node.e) || node.e == 0) return false;
+        }
+        break;
+      case 'A':
+        node.kind = Node::kText;
+        if (digit_next() && !number(node.w)) return false;
+        break;
+      default:
+        return false;
+    }
+    nodes.push_back(std::move(node));
+    return true;
+  }
+
+  std::string_view s_;
+  std::size_t pos_ = 0;
+};
+
+// ---------------------------------------------------------------------------------------------------
+// Fields.
+
+std::string stars(int w) { return std::string(static_cast<std::size_t>(w > 0 ? w : 1), '*'); }
+
+// `s` right-justified in `w` columns; asterisks when it does not fit; `s` itself for w = 0.
+std::string fit(const std::string& s, int w) {
+  if (w == 0) return s;
+  if (static_cast<int>(s.size()) > w) return stars(w);
+  return std::string(static_cast<std::size_t>(w) - s.size(), ' ') + s;
+}
+
+// Chooses between the text with the optional leading zero and the one without.
+std::string fit_optional_zero(const std::string& with_zero, const std::string& without, int w) {
+  if (w == 0) return without;
+  if (static_cast<int>(with_zero.size()) <= w) return fit(with_zero, w);
+  return fit(without, w);
+}
+
+std::string not_finite_text(double v, int w) {
+  std::string s;
+  if (std::isnan(v)) {
+    s = "NaN";
+  } else if (v > 0) {
+    s = (w == 0 || w >= 8) ? "Infinity" : "Inf";
+  } else {
+    s = (w == 0 || w >= 9) ? "-Infinity" : "-Inf";
+  }
+  return fit(s, w);
+}
+
+std::string printf_text(const char* fmt, int precision, double v) {
+  const int n = std::snprintf(nullptr, 0, fmt, precision, v);
+  std::string out(static_cast<std::size_t>(n) + 1, '\0');
+  std::snprintf(out.data(), out.size(), fmt, precision, v);
+  out.resize(static_cast<std::size_t>(n));
+  return out;
+}
+
+std::string render_int(long long v, int w, int m) {
+  const unsigned long long mag =
+      v < 0 ? 0ULL - static_cast<unsigned long long>(v) : static_cast<unsigned long long>(v);
+  std::string digits = (m == 0 && v == 0) ? std::string() : std::to_string(mag);
+  if (m > 0 && static_cast<int>(digits.size()) < m) {
+    digits.insert(0, static_cast<std::size_t>(m) - digits.size(), '0');
+  }
+  std::string s = (v < 0 ? "-" : "") + digits;
+  if (w == 0 && s.empty()) s = " ";
+  return fit(s, w);
+}
+
+// |v| times 10^k rounded to d decimals: its integer digits (no leading zeros, empty for zero) and
+// its d decimals.
+void fixed_digits(double a, int d, int k, std::string& int_part, std::string& frac) {
+  std::string s;
+  int shift = k;
+  if (d + k >= 0) {
+    s = printf_text("%.*f", d + k, a);
+  } else {
+    s = printf_text("%.*f", d, a * std::pow(10.0, k));
+    shift = 0;
+  }
+  const std::size_t point = s.find('.');
+  int_part = s.substr(0, point);
+  frac = point == std::string::npos ? std::string() : s.substr(point + 1);
+  if (shift > 0) {
+    int_part += frac.substr(0, static_cast<std::size_t>(shift));
+    frac.erase(0, static_cast<std::size_t>(shift));
+  } else if (shift < 0) {
+    const std::size_t n = static_cast<std::size_t>(-shift);
+    if (int_part.size() < n + 1) int_part.insert(0, n + 1 - int_part.size(), '0');
+    frac = int_part.substr(int_part.size() - n) + frac;
+    int_part.erase(int_part.size() - n);
+  }
+  const std::size_t first = int_part.find_first_not_of('0');
+  int_part = first == std::string::npos ? std::string() : int_part.substr(first);
+}
+
+std::string render_fixed(double v, int w, int d, int k) {
+  if (!std::isfinite(v)) return not_finite_text(v, w);
+  std::string int_part, frac;
+  fixed_digits(std::fabs(v), d, k, int_part, frac);
+  const std::string sign = v < 0 ? "-" : "";  // -0.0 is written as zero without a sign
+  const std::string tail = "." + frac;
+  if (!int_part.empty()) return fit(sign + int_part + tail, w);
+  if (d == 0) return fit(sign + "0" + tail, w);
+  return fit_optional_zero(sign + "0" + tail, sign + tail, w);
+}
+
+// The exponent part of an E or D field: letter, sign and two digits, or sign and three digits past
+// +-99; with `e` > 0 letter, sign and e digits.  `ok` is false when the exponent does not fit.
+std::string exponent_text(int x, int e, char letter, bool& ok) {
+  std::string digits = std::to_string(std::abs(x));
+  const std::string sign(1, x < 0 ? '-' : '+');
+  ok = true;
+  if (e > 0) {
+    if (static_cast<int>(digits.size()) > e) {
+      ok = false;
+      return {};
+    }
+    return std::string(1, letter) + sign + std::string(e - digits.size(), '0') + digits;
+  }
+  if (digits.size() <= 2)
+    return std::string(1, letter) + sign + std::string(2 - digits.size(), '0') + digits;
+  if (digits.size() == 3) return sign + digits;
+  ok = false;
+  return {};
+}
+
+std::string render_exp(double v, int w, int d, int e, int k, char letter) {
+  if (!std::isfinite(v)) return not_finite_text(v, w);
+  if ((k <= 0 && d + k <= 0) || (k > 0 && k >= d + 2)) return stars(w);
+  const int n = k > 0 ? d + 1 : d + k;  // significant digits written
+  const double a = std::fabs(v);
+  std::string digits;
+  int x = 0;  // exponent of the first digit: a = d.ddd x 10^x
+  if (a == 0) {
+    digits.assign(static_cast<std::size_t>(n), '0');
+  } else {
+    const std::string s = printf_text("%.*e", n - 1, a);
+    const std::size_t epos = s.find('e');
+    for (std::size_t i = 0; i < epos; ++i) {
+      if (s[i] != '.') digits.push_back(s[i]);
+    }
+    x = std::atoi(s.c_str() + epos + 1);
+  }
+  bool ok = true;
+  const std::string exp = exponent_text(a == 0 ? 0 : x + 1 - k, e, letter, ok);
+  if (!ok) return stars(w);
+  const std::string sign = v < 0 ? "-" : "";
+  if (k > 0) {
+    const std::size_t ku = static_cast<std::size_t>(k);
+    return fit(sign + digits.substr(0, ku) + "." + digits.substr(ku) + exp, w);
+  }
+  const std::string rest = "." + std::string(static_cast<std::size_t>(-k), '0') + digits + exp;
+  return fit_optional_zero(sign + "0" + rest, sign + rest, w);
+}
+
+std::string render_general(double v, int w, int d, int e, int k) {
+  if (!std::isfinite(v)) return not_finite_text(v, w);
+  const int n = e > 0 ? e + 2 : 4;  // blanks that stand for the exponent in the fixed form
+  if (d >= 1) {
+    const double a = std::fabs(v);
+    int s = 1;  // zero is written as F(w-n).(d-1)
+    if (a != 0) {
+      const std::string t = printf_text("%.*e", d - 1, a);
+      s = std::atoi(t.c_str() + t.find('e') + 1) + 1;
+    }
+    if (s >= 0 && s <= d) {
+      const int fw = w == 0 ? 0 : std::max(w - n, 1);
+      const std::string f = render_fixed(v, fw, d - s, 0);
+      if (w != 0 && f.find_first_not_of('*') == std::string::npos) return stars(w);
+      return w == 0 ? f : f + std::string(static_cast<std::size_t>(n), ' ');
+    }
+  }
+  return render_exp(v, w, d, e, k, 'E');
+}
+
+std::string render_text(const std::string& s, int w) {
+  if (w < 0) return s;
+  if (static_cast<int>(s.size()) >= w) return s.substr(0, static_cast<std::size_t>(w));
+  return std::string(static_cast<std::size_t>(w) - s.size(), ' ') + s;
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Running a format over the items.
+
+class Writer {
+ public:
+  explicit Writer(const std::vector<FmtItem>& items) : items_(items) {}
+
+  std::string run(const std::vector<Node>& nodes) {
+    std::size_t revert = 0;
+    for (std::size_t i = 0; i < nodes.size(); ++i) {
+      if (nodes[i].kind == Node::kGroup) revert = i;
+    }
+    const bool revert_has_data = has_data(nodes, revert);
+    bool stopped = !run_list(nodes, 0);
+    while (!stopped && next_ < items_.size() && revert_has_data) {
+      end_record();
+      stopped = !run_list(nodes, revert);
+    }
+    std::string out;
+    for (const std::string& r : records_) out += r + "\n";
+    out += line_;
+    return out;
+  }
+
+ private:
+  void emit(const std::string& s) {
+    line_.append(static_cast<std::size_t>(pending_), ' ');
+    pending_ = 0;
+    line_ += s;
+  }
+  void end_record() {
+    records_.push_back(line_);
+    line_.clear();
+    pending_ = 0;
+  }
+
+  // Runs `nodes` from `from`; false when output stopped for want of an item.
+  bool run_list(const std::vector<Node>& nodes, std::size_t from) {
+    for (std::size_t i = from; i < nodes.size(); ++i) {
+      const Node& node = nodes[i];
+      for (int r = 0; r < node.repeat; ++r) {
+        switch (node.kind) {
+          case Node::kLiteral:
+            emit(node.text);
+            break;
+          case Node::kSkip:
+            // Blanks only matter when something follows them; the cap keeps an absurd format from
+            // asking for more memory than a record can use.
+            pending_ = std::min(pending_ + node.w, kMaxPending);
+            break;
+          case Node::kSlash:
+            end_record();
+            break;
+          case Node::kColon:
+            if (next_ >= items_.size()) return false;
+            break;
+          case Node::kScale:
+            scale_ = node.scale;
+            break;
+          case Node::kGroup:
+            if (!run_list(node.children, 0)) return false;
+            break;
+          default:
+            if (next_ >= items_.size()) return false;
+            emit(render(node, items_[next_++].value()));
+            break;
+        }
+      }
+    }
+    return true;
+  }
+
+  std::string render(const Node& node, const std::variant<long long, double, std::string>& item) {
+    const int w = node.w;
+    if (node.kind == Node::kText) {
+      std::string s;
+      if (const auto* t = std::get_if<std::string>(&item)) {
+        s = *t;
+      } else if (const auto* i = std::get_if<long long>(&item)) {
+        s = std::to_string(*i);
+      } else {
+        s = list_real(std::get<double>(item));
+      }
+      return render_text(s, w);
+    }
+    if (std::holds_alternative<std::string>(item)) {
+      return node.kind == Node::kGeneral ? render_text(std::get<std::string>(item), w) : stars(w);
+    }
+    if (node.kind == Node::kInt ||
+        (node.kind == Node::kGeneral && std::holds_alternative<long long>(item))) {
+      long long v = 0;
+      if (const auto* i = std::get_if<long long>(&item)) {
+        v = *i;
+      } else {
+        const double x = std::get<double>(item);
+        if (!std::isfinite(x) || std::fabs(x) >= 9.2e18) return stars(w);
+        v = std::llround(x);
+      }
+      return render_int(v, w, node.kind == Node::kInt ? node.m : -1);
+    }
+    const double v = std::holds_alternative<double>(item)
+                         ? std::get<double>(item)
+                         : static_cast<double>(std::get<long long>(item));
+    switch (node.kind) {
+      case Node::kFixed:
+        return render_fixed(v, w, node.d, scale_);
+      case Node::kExp:
+        return render_exp(v, w, node.d, node.e, scale_, 'E');
+      case Node::kDouble:
+        return render_exp(v, w, node.d, node.e, scale_, 'D');
+      default:
+        return render_general(v, w, node.d, node.e, scale_);
+    }
+  }
+
+  const std::vector<FmtItem>& items_;
+  std::size_t next_ = 0;
+  std::vector<std::string> records_;
+  std::string line_;
+  long long pending_ = 0;
+  int scale_ = 0;
+};
+
+}  // namespace
+
+std::string format(std::string_view format, const std::vector<FmtItem>& items) {
+  const std::optional<std::vector<Node>> nodes = Parser(format).parse();
+  if (!nodes) return "?FORMAT ERROR: " + std::string(format);
+  return Writer(items).run(*nodes);
+}
+
+std::string format(std::string_view format, std::initializer_list<FmtItem> items) {
+  return kor::util::format(format, std::vector<FmtItem>(items));
+}
+
+}  // namespace kor::util

@@ -4,7 +4,9 @@
 // item is one blank and its digits; a real item is one blank and the value written with "%#.7G"
 // (seven significant digits, a decimal point always shown, exponent form E+xx outside 1e-4 to 1e7:
 // 1.000000, 0.5000000, -9999.000, 1.000000E-05).  When an item would carry the line past column 80,
-// the line ends and the item starts a new line that again begins with one blank.
+// the line ends and the item starts a new line that again begins with one blank (an integer or real
+// item keeps its own blank after it: "  5").  An item is never split: one longer than a line stands
+// alone on its line.  An empty item list writes a line holding one blank.
 #ifndef KOR_UTIL_LISTOUT_H_
 #define KOR_UTIL_LISTOUT_H_
 
@@ -23,6 +25,10 @@ class ListItem {
   ListItem(int v) : v_(static_cast<long long>(v)) {}
   ListItem(long v) : v_(static_cast<long long>(v)) {}
   ListItem(long long v) : v_(v) {}
+  // Unsigned counts and sizes (values beyond the long long range are not expected).
+  ListItem(unsigned v) : v_(static_cast<long long>(v)) {}
+  ListItem(unsigned long v) : v_(static_cast<long long>(v)) {}
+  ListItem(unsigned long long v) : v_(static_cast<long long>(v)) {}
   ListItem(float v) : v_(static_cast<double>(v)) {}
   ListItem(double v) : v_(v) {}
   ListItem(const char* v) : v_(std::string(v)) {}

@@ -13,7 +13,8 @@
 
 namespace kor::util {
 
-// Splitting and blank-handling routines look at no more than this many characters of their input.
+// List splitting, ST_NOBL, ST_ONEB and ST_SYMB look at no more than this many characters of their
+// input.  ST_LJST only shifts a text and keeps all of it.
 inline constexpr int kWorkWidth = 160;
 // Value of a failed integer conversion.
 inline constexpr int kMissingInt = -9999;
@@ -27,11 +28,11 @@ enum class CharClass { kDigit, kLower, kUpper, kOther };
 // Length of `s` without trailing blanks, tabs and NULs; 0 for an all-blank field.
 int ST_TLEN(std::string_view s);
 
-// `s` without leading blanks, tabs and NULs and without trailing blanks (its length is the result's
+// `s` without leading blanks, tabs and NULs and without trailing ones (its length is the result's
 // size); empty for an empty text.
 std::string ST_LJST(std::string_view s);
 
-// `s` with every blank and tab removed.
+// `s` with every blank and tab (and trailing NULs) removed.
 std::string ST_NOBL(std::string_view s);
 
 // `s` left-justified, every run of blanks and tabs replaced by one blank, no trailing blank.
@@ -47,18 +48,22 @@ CharClass ST_CCLS(char c);
 std::string ST_SYMB(std::string_view s);
 
 // `s` with the first occurrence of `what` removed (unchanged when absent or `what` is blank).
+// Trailing blanks of `what` do not count (it may be a padded field).
 std::string ST_CUTS(std::string_view s, std::string_view what);
 
-// Replaces the first occurrence of `from` in `field` by `to`.  Returns 0; 3 when `from` is blank and 4
-// when `to` is blank, leaving `field` unchanged.
+// Replaces the first occurrence of `from` in `field` by `to` (trailing blanks of both do not count;
+// the field grows or shrinks by the difference).  Returns 0 (also when `from` does not occur); 3
+// when `from` is blank and 4 when `to` is blank, leaving `field` unchanged.
 [[nodiscard]] int ST_SUBS(std::string& field, std::string_view from, std::string_view to);
 
 // List splitting.  Every element of `out` is first set to `def`; then `text` (its first 160
 // characters) is cut at `sep` (a blank separator treats runs of blanks as one; any other separator
-// removes all blanks first).  Pieces fill `out` in order; an empty piece keeps the default.  `count`
+// removes all blanks first).  Pieces fill `out` in order; an empty piece keeps the default. `count`
 // is the number of pieces taken, empty ones included.  Returns 0, +1 when more pieces than
 // `out.size()` occurred (the rest is dropped), or -3 when a piece did not convert (that item keeps
-// the default; splitting goes on).  Text items are cut to `width` characters.
+// the default; splitting goes on; -3 outranks +1).  A separator at the end of the text ends an
+// empty last piece, which counts.  Text items (and the default) are cut to `width` characters (not
+// cut for a negative width); they are not padded.
 [[nodiscard]] int ST_SPLS(std::string_view text, char sep, std::string_view def, int width,
                           std::span<std::string> out, int& count);
 [[nodiscard]] int ST_SPLI(std::string_view text, char sep, int def, std::span<int> out, int& count);
@@ -66,29 +71,34 @@ std::string ST_CUTS(std::string_view s, std::string_view what);
                           int& count);
 
 // Text to integer: blanks removed, at most 12 characters, an optional final ".", an optional sign,
-// then digits only.  Returns 0, or -2 with `value` = -9999.
+// then digits only.  Returns 0, or -2 with `value` = -9999 (also for more than 12 characters and
+// for a number outside the int range).
 [[nodiscard]] int ST_TINT(std::string_view text, int& value);
 
-// Text to real: optional sign, digits with at most one ".", optional exponent E/e and up to four
-// characters read as an integer.  Returns 0, or -2 with `value` = -9999.  `decimals` is the number of
-// digits after the point.  An exponent beyond +-20 gives -9999 with return code 0.
+// Text to real: blanks removed, at most 24 characters: optional sign, digits with at most one ".",
+// optional exponent E/e and up to four characters read by ST_TINT.  At least one digit must stand
+// before the exponent ("." or "E5" are not numbers).  Returns 0, or -2 with `value` = -9999 and
+// `decimals` = 0.  `decimals` is the number of digits after the point.  An exponent beyond +-20
+// gives -9999 with return code 0.  Any number of digits is read exactly (nearest double), not only
+// nine.
 [[nodiscard]] int ST_TREL(std::string_view text, double& value, int& decimals);
 [[nodiscard]] int ST_TREL(std::string_view text, double& value);
 
-// Integer to left-justified text.  Returns 0, or -2 (and a blank text) when it needs more than
+// Integer to left-justified text.  Returns 0, or -2 (and an empty text) when it needs more than
 // `width` characters.
 [[nodiscard]] int ST_IFMT(int value, int width, std::string& out);
 
-// Real to left-justified text with `decimals` (0-9) decimals, as "(F20.d)" writes it.  Returns 0, or
-// -1 for a decimals argument outside 0 to 9 (text left blank).
+// Real to left-justified text with `decimals` (0-9) decimals, as "(F20.d)" writes it (20 asterisks
+// when it does not fit).  Returns 0, or -1 for a decimals argument outside 0 to 9 (empty text).
 [[nodiscard]] int ST_RFMT(double value, int decimals, std::string& out);
 
-// True when `v` lies within 0.1 of -9999.
+// True when `v` lies within 0.1 of -9999 (strictly; false for NaN).
 bool IS_MISSING(double v);
 
 // Copies `field` without trailing blanks into `out` as a NUL-terminated text of at most
-// `out.size()` bytes.  When it does not fit, copies what fits and writes the truncation warning line
-// to standard output.  Returns 0, or 1 when the text was truncated.
+// `out.size()` bytes, the NUL included.  When it does not fit, copies what fits and writes the
+// truncation warning as a free-format line to standard output.  Returns 0, or 1 when the text was
+// truncated.
 int ST_NULL(std::string_view field, std::span<char> out);
 
 // Helpers for fixed-length fields.
