@@ -20,8 +20,8 @@ void MSG_SETUP(SupportState& state, int level, int mode, int setting) {
 
 namespace {
 
-// Text of message `number` in the message file of `group`; false when the file or the line is
-// missing.
+// Text of message `number` in the message file of `group` (given in capitals, as message files
+// are named); false when the file or the line is missing.
 bool find_message(SupportState& state, const std::string& group, int number, std::string& text) {
   int unit = 0;
   if (TBL_OPEN(state.units, "$MOBERR/" + group + ".ERR", "", unit) != 0) return false;
@@ -48,7 +48,7 @@ std::string message_line(SupportState& state, std::string_view group, int number
   const std::string prefix =
       "[" + (g.empty() ? std::string("MOBPAK") : g) + " " + std::to_string(number) + "] ";
   std::string text;
-  if (g.empty() || !find_message(state, std::string(rtrim(ST_LJST(group))), number, text)) {
+  if (g.empty() || !find_message(state, g, number, text)) {
     return prefix + std::string(rtrim(insert));
   }
   // Line breaks first, so that an insert is taken as it stands.
