@@ -136,7 +136,7 @@ int set_graph_coordinates(LinkState& link, const GraphCoordinates& g) {
   return exchange(link, request);
 }
 
-int draw_axis(LinkState& link, const AxisSpec& axis, const std::array<int, 5>& settings,
+int draw_axis(LinkState& link, const AxisPlace& axis, const std::array<int, 5>& settings,
               std::span<const float> ticks) {
   const std::int64_t length = static_cast<std::int64_t>(ticks.size()) + 10;
   if (exceeds_request_limit(length)) return kTooLarge;
@@ -157,7 +157,7 @@ int draw_axis(LinkState& link, const AxisSpec& axis, const std::array<int, 5>& s
   return read_reply(link, {});
 }
 
-int draw_axis_labels(LinkState& link, const AxisSpec& axis, const std::array<int, 4>& settings,
+int draw_axis_labels(LinkState& link, const AxisPlace& axis, const std::array<int, 4>& settings,
                      std::span<const float> positions, std::span<const std::string> labels,
                      int label_length) {
   const std::size_t count = std::min(positions.size(), labels.size());

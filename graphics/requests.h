@@ -65,17 +65,17 @@ struct GraphCoordinates {
 [[nodiscard]] int set_graph_coordinates(LinkState& link, const GraphCoordinates& g);
 
 // 603: an axis with its tick values (request length n + 10).
-struct AxisSpec {
+struct AxisPlace {
   int axis = 0;
   float position = 0;
 };
-[[nodiscard]] int draw_axis(LinkState& link, const AxisSpec& axis,
+[[nodiscard]] int draw_axis(LinkState& link, const AxisPlace& axis,
                             const std::array<int, 5>& settings, std::span<const float> ticks);
 
 // 604: axis labels at `positions` (n = the smaller of the two counts; more than 530 gives -36).
 // Every label is cut to `label_length` characters and sent in w = (label_length - 1)/4 + 1 words,
 // at most 6 (24 characters); request length n w + n + 10.
-[[nodiscard]] int draw_axis_labels(LinkState& link, const AxisSpec& axis,
+[[nodiscard]] int draw_axis_labels(LinkState& link, const AxisPlace& axis,
                                    const std::array<int, 4>& settings,
                                    std::span<const float> positions,
                                    std::span<const std::string> labels, int label_length);

@@ -9,7 +9,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
+#include <thread>
 
 namespace kor::graphics {
 namespace {
@@ -20,9 +20,7 @@ struct Message {
 };
 
 void pause_for(long nanoseconds) {
-  timespec ts{0, nanoseconds};
-  while (nanosleep(&ts, &ts) != 0 && errno == EINTR) {
-  }
+  std::this_thread::sleep_for(std::chrono::nanoseconds(nanoseconds));
 }
 
 }  // namespace

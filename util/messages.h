@@ -1,9 +1,9 @@
 // The message writer of the graphics client.
 //
 // A message is identified by a group (such as "FL") and a number.  Its text comes from the group's
-// message file "$MOBERR/<GROUP>.ERR" (group in capitals), whose lines read "<number> ! <text>"; in the text "!AS"
-// stands for a caller's insert and "!/" for a line break.  Lines start with "[<GROUP> <number>] "
-// and go to standard output or, in mode 1, to the message history.
+// message file "$MOBERR/<GROUP>.ERR" (group in capitals), whose lines read "<number> ! <text>"; in
+// the text "!AS" stands for a caller's insert and "!/" for a line break.  Lines start with
+// "[<GROUP> <number>] " and go to standard output or, in mode 1, to the message history.
 #ifndef KOR_UTIL_MESSAGES_H_
 #define KOR_UTIL_MESSAGES_H_
 

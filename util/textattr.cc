@@ -67,8 +67,9 @@ int TBL_FONTSZ(SupportState& state, std::string_view font, double& size) {
   return result;
 }
 
-int TXT_ATTR(SupportState& state, std::string_view spec, TextAttr& attr) {
-  std::string text = ST_UPPR(spec.substr(0, std::min<std::size_t>(spec.size(), kWorkWidth)));
+int TXT_ATTR(SupportState& state, std::string_view attributes, TextAttr& attr) {
+  std::string text =
+      ST_UPPR(attributes.substr(0, std::min<std::size_t>(attributes.size(), kWorkWidth)));
   TextAttr a;
   bool hw = remove_first(text, "/HW");
   bool sw = remove_first(text, "/SW");

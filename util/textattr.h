@@ -1,5 +1,5 @@
 // Text attributes of the graphics client: the font-size table "fontsz.tbl" and the parser of
-// text-attribute specifications such as "1.2/2/1/HW" or "SMALL/1//0/N/C".
+// text-attribute strings such as "1.2/2/1/HW" or "SMALL/1//0/N/C".
 #ifndef KOR_UTIL_TEXTATTR_H_
 #define KOR_UTIL_TEXTATTR_H_
 
@@ -17,7 +17,7 @@ namespace kor::util {
 // group "FL" with that number and the insert "fontsz.tbl" is written; size 0).
 [[nodiscard]] int TBL_FONTSZ(SupportState& state, std::string_view font, double& size);
 
-// A parsed text-attribute specification.
+// A parsed text-attribute string.
 struct TextAttr {
   double size = 0.0;      // character size (> 0 when the parse succeeded)
   int font = 0;           // font number; 0 when not given or not an integer
@@ -28,12 +28,12 @@ struct TextAttr {
   int hardware = 0;       // 2 when "HW" was given, 1 for "SW" alone, 0 when neither
 };
 
-// Reads `spec` (its first 160 characters): capitals; the first "/HW" and "/SW" are removed, or,
-// when neither occurs, the first "HW" and "SW"; the rest is split at "/" into up to six items:
+// Reads `attributes` (its first 160 characters): capitals; the first "/HW" and "/SW" are removed,
+// or, when neither occurs, the first "HW" and "SW"; the rest is split at "/" into up to six items:
 // size (a real, or a font name looked up with TBL_FONTSZ), font, width, border, rotation (first
 // character N or S) and justification (first character R, C or L).  Returns 0, or -1 when the
 // size is 0 or below or the font name is not in the table; the other items are filled either way.
-[[nodiscard]] int TXT_ATTR(SupportState& state, std::string_view spec, TextAttr& attr);
+[[nodiscard]] int TXT_ATTR(SupportState& state, std::string_view attributes, TextAttr& attr);
 
 }  // namespace kor::util
 

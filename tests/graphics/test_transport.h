@@ -3,10 +3,10 @@
 #ifndef KOR_TESTS_GRAPHICS_TEST_TRANSPORT_H_
 #define KOR_TESTS_GRAPHICS_TEST_TRANSPORT_H_
 
-#include <time.h>
-
 #include <cerrno>
+#include <chrono>
 #include <string>
+#include <thread>
 
 #include "graphics/link.h"
 
@@ -41,8 +41,7 @@ class TestTransport : public Transport {
   pid_t parent_pid() override { return parent; }
   void sleep_seconds(int) override {
     ++sleeps;
-    timespec ts{0, 20 * 1000 * 1000};  // 20 ms stand for a second
-    nanosleep(&ts, nullptr);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));  // 20 ms stand for a second
   }
   pid_t fork_process() override {
     ++forks;

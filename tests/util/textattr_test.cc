@@ -67,9 +67,9 @@ TEST_F(FontTableTest, MissingTableWritesAFileMessage) {
   EXPECT_EQ(state_.messages.history.front(), "[FL -1] fontsz.tbl");
 }
 
-TEST_F(FontTableTest, ParsesTextAttributeSpecifications) {
+TEST_F(FontTableTest, ParsesTextAttributeStrings) {
   struct Case {
-    const char* spec;
+    const char* attributes;
     int rc;
     TextAttr want;
   };
@@ -91,14 +91,14 @@ TEST_F(FontTableTest, ParsesTextAttributeSpecifications) {
   };
   for (const Case& c : kCases) {
     TextAttr a;
-    EXPECT_EQ(TXT_ATTR(state_, c.spec, a), c.rc) << c.spec;
-    EXPECT_DOUBLE_EQ(a.size, c.want.size) << c.spec;
-    EXPECT_EQ(a.font, c.want.font) << c.spec;
-    EXPECT_EQ(a.width, c.want.width) << c.spec;
-    EXPECT_EQ(a.border, c.want.border) << c.spec;
-    EXPECT_EQ(a.rotation, c.want.rotation) << c.spec;
-    EXPECT_EQ(a.justification, c.want.justification) << c.spec;
-    EXPECT_EQ(a.hardware, c.want.hardware) << c.spec;
+    EXPECT_EQ(TXT_ATTR(state_, c.attributes, a), c.rc) << c.attributes;
+    EXPECT_DOUBLE_EQ(a.size, c.want.size) << c.attributes;
+    EXPECT_EQ(a.font, c.want.font) << c.attributes;
+    EXPECT_EQ(a.width, c.want.width) << c.attributes;
+    EXPECT_EQ(a.border, c.want.border) << c.attributes;
+    EXPECT_EQ(a.rotation, c.want.rotation) << c.attributes;
+    EXPECT_EQ(a.justification, c.want.justification) << c.attributes;
+    EXPECT_EQ(a.hardware, c.want.hardware) << c.attributes;
   }
 }
 
