@@ -520,7 +520,7 @@ int RDTD_FND(ReaderState& s, util::TextUnit& unit, int plot, int read_data, int&
       s.traces[t - 1].trace_value = h.value;
     }
     if (!have_plot_type) {
-      if (h.type < 1 || h.type > 4) return -1;
+      // The plot type is kept as the file gives it: the plot lister reports types outside 1 to 4.
       s.plot_type = h.type;
       have_plot_type = true;
     } else if (h.type != s.plot_type) {
