@@ -129,6 +129,16 @@ struct BuildCase {
   const char* models;
 };
 
+void check(const BuildCase& c) {
+  ControlFile file(c.control);
+  std::ostringstream dates;
+  std::ostringstream models;
+  ListCounts counts;
+  EXPECT_EQ(build_file_lists(file.unit(), kDefaults, dates, models, counts), c.rc) << c.name;
+  EXPECT_EQ(dates.str(), c.dates) << c.name;
+  EXPECT_EQ(models.str(), c.models) << c.name;
+}
+
 // A MODEL group naming GFS, used where a case is about the dates only.
 #define GFS_GROUP "1 2 0 0 1 1 1\n18 0 0 GFS 0\n"
 
@@ -167,15 +177,7 @@ TEST(BuildFileLists, DateRanges) {
        "20160101 20161231\n", "GFS \n"},
       {"a negative record count reads no records", GFS_GROUP "1 5 0 0 -3 1 1\n", 0, "", "GFS \n"},
   };
-  for (const BuildCase& c : kCases) {
-    ControlFile file(c.control);
-    std::ostringstream dates;
-    std::ostringstream models;
-    ListCounts counts;
-    EXPECT_EQ(build_file_lists(file.unit(), kDefaults, dates, models, counts), c.rc) << c.name;
-    EXPECT_EQ(dates.str(), c.dates) << c.name;
-    EXPECT_EQ(models.str(), c.models) << c.name;
-  }
+  for (const BuildCase& c : kCases) check(c);
 }
 
 TEST(BuildFileLists, ModelNames) {
@@ -200,15 +202,7 @@ TEST(BuildFileLists, ModelNames) {
       {"tokens after the fifth are ignored", "1 2 0 0 1 1 1\n18 0 0 GFS 0 extra tokens\n", 0, "",
        "GFS \n"},
   };
-  for (const BuildCase& c : kCases) {
-    ControlFile file(c.control);
-    std::ostringstream dates;
-    std::ostringstream models;
-    ListCounts counts;
-    EXPECT_EQ(build_file_lists(file.unit(), kDefaults, dates, models, counts), c.rc) << c.name;
-    EXPECT_EQ(dates.str(), c.dates) << c.name;
-    EXPECT_EQ(models.str(), c.models) << c.name;
-  }
+  for (const BuildCase& c : kCases) check(c);
 }
 
 TEST(BuildFileLists, ErrorsEndTheScanAndKeepWhatWasWritten) {
@@ -243,15 +237,7 @@ TEST(BuildFileLists, ErrorsEndTheScanAndKeepWhatWasWritten) {
       {"no fallback range after an error",
        "1 5 0 0 1 1 1\n19 0 0 201605010000 201605311200\n1 2 0 0\n", kInvalidHeader, "", ""},
   };
-  for (const BuildCase& c : kCases) {
-    ControlFile file(c.control);
-    std::ostringstream dates;
-    std::ostringstream models;
-    ListCounts counts;
-    EXPECT_EQ(build_file_lists(file.unit(), kDefaults, dates, models, counts), c.rc) << c.name;
-    EXPECT_EQ(dates.str(), c.dates) << c.name;
-    EXPECT_EQ(models.str(), c.models) << c.name;
-  }
+  for (const BuildCase& c : kCases) check(c);
 }
 
 TEST(BuildFileLists, CountsFollowTheLinesWritten) {
