@@ -127,9 +127,7 @@ int add_line(const ConditionSet& set, int text_width, LabelLines& out) {
   return 0;
 }
 
-void clear_lines(LabelLines& out) {
-  out = LabelLines{};
-}
+void clear_lines(LabelLines& out) { out = LabelLines{}; }
 
 // --- data section --------------------------------------------------------------------------
 
@@ -170,8 +168,8 @@ int read_trace_records(ReaderState& s, util::TextUnit& unit, int t, const DataHe
     record.resize(full, ' ');
     const std::string_view rec(record);
     for (int k = 0; k < nvals; ++k) {
-      const std::string_view field = rec.substr(kLabelWidth + static_cast<std::size_t>(k) * width,
-                                                width);
+      const std::string_view field =
+          rec.substr(kLabelWidth + static_cast<std::size_t>(k) * width, width);
       double v = 0.0;
       if (h.packed) {
         const auto unpacked = unpack_value(field.substr(1));
@@ -325,9 +323,9 @@ int merge_labels(ReaderState& s) {
       int position = 0;
       for (int j = 1; j <= s.merged_count && position == 0; ++j) {
         const int i = s.merged_order[j - 1];
-        const bool match =
-            type == 'r' ? std::fabs(s.merged_real[i - 1] - s.real_label(t, p)) <= 0.001
-                        : s.merged_label[i - 1] == s.label(t, p);
+        const bool match = type == 'r'
+                               ? std::fabs(s.merged_real[i - 1] - s.real_label(t, p)) <= 0.001
+                               : s.merged_label[i - 1] == s.label(t, p);
         if (match) position = j;
       }
       if (position == 0) return -26;
@@ -414,7 +412,7 @@ int read_data_section(ReaderState& s, util::TextUnit& unit) {
 ReaderState::ReaderState() { reset(); }
 
 void ReaderState::reset() {
-  plot_number = 0;
+  // The unit and plot number stay: they name the plot to read again.
   reload = false;
   trace_count = 0;
   plot_type = 0;
@@ -443,7 +441,8 @@ void ReaderState::reset() {
   weights.assign(per_point, -1.0);
   real_labels.assign(per_point, kMissingFill);
   xpositions.resize(per_point);
-  for (std::size_t i = 0; i < per_point; ++i) xpositions[i] = static_cast<long long>(i % kMaxPoints) + 1;
+  for (std::size_t i = 0; i < per_point; ++i)
+    xpositions[i] = static_cast<long long>(i % kMaxPoints) + 1;
   char_labels.assign(per_point * kLabelWidth, ' ');
   pending.clear();
   pending_identical = true;
@@ -678,9 +677,8 @@ int RDTD_TLB(const ReaderState& s, int trace, int max_lines, int text_width, Lab
 }
 
 int RDTD_OTN(const ReaderState& s, int graph_trace, int plot_trace, int& file_trace) {
-  file_trace = plot_trace >= 1 && plot_trace <= s.trace_count
-                   ? s.traces[plot_trace - 1].file_trace
-                   : util::kMissingInt;
+  file_trace = plot_trace >= 1 && plot_trace <= s.trace_count ? s.traces[plot_trace - 1].file_trace
+                                                              : util::kMissingInt;
   util::list_write(std::cout, {" Graph rel trc # = ", graph_trace, " Plot rel trc # = ", plot_trace,
                                " Orig trc # = ", file_trace});
   return 0;
