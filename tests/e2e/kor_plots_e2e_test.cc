@@ -227,10 +227,11 @@ TEST(KorPlots, ReaderErrorsAreReported) {
       {"plot types differ within plot 2", "fnd_error.trc", "fnd_error.trc\n",
        kBanner + kPlotCount3 + kGapPlot1 + lines({" -06 = trace plot types differ for this plot"}),
        "", nullptr},
-      // The reader refuses a plot type outside 1 to 4 while gathering the plot.
+      // The reader keeps a plot type outside 1 to 4; the lister stops on it after trace.num.
       {"plot type 5", "type5.trc", "type5.trc\n",
-       kBanner + lines({" ", "  Number of plots available =  1", " -01 = invalid header record"}),
-       "", "  0 0\n"},
+       kBanner +
+           lines({" ", "  Number of plots available =  1", " ", "  5 is not a valid plot type."}),
+       "STOP 1\n", "  1 5\n"},
       // Field IDs 50 and 60 have no name: the general labels and trace 2's labels are reported
       // and left out, the listing goes on.  Plot 2 has no independent variable and its traces
       // share every condition, so they have no labels of their own.
