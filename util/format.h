@@ -49,6 +49,10 @@ class FmtItem {
   FmtItem(int v) : v_(static_cast<long long>(v)) {}
   FmtItem(long v) : v_(static_cast<long long>(v)) {}
   FmtItem(long long v) : v_(v) {}
+  // Unsigned counts and sizes (values beyond the long long range are not expected).
+  FmtItem(unsigned v) : v_(static_cast<long long>(v)) {}
+  FmtItem(unsigned long v) : v_(static_cast<long long>(v)) {}
+  FmtItem(unsigned long long v) : v_(static_cast<long long>(v)) {}
   FmtItem(float v) : v_(static_cast<double>(v)) {}
   FmtItem(double v) : v_(v) {}
   FmtItem(const char* v) : v_(std::string(v)) {}

@@ -25,6 +25,10 @@ class ListItem {
   ListItem(int v) : v_(static_cast<long long>(v)) {}
   ListItem(long v) : v_(static_cast<long long>(v)) {}
   ListItem(long long v) : v_(v) {}
+  // Unsigned counts and sizes (values beyond the long long range are not expected).
+  ListItem(unsigned v) : v_(static_cast<long long>(v)) {}
+  ListItem(unsigned long v) : v_(static_cast<long long>(v)) {}
+  ListItem(unsigned long long v) : v_(static_cast<long long>(v)) {}
   ListItem(float v) : v_(static_cast<double>(v)) {}
   ListItem(double v) : v_(v) {}
   ListItem(const char* v) : v_(std::string(v)) {}
