@@ -271,7 +271,7 @@ std::string fit_optional_zero(const std::string& with_zero, const std::string& w
   return fit(without, w);
 }
 
-std::string special(double v, int w) {
+std::string not_finite_text(double v, int w) {
   std::string s;
   if (std::isnan(v)) {
     s = "NaN";
@@ -331,7 +331,7 @@ void fixed_digits(double a, int d, int k, std::string& int_part, std::string& fr
 }
 
 std::string render_fixed(double v, int w, int d, int k) {
-  if (!std::isfinite(v)) return special(v, w);
+  if (!std::isfinite(v)) return not_finite_text(v, w);
   std::string int_part, frac;
   fixed_digits(std::fabs(v), d, k, int_part, frac);
   const std::string sign = v < 0 ? "-" : "";  // -0.0 is written as zero without a sign
@@ -362,7 +362,7 @@ std::string exponent_text(int x, int e, char letter, bool& ok) {
 }
 
 std::string render_exp(double v, int w, int d, int e, int k, char letter) {
-  if (!std::isfinite(v)) return special(v, w);
+  if (!std::isfinite(v)) return not_finite_text(v, w);
   if ((k <= 0 && d + k <= 0) || (k > 0 && k >= d + 2)) return stars(w);
   const int n = k > 0 ? d + 1 : d + k;  // significant digits written
   const double a = std::fabs(v);
@@ -391,7 +391,7 @@ std::string render_exp(double v, int w, int d, int e, int k, char letter) {
 }
 
 std::string render_general(double v, int w, int d, int e, int k) {
-  if (!std::isfinite(v)) return special(v, w);
+  if (!std::isfinite(v)) return not_finite_text(v, w);
   const int n = e > 0 ? e + 2 : 4;  // blanks that stand for the exponent in the fixed form
   if (d >= 1) {
     const double a = std::fabs(v);

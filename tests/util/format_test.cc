@@ -220,7 +220,7 @@ TEST(FormatGeneral, FixedOrExponentByMagnitude) {
   });
 }
 
-TEST(FormatSpecialValues, NotFinite) {
+TEST(FormatNotFinite, InfinityAndNaN) {
   const double nan = std::nan("");
   run_table({
       {"infinity wide", "(F8.2)", {kInf}, "Infinity"},
