@@ -37,6 +37,15 @@ int parse_group_header(const std::string& record, GroupHeader& h) {
   return h.n < 0 ? -1 : 0;
 }
 
+// Reads the next group header of the header section: 0 with `h` filled, 1 at the "EOCF" record,
+// -4 when the file ends first, -1 for a short header.
+int next_group_header(util::TextUnit& unit, GroupHeader& h) {
+  std::string record;
+  if (!unit.read(record, kGroupRecordWidth)) return -4;
+  if (is_eocf(record)) return 1;
+  return parse_group_header(record, h);
+}
+
 // Reads and discards the `n` condition records of a group; the end of the file or an "EOCF" record
 // before the last one gives -2.
 int skip_conditions(util::TextUnit& unit, int n) {
@@ -462,12 +471,11 @@ int RDTD_INI(ReaderState& state, util::TextUnit& unit, int& plot_count) {
   state.reset();
   state.unit = &unit;
   plot_count = 0;
-  std::string record;
+  GroupHeader h;
   while (true) {
-    if (!unit.read(record, kGroupRecordWidth)) return -4;
-    if (is_eocf(record)) break;
-    GroupHeader h;
-    if (int rc = parse_group_header(record, h)) return rc;
+    const int rc = next_group_header(unit, h);
+    if (rc == 1) break;
+    if (rc != 0) return rc;
     plot_count = std::max(plot_count, h.plot);
     if (int rc = skip_conditions(unit, h.n)) return rc;
   }
@@ -499,12 +507,11 @@ int RDTD_FND(ReaderState& s, util::TextUnit& unit, int plot, int read_data, int&
   s.unit = &unit;
   bool have_plot_type = false;
   bool have_ind_group = false;
-  std::string record;
+  GroupHeader h;
   while (true) {
-    if (!unit.read(record, kGroupRecordWidth)) return -4;
-    if (is_eocf(record)) break;
-    GroupHeader h;
-    if (int rc = parse_group_header(record, h)) return rc;
+    const int rc = next_group_header(unit, h);
+    if (rc == 1) break;
+    if (rc != 0) return rc;
     if (h.plot != plot) {
       if (int rc = skip_conditions(unit, h.n)) return rc;
       continue;
@@ -520,7 +527,7 @@ int RDTD_FND(ReaderState& s, util::TextUnit& unit, int plot, int read_data, int&
       s.traces[t - 1].trace_value = h.value;
     }
     if (!have_plot_type) {
-      if (h.type < 1 || h.type > 4) return -1;
+      // The plot type is kept as the file gives it: the plot lister reports types outside 1 to 4.
       s.plot_type = h.type;
       have_plot_type = true;
     } else if (h.type != s.plot_type) {

@@ -110,8 +110,9 @@ struct ReaderState {
   }
   void set_label(int trace, int point, std::string_view text);
 
-  // sums[((trace-1) * kMaxDepth + field-1) * kMaxPoints + point-1]: the points of one field of one
-  // trace lie next to each other.
+  // sums[(trace-1) + kMaxTraces * ((field-1) + kMaxDepth * (point-1))]: the layout of the metric
+  // library's sums view (leading dimension 24 traces, 28 fields, then points), so that a trace is
+  // read as metrics::SumsView{sums.data(), kMaxTraces, kMaxDepth, points, trace-1}.
   std::vector<double> sums;
   std::vector<double> weights;
   std::vector<double> real_labels;
@@ -127,8 +128,8 @@ struct ReaderState {
   bool pending_identical = true;
 
   static std::size_t sum_index(int trace, int field, int point) {
-    return (static_cast<std::size_t>(trace - 1) * kMaxDepth + (field - 1)) * kMaxPoints +
-           (point - 1);
+    return static_cast<std::size_t>(trace - 1) +
+           kMaxTraces * ((field - 1) + static_cast<std::size_t>(kMaxDepth) * (point - 1));
   }
   static std::size_t pt_index(int trace, int point) {
     return static_cast<std::size_t>(trace - 1) * kMaxPoints + (point - 1);

@@ -38,12 +38,13 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <variant>
 #include <vector>
 
 namespace kor::util {
 
-// One output item: an integer, a real or a text.
+// One output item: an integer, a real or a text (also the item of the free-format writer).
 class FmtItem {
  public:
   FmtItem(int v) : v_(static_cast<long long>(v)) {}
@@ -57,7 +58,7 @@ class FmtItem {
   FmtItem(double v) : v_(v) {}
   FmtItem(const char* v) : v_(std::string(v)) {}
   FmtItem(std::string_view v) : v_(std::string(v)) {}
-  FmtItem(const std::string& v) : v_(v) {}
+  FmtItem(std::string v) : v_(std::move(v)) {}
   const std::variant<long long, double, std::string>& value() const { return v_; }
 
  private:

@@ -262,8 +262,9 @@ int adjusted_threat_score(int option, const SumsView& in, double missing, Output
   const bool equitable = option == 2 || option == 4;
   if (option <= 2) {
     return fho_each_single(in, missing, out, [&](const FhoF& x) -> double {
-      if (x.o == 0 || x.n == 0) return missing;
-      const float b = x.f / x.o, h = x.h / x.o, s = 1 - x.o / x.n;
+      // The equitable forms also need s = 1 - F4/N, so N not 0.
+      if (x.o == 0 || (equitable && x.n == 0)) return missing;
+      const float b = x.f / x.o, h = x.h / x.o, s = equitable ? 1 - x.o / x.n : 0.0f;
       if (b == 0) return missing;
       const float base = 1 - h, e = 1 / b;
       if (base < 0 || (base == 0 && !(e > 0))) return missing;
@@ -273,8 +274,8 @@ int adjusted_threat_score(int option, const SumsView& in, double missing, Output
     });
   }
   return fho_each_single(in, missing, out, [&](const FhoF& x) -> double {
-    if (x.o == 0 || x.n == 0) return missing;
-    const float b = x.f / x.o, h = x.h / x.o, s = 1 - x.o / x.n;
+    if (x.o == 0 || (equitable && x.n == 0)) return missing;
+    const float b = x.f / x.o, h = x.h / x.o, s = equitable ? 1 - x.o / x.n : 0.0f;
     if (!(h < 1) || b - h == 0) return missing;
     const float xx = -std::log(1 - h) / (b - h);
     if (!(xx > 0)) return missing;

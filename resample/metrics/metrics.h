@@ -25,7 +25,8 @@
 // maximum of its non-missing results (single precision) to Output::min / Output::max, which start
 // at 1.1e30 and -1.1e30; a result equal to M takes no part.  A few routines return a fixed range
 // instead, as their comments say.  Routines marked "single" compute in single precision and widen
-// the result; all others compute in double precision.
+// the result; all others compute in double precision.  A result that overflows to a non-finite
+// value is stored as M; a range end beyond single precision is pinned to +/-FLT_MAX.
 //
 // Error words.  The return value is 0 on success or one of kBadDepth (-1), kBadOption (-2),
 // kBadCategory (-3), kBadCountOption (-99).  An error is found before any sample is looked at; the
@@ -147,9 +148,9 @@ struct Output {
 [[nodiscard]] int clayton_skill(const SumsView& in, double missing, Output& out);
 
 // Threat scores with the bias removed by the dH/dF or dH/dA model, single.  B = F2/F4, h = F3/F4,
-// q = (1 - h)^(1/B), s = 1 - F4/N.
+// q = (1 - h)^(1/B), s = 1 - F4/N (the ETS forms need N not 0).
 //   1: TS   (1 - q) / (1 + q).     2: ETS  (s - q) / (q + s).      (both need B not 0)
-//   3, 4 (need h < 1): x = -ln(1 - h) / (B - h), y = lambert_w(x), A = y / x;
+//   3, 4 (need h < 1 and x > 0): x = -ln(1 - h) / (B - h), y = lambert_w(x), A = y / x;
 //      3: TS (1 - A) / (1 + A).    4: ETS (s - A) / (A + s).
 // Other options: kBadOption.
 [[nodiscard]] int adjusted_threat_score(int option, const SumsView& in, double missing,

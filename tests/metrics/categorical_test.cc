@@ -221,6 +221,11 @@ TEST(AdjustedThreatScore, MatchesScoresOfTheAdjustedTable) {
        {"h = 1 for dH/dA", {100, 50, 40, 40}, 3, kM},
        {"no hits for dH/dA: x = 0", {100, 30, 0, 40}, 4, kM},
        {"no events", {100, 30, 0, 0}, 2, kM},
+       // N = 0 leaves the threat scores (1 - q)/(1 + q) and (1 - A)/(1 + A) defined.
+       {"dH/dF TS with N = 0", {0, 30, 20, 40}, 1, ts_f},
+       {"dH/dF ETS with N = 0", {0, 30, 20, 40}, 2, kM},
+       {"dH/dA TS with N = 0", {0, 30, 20, 40}, 3, ts_a},
+       {"dH/dA ETS with N = 0", {0, 30, 20, 40}, 4, kM},
        {"hits above observed: negative base", {100, 30, 50, 40}, 1, kM}},
       [](int opt, const SumsView& in, double m, Output& o) {
         return adjusted_threat_score(opt, in, m, o);

@@ -42,7 +42,7 @@ TEST(ReaderMessages, EveryCodeFromPlus6ToMinus67HasItsText) {
     }
     ASSERT_GE(text.size(), 6u) << code;
     // Each text starts with its signed two-digit code, "  0" for the normal return.
-    char expected[8];
+    char expected[16];
     if (code == 0) {
       std::snprintf(expected, sizeof expected, "  0 = ");
     } else {

@@ -206,7 +206,8 @@ TEST_F(ReaderTest, HeaderSectionErrors) {
   const Case kCases[] = {
       {"header with six integers", "1 2 0 0 1 1\n1 A 0 0 0\nEOCF\n", 1, -1},
       {"header with a word is read as -99 but counted", "1 2 0 x 1 1 4\n1 A 0 0 0\nEOCF\n", 1, 0},
-      {"plot type outside 1 to 4", "1 2 0 0 1 1 9\n1 A 0 0 0\nEOCF\n", 1, -1},
+      {"plot type outside 1 to 4 is kept for the caller", "1 2 0 0 1 1 9\n1 A 0 0 0\nEOCF\n", 1,
+       0},
       {"negative record count", "1 2 0 0 -1 1 4\nEOCF\n", 1, -1},
       {"no EOCF after a condition record", "1 2 0 0 1 1 4\n1 A 0 0 0\n", 1, -4},
       {"empty file", "", 1, -4},
