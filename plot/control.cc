@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "plot/messages.h"
+#include "resample/resample.h"
 #include "util/format.h"
 #include "util/listout.h"
 #include "util/text.h"
@@ -17,8 +18,6 @@ namespace {
 
 constexpr int kLineWidth = 256;
 constexpr int kGroupWidth = 160;
-constexpr int kMinTrials = 100;
-constexpr int kMaxTrials = 10002;
 constexpr double kBig = 1.1e31;
 
 // Up to `n` "/" groups of a value (blanks removed by the list splitter).
@@ -398,14 +397,7 @@ std::string control_value(std::string_view line) {
 }
 
 void set_trial_count(PlotState& s, int trials, std::ostream& os) {
-  if (trials >= kMinTrials && trials <= kMaxTrials) {
-    s.trials = trials;
-    return;
-  }
-  util::list_write(os, {trials < kMinTrials ? "  Number of resampling trials is too small."
-                                            : "  Number of resampling trials is too large."});
-  s.trials = kDefaultTrials;
-  util::list_write(os, {" Number of resampling trials set to 2000."});
+  s.trials = resample::accepted_trial_count(trials, os);
 }
 
 void decode_rst(PlotState& s, std::string_view value, int trace_count) {

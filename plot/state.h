@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "resample/resample.h"
+
 namespace kor::plot {
 
 inline constexpr int kMaxTraces = 24;           // traces per plot
@@ -29,7 +31,7 @@ inline constexpr int kStatLabelWidth = 20;  // statistic labels kept by the driv
 inline constexpr int kDeviceWidth = 80;
 inline constexpr int kColourSpecWidth = 128;
 inline constexpr int kAttrWidth = 80;  // text attribute specifications
-inline constexpr int kDefaultTrials = 2000;
+inline constexpr int kDefaultTrials = resample::kDefaultTrials;
 inline constexpr double kPlotMissing = -9999.0;
 
 inline constexpr char kDefaultTextAttr[] = "1/1/1/SW";

@@ -118,6 +118,10 @@ struct ResampleState {
 // Returns 0.
 int RSMP_NTRL(int& count, ResampleState& state, std::ostream& os);
 
+// The trial-count rule alone: `count` when it lies within 100..10002, else 2000 after the messages
+// of RSMP_NTRL.  The control-file reader applies it to the BXW request.
+int accepted_trial_count(int count, std::ostream& os);
+
 // Prints `context` without trailing blanks as one line unless it is blank, then the message line
 // of `code` (nothing for a code without one); sets `word` to 0.
 void RSMP_ERR(int code, std::string_view context, int& word, std::ostream& os);

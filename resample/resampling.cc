@@ -13,16 +13,17 @@ namespace kor::resample {
 
 using util::list_write;
 
-int RSMP_NTRL(int& count, ResampleState& state, std::ostream& os) {
-  if (count >= kMinTrials && count <= kMaxTrials) {
-    state.trials = count;
-    return 0;
-  }
+int accepted_trial_count(int count, std::ostream& os) {
+  if (count >= kMinTrials && count <= kMaxTrials) return count;
   list_write(os, {count < kMinTrials ? "  Number of resampling trials is too small."
                                      : "  Number of resampling trials is too large."});
-  count = kDefaultTrials;
-  state.trials = kDefaultTrials;
   list_write(os, {" Number of resampling trials set to 2000."});
+  return kDefaultTrials;
+}
+
+int RSMP_NTRL(int& count, ResampleState& state, std::ostream& os) {
+  count = accepted_trial_count(count, os);
+  state.trials = count;
   return 0;
 }
 
