@@ -1,6 +1,6 @@
 // kor's standard-input dialogue: file names, the plot line, and the trace, op-code, lag and
-// smoothing numbers of the plotting METHOD.  Every failure before the plot driver writes its message
-// to standard output and yields a stop code.
+// smoothing numbers of the plotting METHOD.  Every failure before the plot driver writes its
+// message to standard output and yields a stop code.
 #ifndef KOR_DRIVER_DIALOGUE_H_
 #define KOR_DRIVER_DIALOGUE_H_
 
@@ -32,8 +32,8 @@ struct PlotRequest {
 };
 
 struct DialogueResult {
-  int stop_code = 0;   // nonzero: end the program with this stop code
-  bool plot = false;   // true: call the plot driver with `request`
+  int stop_code = 0;  // nonzero: end the program with this stop code
+  bool plot = false;  // true: call the plot driver with `request`
   PlotRequest request;
 };
 

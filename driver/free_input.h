@@ -2,9 +2,9 @@
 //
 // The dialogue mixes whole-line reads with free-form reads of integers.  A free-form read starts at
 // the next line, takes values separated by blanks or commas (continuing onto following lines until
-// it has them all; blank lines are passed over), and discards the rest of the line on which it ends.
-// A "/" ends the read early, leaving the remaining values as they were; two commas in a row leave the
-// value between them unchanged.
+// it has them all; blank lines are passed over), and discards the rest of the line on which it
+// ends. A "/" ends the read early, leaving the remaining values as they were; two commas in a row
+// leave the value between them unchanged.
 #ifndef KOR_DRIVER_FREE_INPUT_H_
 #define KOR_DRIVER_FREE_INPUT_H_
 

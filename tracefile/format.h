@@ -13,27 +13,27 @@
 
 namespace kor::tracefile {
 
-inline constexpr int kMaxTraces = 24;          // traces per plot
-inline constexpr int kMaxPoints = 2048;        // data records per trace
-inline constexpr int kMaxDepth = 28;           // data values per record
-inline constexpr int kMaxColumns = 29;         // data values with the weight
-inline constexpr int kMaxDepValues = 32;       // condition records of a dependent-variable group
-inline constexpr int kMaxCells = 64;           // cells of an independent-variable group
-inline constexpr int kMaxIndGroups = 8;        // independent-variable groups per plot
-inline constexpr int kMaxGeneralSets = 16;     // general condition sets per plot
-inline constexpr int kMaxSpecific = 16;        // specific conditions per trace
-inline constexpr int kMaxMerged = 2048;        // merged x-axis labels of a plot
-inline constexpr int kMaxPbs = 14;             // PBS category probabilities per trace
-inline constexpr int kMaxCrps = 11;            // CRPS cumulative probabilities per trace
-inline constexpr int kLabelWidth = 24;         // point labels, condition values in the tables
-inline constexpr int kTokenWidth = 32;         // condition record tokens
-inline constexpr int kHeaderTokenWidth = 16;   // data header tokens
-inline constexpr int kGroupRecordWidth = 80;   // group header and condition records
-inline constexpr int kDataHeaderWidth = 512;   // data header records
-inline constexpr int kPlainValueWidth = 20;    // "D20.12" values
-inline constexpr int kPackedValueWidth = 8;    // one blank and seven packed characters
+inline constexpr int kMaxTraces = 24;         // traces per plot
+inline constexpr int kMaxPoints = 2048;       // data records per trace
+inline constexpr int kMaxDepth = 28;          // data values per record
+inline constexpr int kMaxColumns = 29;        // data values with the weight
+inline constexpr int kMaxDepValues = 32;      // condition records of a dependent-variable group
+inline constexpr int kMaxCells = 64;          // cells of an independent-variable group
+inline constexpr int kMaxIndGroups = 8;       // independent-variable groups per plot
+inline constexpr int kMaxGeneralSets = 16;    // general condition sets per plot
+inline constexpr int kMaxSpecific = 16;       // specific conditions per trace
+inline constexpr int kMaxMerged = 2048;       // merged x-axis labels of a plot
+inline constexpr int kMaxPbs = 14;            // PBS category probabilities per trace
+inline constexpr int kMaxCrps = 11;           // CRPS cumulative probabilities per trace
+inline constexpr int kLabelWidth = 24;        // point labels, condition values in the tables
+inline constexpr int kTokenWidth = 32;        // condition record tokens
+inline constexpr int kHeaderTokenWidth = 16;  // data header tokens
+inline constexpr int kGroupRecordWidth = 80;  // group header and condition records
+inline constexpr int kDataHeaderWidth = 512;  // data header records
+inline constexpr int kPlainValueWidth = 20;   // "D20.12" values
+inline constexpr int kPackedValueWidth = 8;   // one blank and seven packed characters
 
-inline constexpr double kMissingFill = -1.1e31;  // initial value of the data tables
+inline constexpr double kMissingFill = -1.1e31;   // initial value of the data tables
 inline constexpr double kMissingLimit = -1.0e30;  // a value below this is missing
 
 // Name of a field ID: 1-24 from the name table, 101 "COUNT", 102-109 "DV_01".."DV_08", and for

@@ -37,6 +37,15 @@ int parse_group_header(const std::string& record, GroupHeader& h) {
   return h.n < 0 ? -1 : 0;
 }
 
+// Reads the next group header of the header section: 0 with `h` filled, 1 at the "EOCF" record,
+// -4 when the file ends first, -1 for a short header.
+int next_group_header(util::TextUnit& unit, GroupHeader& h) {
+  std::string record;
+  if (!unit.read(record, kGroupRecordWidth)) return -4;
+  if (is_eocf(record)) return 1;
+  return parse_group_header(record, h);
+}
+
 // Reads and discards the `n` condition records of a group; the end of the file or an "EOCF" record
 // before the last one gives -2.
 int skip_conditions(util::TextUnit& unit, int n) {
@@ -127,9 +136,7 @@ int add_line(const ConditionSet& set, int text_width, LabelLines& out) {
   return 0;
 }
 
-void clear_lines(LabelLines& out) {
-  out = LabelLines{};
-}
+void clear_lines(LabelLines& out) { out = LabelLines{}; }
 
 // --- data section --------------------------------------------------------------------------
 
@@ -170,8 +177,8 @@ int read_trace_records(ReaderState& s, util::TextUnit& unit, int t, const DataHe
     record.resize(full, ' ');
     const std::string_view rec(record);
     for (int k = 0; k < nvals; ++k) {
-      const std::string_view field = rec.substr(kLabelWidth + static_cast<std::size_t>(k) * width,
-                                                width);
+      const std::string_view field =
+          rec.substr(kLabelWidth + static_cast<std::size_t>(k) * width, width);
       double v = 0.0;
       if (h.packed) {
         const auto unpacked = unpack_value(field.substr(1));
@@ -325,9 +332,9 @@ int merge_labels(ReaderState& s) {
       int position = 0;
       for (int j = 1; j <= s.merged_count && position == 0; ++j) {
         const int i = s.merged_order[j - 1];
-        const bool match =
-            type == 'r' ? std::fabs(s.merged_real[i - 1] - s.real_label(t, p)) <= 0.001
-                        : s.merged_label[i - 1] == s.label(t, p);
+        const bool match = type == 'r'
+                               ? std::fabs(s.merged_real[i - 1] - s.real_label(t, p)) <= 0.001
+                               : s.merged_label[i - 1] == s.label(t, p);
         if (match) position = j;
       }
       if (position == 0) return -26;
@@ -443,7 +450,8 @@ void ReaderState::reset() {
   weights.assign(per_point, -1.0);
   real_labels.assign(per_point, kMissingFill);
   xpositions.resize(per_point);
-  for (std::size_t i = 0; i < per_point; ++i) xpositions[i] = static_cast<long long>(i % kMaxPoints) + 1;
+  for (std::size_t i = 0; i < per_point; ++i)
+    xpositions[i] = static_cast<long long>(i % kMaxPoints) + 1;
   char_labels.assign(per_point * kLabelWidth, ' ');
   pending.clear();
   pending_identical = true;
@@ -463,12 +471,11 @@ int RDTD_INI(ReaderState& state, util::TextUnit& unit, int& plot_count) {
   state.reset();
   state.unit = &unit;
   plot_count = 0;
-  std::string record;
+  GroupHeader h;
   while (true) {
-    if (!unit.read(record, kGroupRecordWidth)) return -4;
-    if (is_eocf(record)) break;
-    GroupHeader h;
-    if (int rc = parse_group_header(record, h)) return rc;
+    const int rc = next_group_header(unit, h);
+    if (rc == 1) break;
+    if (rc != 0) return rc;
     plot_count = std::max(plot_count, h.plot);
     if (int rc = skip_conditions(unit, h.n)) return rc;
   }
@@ -500,12 +507,11 @@ int RDTD_FND(ReaderState& s, util::TextUnit& unit, int plot, int read_data, int&
   s.unit = &unit;
   bool have_plot_type = false;
   bool have_ind_group = false;
-  std::string record;
+  GroupHeader h;
   while (true) {
-    if (!unit.read(record, kGroupRecordWidth)) return -4;
-    if (is_eocf(record)) break;
-    GroupHeader h;
-    if (int rc = parse_group_header(record, h)) return rc;
+    const int rc = next_group_header(unit, h);
+    if (rc == 1) break;
+    if (rc != 0) return rc;
     if (h.plot != plot) {
       if (int rc = skip_conditions(unit, h.n)) return rc;
       continue;
@@ -521,7 +527,7 @@ int RDTD_FND(ReaderState& s, util::TextUnit& unit, int plot, int read_data, int&
       s.traces[t - 1].trace_value = h.value;
     }
     if (!have_plot_type) {
-      if (h.type < 1 || h.type > 4) return -1;
+      // The plot type is kept as the file gives it: the plot lister reports types outside 1 to 4.
       s.plot_type = h.type;
       have_plot_type = true;
     } else if (h.type != s.plot_type) {
@@ -678,9 +684,8 @@ int RDTD_TLB(const ReaderState& s, int trace, int max_lines, int text_width, Lab
 }
 
 int RDTD_OTN(const ReaderState& s, int graph_trace, int plot_trace, int& file_trace) {
-  file_trace = plot_trace >= 1 && plot_trace <= s.trace_count
-                   ? s.traces[plot_trace - 1].file_trace
-                   : util::kMissingInt;
+  file_trace = plot_trace >= 1 && plot_trace <= s.trace_count ? s.traces[plot_trace - 1].file_trace
+                                                              : util::kMissingInt;
   util::list_write(std::cout, {" Graph rel trc # = ", graph_trace, " Plot rel trc # = ", plot_trace,
                                " Orig trc # = ", file_trace});
   return 0;

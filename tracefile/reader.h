@@ -27,8 +27,8 @@ namespace kor::tracefile {
 // group) or a general condition set shared by all traces.
 struct ConditionSet {
   int field_id = 0;
-  int last_type = 0;   // condition type of the last record
-  int count = 0;       // number of values (records)
+  int last_type = 0;                              // condition type of the last record
+  int count = 0;                                  // number of values (records)
   std::array<std::string, kMaxDepValues> values;  // 24 characters each, blank padded
   std::string pair_value;                         // second value of a pair condition, or blank
 };
@@ -40,14 +40,14 @@ struct Cell {
 };
 
 struct TraceInfo {
-  int file_trace = 0;      // field 1 of the group header
-  int trace_value = 0;     // field 4 of the group header
-  std::string stat_type;   // 24 characters
-  std::string param_label; // 24 characters
+  int file_trace = 0;        // field 1 of the group header
+  int trace_value = 0;       // field 4 of the group header
+  std::string stat_type;     // 24 characters
+  std::string param_label;   // 24 characters
   std::string indvar_label;  // 24 characters
-  int points = 0;          // data records read
-  int depth = 0;           // data values per record
-  bool has_weight = false; // the data records carried a weight
+  int points = 0;            // data records read
+  int depth = 0;             // data values per record
+  bool has_weight = false;   // the data records carried a weight
   bool all_missing = false;
   int specific_count = 0;
   std::array<ConditionSet, kMaxSpecific> specific;
@@ -70,27 +70,27 @@ struct ReaderState {
   bool reload = false;             // the statistics engine changed the sums: read the plot again
   int trace_count = 0;
   int plot_type = 0;
-  char label_type = ' ';           // ' ' before data, 'r' real, 'c' character, 't' time labels
-  std::string plot_stat_type;      // 24 characters, from an independent-variable group with ID 10
+  char label_type = ' ';       // ' ' before data, 'r' real, 'c' character, 't' time labels
+  std::string plot_stat_type;  // 24 characters, from an independent-variable group with ID 10
 
   std::array<TraceInfo, kMaxTraces> traces;
 
   // Plot-wide conditions.
   int general_count = 0;
   std::array<ConditionSet, kMaxGeneralSets> general;
-  int ind_group_count = 0;      // independent-variable groups of trace 1
-  int cell_count = 0;           // cells per independent-variable group (-1 before the first group)
+  int ind_group_count = 0;  // independent-variable groups of trace 1
+  int cell_count = 0;       // cells per independent-variable group (-1 before the first group)
   std::array<int, kMaxIndGroups> ind_group_field{};
   std::array<std::array<Cell, kMaxCells>, kMaxIndGroups> cells;
-  int first_ind_field = 0;      // field ID of the plot's first independent-variable group
+  int first_ind_field = 0;  // field ID of the plot's first independent-variable group
 
   // Merged x axis of plot types 3 and 4, in the order labels were added, and its display order:
   // position j (1..merged_count) of the axis shows entry merged_order[j-1] (1-based) of the list.
-  bool no_common_axis = true;   // set while no common axis has been built
+  bool no_common_axis = true;  // set while no common axis has been built
   int merged_count = 0;
-  std::vector<double> merged_real;       // kMaxMerged
-  std::vector<std::string> merged_label; // kMaxMerged, 24 characters
-  std::vector<int> merged_order;         // kMaxMerged
+  std::vector<double> merged_real;        // kMaxMerged
+  std::vector<std::string> merged_label;  // kMaxMerged, 24 characters
+  std::vector<int> merged_order;          // kMaxMerged
 
   // Reference date-time of a time-series plot: position 0 of the time axis.
   DateTime reference{};
@@ -110,8 +110,9 @@ struct ReaderState {
   }
   void set_label(int trace, int point, std::string_view text);
 
-  // sums[((trace-1) * kMaxDepth + field-1) * kMaxPoints + point-1]: the points of one field of one
-  // trace lie next to each other.
+  // sums[(trace-1) + kMaxTraces * ((field-1) + kMaxDepth * (point-1))]: the layout of the metric
+  // library's sums view (leading dimension 24 traces, 28 fields, then points), so that a trace is
+  // read as metrics::SumsView{sums.data(), kMaxTraces, kMaxDepth, points, trace-1}.
   std::vector<double> sums;
   std::vector<double> weights;
   std::vector<double> real_labels;
@@ -127,8 +128,8 @@ struct ReaderState {
   bool pending_identical = true;
 
   static std::size_t sum_index(int trace, int field, int point) {
-    return (static_cast<std::size_t>(trace - 1) * kMaxDepth + (field - 1)) * kMaxPoints +
-           (point - 1);
+    return static_cast<std::size_t>(trace - 1) +
+           kMaxTraces * ((field - 1) + static_cast<std::size_t>(kMaxDepth) * (point - 1));
   }
   static std::size_t pt_index(int trace, int point) {
     return static_cast<std::size_t>(trace - 1) * kMaxPoints + (point - 1);
@@ -165,15 +166,16 @@ struct LabelLines {
 
 // General labels: the common statistic type and one line per general condition set, at most
 // `max_lines`.  Returns 0, +1 (sets remain) or -33 (a set's field ID has no name).
-[[nodiscard]] int RDTD_GLB(const ReaderState& state, int max_lines, int text_width, LabelLines& out);
+[[nodiscard]] int RDTD_GLB(const ReaderState& state, int max_lines, int text_width,
+                           LabelLines& out);
 
 // Labels of plot-relative trace `trace` from its specific conditions.  Returns 0, +1, -33, -35 (no
 // specific conditions) or -37 (trace number outside 1 to the trace count).
 [[nodiscard]] int RDTD_TLB(const ReaderState& state, int trace, int max_lines, int text_width,
                            LabelLines& out);
 
-// File trace number of plot-relative trace `plot_trace`; writes the mapping line to standard output.
-// Returns 0; `file_trace` is -9999 for a trace number outside the plot.
+// File trace number of plot-relative trace `plot_trace`; writes the mapping line to standard
+// output. Returns 0; `file_trace` is -9999 for a trace number outside the plot.
 int RDTD_OTN(const ReaderState& state, int graph_trace, int plot_trace, int& file_trace);
 
 }  // namespace kor::tracefile

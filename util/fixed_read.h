@@ -10,10 +10,10 @@ namespace kor::util {
 // Reads `field` under "Iw": optional sign and decimal digits.  Returns false for any other text.
 [[nodiscard]] bool read_int_field(std::string_view field, long long& value);
 
-// Reads `field` under "Fw.d", "Ew.d" or "Dw.d": optional sign, digits with at most one point, and an
-// optional exponent written as E, D or Q with an optionally signed integer, or as a sign and an
-// integer alone ("1.5+03").  Without a decimal point the last `d` digits are decimals.  Returns false
-// for any other text or a value outside the range of a double.
+// Reads `field` under "Fw.d", "Ew.d" or "Dw.d": optional sign, digits with at most one point, and
+// an optional exponent written as E, D or Q with an optionally signed integer, or as a sign and an
+// integer alone ("1.5+03").  Without a decimal point the last `d` digits are decimals.  Returns
+// false for any other text or a value outside the range of a double.
 [[nodiscard]] bool read_real_field(std::string_view field, int d, double& value);
 
 }  // namespace kor::util

@@ -1,5 +1,6 @@
 #include "util/format.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
@@ -14,6 +15,8 @@ namespace {
 
 // Largest count, width or scale factor accepted in a format text.
 constexpr int kMaxNumber = 32767;
+// Most blanks that nX descriptors in a row can add to a record.
+constexpr long long kMaxPending = 1 << 20;
 
 struct Node {
   enum Kind {
@@ -268,7 +271,7 @@ std::string fit_optional_zero(const std::string& with_zero, const std::string& w
   return fit(without, w);
 }
 
-std::string special(double v, int w) {
+std::string not_finite_text(double v, int w) {
   std::string s;
   if (std::isnan(v)) {
     s = "NaN";
@@ -328,7 +331,7 @@ void fixed_digits(double a, int d, int k, std::string& int_part, std::string& fr
 }
 
 std::string render_fixed(double v, int w, int d, int k) {
-  if (!std::isfinite(v)) return special(v, w);
+  if (!std::isfinite(v)) return not_finite_text(v, w);
   std::string int_part, frac;
   fixed_digits(std::fabs(v), d, k, int_part, frac);
   const std::string sign = v < 0 ? "-" : "";  // -0.0 is written as zero without a sign
@@ -338,30 +341,28 @@ std::string render_fixed(double v, int w, int d, int k) {
   return fit_optional_zero(sign + "0" + tail, sign + tail, w);
 }
 
+// The exponent part of an E or D field: letter, sign and two digits, or sign and three digits past
+// +-99; with `e` > 0 letter, sign and e digits.  `ok` is false when the exponent does not fit.
 std::string exponent_text(int x, int e, char letter, bool& ok) {
-  const int ax = std::abs(x);
-  const char sign = x < 0 ? '-' : '+';
+  std::string digits = std::to_string(std::abs(x));
+  const std::string sign(1, x < 0 ? '-' : '+');
   ok = true;
-  char buf[32];
   if (e > 0) {
-    if (e < 10 && ax >= static_cast<int>(std::pow(10, e))) {
+    if (static_cast<int>(digits.size()) > e) {
       ok = false;
       return {};
     }
-    std::snprintf(buf, sizeof buf, "%c%c%0*d", letter, sign, e, ax);
-  } else if (ax <= 99) {
-    std::snprintf(buf, sizeof buf, "%c%c%02d", letter, sign, ax);
-  } else if (ax <= 999) {
-    std::snprintf(buf, sizeof buf, "%c%03d", sign, ax);
-  } else {
-    ok = false;
-    return {};
+    return std::string(1, letter) + sign + std::string(e - digits.size(), '0') + digits;
   }
-  return buf;
+  if (digits.size() <= 2)
+    return std::string(1, letter) + sign + std::string(2 - digits.size(), '0') + digits;
+  if (digits.size() == 3) return sign + digits;
+  ok = false;
+  return {};
 }
 
 std::string render_exp(double v, int w, int d, int e, int k, char letter) {
-  if (!std::isfinite(v)) return special(v, w);
+  if (!std::isfinite(v)) return not_finite_text(v, w);
   if ((k <= 0 && d + k <= 0) || (k > 0 && k >= d + 2)) return stars(w);
   const int n = k > 0 ? d + 1 : d + k;  // significant digits written
   const double a = std::fabs(v);
@@ -390,7 +391,7 @@ std::string render_exp(double v, int w, int d, int e, int k, char letter) {
 }
 
 std::string render_general(double v, int w, int d, int e, int k) {
-  if (!std::isfinite(v)) return special(v, w);
+  if (!std::isfinite(v)) return not_finite_text(v, w);
   const int n = e > 0 ? e + 2 : 4;  // blanks that stand for the exponent in the fixed form
   if (d >= 1) {
     const double a = std::fabs(v);
@@ -461,7 +462,9 @@ class Writer {
             emit(node.text);
             break;
           case Node::kSkip:
-            pending_ += node.w;
+            // Blanks only matter when something follows them; the cap keeps an absurd format from
+            // asking for more memory than a record can use.
+            pending_ = std::min(pending_ + node.w, kMaxPending);
             break;
           case Node::kSlash:
             end_record();
@@ -532,7 +535,7 @@ class Writer {
   std::size_t next_ = 0;
   std::vector<std::string> records_;
   std::string line_;
-  int pending_ = 0;
+  long long pending_ = 0;
   int scale_ = 0;
 };
 

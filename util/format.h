@@ -38,22 +38,27 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <variant>
 #include <vector>
 
 namespace kor::util {
 
-// One output item: an integer, a real or a text.
+// One output item: an integer, a real or a text (also the item of the free-format writer).
 class FmtItem {
  public:
   FmtItem(int v) : v_(static_cast<long long>(v)) {}
   FmtItem(long v) : v_(static_cast<long long>(v)) {}
   FmtItem(long long v) : v_(v) {}
+  // Unsigned counts and sizes (values beyond the long long range are not expected).
+  FmtItem(unsigned v) : v_(static_cast<long long>(v)) {}
+  FmtItem(unsigned long v) : v_(static_cast<long long>(v)) {}
+  FmtItem(unsigned long long v) : v_(static_cast<long long>(v)) {}
   FmtItem(float v) : v_(static_cast<double>(v)) {}
   FmtItem(double v) : v_(v) {}
   FmtItem(const char* v) : v_(std::string(v)) {}
   FmtItem(std::string_view v) : v_(std::string(v)) {}
-  FmtItem(const std::string& v) : v_(v) {}
+  FmtItem(std::string v) : v_(std::move(v)) {}
   const std::variant<long long, double, std::string>& value() const { return v_; }
 
  private:

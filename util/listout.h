@@ -18,23 +18,12 @@
 #include <variant>
 #include <vector>
 
+#include "util/format.h"
+
 namespace kor::util {
 
-class ListItem {
- public:
-  ListItem(int v) : v_(static_cast<long long>(v)) {}
-  ListItem(long v) : v_(static_cast<long long>(v)) {}
-  ListItem(long long v) : v_(v) {}
-  ListItem(float v) : v_(static_cast<double>(v)) {}
-  ListItem(double v) : v_(v) {}
-  ListItem(const char* v) : v_(std::string(v)) {}
-  ListItem(std::string_view v) : v_(std::string(v)) {}
-  ListItem(std::string v) : v_(std::move(v)) {}
-  const std::variant<long long, double, std::string>& value() const { return v_; }
-
- private:
-  std::variant<long long, double, std::string> v_;
-};
+// An item of a free-format line: an integer, a real or a text, as for the formatter.
+using ListItem = FmtItem;
 
 // The text of one free-format write, lines ended by '\n' (at least one line, possibly " ").
 std::string list_text(std::initializer_list<ListItem> items);

@@ -28,11 +28,11 @@ enum class CharClass { kDigit, kLower, kUpper, kOther };
 // Length of `s` without trailing blanks, tabs and NULs; 0 for an all-blank field.
 int ST_TLEN(std::string_view s);
 
-// `s` without leading blanks, tabs and NULs and without trailing blanks (its length is the result's
+// `s` without leading blanks, tabs and NULs and without trailing ones (its length is the result's
 // size); empty for an empty text.
 std::string ST_LJST(std::string_view s);
 
-// `s` with every blank and tab removed.
+// `s` with every blank and tab (and trailing NULs) removed.
 std::string ST_NOBL(std::string_view s);
 
 // `s` left-justified, every run of blanks and tabs replaced by one blank, no trailing blank.

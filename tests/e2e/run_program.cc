@@ -38,10 +38,11 @@ std::string ScratchDir::read(const std::string& name) const {
   return os.str();
 }
 
-ProgramRun run_program(const std::string& program, const ScratchDir& dir, const std::string& input) {
+ProgramRun run_program(const std::string& program, const ScratchDir& dir,
+                       const std::string& input) {
   dir.write(".stdin", input);
-  const std::string command = "cd '" + dir.path().string() + "' && '" + program +
-                              "' < .stdin > .stdout 2> .stderr";
+  const std::string command =
+      "cd '" + dir.path().string() + "' && '" + program + "' < .stdin > .stdout 2> .stderr";
   const int raw = std::system(command.c_str());
   ProgramRun run;
   run.status = raw != -1 && WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;

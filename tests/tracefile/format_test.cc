@@ -13,7 +13,7 @@ TEST(FieldName, NamesTableAndDataColumns) {
     int id;
     const char* name;  // nullptr: no name
   };
-  constexpr Case kCases[] = {{1, "VRSN#"},  {2, "MODEL"},  {10, "STATS"}, {16, "COUNT"},
+  constexpr Case kCases[] = {{1, "VRSN#"},   {2, "MODEL"},   {10, "STATS"},  {16, "COUNT"},
                              {24, "DV_08"},  {101, "COUNT"}, {102, "DV_01"}, {109, "DV_08"},
                              {110, "DV_09"}, {200, "DV_99"}, {201, "DV_**"}, {0, nullptr},
                              {-3, nullptr},  {25, nullptr},  {100, nullptr}};
@@ -98,8 +98,8 @@ TEST(LabelTime, TwoDigitYears) {
     int year;
     int normalised;  // -1: invalid
   };
-  constexpr Case kCases[] = {{0, 2000},    {20, 2020},  {21, 1921}, {99, 1999}, {100, -1},
-                             {999, -1},    {1000, 1000}, {2016, 2016}, {-1, -1}};
+  constexpr Case kCases[] = {{0, 2000}, {20, 2020},   {21, 1921},   {99, 1999}, {100, -1},
+                             {999, -1}, {1000, 1000}, {2016, 2016}, {-1, -1}};
   for (const Case& c : kCases) {
     const auto y = normalise_year(c.year);
     if (c.normalised < 0) {

@@ -21,8 +21,7 @@ TEST(ReaderMessages, RoutineLineThenCodeLine) {
       {6, "", " +06 = Warning:  Traces have different label types.\n"},
       {-34, "X", " X\n -34 = invalid  number of temp conds in RDTD_SDV\n"},
       {-65, "", " -65 = Too many CRPS cumulative probabilities  in user file.\n"},
-      {-59, "",
-       " -59 = The number of trace points in an attribute diagram trace must be even.\n"},
+      {-59, "", " -59 = The number of trace points in an attribute diagram trace must be even.\n"},
       {-22, "", ""},
       {-68, "", ""},
       {7, "RDTD_TRC", " RDTD_TRC\n"},
@@ -43,7 +42,7 @@ TEST(ReaderMessages, EveryCodeFromPlus6ToMinus67HasItsText) {
     }
     ASSERT_GE(text.size(), 6u) << code;
     // Each text starts with its signed two-digit code, "  0" for the normal return.
-    char expected[8];
+    char expected[16];
     if (code == 0) {
       std::snprintf(expected, sizeof expected, "  0 = ");
     } else {

@@ -76,8 +76,8 @@ class ReaderTest : public ::testing::Test {
  protected:
   void SetUp() override {
     dir_ = fs::temp_directory_path() /
-           ("kor_reader_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+           ("kor_reader_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+            "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::create_directories(dir_);
     state_ = std::make_unique<ReaderState>();
   }
@@ -188,9 +188,8 @@ TEST_F(ReaderTest, ExampleSkillScorePlotConvertsLabelsAndReadsPackedValues) {
   // Packed forecast mean of the regional trace at 12 h: 283 + 0.4 * (0.5 + 12/72).
   const double fmean = 283.0 + 0.4 * (0.5 + 12.0 / 72.0);
   EXPECT_NEAR(state_->sum(2, 2, 1), 120000.0 * fmean, 120000.0 * fmean * 1e-11);
-  EXPECT_NEAR(state_->sum(2, 2, 1) / state_->sum(2, 1, 1), state_->sum(2, 3, 1) / 120000.0 +
-                                                                0.4 * (0.5 + 12.0 / 72.0),
-              1e-8);
+  EXPECT_NEAR(state_->sum(2, 2, 1) / state_->sum(2, 1, 1),
+              state_->sum(2, 3, 1) / 120000.0 + 0.4 * (0.5 + 12.0 / 72.0), 1e-8);
 }
 
 // --- header section -----------------------------------------------------------------------
@@ -206,9 +205,9 @@ TEST_F(ReaderTest, HeaderSectionErrors) {
   };
   const Case kCases[] = {
       {"header with six integers", "1 2 0 0 1 1\n1 A 0 0 0\nEOCF\n", 1, -1},
-      {"header with a word is read as -99 but counted",
-       "1 2 0 x 1 1 4\n1 A 0 0 0\nEOCF\n", 1, 0},
-      {"plot type outside 1 to 4", "1 2 0 0 1 1 9\n1 A 0 0 0\nEOCF\n", 1, -1},
+      {"header with a word is read as -99 but counted", "1 2 0 x 1 1 4\n1 A 0 0 0\nEOCF\n", 1, 0},
+      {"plot type outside 1 to 4 is kept for the caller", "1 2 0 0 1 1 9\n1 A 0 0 0\nEOCF\n", 1,
+       0},
       {"negative record count", "1 2 0 0 -1 1 4\nEOCF\n", 1, -1},
       {"no EOCF after a condition record", "1 2 0 0 1 1 4\n1 A 0 0 0\n", 1, -4},
       {"empty file", "", 1, -4},
@@ -218,38 +217,46 @@ TEST_F(ReaderTest, HeaderSectionErrors) {
       {"negative condition type", "1 2 0 0 1 1 4\n-2 A 0 0 0\nEOCF\n", 1, -8},
       {"plot types differ", dep(1, 2, 1, 1, "1 A 0 0 0") + dep(2, 2, 1, 3, "1 B 0 0 0") + "EOCF\n",
        1, -6},
-      {"pair in a group of two records",
-       group(1, 5, 0, 2, 1, 4) + "5 1 2 0 0\n1 3 0 0 0\nEOCF\n", 1, -9},
+      {"pair in a group of two records", group(1, 5, 0, 2, 1, 4) + "5 1 2 0 0\n1 3 0 0 0\nEOCF\n",
+       1, -9},
       {"33 records in a dependent group",
-       group(1, 2, 0, 33, 1, 4) + [] {
-         std::string s;
-         for (int i = 0; i < 33; ++i) s += "1 M" + std::to_string(i) + " 0 0 0\n";
-         return s;
-       }() + "EOCF\n",
+       group(1, 2, 0, 33, 1, 4) +
+           [] {
+             std::string s;
+             for (int i = 0; i < 33; ++i) s += "1 M" + std::to_string(i) + " 0 0 0\n";
+             return s;
+           }() +
+           "EOCF\n",
        1, -13},
       {"cell counts disagree",
        fho + group(1, 11, 1, 2, 1, 4) + cell + cell + group(2, 11, 1, 3, 1, 4) + cell + cell +
            cell + "EOCF\n",
        1, -7},
-      {"65 cells", group(1, 11, 1, 65, 1, 4) + [&] {
-         std::string s;
-         for (int i = 0; i < 65; ++i) s += cell;
-         return s;
-       }() + "EOCF\n",
+      {"65 cells",
+       group(1, 11, 1, 65, 1, 4) +
+           [&] {
+             std::string s;
+             for (int i = 0; i < 65; ++i) s += cell;
+             return s;
+           }() +
+           "EOCF\n",
        1, -1},
-      {"nine independent-variable groups", [&] {
+      {"nine independent-variable groups",
+       [&] {
          std::string s;
          for (int g = 0; g < 9; ++g) s += group(1, 11, 1, 1, 1, 4) + cell;
          return s + "EOCF\n";
        }(),
        1, -1},
-      {"25 traces", [] {
+      {"25 traces",
+       [] {
          std::string s;
          for (int t = 1; t <= 25; ++t) s += dep(t, 2, 1, 4, "1 M 0 0 0");
          return s + "EOCF\n";
        }(),
        1, -5},
-      {"17 general condition sets", [] {
+      {"17 general condition sets",
+       [] {
          std::string s;
          for (int f = 1; f <= 17; ++f) {
            s += dep(1, f, 1, 4, "1 V 0 0 0") + dep(2, f, 1, 4, "1 V 0 0 0");
@@ -257,7 +264,8 @@ TEST_F(ReaderTest, HeaderSectionErrors) {
          return s + "EOCF\n";
        }(),
        1, -10},
-      {"17 specific conditions", [] {
+      {"17 specific conditions",
+       [] {
          std::string s;
          for (int f = 1; f <= 17; ++f) s += dep(1, f, 1, 4, "1 V 0 0 0");
          return s + "EOCF\n";
@@ -271,8 +279,7 @@ TEST_F(ReaderTest, HeaderSectionErrors) {
 }
 
 TEST_F(ReaderTest, PlotCountIsTheLargestPlotNumber) {
-  const std::string text =
-      dep(1, 2, 1, 4, "1 A 0 0 0") + dep(5, 2, 3, 4, "1 B 0 0 0") + "EOCF\n";
+  const std::string text = dep(1, 2, 1, 4, "1 A 0 0 0") + dep(5, 2, 3, 4, "1 B 0 0 0") + "EOCF\n";
   ASSERT_EQ(load(text, 2), 0);
   EXPECT_EQ(plot_count_, 3);
   EXPECT_EQ(trace_count_, 0);
@@ -351,12 +358,10 @@ TEST_F(ReaderTest, DataSectionErrors) {
       {"negative record count", one + "1 2 -4 r F\n" + rec, -15},
       {"record shorter than its values", one + "1 3 1 r F\n" + rec, -17},
       {"file ends inside the records", one + "1 2 2 r F\n" + rec, -17},
-      {"value that is not a number", one + "1 2 1 r F\n" + real_label(1.0) + plain(10.0) +
-                                         "        2.0x10^4    \n",
-       -17},
-      {"packed pair outside 0 to 99", one + "1 1 1 r T\n" + real_label(1.0) + " " +
-                                          std::string(7, '~') + "\n",
-       -17},
+      {"value that is not a number",
+       one + "1 2 1 r F\n" + real_label(1.0) + plain(10.0) + "        2.0x10^4    \n", -17},
+      {"packed pair outside 0 to 99",
+       one + "1 1 1 r T\n" + real_label(1.0) + " " + std::string(7, '~') + "\n", -17},
       {"trace data missing", kTwoTraceHeader + "1 2 1 r F\n" + rec, -28},
       {"skipped group ends early", one + "7 2 3 r F\n" + rec, -16},
       {"no data at all", one, -28},
@@ -410,11 +415,10 @@ TEST_F(ReaderTest, MergeSortsWithoutAMasterTrace) {
 
 TEST_F(ReaderTest, MergeFollowsAMasterTraceThatIsNotLast) {
   // Three traces: trace 2 holds every label in its own order and is not the last trace.
-  const std::string text = dep(1, 2, 1, 4, "1 A 0 0 0") + dep(2, 2, 1, 4, "1 B 0 0 0") +
-                           dep(3, 2, 1, 4, "1 C 0 0 0") + "EOCF\n" +
-                           data_c(1, {"MON", "TUE"}, {{1}, {1}}, false) +
-                           data_c(2, {"WED", "MON", "TUE"}, {{1}, {1}, {1}}, false) +
-                           data_c(3, {"TUE"}, {{1}}, false);
+  const std::string text =
+      dep(1, 2, 1, 4, "1 A 0 0 0") + dep(2, 2, 1, 4, "1 B 0 0 0") + dep(3, 2, 1, 4, "1 C 0 0 0") +
+      "EOCF\n" + data_c(1, {"MON", "TUE"}, {{1}, {1}}, false) +
+      data_c(2, {"WED", "MON", "TUE"}, {{1}, {1}, {1}}, false) + data_c(3, {"TUE"}, {{1}}, false);
   ASSERT_EQ(load(text, 1), 0);
   ASSERT_EQ(state_->merged_count, 3);
   EXPECT_EQ(state_->xpos(2, 1), 1);  // WED first, as trace 2 has it
@@ -423,20 +427,18 @@ TEST_F(ReaderTest, MergeFollowsAMasterTraceThatIsNotLast) {
 }
 
 TEST_F(ReaderTest, SkillScorePlotWithTextLabelsCannotConvert) {
-  const std::string text = dep(1, 2, 1, 3, "1 A 0 0 0") + "EOCF\n" +
-                           data_c(1, {"A", "B"}, {{1}, {1}}, false);
+  const std::string text =
+      dep(1, 2, 1, 3, "1 A 0 0 0") + "EOCF\n" + data_c(1, {"A", "B"}, {{1}, {1}}, false);
   EXPECT_EQ(load(text, 1), -23);
 }
 
 TEST_F(ReaderTest, SkillScoreLabelsTooWideForTheirField) {
-  const std::string text =
-      dep(1, 2, 1, 3, "1 A 0 0 0") + "EOCF\n" + data_r(1, {1.0e9}, {{1.0}});
+  const std::string text = dep(1, 2, 1, 3, "1 A 0 0 0") + "EOCF\n" + data_r(1, {1.0e9}, {{1.0}});
   EXPECT_EQ(load(text, 1), -24);
 }
 
 TEST_F(ReaderTest, TimeSeriesTracesStartingADayApart) {
-  const std::string header =
-      dep(1, 2, 1, 1, "1 A 0 0 0") + dep(2, 2, 1, 1, "1 B 0 0 0") + "EOCF\n";
+  const std::string header = dep(1, 2, 1, 1, "1 A 0 0 0") + dep(2, 2, 1, 1, "1 B 0 0 0") + "EOCF\n";
   const auto rows = std::vector<std::vector<double>>{{1}, {1}};
   ASSERT_EQ(load(header + data_c(1, {"201602280000", "201602290000"}, rows) +
                      data_c(2, {"201602290000", "201603010000"}, rows),
@@ -469,12 +471,10 @@ TEST_F(ReaderTest, TimeSeriesErrors) {
       {"time going back", one + data_c(1, {"201602290000", "201602281200"}, rows2), -20, ""},
       {"time standing still", one + data_c(1, {"201602290000", "201602290000"}, rows2), -54,
        " AFTER 201602290000\n"},
-      {"later label not a date", one + data_c(1, {"201602290000", "2016XX290000"}, rows2), -21,
-       ""},
+      {"later label not a date", one + data_c(1, {"201602290000", "2016XX290000"}, rows2), -21, ""},
       {"second trace starts on an invalid date",
        two + data_c(1, {"201602290000"}, {{1}}) + data_c(2, {"201513010000"}, {{1}}), -19, ""},
-      {"nonstandard first label",
-       one + data_c(1, {"DAY ONE", "DAY TWO"}, rows2), 0,
+      {"nonstandard first label", one + data_c(1, {"DAY ONE", "DAY TWO"}, rows2), 0,
        "  Warning -- nonstandard time series trace point labels.\n"},
   };
   for (const Case& c : kCases) {
@@ -488,8 +488,8 @@ TEST_F(ReaderTest, TimeSeriesErrors) {
 }
 
 TEST_F(ReaderTest, DifferentLabelTypesWarnAndGoOn) {
-  const std::string text = kTwoTraceHeader + data_r(1, {1.0}, {{1.0}}) +
-                           data_c(2, {"A"}, {{1.0}}, false);
+  const std::string text =
+      kTwoTraceHeader + data_r(1, {1.0}, {{1.0}}) + data_c(2, {"A"}, {{1.0}}, false);
   testing::internal::CaptureStdout();
   const int rc = load(text, 1);
   const std::string out = testing::internal::GetCapturedStdout();
@@ -501,8 +501,8 @@ TEST_F(ReaderTest, DifferentLabelTypesWarnAndGoOn) {
 }
 
 TEST_F(ReaderTest, RereadingAfterIniRestoresTheTables) {
-  const std::string text = kTwoTraceHeader + data_r(1, {1.0}, {{5.0, 1.0}}) +
-                           data_r(2, {1.0}, {{6.0, 2.0}});
+  const std::string text =
+      kTwoTraceHeader + data_r(1, {1.0}, {{5.0, 1.0}}) + data_r(2, {1.0}, {{6.0, 2.0}});
   ASSERT_EQ(load(text, 1), 0);
   state_->sum(1, 1, 1) = 99.0;
   int count = 0, traces = 0, type = 0;
@@ -528,13 +528,67 @@ TEST_F(ReaderTest, BadFilesFromTheDataFolder) {
     const char* file;
     int expected;
   };
-  constexpr Case kCases[] = {{"garbage.trc", -1}, {"empty.trc", -4}, {"deep.trc", -15},
-                             {"long_tokens.trc", 0}};
+  constexpr Case kCases[] = {
+      {"garbage.trc", -1}, {"empty.trc", -4}, {"deep.trc", -15}, {"long_tokens.trc", 0}};
   for (const Case& c : kCases) {
     state_ = std::make_unique<ReaderState>();
     const std::string text = read_file(std::string(KOR_TEST_DATA) + "/tracefile/" + c.file);
     EXPECT_EQ(load(text, 1), c.expected) << c.file;
   }
+}
+
+// Damaged copies of the example (bytes overwritten, lines cut or repeated) must give a reader code,
+// never a crash or a write past a table.
+TEST_F(ReaderTest, DamagedExampleFilesNeverCrash) {
+  const std::string original = read_file(std::string(KOR_EXAMPLES) + "/example.trc");
+  ASSERT_FALSE(original.empty());
+  unsigned long long x = 88172645463325252ULL;  // xorshift state: a fixed, repeatable sequence
+  auto next = [&x] {
+    x ^= x << 13;
+    x ^= x >> 7;
+    x ^= x << 17;
+    return x;
+  };
+  const std::string junk =
+      "0123456789 -+.EDrcTtEOCF\n\t\x01\xff"
+      "999999";
+  int failures = 0;
+  for (int round = 0; round < 150; ++round) {
+    std::string text = original;
+    const int edits = 1 + static_cast<int>(next() % 8);
+    for (int e = 0; e < edits; ++e) {
+      const std::size_t at = next() % text.size();
+      switch (next() % 3) {
+        case 0:
+          text[at] = junk[next() % junk.size()];
+          break;
+        case 1:
+          text.erase(at, next() % 200);
+          break;
+        default:
+          text.insert(at, text.substr(at, next() % 300));
+          break;
+      }
+      if (text.empty()) text = "EOCF";
+    }
+    testing::internal::CaptureStdout();
+    for (int plot = 1; plot <= 3; ++plot) {
+      state_ = std::make_unique<ReaderState>();
+      const int rc = load(text, plot);
+      EXPECT_GE(rc, -67) << "round " << round;
+      EXPECT_LE(rc, 6) << "round " << round;
+      if (rc != 0) ++failures;
+      if (rc == 0) {
+        EXPECT_LE(trace_count_, kMaxTraces);
+        for (int t = 1; t <= trace_count_; ++t) {
+          EXPECT_LE(state_->traces[t - 1].points, kMaxPoints);
+          EXPECT_LE(state_->traces[t - 1].depth, kMaxDepth);
+        }
+      }
+    }
+    testing::internal::GetCapturedStdout();
+  }
+  EXPECT_GT(failures, 0);  // the damage is real: some copies must be rejected
 }
 
 }  // namespace

@@ -92,6 +92,7 @@ TEST(FormatExponent, FortranForms) {
       {"-2P", "(-2PE12.3)", {1234.5}, "   0.001E+06"},
       {"exponent width given", "(E10.3E3)", {1.5}, "0.150E+001"},
       {"exponent width given, narrow", "(E9.3E3)", {1.5}, ".150E+001"},
+      {"many exponent digits", "(E20.3E12)", {1.5}, " 0.150E+000000000001"},
       {"integer item under E", "(E10.3)", {250}, " 0.250E+03"},
   });
 }
@@ -134,6 +135,8 @@ TEST(FormatInteger, Forms) {
       {"real item rounded away from zero", "(I5)", {-2.5}, "   -3"},
       {"real item not finite", "(I3)", {kInf}, "***"},
       {"long long", "(I20)", {-9223372036854775807LL - 1}, "-9223372036854775808"},
+      {"unsigned count", "(I4)", {std::size_t{12}}, "  12"},
+      {"unsigned", "(I4)", {7u}, "   7"},
   });
 }
 
@@ -164,6 +167,11 @@ TEST(FormatRecords, SlashAndSkip) {
       {"X between items", "(A,3X,A)", {"a", "b"}, "a   b"},
       {"X at the end of a record adds nothing", "(I3,3X)", {5}, "  5"},
       {"X before a slash adds nothing", "(A,2X,/,A)", {"a", "b"}, "a\nb"},
+      {"very many blanks that are never written", "(A,100(100(32767X)))", {"a"}, "a"},
+      {"blanks before a literal are capped",
+       "(A,100(100(32767X)),'b')",
+       {"a"},
+       "a" + std::string(1 << 20, ' ') + "b"},
       {"leading X", "(24X,A)", {"t"}, std::string(24, ' ') + "t"},
   });
 }
@@ -212,7 +220,7 @@ TEST(FormatGeneral, FixedOrExponentByMagnitude) {
   });
 }
 
-TEST(FormatSpecialValues, NotFinite) {
+TEST(FormatNotFinite, InfinityAndNaN) {
   const double nan = std::nan("");
   run_table({
       {"infinity wide", "(F8.2)", {kInf}, "Infinity"},

@@ -38,6 +38,7 @@ TEST(ListText, ItemForms) {
       {"real has a blank", {"x=", 1.0}, " x= 1.000000\n"},
       {"mixed", {"a", "b", 1, "c", 2.5}, " ab 1c 2.500000\n"},
       {"long and long long", {7L, 8LL}, "  7 8\n"},
+      {"unsigned count", {"n=", std::size_t{3}}, " n= 3\n"},
       {"float", {0.5f}, "  0.5000000\n"},
       {"blank text kept", {"  "}, "   \n"},
   };

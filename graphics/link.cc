@@ -1,0 +1,277 @@
+#include "graphics/link.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <string>
+
+#include "util/environment.h"
+
+namespace kor::graphics {
+namespace {
+
+// Stray messages read past while waiting for the ping's echo before the wait counts as failed.
+constexpr int kStrayLimit = 4096;
+
+void print(LinkState& link, const char* fmt, auto... args) {
+  char line[640];
+  std::snprintf(line, sizeof line, fmt, args...);
+  *link.out << line;
+  link.out->flush();
+}
+
+}  // namespace
+
+void GR_RESET(LinkState& link) {
+  link.queue_id = kNoLink;
+  link.send_type = kClientType;
+  link.receive_type = kServerType;
+  link.transfer = kIdle;
+  link.total = 0;
+  link.done = 0;
+  link.fill = 0;
+  link.position = 0;
+  util::GR_RESET(link.support);
+}
+
+key_t queue_key(bool terminal, key_t terminal_key, pid_t parent) {
+  if (terminal && terminal_key != static_cast<key_t>(-1)) return terminal_key;
+  return static_cast<key_t>(parent) + kParentKeyBase;
+}
+
+int CGETMQ(LinkState& link, QueueInfo& info) {
+  Transport& t = *link.transport;
+  info.terminal = t.stderr_is_terminal();
+  info.key = queue_key(info.terminal, info.terminal ? t.terminal_key() : -1, t.parent_pid());
+  info.queue_id = t.open_queue(info.key);
+  if (info.queue_id < 0) info.queue_id = -1;
+  return 0;
+}
+
+int CCHECK(LinkState& link, int& queue_id, bool& running) {
+  running = false;
+  QueueInfo info;
+  (void)CGETMQ(link, info);
+  queue_id = info.queue_id;
+  if (info.queue_id < 0) return kLinkFailed;
+  const Word ping[2] = {2, kPing};
+  if (MQ_SEND(link, kClientType, queue_id, ping) == 0) {
+    std::array<Word, kMessageWords> reply{};
+    int failures = 0;
+    int strays = 0;
+    while (failures < 3) {
+      const int n = MQ_RECEIVE(link, kServerType, true, queue_id, reply);
+      if (n >= 2 && reply[1] == kPing) {
+        running = true;
+        break;
+      }
+      if (n >= 0 && ++strays < kStrayLimit) continue;
+      ++failures;
+      if (failures < 3) link.transport->sleep_seconds(1);
+    }
+  }
+  if (!running) {
+    // Withdraw the ping (and anything else meant for a server that is not there).
+    std::array<Word, kMessageWords> stale{};
+    while (link.transport->receive(queue_id, kClientType, 0, stale) >= 0) {
+    }
+  }
+  return 0;
+}
+
+int CSPROC(LinkState& link, std::string_view path, int queue_id) {
+  const std::size_t slash = path.rfind('/');
+  const std::string name(slash == std::string_view::npos ? path : path.substr(slash + 1));
+  if (name.empty()) return kLinkFailed;
+  const std::string program(path);
+  Transport& t = *link.transport;
+  QueueInfo info;
+  (void)CGETMQ(link, info);
+  if (!info.terminal) {
+    const int hand_over = t.open_queue(static_cast<key_t>(t.own_pid()) + kHandOverKeyBase);
+    const Word key[1] = {static_cast<Word>(info.key)};
+    (void)MQ_SEND(link, kClientType, hand_over, key);
+  }
+  link.out->flush();
+  const pid_t pid = t.fork_process();
+  if (pid < 0) {
+    print(link, "%s", "Could not fork\n");
+    return kLinkFailed;
+  }
+  if (pid > 0) {
+    link.server_pid = pid;
+    return 0;
+  }
+  print(link, "Creating process: %s for queue %i\n", name.c_str(), queue_id);
+  const int error = t.exec_program(program, name);
+  print(link, "Error in execl to %s = %i\n", program.c_str(), error);
+  t.exit_child(2);
+  return kLinkFailed;  // not reached: exit_child ends the child
+}
+
+int SRV_START(LinkState& link, std::string_view server, int& queue_id, bool& running) {
+  if (CCHECK(link, queue_id, running) != 0) return kNoServer;
+  if (running) return 0;
+  std::string path;
+  if (!util::FIL_EXISTS(server, path) &&
+      !util::FIL_EXISTS("$OS_BIN/" + std::string(server), path)) {
+    return kNoServer;
+  }
+  return CSPROC(link, path, queue_id);
+}
+
+int CENDMQ(LinkState& link, int queue_id) {
+  return link.transport->remove_queue(queue_id) == 0 ? 0 : kLinkFailed;
+}
+
+int MQ_SEND(LinkState& link, long type, int queue_id, std::span<const Word> words) {
+  if (words.empty()) return 0;
+  const int count = static_cast<int>(words.size());
+  if (count <= kMessageWords && link.transport->send(queue_id, type, words) == 0) return 0;
+  const int error = count > kMessageWords ? EINVAL : errno;
+  print(link, "Error in message send = %i\n", error);
+  print(link, "itype, ichan, nwords,%i,%i,%i\n", static_cast<int>(type), queue_id, count);
+  return kLinkFailed;
+}
+
+int MQ_RECEIVE(LinkState& link, long type, bool nowait, int queue_id,
+               std::span<Word, kMessageWords> words) {
+  const int wait = nowait ? 0 : (link.reply_wait_ms > 0 ? link.reply_wait_ms : 1);
+  const int n = link.transport->receive(queue_id, type, wait, words);
+  if (n < 0) {
+    if (!nowait && errno == ETIMEDOUT) {
+      print(link, "Error in message receive: no answer from the graphics server within %i ms\n",
+            wait);
+    }
+    return kLinkFailed;
+  }
+  for (std::size_t i = static_cast<std::size_t>(n); i < words.size(); ++i) words[i] = 0;
+  return n;
+}
+
+int REQ_PUT(LinkState& link, std::span<const Word> words) {
+  if (link.queue_id == kNoLink) return kNoLinkOpen;
+  if (words.empty()) return 0;
+  if (link.transfer != kSending) {
+    link.total = words[0];
+    link.done = 0;
+    link.fill = 0;
+    link.transfer = kSending;
+    if (link.total < 1) {
+      link.transfer = kComplete;
+      return kLinkFailed;
+    }
+  }
+  std::size_t i = 0;
+  while (i < words.size() && link.done < link.total) {
+    const std::size_t left_in_call = words.size() - i;
+    const int left_in_request = link.total - link.done;
+    std::span<const Word> slice;
+    if (link.fill == 0 && left_in_call >= static_cast<std::size_t>(kMessageWords) &&
+        left_in_request >= kMessageWords) {
+      // A whole slice straight from the caller's words.
+      slice = words.subspan(i, kMessageWords);
+      i += kMessageWords;
+      link.done += kMessageWords;
+    } else if (link.fill == 0 && static_cast<std::size_t>(left_in_request) <= left_in_call) {
+      // The last slice of the request, also straight from the caller's words.
+      slice = words.subspan(i, static_cast<std::size_t>(left_in_request));
+      i += slice.size();
+      link.done = link.total;
+    } else {
+      link.buffer[static_cast<std::size_t>(link.fill++)] = words[i++];
+      ++link.done;
+      if (link.fill < kMessageWords && link.done < link.total) continue;
+      slice = std::span<const Word>(link.buffer.data(), static_cast<std::size_t>(link.fill));
+    }
+    const int status = MQ_SEND(link, link.send_type, link.queue_id, slice);
+    link.fill = 0;
+    if (status != 0) {
+      link.transfer = kComplete;
+      return status;
+    }
+    if (link.done > kMessageWords) {
+      std::array<Word, kMessageWords> receipt{};
+      if (MQ_RECEIVE(link, link.receive_type, false, link.queue_id, receipt) < 0) {
+        link.transfer = kComplete;
+        return kLinkFailed;
+      }
+    }
+  }
+  if (link.done >= link.total) link.transfer = kComplete;
+  return 0;
+}
+
+int REQ_GET(LinkState& link, std::span<Word> words) {
+  if (link.transfer != kReceiving) {
+    const int n = MQ_RECEIVE(link, link.receive_type, false, link.queue_id, link.buffer);
+    if (n < 0) {
+      link.transfer = kComplete;
+      return kLinkFailed;
+    }
+    link.fill = n;
+    link.position = 1;
+    link.total = n >= 1 && link.buffer[0] > 1 ? link.buffer[0] - 1 : 0;
+    link.done = 0;
+    link.transfer = kReceiving;
+  }
+  std::size_t i = 0;
+  while (i < words.size() && link.done < link.total) {
+    if (link.position >= link.fill) {
+      const int n = MQ_RECEIVE(link, link.receive_type, false, link.queue_id, link.buffer);
+      if (n < 0) {
+        link.transfer = kComplete;
+        return kLinkFailed;
+      }
+      const Word receipt[1] = {kReceipt};
+      const int status = MQ_SEND(link, link.send_type, link.queue_id, receipt);
+      if (status != 0) {
+        link.transfer = kComplete;
+        return status;
+      }
+      link.fill = n;
+      link.position = 0;
+      continue;
+    }
+    words[i++] = link.buffer[static_cast<std::size_t>(link.position++)];
+    ++link.done;
+  }
+  if (link.done >= link.total) link.transfer = kComplete;
+  return 0;
+}
+
+int reply_words_owed(const LinkState& link) {
+  return link.transfer == kReceiving ? link.total - link.done : 0;
+}
+
+int GR_INIT(LinkState& link, int mode, bool& running) {
+  running = false;
+  int queue_id = kNoLink;
+  if (SRV_START(link, "mplt", queue_id, running) != 0) return kNoServer;
+  link.queue_id = queue_id;
+  link.transfer = kIdle;
+  link.receive_type = kServerType;
+  link.send_type = kClientType;
+  const Word request[3] = {3, 101, mode};
+  int status = REQ_PUT(link, request);
+  if (status != 0) return status;
+  Word reply[2] = {0, 0};
+  status = REQ_GET(link, reply);
+  return status != 0 ? status : reply[0];
+}
+
+int GR_END(LinkState& link, int option) {
+  const Word request[3] = {3, 102, option};
+  int status = REQ_PUT(link, request);
+  if (status != 0) return status;
+  Word reply[1] = {0};
+  status = REQ_GET(link, reply);
+  if (status != 0) return status;
+  if (option == 1) {
+    (void)CENDMQ(link, link.queue_id);
+    link.queue_id = kNoLink;
+    link.transfer = kIdle;
+  }
+  return reply[0];
+}
+
+}  // namespace kor::graphics

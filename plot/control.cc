@@ -1,0 +1,798 @@
+#include "plot/control.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <ostream>
+#include <span>
+#include <vector>
+
+#include "plot/messages.h"
+#include "resample/resample.h"
+#include "util/format.h"
+#include "util/listout.h"
+#include "util/text.h"
+
+namespace kor::plot {
+namespace {
+
+constexpr int kLineWidth = 256;
+constexpr int kGroupWidth = 160;
+constexpr double kBig = 1.1e31;
+
+// Up to `n` "/" groups of a value (blanks removed by the list splitter).
+template <std::size_t N>
+std::array<std::string, N> groups(std::string_view value, int& count) {
+  std::array<std::string, N> out;
+  (void)util::ST_SPLS(value, '/', "", kGroupWidth, out, count);
+  return out;
+}
+
+// Repeats the first `count` items cyclically over the first `n` slots.
+template <typename T>
+void cycle(std::span<T> items, int count, int n) {
+  if (count <= 0) return;
+  for (int i = count; i < n && i < static_cast<int>(items.size()); ++i) {
+    items[i] = items[i % count];
+  }
+}
+
+bool contains_any(std::string_view text, std::string_view letters) {
+  return text.find_first_of(letters) != std::string_view::npos;
+}
+
+std::string cut(std::string_view text, int width) {
+  std::string out(text);
+  if (out.size() > static_cast<std::size_t>(width)) out.resize(width);
+  return out;
+}
+
+// ---- pass-3 decoders ----
+
+int decode_bor(PlotState& s, std::string_view value) {
+  std::array<int, 3> v{-9, -9, -9};
+  int count = 0;
+  if (util::ST_SPLI(value, '/', -9, v, count) != 0) return 5;
+  if (v[0] != -9) s.border_colour = v[0];
+  if (v[1] != -9) s.border_type = v[1];
+  if (v[2] != -9) s.border_width = v[2];
+  return 0;
+}
+
+int decode_btext(PlotState& s, std::string_view value, std::ostream& os) {
+  int count = 0;
+  auto items = groups<4>(value, count);
+  int colour = 0;
+  if (util::ST_TLEN(items[0]) > 0 && (util::ST_TINT(items[0], colour) != 0 || colour < 0)) {
+    s.btext_box = false;
+    return 0;
+  }
+  s.btext_count = colour;
+
+  std::string position = items[1];
+  s.btext_hash = !position.empty() && position[0] == '#';
+  if (s.btext_hash) position.erase(0, 1);
+  std::array<double, 2> xy{kPlotMissing, kPlotMissing};
+  int pcount = 0;
+  if (util::ST_SPLR(position, ';', kPlotMissing, xy, pcount) == 0 && pcount == 2 &&
+      xy[0] != kPlotMissing && xy[1] != kPlotMissing) {
+    s.btext_x = xy[0];
+    s.btext_y = xy[1];
+  } else {
+    s.btext_x = s.btext_y = kPlotMissing;
+  }
+
+  std::array<std::string, 4> attr;
+  int acount = 0;
+  (void)util::ST_SPLS(items[2], ';', "", 20, attr, acount);
+  static constexpr const char* kDefaults[] = {"1", "1", "1", "SW"};
+  int errors = 0;
+  for (int i = 0; i < 4; ++i) {
+    if (util::ST_TLEN(attr[i]) == 0) {
+      attr[i] = kDefaults[i];
+      continue;
+    }
+    double v = 0.0;
+    const bool numeric = util::ST_TREL(attr[i], v) == 0;
+    if (i < 3 ? !numeric : numeric) {
+      attr[i] = kDefaults[i];
+      ++errors;
+    }
+  }
+  s.btext_attr = attr[0] + "/" + attr[1] + "/" + attr[2] + "/" + attr[3];
+  s.btext_box = !contains_any(util::ST_UPPR(items[3]), "NF");
+  s.btext_attr += s.btext_box ? "/211/0/L" : "/111/0/L";
+  if (errors > 0) {
+    util::list_write(os, {});
+    util::list_write(os, {" Input for B_TEXT is erroneous.  Defaults  used as appropriate."});
+    util::list_write(os, {});
+  }
+  return 0;
+}
+
+int decode_nsm(PlotState& s, std::string_view value, std::ostream& os) {
+  int trials = 0;
+  const int rc = util::ST_TINT(value, trials) == 0 ? 0 : 14;
+  if (rc != 0) trials = 0;
+  set_trial_count(s, trials, os);
+  return rc;
+}
+
+int decode_hst(PlotState& s, std::string_view value) {
+  std::array<int, kMaxTraces> colours{};
+  int count = 0;
+  (void)util::ST_SPLI(value, ';', 0, colours, count);
+  s.bar_colour = colours;
+  s.hst_count = std::min(count, kMaxTraces);
+  return 0;
+}
+
+int decode_lin(PlotState& s, std::string_view value, int n) {
+  int gcount = 0;
+  const auto g = groups<4>(value, gcount);
+  std::array<std::array<int, kMaxTraces>, 4> v;
+  std::array<int, 4> counts{};
+  int defs = n;
+  for (int k = 0; k < 4; ++k) {
+    v[k].fill(1);
+    (void)util::ST_SPLI(g[k], ';', 1, v[k], counts[k]);
+    counts[k] = std::min(counts[k], kMaxTraces);
+    defs = std::max(defs, counts[k]);
+  }
+  defs = std::min(defs, kMaxTraces);
+  for (int k = 0; k < 4; ++k) cycle(std::span<int>(v[k]), counts[k], defs);
+  s.line_colour = v[0];
+  s.line_type = v[1];
+  s.line_width = v[2];
+  for (int i = 0; i < kMaxTraces; ++i) s.marker_interval[i] = std::max(0, v[3][i]);
+  s.line_defs = defs;
+  return 0;
+}
+
+int decode_adl(PlotState& s, std::string_view value) {
+  int gcount = 0;
+  const auto g = groups<3>(value, gcount);
+  std::array<int, 4> colour{1, 1, 1, 1}, type{2, 2, 2, 2}, width{1, 1, 1, 1};
+  int count = 0;
+  (void)util::ST_SPLI(g[0], ';', 1, colour, count);
+  (void)util::ST_SPLI(g[1], ';', 2, type, count);
+  (void)util::ST_SPLI(g[2], ';', 1, width, count);
+  s.adl_colour = colour;
+  s.adl_type = type;
+  s.adl_width = width;
+  return 0;
+}
+
+int decode_mar(PlotState& s, std::string_view value, int n) {
+  int gcount = 0;
+  const auto g = groups<4>(value, gcount);
+  const int m = std::clamp(n, 1, kMaxTraces);
+  std::array<int, kMaxTraces> colour{}, type{}, width{};
+  std::array<double, kMaxTraces> size{};
+  colour.fill(0);
+  type.fill(1);
+  width.fill(1);
+  size.fill(1.0);
+  int c0 = 0, c1 = 0, c2 = 0, c3 = 0;
+  (void)util::ST_SPLI(g[0], ';', 0, std::span<int>(colour).first(m), c0);
+  (void)util::ST_SPLI(g[1], ';', 1, std::span<int>(type).first(m), c1);
+  (void)util::ST_SPLR(g[2], ';', 1.0, std::span<double>(size).first(m), c2);
+  (void)util::ST_SPLI(g[3], ';', 1, std::span<int>(width).first(m), c3);
+  cycle(std::span<int>(colour), std::min(c0, m), m);
+  cycle(std::span<int>(type), std::min(c1, m), m);
+  cycle(std::span<double>(size), std::min(c2, m), m);
+  cycle(std::span<int>(width), std::min(c3, m), m);
+  s.marker_colour = colour;
+  s.marker_type = type;
+  s.marker_size = size;
+  s.marker_width = width;
+  s.marker_defs = std::clamp(n, 0, kMaxTraces);
+  return 0;
+}
+
+struct Panel {
+  const char* name;
+  double x1, y1, x2, y2;
+};
+
+int decode_pan(PlotState& s, std::string_view value) {
+  const std::string v = util::ST_UPPR(util::ST_NOBL(value));
+  std::array<double, 4> box{};
+  int count = 0;
+  if (util::ST_SPLR(v, ';', 0.0, box, count) == 0 && count == 4) {
+    s.panel = box;
+    return 0;
+  }
+  static constexpr Panel kNumbered[] = {
+      {"A", 0.0, 0.0, 1.0, 1.0},    {"UL", 0.0, 0.51, 0.49, 1.0}, {"UR", 0.51, 0.51, 1.0, 1.0},
+      {"LL", 0.0, 0.0, 0.49, 0.49}, {"LR", 0.51, 0.0, 1.0, 0.49}, {"L", 0.0, 0.0, 0.49, 1.0},
+      {"R", 0.51, 0.0, 1.0, 1.0},   {"T", 0.0, 0.51, 1.0, 1.0},   {"B", 0.0, 0.0, 1.0, 0.49},
+  };
+  static constexpr Panel kNamed[] = {
+      {"H31", 0.0, 0.677, 1.0, 1.0},      {"H32", 0.0, 0.343, 1.0, 0.657},
+      {"H33", 0.0, 0.0, 1.0, 0.323},      {"V31", 0.0, 0.0, 0.323, 1.0},
+      {"V32", 0.343, 0.0, 0.657, 1.0},    {"V33", 0.677, 0.0, 1.0, 1.0},
+      {"H41", 0.0, 0.76, 1.0, 1.0},       {"H42", 0.0, 0.51, 1.0, 0.74},
+      {"H43", 0.0, 0.26, 1.0, 0.49},      {"H44", 0.0, 0.0, 1.0, 0.24},
+      {"V41", 0.0, 0.0, 0.24, 1.0},       {"V42", 0.26, 0.0, 0.49, 1.0},
+      {"V43", 0.51, 0.0, 0.74, 1.0},      {"V44", 0.76, 0.0, 1.0, 1.0},
+      {"UL", 0.0, 0.51, 0.49, 1.0},       {"UR", 0.51, 0.51, 1.0, 1.0},
+      {"LL", 0.0, 0.0, 0.49, 0.49},       {"LR", 0.51, 0.0, 1.0, 0.49},
+      {"M1", 0.0, 0.677, 0.323, 1.0},     {"M2", 0.343, 0.677, 0.657, 1.0},
+      {"M3", 0.677, 0.677, 1.0, 1.0},     {"M4", 0.0, 0.343, 0.323, 0.657},
+      {"M5", 0.343, 0.343, 0.657, 0.657}, {"M6", 0.677, 0.343, 1.0, 0.657},
+      {"M7", 0.0, 0.0, 0.323, 0.323},     {"M8", 0.343, 0.0, 0.657, 0.323},
+      {"M9", 0.677, 0.0, 1.0, 0.323},
+  };
+  auto take = [&](const Panel& p) {
+    s.panel = {p.x1, p.y1, p.x2, p.y2};
+    return 0;
+  };
+  if (v.find(';') == std::string::npos) {
+    int number = 0;
+    if (util::ST_TINT(v, number) == 0 && number >= 0 && number <= 8) return take(kNumbered[number]);
+    for (const Panel& p : kNamed) {
+      if (v.rfind(p.name, 0) == 0) return take(p);
+    }
+  }
+  if (!v.empty()) {
+    for (int i : {5, 6, 7, 8, 0}) {
+      if (v[0] == kNumbered[i].name[0]) return take(kNumbered[i]);
+    }
+  }
+  return -9;
+}
+
+int decode_pty(PlotState& s, std::string_view value) {
+  int gcount = 0;
+  const auto g = groups<3>(value, gcount);
+  std::array<std::string, 2> types;
+  int tcount = 0;
+  (void)util::ST_SPLS(g[0], ';', "", 8, types, tcount);
+  auto axis_type = [](const std::string& t, int blank) {
+    const std::string u = util::ST_UPPR(t).substr(0, 3);
+    if (u.empty()) return blank;
+    if (u == "LIN") return 1;
+    if (u == "LOG") return 2;
+    return 0;
+  };
+  const int left = axis_type(types[0], 1);
+  const int right = axis_type(types[1], left);
+  if (left == 0 || right == 0) return -11;
+  s.left_axis_type = left;
+  s.right_axis_type = right;
+  double aspect = 0.0;
+  s.aspect = (util::ST_TLEN(g[1]) > 0 && util::ST_TREL(g[1], aspect) == 0) ? aspect : 0.0;
+  std::array<double, 4> margins{};
+  int mcount = 0;
+  (void)util::ST_SPLR(g[2], ';', 0.0, margins, mcount);
+  s.margins = margins;
+  return 0;
+}
+
+int decode_lab(PlotState& s, std::string_view value) {
+  int level = 0;
+  if (util::ST_TINT(value, level) != 0 || level < 0 || level > 2) return 6;
+  s.label_level = level;
+  return 0;
+}
+
+int decode_ttext(PlotState& s, std::string_view value) {
+  std::array<std::string, 3> items;
+  int count = 0;
+  (void)util::ST_SPLS(value, '|', kDefaultTextAttr, kAttrWidth, items, count);
+  for (auto& item : items) {
+    if (util::ST_TLEN(item) == 0) item = kDefaultTextAttr;
+  }
+  s.t_text = items;
+  return 0;
+}
+
+int decode_trace_label(PlotState& s, std::string_view keyword, std::string_view value) {
+  if (!keyword.empty() && keyword.back() >= '0' && keyword.back() <= '9') {
+    std::string_view rest = keyword.substr(keyword.find("TRA") + 3);
+    while (!rest.empty() && (std::isalpha(static_cast<unsigned char>(rest[0])) || rest[0] == '_')) {
+      rest.remove_prefix(1);
+    }
+    int p = 0;
+    if (util::ST_TINT(rest, p) != 0) return -24;
+    if (p >= kMaxTraces + 1) return -13;
+    if (p <= 0) return -24;
+    std::string label = cut(util::ST_LJST(value), kTraceLabelWidth);
+    label = std::string(util::rtrim(label));
+    if (!label.empty() && label.back() == '+') {
+      label.pop_back();
+      label = std::string(util::rtrim(label));
+      s.weighted_mean[p - 1] = true;
+    }
+    s.trace_labels[p - 1] = label;
+    s.label_given[p - 1] = !label.empty();
+    return 0;
+  }
+  if (value.find('+') != std::string_view::npos) {
+    s.weighted_mean.fill(true);
+    return 0;
+  }
+  return -24;
+}
+
+void decode_ref_lines(RefLines& lines, std::string_view value) {
+  int gcount = 0;
+  const auto g = groups<4>(value, gcount);
+  RefLines out;
+  out.colour.fill(1);
+  out.type.fill(1);
+  out.width.fill(1);
+  out.ordinate.fill(0.0);
+  std::array<int, 4> counts{};
+  (void)util::ST_SPLI(g[0], ';', 1, out.colour, counts[0]);
+  (void)util::ST_SPLI(g[1], ';', 1, out.type, counts[1]);
+  (void)util::ST_SPLI(g[2], ';', 1, out.width, counts[2]);
+  (void)util::ST_SPLR(g[3], ';', 0.0, out.ordinate, counts[3]);
+  out.count = std::min(*std::max_element(counts.begin(), counts.end()), kMaxTraces);
+  lines = out;
+}
+
+int decode_ref(PlotState& s, std::string_view value) {
+  const auto slash = value.find('/');
+  const std::string_view points = value.substr(0, slash);
+  std::array<std::string, kMaxRefPoints> items;
+  int count = 0;
+  const int rc = util::ST_SPLS(points, ';', "", 48, items, count);
+  s.ref_count = 0;
+  if (rc != 0 || count < 2) return 13;
+  std::array<double, kMaxRefPoints> x{}, y{};
+  for (int i = 0; i < count; ++i) {
+    std::array<double, 2> xy{};
+    int n = 0;
+    if (util::ST_SPLR(items[i], ',', 0.0, xy, n) != 0 || n != 2) return 13;
+    x[i] = xy[0];
+    y[i] = xy[1];
+  }
+  s.ref_count = count;
+  s.ref_x = x;
+  s.ref_y = y;
+  s.ref_colour = s.ref_type = s.ref_width = 1;
+  if (slash == std::string_view::npos) return 0;
+  std::array<int, 3> ctw{1, 1, 1};
+  int n = 0;
+  if (util::ST_SPLI(value.substr(slash + 1), '/', 1, ctw, n) != 0) return 13;
+  s.ref_colour = ctw[0];
+  s.ref_type = ctw[1];
+  s.ref_width = ctw[2];
+  return 0;
+}
+
+int decode_xud(PlotState& s, std::string_view value) {
+  std::array<std::string, kMaxUserLabels> labels;
+  int count = 0;
+  (void)util::ST_SPLS(value, '/', "", kUserLabelWidth, labels, count);
+  s.user_xlabels = labels;
+  s.user_xlabel_count = std::min(count, kMaxUserLabels);
+  return 0;
+}
+
+// Range helpers.
+void scale_range(AxisState& axis, double f) {
+  double lo = axis.data_min * f, hi = axis.data_max * f;
+  if (lo > hi) std::swap(lo, hi);
+  axis.data_min = lo;
+  axis.data_max = hi;
+  axis.max_diff *= std::fabs(f);
+  axis.min_diff *= std::fabs(f);
+}
+
+}  // namespace
+
+std::string control_keyword(std::string_view line) {
+  const auto eq = line.find('=');
+  if (eq == std::string_view::npos) return {};
+  return util::ST_UPPR(util::ST_NOBL(line.substr(0, eq)));
+}
+
+std::string control_value(std::string_view line) {
+  const auto eq = line.find('=');
+  if (eq == std::string_view::npos) return {};
+  return std::string(line.substr(eq + 1));
+}
+
+void set_trial_count(PlotState& s, int trials, std::ostream& os) {
+  s.trials = resample::accepted_trial_count(trials, os);
+}
+
+void decode_rst(PlotState& s, std::string_view value, int trace_count) {
+  std::array<int, kMaxTraces> pos{};
+  int count = 0;
+  const int rc = util::ST_SPLI(value, '/', 0, pos, count);
+  s.right_trace.fill(false);
+  s.right_axis = false;
+  if (rc < 0 || count == 0) return;
+  for (int i = 0; i < std::min(count, kMaxTraces); ++i) {
+    if (pos[i] >= 1 && pos[i] <= std::min(trace_count, kMaxTraces))
+      s.right_trace[pos[i] - 1] = true;
+  }
+  s.right_axis = std::any_of(s.right_trace.begin(), s.right_trace.end(), [](bool b) { return b; });
+}
+
+void initial_ranges(PlotState& s, const ControlInput& in) {
+  const int n = std::clamp(in.trace_count, 0, kMaxTraces);
+  auto set = [](AxisState& a, double lo, double hi) {
+    a.data_min = lo;
+    a.data_max = hi;
+    a.max_diff = a.min_diff = 0.0;
+  };
+  switch (in.final_type) {
+    case 2: {
+      const int m = std::min(n, 2);
+      double lo = kBig, hi = -kBig;
+      for (int i = 0; i < m; ++i) {
+        lo = std::min(lo, in.ymin[i]);
+        hi = std::max(hi, in.ymax[i]);
+      }
+      set(s.x, lo, hi);
+      set(s.y, lo, hi);
+      s.right_axis = false;
+      return;
+    }
+    case 5:
+      set(s.x, n > 0 ? in.ymin[0] : kBig, n > 0 ? in.ymax[0] : -kBig);
+      set(s.y, 0.0, 1.0);
+      s.right_axis = false;
+      return;
+    case 7:
+    case 8:
+      set(s.x, 0.0, 1.0);
+      set(s.y, 0.0, 1.0);
+      set(s.ry, 0.0, 1.0);
+      return;
+    default:
+      break;
+  }
+  double xlo = kBig, xhi = -kBig;
+  for (int i = 0; i < n; ++i) {
+    xlo = std::min(xlo, in.xmin[i]);
+    xhi = std::max(xhi, in.xmax[i]);
+  }
+  set(s.x, xlo, xhi);
+  for (bool right : {false, true}) {
+    AxisState& a = right ? s.ry : s.y;
+    double lo = kBig, hi = -kBig;
+    double maxlo = kBig, maxhi = -kBig, minlo = kBig, minhi = -kBig;
+    for (int i = 0; i < n; ++i) {
+      if (s.right_trace[i] != right) continue;
+      lo = std::min(lo, in.ymin[i]);
+      hi = std::max(hi, in.ymax[i]);
+      maxlo = std::min(maxlo, in.ymax[i]);
+      maxhi = std::max(maxhi, in.ymax[i]);
+      minlo = std::min(minlo, in.ymin[i]);
+      minhi = std::max(minhi, in.ymin[i]);
+    }
+    set(a, lo, hi);
+    if (maxhi >= maxlo) a.max_diff = maxhi - maxlo;
+    if (minhi >= minlo) a.min_diff = minhi - minlo;
+  }
+  if (s.right_only) s.y = s.ry;
+}
+
+void decode_fac(PlotState& s, std::string_view value, int final_type) {
+  std::array<std::string, 2> items;
+  int count = 0;
+  (void)util::ST_SPLS(value, '/', "", 32, items, count);
+  double left = 0.0;
+  if (util::ST_TLEN(items[0]) == 0 || util::ST_TREL(items[0], left) != 0) {
+    s.left_factor = 1.0;
+    return;
+  }
+  s.left_factor = left;
+  switch (final_type) {
+    case 2:
+      scale_range(s.x, left);
+      scale_range(s.y, left);
+      break;
+    case 5:
+      scale_range(s.x, left);
+      break;
+    case 7:
+    case 8:
+      break;
+    default:
+      scale_range(s.y, left);
+      break;
+  }
+  double right = 0.0;
+  if (s.right_axis && util::ST_TLEN(items[1]) > 0 && util::ST_TREL(items[1], right) == 0 &&
+      final_type != 7 && final_type != 8) {
+    s.right_factor = right;
+    scale_range(s.ry, right);
+    if (s.right_only) s.y = s.ry;
+  }
+}
+
+void decode_bxw(PlotState& s, std::string_view value, std::ostream& os) {
+  s.bxw_request.fill(0);
+  s.bxw_colour.fill(0);
+  if (util::ST_TLEN(value) == 0) {
+    s.resample = false;
+    return;
+  }
+  std::array<std::string, 5> items;
+  int count = 0;
+  (void)util::ST_SPLS(value, '/', "", kGroupWidth, items, count);
+  const int groups_count = std::max<int>(1, static_cast<int>(s.group_opcodes.size()));
+  const int objects = std::clamp(groups_count * std::max(0, s.pairs_per_group), 1, kMaxTraces);
+  for (int k = 0; k < 2; ++k) {
+    std::array<int, kMaxTraces> v;
+    v.fill(1);
+    int n = 0;
+    (void)util::ST_SPLI(util::ST_TLEN(items[k]) == 0 ? "1" : items[k], ';', 1, v, n);
+    cycle(std::span<int>(v), std::min(n, kMaxTraces), objects);
+    for (int i = objects; i < kMaxTraces; ++i) v[i] = 0;
+    (k == 0 ? s.bxw_request : s.bxw_colour) = v;
+  }
+  // Object k stands for pair i of group g: the paired trace is trace g * (pairs + 1) + i + 2.
+  const int pairs = std::max(1, s.pairs_per_group);
+  for (int k = 0; k < objects; ++k) {
+    const int trace = (k / pairs) * (pairs + 1) + (k % pairs) + 2;
+    if (s.bxw_request[k] > 0 && trace <= kMaxTraces && s.bxw_flag[trace - 1] == -1) {
+      s.add_bxw_error(9);
+    }
+  }
+  s.resample = std::any_of(s.bxw_request.begin(), s.bxw_request.end(), [](int r) { return r > 0; });
+  if (!s.resample) return;
+  double level = 0.0;
+  if (util::ST_TLEN(items[2]) > 0 && util::ST_TREL(items[2], level) == 0) {
+    if (level > 0.0 && level < 1.0) {
+      s.test_level = level;
+    } else {
+      util::list_write(os, {});
+      util::list_write(os, {" Invalid entry--using default test level = .05 for resampling."});
+      util::list_write(os, {});
+      s.test_level = 0.05;
+    }
+  } else {
+    util::list_write(os, {});
+    util::list_write(os, {" Using default test level = .05 for resampling."});
+    util::list_write(os, {});
+    s.test_level = 0.05;
+  }
+  s.bxw_print = !contains_any(util::ST_UPPR(items[3]), "NF");
+  s.bxw_second = contains_any(util::ST_UPPR(items[4]), "YT");
+}
+
+int apply_control_line(PlotState& s, std::string_view line, const ControlInput& in,
+                       int device_fixed, std::ostream& os) {
+  const std::string key = control_keyword(line);
+  const std::string value = control_value(line);
+  const int n = std::clamp(in.trace_count, 0, kMaxTraces);
+  const std::string k3 = key.substr(0, 3);
+  if (k3 == "BOR") return decode_bor(s, value);
+  if (k3 == "B_T") return decode_btext(s, value, os);
+  if (k3 == "NSM") return decode_nsm(s, value, os);
+  if (k3 == "CLE") {
+    s.clear = !contains_any(util::ST_UPPR(value), "NF");
+    return 0;
+  }
+  if (k3 == "COL") {
+    s.colours = cut(value, kColourSpecWidth);
+    return 0;
+  }
+  if (k3 == "DEV") {
+    s.dev_given = true;
+    if (device_fixed != 1) s.device = cut(value, kDeviceWidth);
+    return 0;
+  }
+  if (k3 == "HST") return decode_hst(s, value);
+  if (k3 == "LIN") return decode_lin(s, value, n);
+  if (k3 == "ADL") return decode_adl(s, value);
+  if (k3 == "MAR") return decode_mar(s, value, n);
+  if (k3 == "PAN") return decode_pan(s, value);
+  if (k3 == "PTY") return decode_pty(s, value);
+  if (k3 == "LAB") return decode_lab(s, value);
+  if (k3 == "L_T") {
+    s.l_text = cut(util::ST_LJST(value), kAttrWidth);
+    return 0;
+  }
+  if (k3 == "T_T") return decode_ttext(s, value);
+  if (k3 == "TIT") {
+    s.title = cut(util::ST_LJST(value), kTitleWidth);
+    return 0;
+  }
+  if (key.find("TRA") != std::string::npos) return decode_trace_label(s, key, value);
+  if (k3 == "WIT") {
+    decode_ref_lines(s.left_refs, value);
+    return 0;
+  }
+  if (k3 == "RWT") {
+    decode_ref_lines(s.right_refs, value);
+    return 0;
+  }
+  if (k3 == "XAX") return 0;  // taken after the bar widths (read_control_file)
+  if (k3 == "XLA") {
+    parse_axis_label(value, s.x_title, s.x_title_line);
+    return 0;
+  }
+  if (k3 == "XUD") return decode_xud(s, value);
+  if (k3 == "YAX") return y_axis_from_yax(s, value, in.final_type);
+  if (k3 == "RYA") {
+    s.right_axis = true;
+    return ry_axis_from_rya(s, value, in.final_type);
+  }
+  if (k3 == "YLA") {
+    parse_axis_label(value, s.y_title, s.y_title_line);
+    return 0;
+  }
+  if (k3 == "YRL") {
+    parse_axis_label(value, s.ry_title, s.ry_title_line);
+    return 0;
+  }
+  if (k3 == "REV") {
+    s.reversed = contains_any(value, "Yy");
+    if (s.reversed && s.right_axis) {
+      s.right_axis = false;
+      return 11;
+    }
+    return 0;
+  }
+  if (k3 == "TWO") {
+    s.two_column = contains_any(value, "Yy");
+    return 0;
+  }
+  if (k3 == "REF") return decode_ref(s, value);
+  if (k3 == "SER") {
+    s.sig_test = !contains_any(value, "Nn");
+    return 0;
+  }
+  if (k3 == "RST" || k3 == "FAC" || k3 == "BXW") return 0;
+  return 4;
+}
+
+double widen_for_bars(PlotState& s, int c, int labels) {
+  if (labels <= 0) return 0.0;
+  const double slots = static_cast<double>(c + 2) * labels;
+  const double room = slots - 2.0 * (1.0 + c / 2.0);
+  double range = std::fabs(s.x.data_max - s.x.data_min);
+  // With a single abscissa there is no room between neighbours to widen into.
+  if (room > 0.0 && s.x.data_max >= s.x.data_min) {
+    const double side = ((slots / room) - 1.0) * range / 2.0;
+    s.x.data_min -= side;
+    s.x.data_max += side;
+    range = std::fabs(s.x.data_max - s.x.data_min);
+  }
+  return range / slots;
+}
+
+int read_control_file(PlotState& s, util::TextUnit& unit, const ControlInput& in, int& device_fixed,
+                      DeviceRequests* requests, std::ostream& os) {
+  if (in.trace_count >= kMaxTraces + 1) {
+    PLT_MSG(-8, " ", os);
+    return -8;
+  }
+  const int n = std::max(0, in.trace_count);
+  reset_plot_state(s, n, false);
+  s.final_type = in.final_type;
+  set_trial_count(s, kDefaultTrials, os);
+
+  std::string line;
+  // Pass 1: right-axis traces.
+  unit.rewind();
+  while (unit.read(line, kLineWidth)) {
+    const std::string key = control_keyword(line);
+    if (key.substr(0, 3) == "RST" && key.find("TRA") == std::string::npos) {
+      decode_rst(s, control_value(line), n);
+    }
+  }
+  if (n > 0 &&
+      std::all_of(s.right_trace.begin(), s.right_trace.begin() + n, [](bool b) { return b; })) {
+    PLT_MSG(12, "WARNING", os);
+    s.right_only = true;
+  }
+  bool left_met = false, right_met = false;
+  for (int i = 0; i < n && !(left_met && right_met); ++i) {
+    if (s.right_trace[i]) {
+      if (!right_met) s.first_right = i + 1;
+      right_met = true;
+    } else {
+      if (!left_met) s.first_left = i + 1;
+      left_met = true;
+    }
+  }
+  if (s.right_only) s.first_left = 1;
+
+  initial_ranges(s, in);
+
+  // Pass 2: scale factors and the box-whisker request.
+  unit.rewind();
+  while (unit.read(line, kLineWidth)) {
+    const std::string key = control_keyword(line);
+    if (key.find("TRA") != std::string::npos) continue;
+    const std::string k3 = key.substr(0, 3);
+    if (k3 == "FAC") decode_fac(s, control_value(line), in.final_type);
+    if (k3 == "BXW") decode_bxw(s, control_value(line), os);
+  }
+  if (s.resample) {
+    for (AxisState* a : {&s.y, &s.ry}) {
+      a->data_max += 2.0 * a->max_diff;
+      a->data_min -= 2.0 * a->min_diff;
+    }
+  }
+
+  // Pass 3: everything else.
+  bool yax = false, rya = false;
+  std::string xax;
+  unit.rewind();
+  while (unit.read(line, kLineWidth)) {
+    const std::string key = control_keyword(line);
+    const std::string k3 = key.substr(0, 3);
+    if (key.find("TRA") == std::string::npos) {
+      if (k3 == "XAX") xax = control_value(line);
+      if (k3 == "YAX") yax = true;
+      if (k3 == "RYA") rya = true;
+    }
+    const int rc = apply_control_line(s, line, in, device_fixed, os);
+    if (rc == 4) {
+      PLT_MSG(4, key, os);
+    } else if (rc != 0) {
+      PLT_MSG(rc, " ", os);
+    }
+  }
+  if (!s.dev_given) {
+    PLT_MSG(-25, " ", os);
+    return -25;
+  }
+
+  // Bars beside each other at every abscissa, then the box-whisker spacing.
+  const int labels = in.labels ? std::max(0, in.labels->count) : 0;
+  const bool bars = s.hst_count > 0;
+  if (bars) {
+    if (labels > 0) {
+      int c = 0;
+      for (int i = 0; i < n; ++i) c += s.bar_colour[i] != 0 ? 1 : 0;
+      s.bar_width = widen_for_bars(s, c, labels);
+    }
+    if (in.final_type == 7 && n >= 2) {
+      const int half = n / 2;
+      for (int i = 0; i < half; ++i) {
+        s.bar_colour[half + i] = s.bar_colour[i];
+        s.bar_colour[i] = 0;
+        s.right_trace[half + i] = true;
+        s.line_colour[half + i] = 0;
+      }
+      s.right_axis = true;
+      s.first_right = half + 1;
+    }
+  }
+  if (!s.resample || (bars && labels > 0)) {
+    s.bxw_spacing = s.bar_width;
+  } else {
+    s.bxw_spacing = widen_for_bars(s, std::max(0, s.pairs_per_group), labels);
+  }
+
+  // Axes.
+  const MergedAxis none;
+  int rc = x_axis_from_xax(s, xax, in.labels ? *in.labels : none, in.final_type);
+  if (rc == 0 && !yax) rc = y_axis_from_yax(s, "", in.final_type);
+  if (rc == 0 && !rya && s.right_axis) rc = ry_axis_from_rya(s, "", in.final_type);
+  if (rc != 0) {
+    PLT_MSG(rc, " ", os);
+    return rc;
+  }
+
+  // Device.
+  const DeviceSpec spec = parse_device(s.device);
+  const auto tx = spec.name.find("TX");
+  device_fixed = tx == std::string::npos ? 0 : static_cast<int>(tx) + 1;
+  if (spec.name.rfind("TX", 0) == 0) {
+    rc = open_text_device(s, spec);
+    if (rc != 0) PLT_MSG(rc, " ", os);
+    return rc;
+  }
+  const int status = requests ? requests->start() : -101;
+  if (status != 0) {
+    PLT_MSG(-1, "RETURN CODE FROM MPLT = " + util::format("(I8)", {status}), os);
+    return -1;
+  }
+  s.graphics_started = true;
+  return setup_graphics_device(s, spec, *requests, os);
+}
+
+}  // namespace kor::plot

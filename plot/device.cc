@@ -1,0 +1,158 @@
+#include "plot/device.h"
+
+#include <algorithm>
+#include <array>
+#include <ostream>
+
+#include "plot/messages.h"
+#include "plot/text_output.h"
+#include "util/format.h"
+#include "util/listout.h"
+#include "util/text.h"
+
+namespace kor::plot {
+namespace {
+
+constexpr int kMaxColourItems = 64;
+constexpr double kNoSize = -9999.0;
+
+}  // namespace
+
+std::string default_output_name(std::string_view device_name) {
+  struct Row {
+    const char* device;
+    const char* file;
+  };
+  static constexpr Row kRows[] = {{"XW", "kor"},      {"PS", "ps.plt"},   {"NC", "Nmeta"},
+                                  {"GF", "kor.gif"},  {"PSC", "psc.plt"}, {"PS1", "ps1.plt"},
+                                  {"PSP", "psp.plt"}, {"TX", "txt.dmp"}};
+  const std::string name(util::rtrim(device_name));
+  for (const Row& row : kRows) {
+    if (name == row.device) return row.file;
+  }
+  if (name.rfind("TX", 0) == 0) return "txt.dmp";
+  return {};
+}
+
+DeviceSpec parse_device(std::string_view device) {
+  std::array<std::string, 4> items;
+  int count = 0;
+  (void)util::ST_SPLS(device, '|', "", 128, items, count);
+  DeviceSpec spec;
+  spec.name = util::ST_UPPR(items[0]);
+  spec.file = items[1];
+  if (util::ST_TLEN(spec.file) == 0) spec.file = default_output_name(spec.name);
+  spec.bxw_file = std::string(util::rtrim(spec.file)) + "_bxw";
+
+  std::array<double, 2> size{kNoSize, kNoSize};
+  int scount = 0;
+  (void)util::ST_SPLR(items[2], ';', kNoSize, size, scount);
+  spec.open_name = spec.name;
+  char colour = items[3].empty() ? ' ' : util::ST_UPPR(items[3].substr(0, 1))[0];
+  if (spec.name == "PSP") {
+    spec.xsize = 8.5;
+    spec.ysize = 11.0;
+    colour = 'G';
+  } else if (spec.name == "PSC" || spec.name == "PS1") {
+    spec.xsize = 11.0;
+    spec.ysize = 8.5;
+    colour = spec.name == "PSC" ? 'C' : 'M';
+  } else {
+    spec.xsize = size[0] < 0.0 ? 700.0 : size[0];
+    spec.ysize = size[1] < 0.0 ? 700.0 : size[1];
+  }
+  if (spec.name == "PSC" || spec.name == "PS1" || spec.name == "PSP") spec.open_name = "PS";
+  spec.colour_type = colour == 'M' ? 0 : colour == 'C' ? 2 : 1;
+  return spec;
+}
+
+int open_text_device(PlotState& state, const DeviceSpec& spec) {
+  state.text.close();
+  state.text.dump.clear();
+  state.text.bxw.clear();
+  state.text.dump_name = state.output_path(spec.file);
+  state.text.bxw_name = state.output_path(spec.bxw_file);
+  // With CLE off the new output goes after what the files already hold; a file that does not
+  // exist yet is created either way.
+  const auto mode = state.clear ? std::ios::out | std::ios::trunc : std::ios::out | std::ios::app;
+  state.text.dump.open(state.text.dump_name, mode);
+  if (!state.text.dump.is_open()) return -22;
+  state.text.bxw.open(state.text.bxw_name, mode);
+  if (!state.text.bxw.is_open()) {
+    state.text.close();
+    return -41;
+  }
+  return 0;
+}
+
+int apply_colours(std::string_view spec_text, DeviceRequests& requests, std::ostream& os) {
+  std::string spec(util::rtrim(spec_text));
+  bool listing = false;
+  if (!spec.empty() && spec.back() == '?') {
+    listing = true;
+    spec.pop_back();
+  }
+  std::array<std::string, kMaxColourItems> items;
+  int count = 0;
+  (void)util::ST_SPLS(spec, ';', "", 24, items, count);
+  int status = 0;
+  for (int i = 0; i < std::min(count, kMaxColourItems); ++i) {
+    if (util::ST_TLEN(items[i]) == 0) continue;
+    std::array<std::string, 2> parts;
+    int pcount = 0;
+    (void)util::ST_SPLS(items[i], '=', "", 16, parts, pcount);
+    int number = 0;
+    if (util::ST_TINT(parts[0], number) != 0 || number <= 0) number = 1;
+    const std::string what = util::ST_UPPR(parts[1]);
+    int rc = 0;
+    if (what.find(':') != std::string::npos) {
+      std::array<int, 3> rgb{};
+      int ccount = 0;
+      if (util::ST_SPLI(what, ':', 0, rgb, ccount) == 0 && ccount == 3) {
+        rc = requests.define_colour(number, rgb[0], rgb[1], rgb[2]);
+      }
+    } else if (what == "INIT") {
+      rc = requests.init_colours();
+    } else if (!what.empty()) {
+      rc = requests.define_colour(number, parts[1]);
+    }
+    if (rc != 0 && status == 0) status = rc;
+  }
+  if (!listing) return status;
+  int colours = 0;
+  const int rc = requests.colour_count(colours);
+  if (rc != 0) return status == 0 ? rc : status;
+  os << colour_listing_header() << '\n';
+  for (int n = 1; n <= std::min(colours, kMaxColourItems); ++n) {
+    std::string name, device_name;
+    int red = 0, green = 0, blue = 0;
+    if (requests.query_colour(n, name, red, green, blue, device_name) != 0) break;
+    os << colour_listing_line(n, name, red, green, blue, device_name) << '\n';
+  }
+  util::list_write(os, {});
+  return status;
+}
+
+int setup_graphics_device(PlotState& state, const DeviceSpec& spec, DeviceRequests& requests,
+                          std::ostream& os) {
+  int rc = requests.set_device(spec.open_name, spec.file, spec.colour_type, spec.xsize, spec.ysize);
+  if (rc != 0) {
+    PLT_MSG(-2, "RETURN CODE FROM MPLT = " + util::format("(I8)", {rc}), os);
+    PLT_MSG(-2, "Invalid device", os);
+    return -2;
+  }
+  if (util::ST_TLEN(state.colours) > 0) {
+    (void)apply_colours(state.colours, requests, os);
+    (void)requests.flush();
+  }
+  (void)requests.start_frame();
+  if (state.clear) (void)requests.clear_device();
+  rc = requests.set_view(state.panel[0], state.panel[1], state.panel[2], state.panel[3]);
+  if (rc != 0) {
+    PLT_MSG(-10, util::pad(" Cannot set view region", 32), os);
+    return -10;
+  }
+  return 0;
+}
+
+}  // namespace kor::plot

@@ -1,0 +1,282 @@
+#include "plot/labels.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <ostream>
+
+#include "plot/condition_text.h"
+#include "plot/messages.h"
+#include "util/text.h"
+
+namespace kor::plot {
+namespace {
+
+constexpr int kMaxLines = 16;
+constexpr int kLineText = 256;
+constexpr int kPriority[] = {12, 10, 2, 3, 8, 9, 13, 14, 11, 6};
+
+bool in_priority(int id) {
+  return std::find(std::begin(kPriority), std::end(kPriority), id) != std::end(kPriority);
+}
+
+// Appends the condition lines in priority order of their field IDs (each ID once), then every line
+// whose ID is not in the priority list, in stored order.
+void append_lines(const tracefile::LabelLines& lines, bool skip_stats, std::string& target,
+                  int capacity, int& warning) {
+  const int count =
+      std::min<int>({lines.count, static_cast<int>(lines.text.size()),
+                     static_cast<int>(lines.field_id.size()), static_cast<int>(lines.name.size())});
+  auto text_of = [&](int i) {
+    std::string t = lines.text[i];
+    if (i < static_cast<int>(lines.length.size()) && lines.length[i] >= 0 &&
+        lines.length[i] < static_cast<int>(t.size())) {
+      t.resize(lines.length[i]);
+    }
+    return t;
+  };
+  auto add = [&](int i) {
+    if (label_append(lines.name[i], text_of(i), target, capacity) != 0) warning = 8;
+  };
+  for (int id : kPriority) {
+    if (id == 10 && skip_stats) continue;
+    for (int i = 0; i < count; ++i) {
+      if (lines.field_id[i] == id) {
+        add(i);
+        break;
+      }
+    }
+  }
+  for (int i = 0; i < count; ++i) {
+    if (!in_priority(lines.field_id[i])) add(i);
+  }
+}
+
+std::string trimmed(std::string_view s, std::size_t width) {
+  std::string t(util::rtrim(s));
+  if (t.size() > width) t.resize(width);
+  return std::string(util::rtrim(t));
+}
+
+std::string cut(std::string s, int width) {
+  if (s.size() > static_cast<std::size_t>(width)) s.resize(width);
+  return s;
+}
+
+}  // namespace
+
+int label_append(std::string_view name, std::string_view value, std::string& target, int capacity) {
+  const std::string_view n = util::rtrim(name);
+  const std::string_view v = util::rtrim(value);
+  std::string piece = " ";
+  if (!n.empty()) {
+    piece += std::string(n) + "=";
+  }
+  piece += std::string(v);
+  const std::string base(util::rtrim(target));
+  const std::string result = base.empty() ? piece.substr(1) : base + piece;
+  if (static_cast<int>(result.size()) > capacity) return 8;
+  target = result;
+  return 0;
+}
+
+std::string statistic_title(const PlotState& s, const TitleInput& in, bool right, int& warning) {
+  const int n = std::clamp(in.trace_count, 0, kMaxTraces);
+  if (n == 0) return {};
+  const int first = std::clamp(right ? s.first_right : s.first_left, 1, n);
+  auto on_side = [&](int h) { return s.right_only || s.right_trace[h - 1] == right; };
+  std::string title = trimmed(in.stat_labels[first - 1], kStatLabelWidth);
+  bool differ = false;
+  for (int h = 2; h <= n; ++h) {
+    differ = differ || trimmed(in.stat_labels[h - 1], kStatLabelWidth) !=
+                           trimmed(in.stat_labels[0], kStatLabelWidth);
+  }
+  if (!differ || (in.method >= 3 && in.method <= 5)) return title;
+  std::vector<std::string> seen{title};
+  for (int h = 1; h <= n; ++h) {
+    if (h == first || !on_side(h)) continue;
+    const std::string label = trimmed(in.stat_labels[h - 1], kStatLabelWidth);
+    if (std::find(seen.begin(), seen.end(), label) != seen.end()) continue;
+    seen.push_back(label);
+    const std::string longer = title + " | " + label;
+    if (static_cast<int>(longer.size()) > kAxisTitleWidth) {
+      warning = 8;
+      continue;
+    }
+    title = longer;
+  }
+  return title;
+}
+
+int build_titles(PlotState& s, const TitleInput& in, std::ostream& os) {
+  if (s.label_level != 1) return 0;
+  const int n = std::clamp(in.trace_count, 0, kMaxTraces);
+  const int type = s.final_type;
+  int warning = 0;
+  auto append = [&](std::string_view name, std::string_view value, std::string& target,
+                    int capacity) {
+    if (label_append(name, value, target, capacity) != 0) warning = 8;
+  };
+
+  // The plot title from the general conditions.
+  const bool auto_title = util::ST_TLEN(s.title) == 0;
+  bool stat_piece = false;
+  if (auto_title) s.title.clear();
+  if (auto_title && in.reader) {
+    tracefile::LabelLines glb;
+    const int rc = tracefile::RDTD_GLB(*in.reader, kMaxLines, kLineText, glb);
+    const std::string common(util::rtrim(glb.stat_type));
+    if (!common.empty() && common != "NONE") {
+      append("STAT", common, s.title, kTitleWidth);
+      stat_piece = true;
+    }
+    if (rc >= 0) append_lines(glb, stat_piece, s.title, kTitleWidth, warning);
+  }
+
+  // Automatic trace labels.  With METHOD 3, 4 or 5 the difference trace is labelled from the
+  // first two traces of the list.
+  const bool difference = in.method >= 3 && in.method <= 5;
+  int labelled = n;
+  if (difference && in.trace_list[1] > 0) labelled = std::max(n, 2);
+  // An attribute diagram's second half holds the frequency companions of the first.
+  const int first_half = type == 7 ? labelled / 2 : labelled;
+  bool distinct = false;
+  for (int h = 2; h <= first_half; ++h)
+    distinct = distinct || in.trace_list[h - 1] != in.trace_list[0];
+  bool stats_differ = false;
+  for (int h = 2; h <= first_half; ++h) {
+    stats_differ = stats_differ || trimmed(in.stat_labels[h - 1], kStatLabelWidth) !=
+                                       trimmed(in.stat_labels[0], kStatLabelWidth);
+  }
+  for (int h = 1; h <= first_half; ++h) {
+    if (s.label_given[h - 1]) continue;
+    std::string& label = s.trace_labels[h - 1];
+    label.clear();
+    if (!distinct || stats_differ) {
+      append("PARM", trimmed(in.stat_labels[h - 1], kStatLabelWidth), label, kTraceLabelWidth);
+    }
+    if (distinct && in.reader) {
+      tracefile::LabelLines tlb;
+      if (tracefile::RDTD_TLB(*in.reader, in.trace_list[h - 1], kMaxLines, kLineText, tlb) >= 0) {
+        append_lines(tlb, stat_piece, label, kTraceLabelWidth, warning);
+      }
+    }
+  }
+  if (!distinct && auto_title && in.reader && labelled > 0) {
+    tracefile::LabelLines tlb;
+    if (tracefile::RDTD_TLB(*in.reader, in.trace_list[0], kMaxLines, kLineText, tlb) >= 0) {
+      append_lines(tlb, stat_piece, s.title, kTitleWidth, warning);
+    }
+  }
+
+  // Attribute diagram: reliability traces and their frequency companions.
+  if (type == 7) {
+    const int half = n / 2;
+    for (int h = 1; h <= half; ++h) {
+      if (s.label_given[h - 1]) continue;
+      const std::string base(util::rtrim(s.trace_labels[h - 1]));
+      s.trace_labels[h - 1] = cut(base + " RELIABILITY", kTraceLabelWidth);
+      if (!s.label_given[half + h - 1]) {
+        const bool bars = s.hst_count > 0 && s.bar_colour[half + h - 1] > 0;
+        s.trace_labels[half + h - 1] =
+            cut(base + (bars ? " USE HISTOGRAM" : " FRCST USE FREQUENCY"), kTraceLabelWidth);
+      }
+    }
+  }
+
+  // The difference trace is named after both traces.
+  if (difference && !s.label_given[0] && labelled >= 2) {
+    s.trace_labels[0] = cut(std::string(util::rtrim(s.trace_labels[0])) + " - " +
+                                std::string(util::rtrim(s.trace_labels[1])),
+                            kTraceLabelWidth);
+  }
+
+  // Axis titles.
+  const std::string label1(util::rtrim(s.trace_labels[0]));
+  const std::string label2(util::rtrim(s.trace_labels[1]));
+  const bool fss = in.stat_type.find("FSS") != std::string::npos;
+  if (util::ST_TLEN(s.x_title) == 0) {
+    std::string x;
+    switch (type) {
+      case 1:
+        x = "TIME (YYMMDD/HHNN)";
+        break;
+      case 2:
+        x = label1;
+        break;
+      case 3:
+      case 4:
+        if (type == 4 && s.rank_hist) {
+          x = "ANALYSIS RANK W.R.T. ENSEMBLE";
+        } else if (type == 4 && s.depth_flag) {
+          x = "DATA FIELD DEPTH POSITION";
+        } else if (type == 3 && fss) {
+          x = "SPATIAL SCALE (KM)";
+        } else if (in.reader) {
+          x = joined_condition_text(*in.reader);
+        }
+        break;
+      case 5:
+        x = s.rpf_flag ? "PLACEMENT FOR " + label1 : label1;
+        break;
+      case 6:
+        x = "FALSE ALARM RATE";
+        break;
+      case 7:
+        x = "FORECAST PROBABILITY";
+        break;
+      case 8:
+        x = "FORECAST QUANTILE";
+        break;
+      default:
+        break;
+    }
+    s.x_title = cut(x, kAxisTitleWidth);
+  }
+  const char* suffix = in.method == 3   ? " DIFFERENCE"
+                       : in.method == 4 ? " % DIFFERENCE"
+                       : in.method == 5 ? " SKILL SCORE"
+                                        : "";
+  const bool statistic_axes = type == 1 || type == 3 || type == 4;
+  if (util::ST_TLEN(s.y_title) == 0) {
+    std::string y;
+    switch (type) {
+      case 2:
+        y = label2;
+        break;
+      case 5:
+        y = s.rpf_flag ? "RELATIVE PLACEMENT FREQUENCY" : "RELATIVE FREQUENCY";
+        break;
+      case 6:
+        y = "HIT RATE";
+        break;
+      case 7:
+        y = "OBSERVED FREQUENCY";
+        break;
+      case 8:
+        y = "OBS CUMULTV FRQNCY";
+        break;
+      default:
+        if (statistic_axes) y = statistic_title(s, in, false, warning) + suffix;
+        break;
+    }
+    s.y_title = cut(y, kAxisTitleWidth);
+  }
+  if (util::ST_TLEN(s.ry_title) == 0 && s.right_axis && statistic_axes) {
+    s.ry_title = cut(statistic_title(s, in, true, warning) + suffix, kAxisTitleWidth);
+  }
+  if (type == 7 && s.hst_count > 0 && util::ST_TLEN(s.ry_title) == 0) {
+    bool bars = false;
+    for (int h = 0; h < n; ++h) bars = bars || s.bar_colour[h] > 0;
+    if (bars) s.ry_title = "FREQUENCY OF FORECAST USE HISTOGRAM";
+  }
+
+  if (s.resample && auto_title) {
+    char level[32];
+    std::snprintf(level, sizeof level, "%g", s.test_level);
+    append("CI ALPHA", level, s.title, kTitleWidth);
+  }
+  if (warning != 0) PLT_MSG(warning, " ", os);
+  return warning;
+}
+
+}  // namespace kor::plot

@@ -1,0 +1,328 @@
+#include "plot/text_output.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+
+#include "util/format.h"
+#include "util/listout.h"
+#include "util/text.h"
+
+namespace kor::plot {
+namespace {
+
+constexpr int kMaxLongWidth = 128;
+constexpr int kLongLine = 132;
+constexpr int kMaxBxwPoints = 64;
+constexpr double kMergedTolerance = 1.0e-5;
+
+int used_points(const TraceData& t) {
+  return std::clamp(t.points, 0, static_cast<int>(std::min(t.x.size(), t.y.size())));
+}
+
+// Leading blanks that centre a text of `length` on 80 columns: 40 - length/2, none when that lies
+// outside 1..39.
+std::string centred80(std::string_view text) {
+  const std::string_view body = util::rtrim(text);
+  const int lead = 40 - static_cast<int>(body.size()) / 2;
+  if (lead < 1 || lead > 39) return std::string(body);
+  return std::string(lead, ' ') + std::string(body);
+}
+
+// The title in pieces of at most 72 characters, each broken after its last blank.
+std::vector<std::string> title_pieces(std::string_view title) {
+  std::vector<std::string> pieces;
+  std::string rest = util::ST_LJST(title);
+  while (!rest.empty()) {
+    if (rest.size() <= 72) {
+      pieces.push_back(rest);
+      break;
+    }
+    const auto blank = rest.rfind(' ', 72);
+    const std::size_t cut = (blank == std::string::npos || blank == 0) ? 72 : blank;
+    pieces.push_back(std::string(util::rtrim(rest.substr(0, cut))));
+    rest = util::ST_LJST(rest.substr(cut));
+  }
+  return pieces;
+}
+
+// Writes one line to both outputs, standard output first.
+void both(std::ostream& out, std::ostream& file, const std::string& line) {
+  out << line << '\n';
+  file << line << '\n';
+}
+
+std::string four_decimals(double v) {
+  std::string text;
+  (void)util::ST_RFMT(v, 4, text);
+  return text;
+}
+
+}  // namespace
+
+int write_long_text(std::ostream& os, int width, int indent, std::string_view text) {
+  width = std::clamp(width, 1, kMaxLongWidth);
+  std::string rest(util::rtrim(text));
+  while (util::ST_TLEN(rest) > 0) {
+    std::string piece;
+    if (static_cast<int>(rest.size()) <= width) {
+      piece = rest;
+      rest.clear();
+    } else {
+      // The last blank at which the line can end (the blank itself may stand just past it).
+      const auto blank = rest.rfind(' ', width);
+      if (blank == std::string::npos || blank == 0) {
+        piece = rest.substr(0, width);
+        rest = rest.substr(width);
+      } else {
+        piece = std::string(util::rtrim(rest.substr(0, blank)));
+        rest = rest.substr(blank + 1);
+      }
+    }
+    const int len = static_cast<int>(piece.size());
+    const int lead = indent >= 0 ? indent : std::max(0, (width - len) / 2);
+    std::string line(static_cast<std::size_t>(std::min(lead, kLongLine)), ' ');
+    line += piece;
+    if (line.size() > static_cast<std::size_t>(kLongLine)) line.resize(kLongLine);
+    os << util::rtrim(line) << '\n';
+    if (!os) return -23;
+  }
+  return 0;
+}
+
+TraceStats trace_stats(const TraceData& trace) {
+  TraceStats st;
+  const int count = used_points(trace);
+  std::vector<double> values;
+  for (int i = 0; i < count; ++i) {
+    if (!util::IS_MISSING(trace.y[i])) values.push_back(trace.y[i]);
+  }
+  st.n = static_cast<long long>(values.size());
+  if (st.n == 0) return st;
+  double s1 = 0, s2 = 0, s3 = 0, s4 = 0;
+  st.max = st.min = values[0];
+  for (double v : values) {
+    s1 += v;
+    s2 += v * v;
+    s3 += v * v * v;
+    s4 += v * v * v * v;
+    st.max = std::max(st.max, v);
+    st.min = std::min(st.min, v);
+  }
+  const double n = static_cast<double>(st.n);
+  const double m = s1 / n;
+  st.mean = m;
+  st.variance = std::max(0.0, s2 / n - m * m);
+  st.std_dev = std::sqrt(st.variance);
+  const double s = st.std_dev;
+  if (s > 0.0) {
+    st.skewness = (s3 - 3 * m * s2 + 3 * m * m * s1 - n * m * m * m) / (n * s * s * s);
+    st.kurtosis = (s4 - 4 * m * s3 + 6 * m * m * s2 - 4 * m * m * m * s1 + n * m * m * m * m) /
+                  (n * s * s * s * s);
+  } else {
+    // A constant trace has no shape: its skewness and kurtosis are missing.
+    st.skewness = st.kurtosis = kPlotMissing;
+  }
+
+  st.bins = std::max(3, 5 * static_cast<int>(std::lround(std::log10(n))));
+  const double width = (st.max - st.min) / st.bins;
+  std::vector<long long> counts(st.bins, 0);
+  for (double v : values) {
+    int bin = width > 0.0 ? static_cast<int>(std::floor((v - st.min) / width)) : 0;
+    counts[std::clamp(bin, 0, st.bins - 1)] += 1;
+  }
+  int mode_bin = 0;
+  for (int i = 1; i < st.bins; ++i) {
+    if (counts[i] > counts[mode_bin]) mode_bin = i;
+  }
+  int median_bin = st.bins - 1;
+  double cumulative = 0.0;
+  for (int i = 0; i < st.bins; ++i) {
+    cumulative += counts[i] / n;
+    if (cumulative >= 0.5) {
+      median_bin = i;
+      break;
+    }
+  }
+  st.mode = st.min + (mode_bin + 0.5) * width;
+  st.median = st.min + (median_bin + 0.5) * width;
+  st.skew_mode = s > 0.0 ? (m - st.mode) / s : kPlotMissing;
+  return st;
+}
+
+int write_stats_page(const PlotState& state, const std::vector<TraceData>& traces,
+                     std::ostream& out) {
+  std::ofstream file(state.output_path("kor_statspage.txt"), std::ios::out | std::ios::trunc);
+  const std::string blank = util::list_text({});  // " \n"
+  const std::string blank_line = blank.substr(0, blank.size() - 1);
+  const int count = std::min<int>(static_cast<int>(traces.size()), kMaxTraces);
+  for (int p = 1; p <= count; ++p) {
+    const TraceStats st = trace_stats(traces[p - 1]);
+    const std::string& label = state.trace_labels[p - 1];
+    const std::string header = util::format("(/,35X,'TRACE # ',I2)", {p});
+    const std::string label_line =
+        util::ST_TLEN(label) > 78 ? std::string(util::rtrim(label)) : centred80(label);
+    if (st.n == 0) {
+      both(out, file, header);
+      both(out, file, label_line);
+      const std::string missing = util::list_text({"     TRACE DATA IS ALL MISSING."});
+      for (std::ostream* os : {&out, static_cast<std::ostream*>(&file)}) {
+        *os << blank << missing << blank;
+      }
+      continue;
+    }
+    both(out, file, blank_line);
+    for (const std::string& piece : title_pieces(state.title)) both(out, file, centred80(piece));
+    both(out, file, header);
+    both(out, file, label_line);
+    both(out, file, blank_line);
+    both(out, file,
+         util::format("(7X,'N',9X,'MAX',10X,'MIN',8X,'MEDIAN',8X,'MODE',6X,'SKEW (MODE)')", {}));
+    both(out, file,
+         util::format("(1X,I10,5(1X,1P,E12.5))",
+                      {st.n, st.max, st.min, st.median, st.mode, st.skew_mode}));
+    both(out, file, blank_line);
+    both(out, file,
+         util::format("(7X,'N',8X,'MEAN',8X,'STD DEV',5X,'VARIANCE',5X,'SKEWNESS',5X,'KURTOSIS')",
+                      {}));
+    both(out, file,
+         util::format("(1X,I10,5(1X,1P,E12.5))",
+                      {st.n, st.mean, st.std_dev, st.variance, st.skewness, st.kurtosis}));
+    both(out, file, blank_line);
+  }
+  return 0;
+}
+
+std::string substitute_score_tokens(std::string_view label, int final_type,
+                                    const std::array<double, kSummaryValues>& summary) {
+  static constexpr const char* kType7[] = {"$BSC", "$BSK", "$REL", "$RES", "$UNC"};
+  static constexpr const char* kType8[] = {"$RPS", "$RSK", "$REL", "$RES", "$UNC", "$POT"};
+  std::string text(label);
+  auto replace = [&](const char* token, double value) {
+    if (util::IS_MISSING(value) || value <= -1.0e30) return;
+    const auto at = text.find(token);
+    if (at != std::string::npos) text.replace(at, 4, four_decimals(value));
+  };
+  if (final_type == 7) {
+    for (int i = 0; i < 5; ++i) replace(kType7[i], summary[i]);
+  } else if (final_type == 8) {
+    for (int i = 0; i < 6; ++i) replace(kType8[i], summary[i]);
+  }
+  return text;
+}
+
+int PLT_TEXT(PlotState& state, const TextDumpInput& input) {
+  if (!state.text.dump.is_open()) return -22;
+  return PLT_TEXT(static_cast<const PlotState&>(state), input, state.text.dump);
+}
+
+int PLT_TEXT(const PlotState& state, const TextDumpInput& input, std::ostream& os) {
+  util::list_write(os, {});
+  os << util::format("(24X,A)", {"************************"}) << '\n';
+  util::list_write(os, {});
+  if (!os) return -23;
+  if (write_long_text(os, 72, -1, state.title) != 0) return -23;
+
+  const MergedAxis empty;
+  const MergedAxis& merged = input.merged ? *input.merged : empty;
+  const int merged_count = std::clamp(
+      merged.count, 0, static_cast<int>(std::min(merged.position.size(), merged.label.size())));
+  const int count = std::min<int>(static_cast<int>(input.traces.size()), kMaxTraces);
+  for (int p = 1; p <= count; ++p) {
+    const TraceData& trace = input.traces[p - 1];
+    util::list_write(os, {});
+    util::list_write(os, {"   -----------------------"});
+    util::list_write(os, {"     TRACE NUMBER = ", p});
+    util::list_write(os, {});
+    std::string label = state.trace_labels[p - 1];
+    if (input.final_type == 7 || input.final_type == 8) {
+      label = substitute_score_tokens(label, input.final_type, state.summary[p - 1]);
+    }
+    if (write_long_text(os, 68, 6, label) != 0) return -23;
+    util::list_write(os, {});
+    if (write_long_text(os, 64, 8, "X AXIS LABEL = " + state.x_title) != 0) return -23;
+    util::list_write(os, {});
+    if (write_long_text(os, 64, 8, "Y AXIS LABEL = " + state.y_title) != 0) return -23;
+    util::list_write(os, {});
+    os << util::format("(8X,'X POSITION',12X,'X AXIS LABEL',11X,'VALUE OF Y')", {}) << '\n';
+    const int points = used_points(trace);
+    for (int i = 0; i < points; ++i) {
+      const double x = trace.x[i];
+      int found = -1;
+      for (int j = 0; j < merged_count; ++j) {
+        if (std::fabs(merged.position[j] - x) < kMergedTolerance) {
+          found = j;
+          break;
+        }
+      }
+      std::string text;
+      if (input.label_type == 'r') {
+        const double value = (found >= 0 && found < static_cast<int>(input.merged_values.size()))
+                                 ? input.merged_values[found]
+                                 : x;
+        text = util::format("(1PE24.5)", {value});
+      } else if (found >= 0) {
+        text = merged.label[found];
+      } else {
+        text = "       MISSING";
+      }
+      os << util::format("(7X,1P,E13.5,4X,A24,4X,E13.5)", {x, util::pad(text, 24), trace.y[i]})
+         << '\n';
+    }
+    if (!os) return -23;
+  }
+  return os ? 0 : -23;
+}
+
+int write_bxw_objects(std::ostream& os, const PlotState& state, int trace, int points,
+                      const std::vector<double>& central, const std::vector<double>& ordinates,
+                      const BxwTables& tables, double scale) {
+  if (trace < 1 || trace > kMaxTraces || state.bxw_request[trace - 1] <= 0) {
+    os << util::format("(1X,'**',8X,A)", {"ZERO COLOR NUMBER = NO BXWSKR OBJECTS"}) << '\n';
+    return os ? 0 : -42;
+  }
+  const std::size_t avail =
+      std::min({central.size(), ordinates.size(), tables.minus_lower.size(), tables.upper.size()});
+  const int count = std::clamp(points, 0, std::min<int>(kMaxBxwPoints, static_cast<int>(avail)));
+  auto present = [](double v) { return !util::IS_MISSING(v); };
+  for (int i = 0; i < count; ++i) {
+    std::array<double, 6> v;
+    v.fill(kPlotMissing);
+    const double c = central[i], y = ordinates[i];
+    double lower = tables.minus_lower[i], upper = tables.upper[i];
+    if (present(c) && present(y) && present(lower) && present(upper)) {
+      lower *= scale;
+      upper *= scale;
+      v[0] = c;
+      v[1] = y;
+      v[3] = c - lower;
+      v[4] = c + upper;
+      const bool have_ext = static_cast<std::size_t>(i) < tables.lower_whisker.size() &&
+                            static_cast<std::size_t>(i) < tables.upper_whisker.size();
+      if (state.bxw_print && have_ext && present(tables.lower_whisker[i]) &&
+          present(tables.upper_whisker[i])) {
+        v[2] = c - lower - tables.lower_whisker[i] * scale;
+        v[5] = c + upper + tables.upper_whisker[i] * scale;
+      }
+    }
+    os << util::format("(1X,I2,6(1X,1P,E12.5))", {i + 1, v[0], v[1], v[2], v[3], v[4], v[5]})
+       << '\n';
+  }
+  return os ? 0 : -42;
+}
+
+std::string colour_listing_header() {
+  return util::format(
+      "(2X,'COLOR',2X,'COLOR NAME',8X,'RED',2X,'GREEN',2X,'BLUE',2X,'X COLOR NAME')", {});
+}
+
+std::string colour_listing_line(int number, std::string_view name, int red, int green, int blue,
+                                std::string_view device_name) {
+  const std::string shown = util::ST_TLEN(name) == 0 ? std::string("redefined") : std::string(name);
+  return util::format("(4X,I3,2X,A16,1X,I4,3X,I4,2X,I4,2X,A32)",
+                      {number, util::pad(shown, 16), red, green, blue, util::pad(device_name, 32)});
+}
+
+}  // namespace kor::plot

@@ -1,0 +1,88 @@
+// Text outputs of the plotting subsystem: the statistics page (display 0), the text dump of the
+// text device (PLT_TEXT), the long-text writer both use, the box-whisker object lines of the
+// box-whisker text file and the lines of the colour listing.  Every layout is fixed-column and goes
+// through the edit-descriptor formatter.
+#ifndef KOR_PLOT_TEXT_OUTPUT_H_
+#define KOR_PLOT_TEXT_OUTPUT_H_
+
+#include <iosfwd>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "plot/axes.h"
+#include "plot/state.h"
+
+namespace kor::plot {
+
+// Writes `text` in lines of at most `width` characters (width capped at 128), each broken after the
+// last blank that fits (a piece without a blank is cut at the width).  A piece starts after
+// `indent` blanks, or is centred within the width when `indent` is negative; trailing blanks are
+// not written.  An all-blank text writes nothing.  Returns 0, or -23 when a write fails.
+[[nodiscard]] int write_long_text(std::ostream& os, int width, int indent, std::string_view text);
+
+// One trace's points for the statistics page and the text dump.
+struct TraceData {
+  std::vector<double> x;  // abscissas
+  std::vector<double> y;  // ordinates; -9999 (within 0.1) is missing
+  int points = 0;         // used entries (checked against the vectors' sizes)
+};
+
+// Moments, extremes, median and mode of one trace's non-missing values (statistics page).
+struct TraceStats {
+  long long n = 0;
+  double max = 0, min = 0, median = 0, mode = 0, skew_mode = 0;
+  double mean = 0, std_dev = 0, variance = 0, skewness = 0, kurtosis = 0;
+  int bins = 0;  // histogram bins used for the median and mode
+};
+TraceStats trace_stats(const TraceData& trace);
+
+// The statistics page: for each of `traces`, the title, the trace header and label and the two
+// tables, every line written to `out` and then to the file "kor_statspage.txt" in the state's
+// output directory (created or overwritten).  Returns 0 (the page does not check its writes).
+int write_stats_page(const PlotState& state, const std::vector<TraceData>& traces,
+                     std::ostream& out);
+
+// Replaces the score tokens of a label by the trace's summary values written with 4 decimals:
+// final type 7 "$BSC", "$BSK", "$REL", "$RES", "$UNC"; final type 8 "$RPS", "$RSK", "$REL",
+// "$RES", "$UNC", "$POT".  A missing value leaves its token in place.
+std::string substitute_score_tokens(std::string_view label, int final_type,
+                                    const std::array<double, kSummaryValues>& summary);
+
+// PLT_TEXT: the text dump of the plot on the text device's dump file.  `merged_values` holds the
+// merged values written for label type 'r'.  Returns 0, -22 (the dump file is not open) or -23
+// (a write failed).
+struct TextDumpInput {
+  std::vector<TraceData> traces;
+  char label_type = ' ';
+  const MergedAxis* merged = nullptr;
+  std::vector<double> merged_values;
+  int final_type = 1;
+};
+[[nodiscard]] int PLT_TEXT(PlotState& state, const TextDumpInput& input);
+[[nodiscard]] int PLT_TEXT(const PlotState& state, const TextDumpInput& input, std::ostream& os);
+
+// Resampling results of one box-whisker result, per point (at most 64 points are written).
+struct BxwTables {
+  std::vector<double> minus_lower;    // box lower half-width
+  std::vector<double> upper;          // box upper half-width
+  std::vector<double> upper_whisker;  // whisker extension above the box
+  std::vector<double> lower_whisker;  // whisker extension below the box
+};
+
+// The box-whisker object lines of trace position `trace` (1-based) on `os`: the zero-colour line
+// when the trace has no request, else one line per point with the central value, the ordinate and
+// the four box and whisker ends scaled by `scale`.  Returns 0, or -42 when a write fails.
+[[nodiscard]] int write_bxw_objects(std::ostream& os, const PlotState& state, int trace, int points,
+                                    const std::vector<double>& central,
+                                    const std::vector<double>& ordinates, const BxwTables& tables,
+                                    double scale);
+
+// Colour listing: the header line and one colour's line (a blank name is shown as "redefined").
+std::string colour_listing_header();
+std::string colour_listing_line(int number, std::string_view name, int red, int green, int blue,
+                                std::string_view device_name);
+
+}  // namespace kor::plot
+
+#endif  // KOR_PLOT_TEXT_OUTPUT_H_

@@ -1,0 +1,713 @@
+#include "plot/control.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "fake_device.h"
+
+namespace kor::plot {
+namespace {
+
+namespace fs = std::filesystem;
+
+ControlInput three_traces() {
+  ControlInput in;
+  in.trace_count = 3;
+  in.final_type = 1;
+  return in;
+}
+
+TEST(ControlLine, KeywordAndValue) {
+  struct Case {
+    const char* line;
+    const char* keyword;
+    const char* value;
+  };
+  constexpr Case kCases[] = {
+      {"dev ice = tx", "DEVICE", " tx"},
+      {"XAX=0/10=2", "XAX", "0/10=2"},
+      {"no equals sign", "", ""},
+      {" t r a c e 3 =Analysis", "TRACE3", "Analysis"},
+  };
+  for (const Case& c : kCases) {
+    EXPECT_EQ(control_keyword(c.line), c.keyword) << c.line;
+    EXPECT_EQ(control_value(c.line), c.value) << c.line;
+  }
+}
+
+using Check = bool (*)(const PlotState&);
+
+struct DecoderCase {
+  const char* line;
+  int code;
+  Check check;
+  const char* printed;  // what the decoder itself writes
+};
+
+void run_decoder_cases(const DecoderCase* cases, std::size_t count, int device_fixed = 0) {
+  for (std::size_t i = 0; i < count; ++i) {
+    const DecoderCase& c = cases[i];
+    PlotState s;
+    reset_plot_state(s, 3, true);
+    s.right_axis = true;  // as after an RST line
+    std::ostringstream os;
+    EXPECT_EQ(apply_control_line(s, c.line, three_traces(), device_fixed, os), c.code) << c.line;
+    EXPECT_TRUE(c.check(s)) << c.line;
+    EXPECT_EQ(os.str(), c.printed) << c.line;
+  }
+}
+
+TEST(ControlDecoders, BorderLabelLevelPanel) {
+  static constexpr DecoderCase kCases[] = {
+      {"BOR=2/3/4", 0,
+       [](const PlotState& s) {
+         return s.border_colour == 2 && s.border_type == 3 && s.border_width == 4;
+       },
+       ""},
+      {"BORDER=2/-9", 0,
+       [](const PlotState& s) {
+         return s.border_colour == 2 && s.border_type == 1 && s.border_width == 1;
+       },
+       ""},
+      {"BOR=x/5", 5, [](const PlotState& s) { return s.border_colour == 1 && s.border_type == 1; },
+       ""},
+      {"LAB=3", 6, [](const PlotState& s) { return s.label_level == 1; }, ""},
+      {"LABLEV=", 6, [](const PlotState& s) { return s.label_level == 1; }, ""},
+      {"LAB=0", 0, [](const PlotState& s) { return s.label_level == 0; }, ""},
+      {"PAN=2", 0,
+       [](const PlotState& s) {
+         return s.panel == std::array<double, 4>{0.51, 0.51, 1.0, 1.0};
+       },
+       ""},
+      {"PANEL=ur", 0,
+       [](const PlotState& s) {
+         return s.panel == std::array<double, 4>{0.51, 0.51, 1.0, 1.0};
+       },
+       ""},
+      {"PAN=X9", -9,
+       [](const PlotState& s) {
+         return s.panel == std::array<double, 4>{0.0, 0.0, 1.0, 1.0};
+       },
+       ""},
+      {"PAN=9", -9, [](const PlotState& s) { return s.panel[2] == 1.0; }, ""},
+      {"PAN=0.1;0.2;0.3;0.4", 0,
+       [](const PlotState& s) {
+         return s.panel == std::array<double, 4>{0.1, 0.2, 0.3, 0.4};
+       },
+       ""},
+      {"PAN=LL", 0,
+       [](const PlotState& s) {
+         return s.panel == std::array<double, 4>{0.0, 0.0, 0.49, 0.49};
+       },
+       ""},
+      {"PAN=LEFT", 0,
+       [](const PlotState& s) {
+         return s.panel == std::array<double, 4>{0.0, 0.0, 0.49, 1.0};
+       },
+       ""},
+      {"PAN=H32", 0,
+       [](const PlotState& s) {
+         return s.panel == std::array<double, 4>{0.0, 0.343, 1.0, 0.657};
+       },
+       ""},
+      {"PAN=M6", 0,
+       [](const PlotState& s) {
+         return s.panel == std::array<double, 4>{0.677, 0.343, 1.0, 0.657};
+       },
+       ""},
+      {"PAN=V42", 0,
+       [](const PlotState& s) {
+         return s.panel == std::array<double, 4>{0.26, 0.0, 0.49, 1.0};
+       },
+       ""},
+      {"PAN=bottom", 0,
+       [](const PlotState& s) {
+         return s.panel == std::array<double, 4>{0.0, 0.0, 1.0, 0.49};
+       },
+       ""},
+      {"PAN=1;2", -9, [](const PlotState& s) { return s.panel[0] == 0.0; }, ""},
+  };
+  run_decoder_cases(kCases, std::size(kCases));
+}
+
+TEST(ControlDecoders, TraceLabels) {
+  static constexpr DecoderCase kCases[] = {
+      {"TRACE3=Analysis+", 0,
+       [](const PlotState& s) {
+         return s.trace_labels[2] == "Analysis" && s.label_given[2] && s.weighted_mean[2] &&
+                !s.weighted_mean[0];
+       },
+       ""},
+      {"t race 2 =   Model A  ", 0,
+       [](const PlotState& s) {
+         return s.trace_labels[1] == "Model A" && s.label_given[1] && !s.weighted_mean[1];
+       },
+       ""},
+      {"TRACE1=+", 0,
+       [](const PlotState& s) {
+         return s.trace_labels[0].empty() && !s.label_given[0] && s.weighted_mean[0];
+       },
+       ""},
+      {"TRACE25=x", -13, [](const PlotState& s) { return !s.label_given[0]; }, ""},
+      {"TRACE0=x", -24, [](const PlotState& s) { return !s.label_given[0]; }, ""},
+      {"TRACE-2=x", -24, [](const PlotState& s) { return !s.label_given[0]; }, ""},
+      {"TRA=+", 0, [](const PlotState& s) { return s.weighted_mean[0] && s.weighted_mean[23]; },
+       ""},
+      {"TRACES=x", -24, [](const PlotState& s) { return !s.weighted_mean[0]; }, ""},
+      // TRA anywhere in the keyword: this is a trace label, not an X axis.
+      {"XTRA1=A", 0, [](const PlotState& s) { return s.trace_labels[0] == "A"; }, ""},
+  };
+  run_decoder_cases(kCases, std::size(kCases));
+}
+
+TEST(ControlDecoders, LinesMarkersAndAttributeLines) {
+  static constexpr DecoderCase kCases[] = {
+      {"LIN=2;3/4/1/-2", 0,
+       [](const PlotState& s) {
+         return s.line_colour[0] == 2 && s.line_colour[1] == 3 && s.line_colour[2] == 2 &&
+                s.line_type[2] == 4 && s.line_width[1] == 1 && s.marker_interval[2] == 0 &&
+                s.line_defs == 3;
+       },
+       ""},
+      {"LIN=1;2;3;4;5", 0,
+       [](const PlotState& s) {
+         // Missing groups default to 1, and five colours give five definitions.
+         return s.line_defs == 5 && s.line_colour[4] == 5 && s.line_type[0] == 1 &&
+                s.marker_interval[4] == 1;
+       },
+       ""},
+      {"MAR=/2;3", 0,
+       [](const PlotState& s) {
+         return s.marker_colour[0] == 0 && s.marker_type[0] == 2 && s.marker_type[1] == 3 &&
+                s.marker_type[2] == 2 && s.marker_size[1] == 1.0 && s.marker_width[0] == 1;
+       },
+       ""},
+      {"MAR=4/1/2.5;0.5/3", 0,
+       [](const PlotState& s) {
+         return s.marker_colour[2] == 4 && s.marker_size[0] == 2.5 && s.marker_size[1] == 0.5 &&
+                s.marker_size[2] == 2.5 && s.marker_width[1] == 3;
+       },
+       ""},
+      {"ADL=3/1", 0,
+       [](const PlotState& s) {
+         return s.adl_colour == std::array<int, 4>{3, 1, 1, 1} &&
+                s.adl_type == std::array<int, 4>{1, 2, 2, 2} && s.adl_width[3] == 1;
+       },
+       ""},
+      {"HST=3;0;4", 0,
+       [](const PlotState& s) {
+         return s.hst_count == 3 && s.bar_colour[0] == 3 && s.bar_colour[1] == 0 &&
+                s.bar_colour[2] == 4 && s.bar_colour[3] == 0;
+       },
+       ""},
+  };
+  run_decoder_cases(kCases, std::size(kCases));
+}
+
+TEST(ControlDecoders, AxesTypesAndText) {
+  static constexpr DecoderCase kCases[] = {
+      {"PTY=LOG/1.5/12;5;6;2", 0,
+       [](const PlotState& s) {
+         return s.left_axis_type == 2 && s.right_axis_type == 2 && s.aspect == 1.5 &&
+                s.margins == std::array<double, 4>{12, 5, 6, 2};
+       },
+       ""},
+      {"PTY=lin;log", 0,
+       [](const PlotState& s) {
+         return s.left_axis_type == 1 && s.right_axis_type == 2 && s.aspect == 0.0;
+       },
+       ""},
+      {"PTY=SQR", -11, [](const PlotState& s) { return s.left_axis_type == 1; }, ""},
+      {"PTY=LIN;SQRT", -11, [](const PlotState& s) { return s.right_axis_type == 1; }, ""},
+      {"T_TEXT=2/1/1/HW||3/2/1/SW", 0,
+       [](const PlotState& s) {
+         return s.t_text[0] == "2/1/1/HW" && s.t_text[1] == "1/1/1/SW" && s.t_text[2] == "3/2/1/SW";
+       },
+       ""},
+      {"L_TEXT= 0.8/1/1/SW", 0, [](const PlotState& s) { return s.l_text == "0.8/1/1/SW"; }, ""},
+      {"TITLE= Bias of 2 m temperature", 0,
+       [](const PlotState& s) { return s.title == "Bias of 2 m temperature"; }, ""},
+      {"XLA=TIME/2", 0,
+       [](const PlotState& s) { return s.x_title == "TIME" && s.x_title_line == 2; }, ""},
+      {"YLABEL=SCORE", 0,
+       [](const PlotState& s) { return s.y_title == "SCORE" && s.y_title_line == 1; }, ""},
+      {"YRL=COUNT/x", 0,
+       [](const PlotState& s) { return s.ry_title == "COUNT" && s.ry_title_line == 1; }, ""},
+      {"XUD=LOW/MID/HIGH", 0,
+       [](const PlotState& s) { return s.user_xlabel_count == 3 && s.user_xlabels[2] == "HIGH"; },
+       ""},
+      {"REV=Y", 11, [](const PlotState& s) { return s.reversed && !s.right_axis; }, ""},
+      {"REV=no", 0, [](const PlotState& s) { return !s.reversed && s.right_axis; }, ""},
+      {"TWO=yes", 0, [](const PlotState& s) { return s.two_column; }, ""},
+      {"SER=no", 0, [](const PlotState& s) { return !s.sig_test; }, ""},
+      {"CLE=off", 0, [](const PlotState& s) { return !s.clear; }, ""},
+      {"CLEAR=yes", 0, [](const PlotState& s) { return s.clear; }, ""},
+      {"COL=1=RED;2=0:0:255?", 0,
+       [](const PlotState& s) { return s.colours == "1=RED;2=0:0:255?"; }, ""},
+      {"DEV=GF|x.gif", 0, [](const PlotState& s) { return s.dev_given && s.device == "GF|x.gif"; },
+       ""},
+      {"FOO=1", 4, [](const PlotState& s) { return !s.dev_given; }, ""},
+      {"just text", 4, [](const PlotState& s) { return !s.dev_given; }, ""},
+      {"RST=1", 0, [](const PlotState& s) { return !s.right_trace[0]; }, ""},
+      {"YAX=0/100/1:4", 0,
+       [](const PlotState& s) { return s.y.label_count == 4 && s.y.labels[1] == 30.0; }, ""},
+      {"RYA=0/5/1", 0,
+       [](const PlotState& s) { return s.right_axis && s.ry.label_count == 6 && s.ry.stop == 5.0; },
+       ""},
+  };
+  run_decoder_cases(kCases, std::size(kCases));
+}
+
+TEST(ControlDecoders, DeviceFixedToText) {
+  static constexpr DecoderCase kCases[] = {
+      {"DEV=PS", 0, [](const PlotState& s) { return s.dev_given && s.device == "TX"; }, ""},
+  };
+  run_decoder_cases(kCases, std::size(kCases), 1);
+}
+
+TEST(ControlDecoders, ReferenceLinesAndPolyline) {
+  static constexpr DecoderCase kCases[] = {
+      {"WIT=2;0/1/3/0.5;1.5", 0,
+       [](const PlotState& s) {
+         const RefLines& r = s.left_refs;
+         return r.count == 2 && r.colour[0] == 2 && r.colour[1] == 0 && r.type[1] == 1 &&
+                r.width[0] == 3 && r.width[1] == 1 && r.ordinate[1] == 1.5;
+       },
+       ""},
+      {"RWT=///7", 0,
+       [](const PlotState& s) {
+         return s.right_refs.count == 1 && s.right_refs.colour[0] == 1 &&
+                s.right_refs.ordinate[0] == 7.0 && s.left_refs.count == 0;
+       },
+       ""},
+      {"REF=0,0;1,1/2/1/3", 0,
+       [](const PlotState& s) {
+         return s.ref_count == 2 && s.ref_x[1] == 1.0 && s.ref_y[1] == 1.0 && s.ref_colour == 2 &&
+                s.ref_type == 1 && s.ref_width == 3;
+       },
+       ""},
+      {"REF=0,0;1,1", 0,
+       [](const PlotState& s) { return s.ref_count == 2 && s.ref_colour == 1 && s.ref_width == 1; },
+       ""},
+      {"REF=0,0", 13, [](const PlotState& s) { return s.ref_count == 0; }, ""},
+      {"REF=0,0;1", 13, [](const PlotState& s) { return s.ref_count == 0; }, ""},
+      {"REF=0,0;1,1,2", 13, [](const PlotState& s) { return s.ref_count == 0; }, ""},
+      {"REF=0,0;a,1", 13, [](const PlotState& s) { return s.ref_count == 0; }, ""},
+      {"REF=0,0;1,1/x", 13, [](const PlotState& s) { return s.ref_colour == 1; }, ""},
+  };
+  run_decoder_cases(kCases, std::size(kCases));
+}
+
+TEST(ControlDecoders, TrialsAndBoxWhiskerText) {
+  static constexpr DecoderCase kCases[] = {
+      {"NSM=99", 0, [](const PlotState& s) { return s.trials == 2000; },
+       "   Number of resampling trials is too small.\n  Number of resampling trials set to "
+       "2000.\n"},
+      {"NSM=10002", 0, [](const PlotState& s) { return s.trials == 10002; }, ""},
+      {"NSMPLS=10003", 0, [](const PlotState& s) { return s.trials == 2000; },
+       "   Number of resampling trials is too large.\n  Number of resampling trials set to "
+       "2000.\n"},
+      {"NSM=many", 14, [](const PlotState& s) { return s.trials == 2000; },
+       "   Number of resampling trials is too small.\n  Number of resampling trials set to "
+       "2000.\n"},
+      {"B_TEXT=2/#0.5;0.9/1.2;2;1;HW/N", 0,
+       [](const PlotState& s) {
+         return s.btext_count == 2 && s.btext_hash && s.btext_x == 0.5 && s.btext_y == 0.9 &&
+                s.btext_attr == "1.2/2/1/HW/111/0/L" && !s.btext_box;
+       },
+       ""},
+      {"B_TEXT=1/0.5", 0,
+       [](const PlotState& s) {
+         return s.btext_count == 1 && !s.btext_hash && s.btext_x == -9999.0 &&
+                s.btext_attr == "1/1/1/SW/211/0/L" && s.btext_box;
+       },
+       ""},
+      {"B_TEXT=-1/0.5;0.5", 0,
+       [](const PlotState& s) {
+         return !s.btext_box && s.btext_count == 0 && s.btext_x == -9999.0;
+       },
+       ""},
+      {"B_TEXT=1//x;2;1;3", 0,
+       [](const PlotState& s) { return s.btext_attr == "1/2/1/SW/211/0/L"; },
+       " \n  Input for B_TEXT is erroneous.  Defaults  used as appropriate.\n \n"},
+  };
+  run_decoder_cases(kCases, std::size(kCases));
+}
+
+TEST(ControlPasses, RightAxisTracesFactorsAndRanges) {
+  PlotState s;
+  reset_plot_state(s, 3, true);
+  decode_rst(s, "2/9/0", 3);
+  EXPECT_TRUE(s.right_axis);
+  EXPECT_FALSE(s.right_trace[0]);
+  EXPECT_TRUE(s.right_trace[1]);
+  decode_rst(s, "1/x", 3);
+  EXPECT_FALSE(s.right_axis);
+  EXPECT_FALSE(s.right_trace[1]);
+
+  decode_rst(s, "3", 3);
+  ControlInput in = three_traces();
+  in.xmin = {1, 0, 2};
+  in.xmax = {5, 4, 9};
+  in.ymin = {0.5, -1.0, 10};
+  in.ymax = {2.0, 1.0, 20};
+  initial_ranges(s, in);
+  EXPECT_EQ(s.x.data_min, 0.0);
+  EXPECT_EQ(s.x.data_max, 9.0);
+  EXPECT_EQ(s.y.data_min, -1.0);
+  EXPECT_EQ(s.y.data_max, 2.0);
+  EXPECT_EQ(s.y.max_diff, 1.0);  // maxima 2 and 1
+  EXPECT_EQ(s.y.min_diff, 1.5);  // minima 0.5 and -1
+  EXPECT_EQ(s.ry.data_min, 10.0);
+  EXPECT_EQ(s.ry.data_max, 20.0);
+
+  decode_fac(s, "2/-0.5", 1);
+  EXPECT_EQ(s.left_factor, 2.0);
+  EXPECT_EQ(s.y.data_min, -2.0);
+  EXPECT_EQ(s.y.data_max, 4.0);
+  EXPECT_EQ(s.y.max_diff, 2.0);
+  EXPECT_EQ(s.right_factor, -0.5);
+  EXPECT_EQ(s.ry.data_min, -10.0);
+  EXPECT_EQ(s.ry.data_max, -5.0);
+  EXPECT_EQ(s.x.data_max, 9.0);  // the X range is not scaled for a time series
+
+  decode_fac(s, "x/3", 1);
+  EXPECT_EQ(s.left_factor, 1.0);
+  EXPECT_EQ(s.ry.data_max, -5.0);
+
+  // Scatter: both ranges from the first two traces' values, scaled together.
+  in.final_type = 2;
+  initial_ranges(s, in);
+  EXPECT_EQ(s.x.data_min, -1.0);
+  EXPECT_EQ(s.x.data_max, 2.0);
+  EXPECT_EQ(s.y.data_max, 2.0);
+  EXPECT_FALSE(s.right_axis);
+  decode_fac(s, "3", 2);
+  EXPECT_EQ(s.x.data_max, 6.0);
+  EXPECT_EQ(s.y.data_min, -3.0);
+
+  // Histogram: the X range is trace 1's values.
+  in.final_type = 5;
+  initial_ranges(s, in);
+  EXPECT_EQ(s.x.data_min, 0.5);
+  EXPECT_EQ(s.x.data_max, 2.0);
+  EXPECT_EQ(s.y.data_max, 1.0);
+}
+
+TEST(ControlPasses, BoxWhiskerRequest) {
+  struct Case {
+    const char* name;
+    const char* value;
+    bool resample;
+    double level;
+    bool print, second;
+    const char* printed;
+  };
+  constexpr Case kCases[] = {
+      {"invalid level", "1/1/1.5", true, 0.05, true, false,
+       " \n  Invalid entry--using default test level = .05 for resampling.\n \n"},
+      {"missing level", "1/1", true, 0.05, true, false,
+       " \n  Using default test level = .05 for resampling.\n \n"},
+      {"good level and flags", "1/2/0.1/N/Y", true, 0.1, false, true, ""},
+      {"no positive request", "0/2/0.1", false, 0.05, false, false, ""},
+      {"blank value", " ", false, 0.05, false, false, ""},
+  };
+  for (const Case& c : kCases) {
+    PlotState s;
+    reset_plot_state(s, 3, true);
+    std::ostringstream os;
+    decode_bxw(s, c.value, os);
+    EXPECT_EQ(s.resample, c.resample) << c.name;
+    EXPECT_DOUBLE_EQ(s.test_level, c.level) << c.name;
+    EXPECT_EQ(s.bxw_print, c.print) << c.name;
+    EXPECT_EQ(s.bxw_second, c.second) << c.name;
+    EXPECT_EQ(os.str(), c.printed) << c.name;
+  }
+
+  // Two op-code groups of three traces: two pairs per group, four box objects; requests repeat
+  // cyclically over them, and a request for a trace the driver marked gives error 9.
+  PlotState s;
+  reset_plot_state(s, 6, true);
+  s.group_opcodes = {1001, 1002};
+  s.pairs_per_group = 2;
+  s.bxw_flag[4] = -1;  // trace 5: second group, first pair
+  std::ostringstream os;
+  decode_bxw(s, "1;0/3;4/0.1", os);
+  EXPECT_EQ(s.bxw_request, (std::array<int, 24>{1, 0, 1, 0}));
+  EXPECT_EQ(s.bxw_colour, (std::array<int, 24>{3, 4, 3, 4}));
+  EXPECT_EQ(s.bxw_error_count, 1);
+  EXPECT_EQ(s.bxw_errors[0], 9);
+}
+
+TEST(ControlPasses, BarWidth) {
+  // Three abscissas 1..3 and one bar trace: 9 slots; the range widens by 0.5 on each side so that
+  // each slot is 1/3 wide.
+  PlotState s;
+  s.x.data_min = 1.0;
+  s.x.data_max = 3.0;
+  EXPECT_NEAR(widen_for_bars(s, 1, 3), 1.0 / 3.0, 1e-12);
+  EXPECT_NEAR(s.x.data_min, 0.5, 1e-12);
+  EXPECT_NEAR(s.x.data_max, 3.5, 1e-12);
+  // Two bar traces at four abscissas 0..3: 16 slots, 16 / (16 - 4) widening.
+  s.x.data_min = 0.0;
+  s.x.data_max = 3.0;
+  EXPECT_NEAR(widen_for_bars(s, 2, 4), 0.25, 1e-12);
+  EXPECT_NEAR(s.x.data_min, -0.5, 1e-12);
+  // A single abscissa has nothing to widen into; no labels, no bars.
+  s.x.data_min = s.x.data_max = 2.0;
+  EXPECT_EQ(widen_for_bars(s, 1, 1), 0.0);
+  EXPECT_EQ(widen_for_bars(s, 1, 0), 0.0);
+}
+
+// Runs the whole reader on a control file in a fresh directory.
+class ControlFile : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("kor_plot_control_" + std::to_string(::getpid()) + "_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    state_.output_dir = dir_.string();
+  }
+  void TearDown() override {
+    state_.text.close();
+    fs::remove_all(dir_);
+  }
+  int run(const std::string& text, ControlInput in, int fixed = 0, DeviceRequests* dev = nullptr) {
+    const fs::path path = dir_ / "test.ctl";
+    std::ofstream(path) << text;
+    util::TextUnit unit(9);
+    EXPECT_TRUE(unit.open(path.string()));
+    device_fixed_ = fixed;
+    return read_control_file(state_, unit, in, device_fixed_, dev, out_);
+  }
+  std::string read(const std::string& name) {
+    std::ifstream in(dir_ / name);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+  }
+  fs::path dir_;
+  PlotState state_;
+  int device_fixed_ = 0;
+  std::ostringstream out_;
+};
+
+TEST_F(ControlFile, TextDeviceOpensBothFiles) {
+  ASSERT_EQ(run("dev = tx\n", three_traces()), 0);
+  EXPECT_EQ(out_.str(), "");
+  EXPECT_EQ(device_fixed_, 1);
+  EXPECT_TRUE(state_.text.dump.is_open());
+  EXPECT_TRUE(fs::exists(dir_ / "txt.dmp"));
+  EXPECT_TRUE(fs::exists(dir_ / "txt.dmp_bxw"));
+}
+
+TEST_F(ControlFile, ClearOffAppendsToTheTextFiles) {
+  std::ofstream(dir_ / "out.txt") << "earlier\n";
+  ASSERT_EQ(run("CLE=N\nDEV=TX|out.txt\n", three_traces()), 0);
+  state_.text.dump << "later\n";
+  state_.text.close();
+  EXPECT_EQ(read("out.txt"), "earlier\nlater\n");
+  ASSERT_EQ(run("DEV=TX|out.txt\n", three_traces()), 0);
+  state_.text.close();
+  EXPECT_EQ(read("out.txt"), "");
+}
+
+TEST_F(ControlFile, TextFileThatCannotBeOpened) {
+  ASSERT_EQ(run("DEV=TX|nodir/out.txt\n", three_traces()), -22);
+  EXPECT_EQ(out_.str(), " -22 = Cannot open output file text device.\n");
+}
+
+TEST_F(ControlFile, NoDeviceLineUnknownKeywordAndBadLists) {
+  EXPECT_EQ(run("WHAT=1\nLIN=a;b\nLAB=7\nPAN=X9\nREF=0,0\n", three_traces(), 1), -25);
+  EXPECT_EQ(out_.str(),
+            " WHAT\n +04 = Warning:  Invalid graphics control file keyword\n"
+            " +06 = Warning:  Invalid input for LABLEV\n"
+            " -09 = unrecognized input for PANEL control parm\n"
+            " 13 = Warning:  Invalid input for REFLIN\n"
+            " -25 = No user input for DEVICE.\n");
+}
+
+TEST_F(ControlFile, EveryTraceOnTheRightAxis) {
+  ControlInput in;
+  in.trace_count = 2;
+  in.ymin = {0, 1};
+  in.ymax = {5, 6};
+  ASSERT_EQ(run("RST=1/2\nDEV=TX\n", in), 0);
+  EXPECT_EQ(out_.str(), " WARNING\n 12 = No traces are plotted vs left-side Y axis.\n");
+  EXPECT_TRUE(state_.right_only);
+  EXPECT_TRUE(state_.right_axis);
+  EXPECT_EQ(state_.first_right, 1);
+  EXPECT_EQ(state_.first_left, 1);
+  // The left range takes the right range.
+  EXPECT_EQ(state_.y.data_min, 0.0);
+  EXPECT_EQ(state_.y.data_max, 6.0);
+}
+
+TEST_F(ControlFile, ReversedAxesDropTheRightAxis) {
+  ASSERT_EQ(run("RST=2\nREV=Y\nDEV=TX\n", three_traces()), 0);
+  EXPECT_EQ(out_.str(), " +11 = Warning:  Reversing axses---no right-side Y-AXIS will be drawn.\n");
+  EXPECT_FALSE(state_.right_axis);
+  EXPECT_EQ(state_.first_right, 2);
+  EXPECT_EQ(state_.first_left, 1);
+}
+
+TEST_F(ControlFile, ResamplingWidensTheYRange) {
+  ControlInput in = three_traces();
+  in.ymin = {0, 1, 2};
+  in.ymax = {10, 11, 14};
+  ASSERT_EQ(run("BXW=1/1/0.1\nDEV=TX\nYAX=0/1\n", in), 0);
+  // Maxima differ by up to 4 and minima by up to 2: 14 + 8 and 0 - 4.
+  EXPECT_EQ(state_.y.data_max, 22.0);
+  EXPECT_EQ(state_.y.data_min, -4.0);
+  // YAX was given: its start and stop stand.
+  EXPECT_EQ(state_.y.start, 0.0);
+  EXPECT_EQ(state_.y.stop, 1.0);
+}
+
+TEST_F(ControlFile, HistogramBarsAndAxes) {
+  MergedAxis labels;
+  labels.count = 3;
+  labels.position = {1, 2, 3};
+  labels.label = {"A", "B", "C"};
+  labels.tag = {1, 2, 3};
+  ControlInput in = three_traces();
+  in.final_type = 4;
+  in.labels = &labels;
+  in.xmin = {1, 1, 1};
+  in.xmax = {3, 3, 3};
+  in.ymin = {0, 0, 0};
+  in.ymax = {1, 1, 1};
+  ASSERT_EQ(run("HST=2\nDEV=TX\nXAX=//0\n", in), 0);
+  EXPECT_NEAR(state_.bar_width, 1.0 / 3.0, 1e-12);
+  EXPECT_NEAR(state_.bxw_spacing, 1.0 / 3.0, 1e-12);
+  // The X axis gets the widened range with its 3.75 % margin.
+  EXPECT_NEAR(state_.x.start, 0.5 - 0.1125, 1e-12);
+  EXPECT_NEAR(state_.x.stop, 3.5 + 0.1125, 1e-12);
+}
+
+TEST_F(ControlFile, AttributeDiagramCompanionsTakeTheBars) {
+  MergedAxis labels;
+  labels.count = 2;
+  labels.position = {0.25, 0.75};
+  labels.label = {"", ""};
+  labels.tag = {1, 2};
+  ControlInput in;
+  in.trace_count = 4;
+  in.final_type = 7;
+  in.labels = &labels;
+  ASSERT_EQ(run("HST=5;6\nDEV=TX\n", in), 0);
+  EXPECT_EQ(state_.bar_colour[0], 0);
+  EXPECT_EQ(state_.bar_colour[2], 5);
+  EXPECT_EQ(state_.bar_colour[3], 6);
+  EXPECT_EQ(state_.line_colour[2], 0);
+  EXPECT_TRUE(state_.right_trace[3]);
+  EXPECT_TRUE(state_.right_axis);
+  EXPECT_EQ(state_.first_right, 3);
+}
+
+TEST_F(ControlFile, BadTimeRangeEndsTheReader) {
+  ASSERT_EQ(run("XAX=20160101:2016010200\nDEV=TX\n", three_traces()), -19);
+  EXPECT_EQ(out_.str(), " -19 = date-time in time axis range is invalid\n");
+}
+
+TEST_F(ControlFile, TooManyTraces) {
+  ControlInput in;
+  in.trace_count = 25;
+  EXPECT_EQ(run("DEV=TX\n", in), -8);
+  EXPECT_EQ(out_.str(), " -08 = number of traces exceeds maximum allowed\n");
+}
+
+TEST_F(ControlFile, GraphicsDeviceWithoutAServer) {
+  EXPECT_EQ(run("DEV=GF|myplot.gif\n", three_traces()), -1);
+  EXPECT_EQ(out_.str(),
+            " RETURN CODE FROM MPLT =     -101\n -01 = Cannot start graphics processing\n");
+  EXPECT_EQ(device_fixed_, 0);
+}
+
+TEST_F(ControlFile, GraphicsDeviceRequests) {
+  FakeDevice dev;
+  ASSERT_EQ(
+      run("DEV=GF|myplot.gif\nPAN=UL\nCOL=2=BLUE;3=10:20:30;1=INIT\n", three_traces(), 0, &dev), 0);
+  EXPECT_EQ(dev.calls, (std::vector<std::string>{"start", "device GF myplot.gif 1 700 700",
+                                                 "name 2 BLUE", "rgb 3 10 20 30", "init colours",
+                                                 "flush", "frame", "clear", "view 0 0.51 0.49 1"}));
+  EXPECT_EQ(out_.str(), "");
+}
+
+TEST_F(ControlFile, GraphicsDeviceFailures) {
+  FakeDevice dev;
+  dev.start_status = -40;
+  EXPECT_EQ(run("DEV=PSC\n", three_traces(), 0, &dev), -1);
+  EXPECT_EQ(out_.str(),
+            " RETURN CODE FROM MPLT =      -40\n -01 = Cannot start graphics processing\n");
+
+  FakeDevice bad_device;
+  bad_device.device_status = 7;
+  out_.str("");
+  EXPECT_EQ(run("DEV=PSC\nCLE=N\n", three_traces(), 0, &bad_device), -2);
+  EXPECT_EQ(bad_device.calls[1], "device PS psc.plt 2 11 8.5");
+  EXPECT_EQ(out_.str(),
+            " RETURN CODE FROM MPLT =        7\n -02 = Cannot set output graphics device\n"
+            " Invalid device\n -02 = Cannot set output graphics device\n");
+
+  FakeDevice bad_view;
+  bad_view.view_status = 3;
+  out_.str("");
+  EXPECT_EQ(run("DEV=XW||500;-1|m\nCLE=N\n", three_traces(), 0, &bad_view), -10);
+  EXPECT_EQ(bad_view.calls[1], "device XW kor 0 500 700");
+  EXPECT_EQ(bad_view.calls.back(), "view 0 0 1 1");
+  EXPECT_EQ(std::count(bad_view.calls.begin(), bad_view.calls.end(), "clear"), 0);
+  EXPECT_EQ(out_.str(),
+            "  Cannot set view region         \n"
+            " -10 = unable to set PANEL view region in graphics\n");
+}
+
+TEST_F(ControlFile, ColourListing) {
+  FakeDevice dev;
+  ASSERT_EQ(run("DEV=XW\nCOL=4=RED?\n", three_traces(), 0, &dev), 0);
+  EXPECT_EQ(out_.str(),
+            "  COLOR  COLOR NAME        RED  GREEN  BLUE  X COLOR NAME\n"
+            "      1  COLOUR1             1      2   255  x1                              \n"
+            "      2  redefined           2      4   255  x2                              \n"
+            "      3  COLOUR3             3      6   255  x3                              \n"
+            " \n");
+}
+
+TEST(DeviceSpec, NamesSizesAndColourTypes) {
+  struct Case {
+    const char* device;
+    const char* name;
+    const char* file;
+    const char* bxw;
+    const char* open;
+    int colour;
+    double x, y;
+  };
+  constexpr Case kCases[] = {
+      {"tx", "TX", "txt.dmp", "txt.dmp_bxw", "TX", 1, 700, 700},
+      {"GF|myplot.gif", "GF", "myplot.gif", "myplot.gif_bxw", "GF", 1, 700, 700},
+      {"ps", "PS", "ps.plt", "ps.plt_bxw", "PS", 1, 700, 700},
+      {"psp||1;2|m", "PSP", "psp.plt", "psp.plt_bxw", "PS", 1, 8.5, 11},
+      {"PS1", "PS1", "ps1.plt", "ps1.plt_bxw", "PS", 0, 11, 8.5},
+      {"nc||800;600|colour", "NC", "Nmeta", "Nmeta_bxw", "NC", 2, 800, 600},
+      {"xw||-5", "XW", "kor", "kor_bxw", "XW", 1, 700, 700},
+  };
+  for (const Case& c : kCases) {
+    const DeviceSpec d = parse_device(c.device);
+    EXPECT_EQ(d.name, c.name) << c.device;
+    EXPECT_EQ(d.file, c.file) << c.device;
+    EXPECT_EQ(d.bxw_file, c.bxw) << c.device;
+    EXPECT_EQ(d.open_name, c.open) << c.device;
+    EXPECT_EQ(d.colour_type, c.colour) << c.device;
+    EXPECT_EQ(d.xsize, c.x) << c.device;
+    EXPECT_EQ(d.ysize, c.y) << c.device;
+  }
+}
+
+}  // namespace
+}  // namespace kor::plot

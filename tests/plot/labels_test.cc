@@ -1,0 +1,285 @@
+#include "plot/labels.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "util/text.h"
+
+namespace kor::plot {
+namespace {
+
+TEST(LabelAppend, PiecesAndCapacity) {
+  struct Case {
+    const char* name;
+    const char* field;
+    const char* value;
+    const char* target;
+    int capacity;
+    int code;
+    const char* result;
+  };
+  constexpr Case kCases[] = {
+      {"empty target takes the piece without its blank", "MODEL", "GFS  ", "", 80, 0, "MODEL=GFS"},
+      {"blank target counts as empty", "MODEL", "GFS", "   ", 80, 0, "MODEL=GFS"},
+      {"piece after the text", "FHOUR", "24", "MODEL=GFS  ", 80, 0, "MODEL=GFS FHOUR=24"},
+      {"blank name gives the value alone", " ", "CI", "A", 80, 0, "A CI"},
+      {"exactly fits", "B", "C", "A", 5, 0, "A B=C"},
+      {"one too many is dropped", "B", "CD", "A", 5, 8, "A"},
+  };
+  for (const Case& c : kCases) {
+    std::string target = c.target;
+    EXPECT_EQ(label_append(c.field, c.value, target, c.capacity), c.code) << c.name;
+    EXPECT_EQ(target, c.result) << c.name;
+  }
+}
+
+// A plot of two FHO traces: general conditions MODEL and V_RGN, each trace with its forecast hour.
+tracefile::ReaderState two_trace_plot() {
+  tracefile::ReaderState r;
+  r.trace_count = 2;
+  for (int t = 0; t < 2; ++t) {
+    r.traces[t].stat_type = util::pad("FHO", 24);
+    r.traces[t].specific_count = 1;
+    auto& spec = r.traces[t].specific[0];
+    spec.field_id = 3;
+    spec.count = 1;
+    spec.values[0] = util::pad(t == 0 ? "24" : "48", 24);
+  }
+  r.general_count = 2;
+  r.general[0].field_id = 9;
+  r.general[0].count = 1;
+  r.general[0].values[0] = util::pad("G2/NHX", 24);
+  r.general[1].field_id = 2;
+  r.general[1].count = 1;
+  r.general[1].values[0] = util::pad("GFS", 24);
+  r.ind_group_count = 1;
+  r.ind_group_field[0] = 11;
+  return r;
+}
+
+TitleInput input_for(const tracefile::ReaderState& r, std::array<int, 2> list,
+                     std::array<const char*, 2> stats, int count = 2, int method = 1) {
+  TitleInput in;
+  in.trace_count = count;
+  in.trace_list[0] = list[0];
+  in.trace_list[1] = list[1];
+  in.stat_labels[0] = stats[0];
+  in.stat_labels[1] = stats[1];
+  in.method = method;
+  in.stat_type = "FHO";
+  in.reader = &r;
+  return in;
+}
+
+TEST(Titles, AutomaticTitleTraceLabelsAndAxisTitles) {
+  struct Case {
+    const char* name;
+    std::array<int, 2> list;
+    std::array<const char*, 2> stats;
+    int count, method, final_type;
+    const char* title;
+    const char* label1;
+    const char* label2;
+    const char* x_title;
+    const char* y_title;
+  };
+  constexpr Case kCases[] = {
+      // MODEL (ID 2) comes before V_RGN (ID 9) by priority, whatever their stored order.
+      {"equal statistics",
+       {1, 2},
+       {"BIAS_SCORE", "BIAS_SCORE"},
+       2,
+       1,
+       1,
+       "STAT=FHO MODEL=GFS V_RGN=G2/NHX",
+       "FHOUR=24",
+       "FHOUR=48",
+       "TIME (YYMMDD/HHNN)",
+       "BIAS_SCORE"},
+      {"different statistics",
+       {1, 2},
+       {"BIAS_SCORE", "CSI"},
+       2,
+       1,
+       1,
+       "STAT=FHO MODEL=GFS V_RGN=G2/NHX",
+       "PARM=BIAS_SCORE FHOUR=24",
+       "PARM=CSI FHOUR=48",
+       "TIME (YYMMDD/HHNN)",
+       "BIAS_SCORE | CSI"},
+      {"one trace twice",
+       {1, 1},
+       {"BIAS_SCORE", "CSI"},
+       2,
+       2,
+       1,
+       "STAT=FHO MODEL=GFS V_RGN=G2/NHX FHOUR=24",
+       "PARM=BIAS_SCORE",
+       "PARM=CSI",
+       "TIME (YYMMDD/HHNN)",
+       "BIAS_SCORE | CSI"},
+      {"difference of two traces",
+       {1, 2},
+       {"BIAS_SCORE", "CSI"},
+       1,
+       3,
+       1,
+       "STAT=FHO MODEL=GFS V_RGN=G2/NHX",
+       "PARM=BIAS_SCORE FHOUR=24 - PARM=CSI FHOUR=48",
+       "PARM=CSI FHOUR=48",
+       "TIME (YYMMDD/HHNN)",
+       "BIAS_SCORE DIFFERENCE"},
+      {"skill score plot",
+       {1, 2},
+       {"CSI", "CSI"},
+       2,
+       5,
+       3,
+       "STAT=FHO MODEL=GFS V_RGN=G2/NHX",
+       "FHOUR=24 - FHOUR=48",
+       "FHOUR=48",
+       "THRSH",
+       "CSI SKILL SCORE"},
+      {"scatter plot",
+       {1, 2},
+       {"CSI", "CSI"},
+       2,
+       2,
+       2,
+       "STAT=FHO MODEL=GFS V_RGN=G2/NHX",
+       "FHOUR=24",
+       "FHOUR=48",
+       "FHOUR=24",
+       "FHOUR=48"},
+      {"ROC diagram",
+       {1, 2},
+       {"CSI", "CSI"},
+       2,
+       1,
+       6,
+       "STAT=FHO MODEL=GFS V_RGN=G2/NHX",
+       "FHOUR=24",
+       "FHOUR=48",
+       "FALSE ALARM RATE",
+       "HIT RATE"},
+  };
+  for (const Case& c : kCases) {
+    const tracefile::ReaderState r = two_trace_plot();
+    PlotState s;
+    reset_plot_state(s, c.count, true);
+    s.final_type = c.final_type;
+    std::ostringstream os;
+    EXPECT_EQ(build_titles(s, input_for(r, c.list, c.stats, c.count, c.method), os), 0) << c.name;
+    EXPECT_EQ(s.title, c.title) << c.name;
+    EXPECT_EQ(s.trace_labels[0], c.label1) << c.name;
+    EXPECT_EQ(s.trace_labels[1], c.label2) << c.name;
+    EXPECT_EQ(s.x_title, c.x_title) << c.name;
+    EXPECT_EQ(s.y_title, c.y_title) << c.name;
+    EXPECT_EQ(os.str(), "") << c.name;
+  }
+}
+
+TEST(Titles, UserTextsStayAndLabelLevelZeroAddsNothing) {
+  const tracefile::ReaderState r = two_trace_plot();
+  PlotState s;
+  reset_plot_state(s, 2, true);
+  s.title = "MY PLOT";
+  s.trace_labels[1] = "Mine";
+  s.label_given[1] = true;
+  s.y_title = "SCORE";
+  s.resample = true;
+  std::ostringstream os;
+  ASSERT_EQ(build_titles(s, input_for(r, {1, 2}, {"A", "A"}), os), 0);
+  EXPECT_EQ(s.title, "MY PLOT");  // no CI ALPHA on a user title
+  EXPECT_EQ(s.trace_labels[0], "FHOUR=24");
+  EXPECT_EQ(s.trace_labels[1], "Mine");
+  EXPECT_EQ(s.y_title, "SCORE");
+
+  PlotState quiet;
+  reset_plot_state(quiet, 2, true);
+  quiet.label_level = 0;
+  ASSERT_EQ(build_titles(quiet, input_for(r, {1, 2}, {"A", "A"}), os), 0);
+  EXPECT_EQ(quiet.title, "");
+  EXPECT_EQ(quiet.x_title, "");
+}
+
+TEST(Titles, ResamplingLevelRightAxisAndFlags) {
+  const tracefile::ReaderState r = two_trace_plot();
+  PlotState s;
+  reset_plot_state(s, 2, true);
+  s.resample = true;
+  s.test_level = 0.05;
+  s.right_axis = true;
+  s.right_trace[1] = true;
+  s.first_right = 2;
+  s.final_type = 4;
+  s.rank_hist = true;
+  std::ostringstream os;
+  ASSERT_EQ(build_titles(s, input_for(r, {1, 2}, {"BIAS_SCORE", "CSI"}), os), 0);
+  EXPECT_EQ(s.title, "STAT=FHO MODEL=GFS V_RGN=G2/NHX CI ALPHA=0.05");
+  EXPECT_EQ(s.x_title, "ANALYSIS RANK W.R.T. ENSEMBLE");
+  EXPECT_EQ(s.y_title, "BIAS_SCORE");
+  EXPECT_EQ(s.ry_title, "CSI");
+
+  PlotState h;
+  reset_plot_state(h, 2, true);
+  h.final_type = 5;
+  h.rpf_flag = true;
+  ASSERT_EQ(build_titles(h, input_for(r, {1, 2}, {"A", "A"}), os), 0);
+  EXPECT_EQ(h.x_title, "PLACEMENT FOR FHOUR=24");
+  EXPECT_EQ(h.y_title, "RELATIVE PLACEMENT FREQUENCY");
+}
+
+TEST(Titles, AttributeDiagramCompanions) {
+  tracefile::ReaderState r = two_trace_plot();
+  PlotState s;
+  reset_plot_state(s, 4, true);
+  s.final_type = 7;
+  s.hst_count = 1;
+  s.bar_colour[2] = 5;  // the first companion is drawn as bars
+  TitleInput in = input_for(r, {1, 2}, {"A", "A"}, 4);
+  in.trace_list[2] = 1;
+  in.trace_list[3] = 2;
+  std::ostringstream os;
+  ASSERT_EQ(build_titles(s, in, os), 0);
+  EXPECT_EQ(s.trace_labels[0], "FHOUR=24 RELIABILITY");
+  EXPECT_EQ(s.trace_labels[2], "FHOUR=24 USE HISTOGRAM");
+  EXPECT_EQ(s.trace_labels[3], "FHOUR=48 FRCST USE FREQUENCY");
+  EXPECT_EQ(s.x_title, "FORECAST PROBABILITY");
+  EXPECT_EQ(s.y_title, "OBSERVED FREQUENCY");
+  EXPECT_EQ(s.ry_title, "FREQUENCY OF FORECAST USE HISTOGRAM");
+}
+
+TEST(Titles, LabelTooLongIsDroppedWithAWarning) {
+  tracefile::ReaderState r = two_trace_plot();
+  auto& spec = r.traces[0].specific[0];
+  spec.count = 8;
+  for (int i = 0; i < 8; ++i) spec.values[i] = util::pad("VALUE_NUMBER_" + std::to_string(i), 24);
+  PlotState s;
+  reset_plot_state(s, 2, true);
+  std::ostringstream os;
+  EXPECT_EQ(build_titles(s, input_for(r, {1, 2}, {"A", "A"}), os), 8);
+  EXPECT_EQ(s.trace_labels[0], "");
+  EXPECT_EQ(s.trace_labels[1], "FHOUR=48");
+  EXPECT_EQ(os.str(), " +08 = Warning:  Label string length exceeded.\n");
+}
+
+TEST(StatisticTitle, DistinctLabelsOfOneSide) {
+  PlotState s;
+  reset_plot_state(s, 4, true);
+  TitleInput in;
+  in.trace_count = 4;
+  in.stat_labels = {"CSI", "CSI", "ETS", "BIAS"};
+  s.right_trace[3] = true;
+  s.first_right = 4;
+  int warning = 0;
+  EXPECT_EQ(statistic_title(s, in, false, warning), "CSI | ETS");
+  EXPECT_EQ(statistic_title(s, in, true, warning), "BIAS");
+  in.method = 4;
+  EXPECT_EQ(statistic_title(s, in, false, warning), "CSI");
+  EXPECT_EQ(warning, 0);
+}
+
+}  // namespace
+}  // namespace kor::plot

@@ -1,0 +1,243 @@
+#include "plot/text_output.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace kor::plot {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(LongText, BreaksAfterTheLastBlankThatFits) {
+  struct Case {
+    const char* name;
+    int width, indent;
+    const char* text;
+    const char* out;
+  };
+  constexpr Case kCases[] = {
+      {"indented", 10, 2, "aaa bbb ccc ddd", "  aaa bbb\n  ccc ddd\n"},
+      {"centred", 10, -1, "aaa bbb ccc ddd", " aaa bbb\n ccc ddd\n"},
+      {"blank just past the width", 7, 0, "aaa bbb ccc", "aaa bbb\nccc\n"},
+      {"word longer than the width is cut", 5, 1, "abcdefghijkl", " abcde\n fghij\n kl\n"},
+      {"short text centred", 72, -1, "TITLE", "                                 TITLE\n"},
+      {"blank text writes nothing", 20, 0, "   ", ""},
+  };
+  for (const Case& c : kCases) {
+    std::ostringstream os;
+    EXPECT_EQ(write_long_text(os, c.width, c.indent, c.text), 0) << c.name;
+    EXPECT_EQ(os.str(), c.out) << c.name;
+  }
+  // The width is capped at 128.
+  std::ostringstream os;
+  ASSERT_EQ(write_long_text(os, 500, 0, std::string(130, 'x')), 0);
+  EXPECT_EQ(os.str(), std::string(128, 'x') + "\nxx\n");
+  // A stream that cannot be written gives -23.
+  std::ofstream closed;
+  EXPECT_EQ(write_long_text(closed, 10, 0, "abc"), -23);
+}
+
+TEST(TraceStats, MomentsMedianAndMode) {
+  TraceData t;
+  t.y = {1, 2, -9999, 3, 4, 5, -9999.05};
+  t.x.assign(t.y.size(), 0.0);
+  t.points = static_cast<int>(t.y.size());
+  const TraceStats st = trace_stats(t);
+  EXPECT_EQ(st.n, 5);
+  EXPECT_EQ(st.bins, 5);  // 5 * nint(log10 5)
+  EXPECT_DOUBLE_EQ(st.mean, 3.0);
+  EXPECT_DOUBLE_EQ(st.variance, 2.0);
+  EXPECT_NEAR(st.skewness, 0.0, 1e-12);
+  EXPECT_NEAR(st.kurtosis, 34.0 / 20.0, 1e-12);  // sum (v-m)^4 / (n s^4)
+  EXPECT_NEAR(st.mode, 1.4, 1e-12);              // first of five equal bins of width 0.8
+  EXPECT_NEAR(st.median, 3.0, 1e-12);            // third bin reaches half
+  EXPECT_NEAR(st.skew_mode, 1.6 / std::sqrt(2.0), 1e-12);
+}
+
+TEST(TraceStats, BinCountsFollowTheSampleSize) {
+  struct Case {
+    int n;
+    int bins;
+  };
+  constexpr Case kCases[] = {{100, 10}, {5, 5}, {2, 3}, {1, 3}, {31, 5}, {32, 10}};
+  for (const Case& c : kCases) {
+    TraceData t;
+    for (int i = 0; i < c.n; ++i) t.y.push_back(i);
+    t.x = t.y;
+    t.points = c.n;
+    EXPECT_EQ(trace_stats(t).bins, c.bins) << c.n;
+  }
+}
+
+TEST(TraceStats, ConstantTraceHasNoShape) {
+  TraceData t;
+  t.y = {2, 2, 2};
+  t.x = t.y;
+  t.points = 3;
+  const TraceStats st = trace_stats(t);
+  EXPECT_EQ(st.std_dev, 0.0);
+  EXPECT_EQ(st.skewness, -9999.0);
+  EXPECT_EQ(st.skew_mode, -9999.0);
+  EXPECT_EQ(st.mode, 2.0);
+}
+
+class OutputDir : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("kor_plot_text_" + std::to_string(::getpid()) + "_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    state_.output_dir = dir_.string();
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+  std::string read(const std::string& name) {
+    std::ifstream in(dir_ / name);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+  }
+  fs::path dir_;
+  PlotState state_;
+};
+
+TEST_F(OutputDir, StatisticsPage) {
+  state_.title = "MY TITLE";
+  state_.trace_labels[0] = "Model A";
+  state_.trace_labels[1] = "Model B";
+  TraceData a;
+  a.y = {1, 2, 3, 4, 5};
+  a.x = a.y;
+  a.points = 5;
+  TraceData b;
+  b.y = {-9999, -9999};
+  b.x = b.y;
+  b.points = 2;
+  std::ostringstream out;
+  EXPECT_EQ(write_stats_page(state_, {a, b}, out), 0);
+  const std::string expected =
+      " \n" + std::string(36, ' ') + "MY TITLE\n\n" + std::string(35, ' ') + "TRACE #  1\n" +
+      std::string(37, ' ') + "Model A\n \n" +
+      "       N         MAX          MIN        MEDIAN        MODE      SKEW (MODE)\n"
+      "          5  5.00000E+00  1.00000E+00  3.00000E+00  1.40000E+00  1.13137E+00\n \n"
+      "       N        MEAN        STD DEV     VARIANCE     SKEWNESS     KURTOSIS\n"
+      "          5  3.00000E+00  1.41421E+00  2.00000E+00  0.00000E+00  1.70000E+00\n \n"
+      "\n" +
+      std::string(35, ' ') + "TRACE #  2\n" + std::string(37, ' ') +
+      "Model B\n \n      TRACE DATA IS ALL MISSING.\n \n";
+  EXPECT_EQ(out.str(), expected);
+  EXPECT_EQ(read("kor_statspage.txt"), expected);
+}
+
+TEST_F(OutputDir, LongTitleInTwoCentredPieces) {
+  // 100 characters: the first piece ends at the last blank within 72 characters.
+  state_.title = std::string(60, 'a') + " " + std::string(20, 'b') + " " + std::string(18, 'c');
+  TraceData a;
+  a.y = {1.0};
+  a.x = a.y;
+  a.points = 1;
+  std::ostringstream out;
+  EXPECT_EQ(write_stats_page(state_, {a}, out), 0);
+  std::istringstream lines(out.str());
+  std::string first, second, third;
+  std::getline(lines, first);
+  std::getline(lines, second);
+  std::getline(lines, third);
+  EXPECT_EQ(second, std::string(10, ' ') + std::string(60, 'a'));
+  EXPECT_EQ(third, std::string(21, ' ') + std::string(20, 'b') + " " + std::string(18, 'c'));
+}
+
+TEST(ScoreTokens, ReplacedWithFourDecimals) {
+  std::array<double, kSummaryValues> summary{0.25, -9999.0, 0.125, 1.0, 0.5, 2.0};
+  EXPECT_EQ(substitute_score_tokens("BS=$BSC BSS=$BSK REL=$REL", 7, summary),
+            "BS=0.2500 BSS=$BSK REL=0.1250");
+  EXPECT_EQ(substitute_score_tokens("$RPS $POT $UNC", 8, summary), "0.2500 2.0000 0.5000");
+  EXPECT_EQ(substitute_score_tokens("$POT", 7, summary), "$POT");
+  EXPECT_EQ(substitute_score_tokens("$BSC", 1, summary), "$BSC");
+}
+
+TEST(TextDump, PointsWithTheirLabels) {
+  PlotState s;
+  s.title = "DUMP";
+  s.trace_labels[0] = "ANALYSIS";
+  s.x_title = "X";
+  s.y_title = "Y";
+  MergedAxis merged;
+  merged.count = 2;
+  merged.position = {1.0, 2.0};
+  merged.label = {"THRESHOLD A", "THRESHOLD B"};
+  merged.tag = {1, 2};
+  TextDumpInput in;
+  TraceData t;
+  t.x = {1.000001, 2.5};
+  t.y = {0.5, -9999.0};
+  t.points = 2;
+  in.traces = {t};
+  in.label_type = 'c';
+  in.merged = &merged;
+  std::ostringstream os;
+  ASSERT_EQ(PLT_TEXT(s, in, os), 0);
+  const std::string expected =
+      " \n" + std::string(24, ' ') + "************************\n \n" + std::string(34, ' ') +
+      "DUMP\n \n    -----------------------\n      TRACE NUMBER =  1\n \n      ANALYSIS\n \n"
+      "        X AXIS LABEL = X\n \n        Y AXIS LABEL = Y\n \n"
+      "        X POSITION            X AXIS LABEL           VALUE OF Y\n"
+      "         1.00000E+00    THRESHOLD A" +
+      std::string(19, ' ') + "5.00000E-01\n" + "         2.50000E+00           MISSING" +
+      std::string(15, ' ') + "-9.99900E+03\n";
+  EXPECT_EQ(os.str(), expected);
+
+  // Label type "r" writes the merged value, or the abscissa itself when it has none.
+  in.label_type = 'r';
+  in.merged_values = {0.1, 0.2};
+  std::ostringstream os2;
+  ASSERT_EQ(PLT_TEXT(s, in, os2), 0);
+  EXPECT_NE(os2.str().find("         1.00000E+00" + std::string(17, ' ') +
+                           "1.00000E-01      5.00000E-01\n"),
+            std::string::npos);
+  EXPECT_NE(os2.str().find("         2.50000E+00" + std::string(17, ' ') +
+                           "2.50000E+00     -9.99900E+03\n"),
+            std::string::npos);
+
+  // Without an open dump file.
+  EXPECT_EQ(PLT_TEXT(s, in), -22);
+}
+
+TEST(BoxWhiskerLines, ZeroRequestAndObjects) {
+  PlotState s;
+  std::ostringstream os;
+  BxwTables t;
+  ASSERT_EQ(write_bxw_objects(os, s, 1, 0, {}, {}, t, 1.0), 0);
+  EXPECT_EQ(os.str(), " **        ZERO COLOR NUMBER = NO BXWSKR OBJECTS\n");
+
+  s.bxw_request[1] = 1;
+  s.bxw_print = true;
+  t.minus_lower = {0.5, 0.5, -9999};
+  t.upper = {1.0, 1.0, 1.0};
+  t.lower_whisker = {0.25, -9999, 0};
+  t.upper_whisker = {0.5, 0.5, 0};
+  std::ostringstream os2;
+  ASSERT_EQ(write_bxw_objects(os2, s, 2, 3, {10, 10, 10}, {11, 12, 13}, t, 2.0), 0);
+  // Scaled by 2: box 10-1 to 10+2, whiskers a further 0.5 below and 1 above.
+  EXPECT_EQ(os2.str(),
+            "  1  1.00000E+01  1.10000E+01  8.50000E+00  9.00000E+00  1.20000E+01  1.30000E+01\n"
+            "  2  1.00000E+01  1.20000E+01 -9.99900E+03  9.00000E+00  1.20000E+01 -9.99900E+03\n"
+            "  3 -9.99900E+03 -9.99900E+03 -9.99900E+03 -9.99900E+03 -9.99900E+03 -9.99900E+03\n");
+}
+
+TEST(ColourListing, Columns) {
+  EXPECT_EQ(colour_listing_header(), "  COLOR  COLOR NAME        RED  GREEN  BLUE  X COLOR NAME");
+  EXPECT_EQ(colour_listing_line(12, "DARK GREEN", 0, 100, 0, "darkgreen"),
+            "     12  DARK GREEN          0    100     0  darkgreen                       ");
+  EXPECT_EQ(colour_listing_line(1, " ", 255, 255, 255, ""),
+            "      1  redefined         255    255   255                                  ");
+}
+
+}  // namespace
+}  // namespace kor::plot

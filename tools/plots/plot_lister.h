@@ -1,0 +1,29 @@
+// The plot lister of `kor_plots`: tells what a trace data file holds before `kor` is run on it.
+//
+// For one plot or for all plots of the file it lists the kind of plot, its trace count, its
+// independent variable, its general labels and the labels of each trace, read with the same trace
+// reader as `kor` (header section only, no data).  The trace count and plot type of the last plot
+// listed go to the file "trace.num" in the working directory, for a calling script.
+#ifndef KOR_TOOLS_PLOTS_PLOT_LISTER_H_
+#define KOR_TOOLS_PLOTS_PLOT_LISTER_H_
+
+#include <iosfwd>
+
+namespace kor::plots {
+
+// Stop codes of kor_plots.
+inline constexpr int kStopInvalidPlotType = 1;
+inline constexpr int kStopCannotOpen = 2;
+inline constexpr int kStopIniFailed = 3;
+inline constexpr int kStopBadPlotNumber = 4;
+inline constexpr int kStopTraceNum = 5;
+
+// Reads the input line (trace data file name and optional plot number, 0 or absent for all plots)
+// from `in` and writes the banner and listing to `out`.  Returns 0 after a normal end (also when
+// the listing ended at a reader error) or the stop code of a fatal error, whose message has been
+// written.  Reader messages go to `out` as well.
+[[nodiscard]] int list_plots(std::istream& in, std::ostream& out);
+
+}  // namespace kor::plots
+
+#endif  // KOR_TOOLS_PLOTS_PLOT_LISTER_H_
