@@ -88,7 +88,7 @@ struct TraceArrays {
 };
 
 // Computes trace `request.trace` with computational code `request.code`.  Besides the codes of the
-// statistics themselves (Part of every code group's own documentation in codes.h) it returns:
+// statistics themselves (documented with each code group in codes.cc) it returns:
 //   -31  the trace has more points than the capacity (result.points unchanged)
 //   -32  the code belongs to no group, or the trace's header value is negative
 //   -37  the trace number lies outside 1 to the plot's trace count
