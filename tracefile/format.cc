@@ -59,6 +59,17 @@ std::optional<double> unpack_value(std::string_view seven) {
   const bool negative_exponent = exponent >= 127;
   if (negative_exponent) exponent -= 127;
   if (first < 0 || first > 99 || exponent < 0 || exponent > 99) return std::nullopt;
+  // The twelve mantissa digits as one integer: sign x 0.d1..d12 x 10^e = sign x M x 10^(e - 12).
+  unsigned long long mantissa = static_cast<unsigned long long>(first);
+  for (int i = 1; i <= 5; ++i) {
+    const int pair = code(i);
+    if (pair < 0 || pair > 99) return std::nullopt;
+    mantissa = mantissa * 100 + static_cast<unsigned long long>(pair);
+  }
+  double scaled = 0.0;
+  if (util::scale_exactly(mantissa, (negative_exponent ? -exponent : exponent) - 12, scaled)) {
+    return negative ? -scaled : scaled;
+  }
   char text[32];
   int pos = std::snprintf(text, sizeof text, "%s0.%02d", negative ? "-" : "+", first);
   for (int i = 1; i <= 5; ++i) {

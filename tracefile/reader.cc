@@ -4,6 +4,8 @@
 #include <cmath>
 #include <iostream>
 #include <optional>
+#include <unordered_map>
+#include <utility>
 
 #include "tracefile/messages.h"
 #include "tracefile/probability.h"
@@ -250,23 +252,68 @@ int place_time_labels(ReaderState& s, int t, const DataHeader& h) {
   return 0;
 }
 
-// Index (1-based) of the merged-list entry matching point `p` of trace `t`, or 0.
-int find_merged(const ReaderState& s, char label_type, int t, int p) {
-  for (int i = 1; i <= s.merged_count; ++i) {
-    if (label_type == 'r') {
-      if (std::fabs(s.merged_real[i - 1] - s.real_label(t, p)) <= 0.001) return i;
-    } else if (s.merged_label[i - 1] == s.label(t, p)) {
-      return i;
+// Real labels match when they differ by at most this much; text labels when all 24 characters
+// are equal.
+constexpr double kLabelTolerance = 0.001;
+
+// An index over the merged-list entries, so that finding the entries that match a point's label
+// costs a search instead of a pass over the list: real labels in value order, text labels by text.
+// Candidates are tested with the same comparison as a pass over the list, so the answers agree.
+class LabelIndex {
+ public:
+  LabelIndex(const ReaderState& s, char type) : s_(s), real_(type == 'r') {}
+
+  // Entry `entry` (1-based) was appended to the merged list.
+  void add(int entry) {
+    if (real_) {
+      const std::pair<double, int> key{s_.merged_real[entry - 1], entry};
+      by_value_.insert(std::upper_bound(by_value_.begin(), by_value_.end(), key), key);
+    } else {
+      by_text_[s_.merged_label[entry - 1]].push_back(entry);
     }
   }
-  return 0;
-}
 
-int add_merged(ReaderState& s, int t, int p) {
+  // Calls `f(entry)` for every entry matching point `p` of trace `t`.
+  template <class F>
+  void for_each_match(int t, int p, F f) const {
+    if (real_) {
+      const double x = s_.real_label(t, p);
+      // A slightly wider window than the tolerance; the exact test decides.
+      const double margin = 2.0 * kLabelTolerance;
+      auto it = std::lower_bound(by_value_.begin(), by_value_.end(),
+                                 std::pair<double, int>{x - margin, 0});
+      for (; it != by_value_.end() && it->first <= x + margin; ++it) {
+        if (std::fabs(it->first - x) <= kLabelTolerance) f(it->second);
+      }
+    } else {
+      const auto found = by_text_.find(std::string(s_.label(t, p)));
+      if (found == by_text_.end()) return;
+      for (int entry : found->second) f(entry);
+    }
+  }
+
+  // The first entry of the list (smallest number) matching point `p` of trace `t`, or 0.
+  int first_match(int t, int p) const {
+    int first = 0;
+    for_each_match(t, p, [&](int entry) {
+      if (first == 0 || entry < first) first = entry;
+    });
+    return first;
+  }
+
+ private:
+  const ReaderState& s_;
+  bool real_;
+  std::vector<std::pair<double, int>> by_value_;
+  std::unordered_map<std::string, std::vector<int>> by_text_;
+};
+
+int add_merged(ReaderState& s, LabelIndex& index, int t, int p) {
   if (s.merged_count >= kMaxMerged) return -25;
   s.merged_real[s.merged_count] = s.real_label(t, p);
   s.merged_label[s.merged_count] = std::string(s.label(t, p));
   ++s.merged_count;
+  index.add(s.merged_count);
   return 0;
 }
 
@@ -275,12 +322,13 @@ int add_merged(ReaderState& s, int t, int p) {
 int merge_labels(ReaderState& s) {
   const char type = s.label_type;
   s.merged_count = 0;
+  LabelIndex index(s, type);
   int base = 0;
   bool added = false;
   if (s.trace_count == 1) {
     base = 1;
     for (int p = 1; p <= s.traces[0].points; ++p) {
-      if (int rc = add_merged(s, 1, p)) return rc;
+      if (int rc = add_merged(s, index, 1, p)) return rc;
     }
   } else {
     for (int t = 1; t <= s.trace_count && base == 0; ++t) {
@@ -288,13 +336,13 @@ int merge_labels(ReaderState& s) {
     }
     if (base > 0) {
       for (int p = 1; p <= s.traces[base - 1].points; ++p) {
-        if (int rc = add_merged(s, base, p)) return rc;
+        if (int rc = add_merged(s, index, base, p)) return rc;
       }
       for (int t = 1; t <= s.trace_count; ++t) {
         if (t == base || s.traces[t - 1].all_missing) continue;
         for (int p = 1; p <= s.traces[t - 1].points; ++p) {
-          if (find_merged(s, type, t, p) != 0) continue;
-          if (int rc = add_merged(s, t, p)) return rc;
+          if (index.first_match(t, p) != 0) continue;
+          if (int rc = add_merged(s, index, t, p)) return rc;
           added = true;
         }
       }
@@ -311,7 +359,7 @@ int merge_labels(ReaderState& s) {
   s.merged_order.assign(kMaxMerged, 0);
   if (master != 0 && master != s.trace_count) {
     for (int p = 1; p <= s.traces[master - 1].points; ++p) {
-      const int at = find_merged(s, type, master, p);
+      const int at = index.first_match(master, p);
       if (at == 0) return -39;
       s.merged_order[p - 1] = at;
     }
@@ -326,17 +374,21 @@ int merge_labels(ReaderState& s) {
     });
     std::copy(order.begin(), order.end(), s.merged_order.begin());
   }
+  // Display position of every entry, then each point takes the first position whose entry
+  // matches its label.
+  std::vector<int> position_of(s.merged_count + 1, 0);
+  for (int j = 1; j <= s.merged_count; ++j) {
+    const int entry = s.merged_order[j - 1];
+    if (entry >= 1 && entry <= s.merged_count && position_of[entry] == 0) position_of[entry] = j;
+  }
   for (int t = 1; t <= s.trace_count; ++t) {
     if (s.traces[t - 1].all_missing) continue;
     for (int p = 1; p <= s.traces[t - 1].points; ++p) {
       int position = 0;
-      for (int j = 1; j <= s.merged_count && position == 0; ++j) {
-        const int i = s.merged_order[j - 1];
-        const bool match = type == 'r'
-                               ? std::fabs(s.merged_real[i - 1] - s.real_label(t, p)) <= 0.001
-                               : s.merged_label[i - 1] == s.label(t, p);
-        if (match) position = j;
-      }
+      index.for_each_match(t, p, [&](int entry) {
+        const int j = position_of[entry];
+        if (j != 0 && (position == 0 || j < position)) position = j;
+      });
       if (position == 0) return -26;
       s.xpos(t, p) = position;
     }

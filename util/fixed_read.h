@@ -16,6 +16,11 @@ namespace kor::util {
 // false for any other text or a value outside the range of a double.
 [[nodiscard]] bool read_real_field(std::string_view field, int d, double& value);
 
+// digits x 10^exponent, correctly rounded as strtod would give it, when that needs a single
+// rounding: the digits fit in 53 bits and |exponent| <= 22, so both operands are exact.  Returns
+// false (value unchanged) otherwise.
+[[nodiscard]] bool scale_exactly(unsigned long long digits, int exponent, double& value);
+
 }  // namespace kor::util
 
 #endif  // KOR_UTIL_FIXED_READ_H_

@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
 namespace kor::util {
 namespace {
 
@@ -58,6 +63,33 @@ TEST(FixedRead, IntegerFields) {
     if (c.ok) {
       EXPECT_EQ(v, c.value) << "'" << c.field << "'";
     }
+  }
+}
+
+// Values written as "D20.12", "E24.7" and "%.17E" read back exactly as strtod reads the same text.
+TEST(FixedRead, AgreesWithTheCLibraryOnWrittenValues) {
+  unsigned long long x = 0x9E3779B97F4A7C15ULL;  // xorshift state: a fixed, repeatable sequence
+  auto next = [&x] {
+    x ^= x << 13;
+    x ^= x >> 7;
+    x ^= x << 17;
+    return x;
+  };
+  const char* const kForms[] = {"%20.12E", "%24.7E", "%.17E", "%.3f", "%.0f."};
+  for (int i = 0; i < 20000; ++i) {
+    const double mantissa = static_cast<double>(next() % 2000000000000ULL) / 1.0e12 - 1.0;
+    const int exponent = static_cast<int>(next() % 61) - 30;
+    const double v = mantissa * std::pow(10.0, exponent);
+    char text[64];
+    std::snprintf(text, sizeof text, kForms[i % 5], v);
+    std::string field = text;
+    for (char& c : field) {
+      if (c == 'E' && i % 2 == 0) c = 'D';
+    }
+    double got = 0.0;
+    ASSERT_TRUE(read_real_field(field, 12, got)) << field;
+    std::string c_text = text;
+    EXPECT_EQ(got, std::strtod(c_text.c_str(), nullptr)) << field;
   }
 }
 
