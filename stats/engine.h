@@ -1,0 +1,104 @@
+// The statistics engine: RDTD_TRC turns one trace of the current plot into the points the plot
+// driver draws.
+//
+// For every point of the trace's x axis it computes one value of the statistic chosen by the
+// trace's computational code from the reader's trace sums (field 1 the sample count N, fields 2 to
+// the data depth the N-weighted sums), places the values on the plot's time axis or common x axis,
+// and returns x, y, x labels, the statistic label and its perfect value.  A code may carry a
+// bias-adjustment prefix (1010000 + code ... 1040000 + code) or, on a threshold axis, a
+// threshold-lag prefix (2000000 + 10000 x lag + code); both rewrite the sums in place, as does a
+// nonzero lag accumulation, and set the reader's reload flag so that the next call reads the plot
+// again before it starts.  A few codes build a whole special plot (ROC curves, attribute and CRPS
+// reliability diagrams, rank histograms) and return its points instead.
+//
+// Return codes are the reader's (texts in RDTD_MSG): 0, +2 all points missing, +5 ensemble size
+// unreadable; -26, -29 ... -67 as the routines below document.  An error ends the computation and
+// leaves in the outputs what was already written.
+#ifndef KOR_STATS_ENGINE_H_
+#define KOR_STATS_ENGINE_H_
+
+#include <span>
+#include <string>
+#include <vector>
+
+#include "tracefile/reader.h"
+
+namespace kor::stats {
+
+inline constexpr int kMaxPoints = tracefile::kMaxPoints;  // points per trace and per returned plot
+inline constexpr int kLabelWidth = 20;                    // statistic label kept by the plot driver
+inline constexpr double kUnbounded = 1.0e29;              // perfect value of an unbounded score
+
+// What RDTD_TRC keeps between calls.  Owned by the caller (one per run), never initialised from a
+// file: a fresh engine has no ensemble size and no last statistic type.
+struct TraceEngine {
+  TraceEngine();
+
+  int ensemble_size = 0;  // n of the last ensemble statistic type ("ESL1L2/20" -> 20)
+  bool has_ensemble_size = false;
+  std::string last_stat_type;  // 24 characters, the statistic type of the last call
+
+  // Work stores of one call: the trace's sums in the metric library's layout (28 fields by 2048
+  // points) and one value per point.
+  std::vector<double> work_sums;
+  std::vector<double> values;
+};
+
+// The inputs of one call.
+struct TraceRequest {
+  int trace = 1;                  // plot-relative trace number, 1..trace count
+  int code = 0;                   // computational code, possibly with a prefix
+  int lag = 0;                    // lag accumulation over neighbouring points (0 none)
+  double missing = -9999.0;       // the value of a missing point
+  int capacity = kMaxPoints;      // points the caller can take (the arrays of TraceResult hold at
+                                  // least this many; the smaller of the two is used)
+  int label_width = kLabelWidth;  // the label is cut or blank-padded to this width
+};
+
+// The outputs of one call.  The four arrays are the caller's (the plot driver passes its arrays of
+// 2048 points); RDTD_TRC never writes past their ends.  TraceArrays below owns a set of them.
+struct TraceResult {
+  std::span<float> x;               // x coordinate of each returned point
+  std::span<double> y;              // value of each returned point (missing where none); the
+                                    // first 2048 entries are set to missing on entry
+  std::span<std::string> x_labels;  // 24-character label of each returned point
+  std::span<float> x_values;        // numeric x of each returned point, or missing
+
+  int code = 0;    // the computational code; a prefixed code is replaced by its absolute value
+  int points = 0;  // number of points returned (unchanged by -31)
+  float xmin = 0.0f, xmax = 0.0f;  // range of the returned x coordinates
+  float ymin = 0.0f, ymax = 0.0f;  // range of the non-missing values (ymin > ymax when none)
+  char label_type = ' ';           // 'r', 'c' or 't': the reader's, or what a special plot sets
+  int plot_type = 0;               // the reader's plot type; special plots return 4, 14 or 24
+  std::string label;               // statistic label, label_width characters
+  double perfect = 0.0;            // perfect score; missing for none, kUnbounded for unbounded
+  int count_code = -4;             // code that yields the trace's counts: 1 for ST_MODE, else -4
+  std::string stat_type;           // 24 characters, the statistic type in force
+};
+
+// Arrays of `size` points that a TraceResult can point at.
+struct TraceArrays {
+  explicit TraceArrays(int size = kMaxPoints);
+  void attach(TraceResult& result);
+
+  std::vector<float> x;
+  std::vector<double> y;
+  std::vector<std::string> x_labels;
+  std::vector<float> x_values;
+};
+
+// Computes trace `request.trace` with computational code `request.code`.  Besides the codes of the
+// statistics themselves (Part of every code group's own documentation in codes.h) it returns:
+//   -31  the trace has more points than the capacity (result.points unchanged)
+//   -32  the code belongs to no group, or the trace's header value is negative
+//   -37  the trace number lies outside 1 to the plot's trace count
+//   -38  the fill-in points of a time series would pass the capacity
+//   -26  a point lies on no position of the common x axis
+//   -7, -8, -9  the reference date of a time series cannot carry fill-in dates
+// Code 0 returns 0 at once with nothing written but the initial outputs.
+[[nodiscard]] int RDTD_TRC(tracefile::ReaderState& reader, TraceEngine& engine,
+                           const TraceRequest& request, TraceResult& result);
+
+}  // namespace kor::stats
+
+#endif  // KOR_STATS_ENGINE_H_

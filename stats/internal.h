@@ -1,0 +1,89 @@
+// Shared pieces of the statistics engine's units; not part of its public interface.
+#ifndef KOR_STATS_INTERNAL_H_
+#define KOR_STATS_INTERNAL_H_
+
+#include <string>
+#include <string_view>
+
+#include "resample/metrics/metrics.h"
+#include "stats/engine.h"
+#include "tracefile/reader.h"
+
+namespace kor::stats::detail {
+
+inline constexpr float kRangeStart =
+    1.0e30f;  // ymin start of RDTD_TRC (ymax starts at its negative)
+
+// Everything one RDTD_TRC call works with.
+struct Call {
+  Call(tracefile::ReaderState& rs, TraceEngine& e, const TraceRequest& q, TraceResult& r)
+      : reader(rs), engine(e), request(q), result(r) {}
+
+  tracefile::ReaderState& reader;
+  TraceEngine& engine;
+  const TraceRequest& request;
+  TraceResult& result;
+  int trace = 0;     // plot-relative trace number
+  int points = 0;    // the trace's point count P
+  int depth = 0;     // the trace's data depth D
+  int capacity = 0;  // points the output arrays take
+  double missing = -9999.0;
+  std::string stat;  // statistic type in force, 24 characters
+  bool fho = false;
+  bool has_ensemble = false;  // this trace's type carries an ensemble size
+  int ensemble = 0;
+
+  // Work values of the ordinary codes (points entries) and a second series for combined codes.
+  double* values = nullptr;
+  double* values2 = nullptr;
+  metrics::SumsView sums;  // the trace's sums, one sample per point
+
+  float ymin = kRangeStart, ymax = -kRangeStart;
+  std::string label;  // not padded
+  double perfect = -9999.0;
+
+  bool contains(std::string_view word) const { return stat.find(word) != std::string::npos; }
+  double F(int field, int point) const { return reader.sum(trace, field, point); }
+};
+
+// Computes the values of statistic code `code` (after prefix decoding) into call.values, or a whole
+// special plot into call.result (then `special` is set).  Returns the code's return code.
+[[nodiscard]] int compute_code(Call& call, int code, bool& special);
+
+// The label and perfect value of plain data field k >= 2 of the statistic type, from the label list
+// file when there is one, else from the built-in table.  `label` and `perfect` come in holding the
+// values to keep when nothing applies.
+void plain_field_label(std::string_view stat_type, int k, double missing, std::string& label,
+                       double& perfect);
+
+// The name of the label list file of a statistic type ("" when there is none).
+std::string label_list_name(std::string_view stat_type);
+
+// Scalar partial-sum statistic s (1101..1116) over `sums`, with the derived codes' combination and
+// range rules.  `ensemble` < 0 means none known (1116 then gives missing values).  Returns the
+// metric routine's code.
+[[nodiscard]] int scalar_statistic(int s, const metrics::SumsView& sums, double missing,
+                                   int ensemble, double* values, double* values2, float& ymin,
+                                   float& ymax);
+
+// Track statistics (codes 10000 Q + S): Q 10 distance, 11 central pressure, 12 maximum wind, 13
+// 850 hPa vorticity; S 1101..1115.  Returns 0, -55 (another Q) or -56/-57/-58 (data depth too small
+// for Q), or the metric routine's code.
+[[nodiscard]] int track_statistic(Call& call, int code);
+
+// Special plots; each fills call.result itself.
+[[nodiscard]] int roc_from_odds_ratio(Call& call);             // 1032
+[[nodiscard]] int roc_from_pbs(Call& call, bool points);       // 1362 (points) and 1363
+[[nodiscard]] int reliability_diagram(Call& call, bool crps);  // 1360 and 2307
+[[nodiscard]] int cumulative_frequencies(Call& call);          // 9002
+[[nodiscard]] int rank_histogram(Call& call);                  // 1600
+[[nodiscard]] int summary_rank_plot(Call& call);               // 1605
+
+// The constant-odds-ratio ROC curve of the totals n, f, h, o into call.result; `failure` is the
+// code returned when the odds ratio cannot be formed.
+[[nodiscard]] int constant_odds_roc(Call& call, double n, double f, double h, double o,
+                                    int failure);
+
+}  // namespace kor::stats::detail
+
+#endif  // KOR_STATS_INTERNAL_H_
