@@ -1,10 +1,28 @@
 #!/usr/bin/env bash
-# Runs kor on the bundled example, once per dialogue input file, from the top of the checkout.
+# Runs kor on the bundled example, once per dialogue input file, in the directory <build>/demo, and
+# shows what each run printed and the text files it wrote there.
 set -euo pipefail
 build=${1:-build}
-cd "$(dirname "$0")/.."
-for input in examples/plot1-method1.in examples/plot2-method2.in examples/plot3-method3.in; do
-  echo "=== kor < $input"
-  "$build/driver/kor" < "$input"
+top=$(cd "$(dirname "$0")/.." && pwd)
+kor=$(cd "$top/$build" && pwd)/driver/kor
+demo="$top/$build/demo"
+rm -rf "$demo"
+mkdir -p "$demo"
+ln -s "$top/examples" "$demo/examples"
+cp "$top/examples/trace.ucd" "$demo/trace.ucd"  # read by resampling from the working directory
+cd "$demo"
+show() {
+  for f in "$@"; do
+    if [ -s "$f" ]; then
+      echo "--- $f"
+      cat "$f"
+    fi
+  done
+}
+for input in plot1-method1 plot2-method2 plot3-method3 plot1-display0 plot3-resample; do
+  rm -f txt.dmp txt.dmp_bxw kor_statspage.txt
+  echo "=== kor < examples/$input.in"
+  "$kor" < "examples/$input.in"
   echo "(exit status $?)"
+  show txt.dmp txt.dmp_bxw kor_statspage.txt
 done

@@ -66,9 +66,16 @@ constexpr Case kCases[] = {
     {"METHOD 2 fewer lags than traces", "ex.ctl\nex.trc\n1 2 1 -9999\n1 2\n1001 1001\n0 0\n3\n",
      "  # of lag numbers must equal # of traces.\n", "STOP 18\n"},
     // Runs that end normally.
-    {"METHOD 1 with a plot", "ex.ctl\nex.trc\n1 1 1 0\n0\n1001\n0 0\n", "", ""},
+    // A run that passes the dialogue reaches the plot driver, which names each trace it computes.
+    {"METHOD 1 with a plot", "ex.ctl\nex.trc\n1 1 1 0\n0\n1001\n0 0\n",
+     "  Graph rel trc # =  1 Plot rel trc # =  1 Orig trc # =  11\n"
+     "  Graph rel trc # =  2 Plot rel trc # =  2 Orig trc # =  12\n",
+     ""},
     {"smoothing line with text", "ex.ctl\nex.trc\n2 2 1 0\n1 2\n1001 1001\n1 x\n",
-     "  Smoothing input failed -- no smoothing done.\n", ""},
+     "  Smoothing input failed -- no smoothing done.\n"
+     "  Graph rel trc # =  1 Plot rel trc # =  1 Orig trc # =  21\n"
+     "  Graph rel trc # =  2 Plot rel trc # =  2 Orig trc # =  22\n",
+     ""},
     {"METHOD 1 with LAG -9999", "ex.ctl\nex.trc\n1 1 1 -9999\n",
      "  LAG = -9999 is not valid for METHOD =  1.\n", ""},
     {"METHOD 7", "ex.ctl\nex.trc\n1 7 1 0\n", "  METHOD =  7 is invalid.\n", ""},

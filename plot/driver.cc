@@ -1,0 +1,769 @@
+#include "plot/driver.h"
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+#include <iostream>
+
+#include "graphics/link.h"
+#include "plot/control.h"
+#include "plot/graphics_device.h"
+#include "plot/labels.h"
+#include "plot/messages.h"
+#include "plot/text_output.h"
+#include "resample/significance.h"
+#include "tracefile/messages.h"
+#include "util/format.h"
+#include "util/listout.h"
+#include "util/text.h"
+
+namespace kor::plot {
+
+namespace {
+
+constexpr float kMissing = -9999.0f;
+
+bool missing(double v) { return std::fabs(v - kPlotMissing) < 0.1; }
+
+// A double of the statistics engine stored in the driver's single-precision arrays: values beyond
+// the single-precision range become the largest finite value of their sign.
+float to_float(double v) {
+  if (std::isnan(v)) return static_cast<float>(v);
+  return static_cast<float>(
+      std::clamp(v, -static_cast<double>(FLT_MAX), static_cast<double>(FLT_MAX)));
+}
+
+bool bxw_wanted(const PlotState& ps) {
+  return std::any_of(ps.bxw_colour.begin(), ps.bxw_colour.end(), [](int c) { return c > 0; });
+}
+
+std::string trimmed(std::string_view s) { return std::string(util::rtrim(s)); }
+
+// The points of traces 1..count for the statistics page and the text dump.
+std::vector<TraceData> trace_data(DriverState& st, int count) {
+  std::vector<TraceData> out;
+  for (int h = 0; h < std::clamp(count, 0, kMaxTraces); ++h) {
+    TraceData d;
+    d.points = std::clamp(st.traces.count[h], 0, kMaxPoints);
+    for (int i = 0; i < d.points; ++i) {
+      d.x.push_back(st.traces.X(h, i));
+      d.y.push_back(st.traces.Y(h, i));
+    }
+    out.push_back(std::move(d));
+  }
+  return out;
+}
+
+TitleInput title_input(const DriverState& st, const std::array<int, kMaxTraces>& list, int method,
+                       const tracefile::ReaderState& reader) {
+  TitleInput ti;
+  ti.trace_count = st.trace_count;
+  ti.trace_list = list;
+  ti.stat_labels = st.stat_labels;
+  ti.method = method;
+  ti.stat_type = trimmed(st.stat_type);
+  ti.reader = &reader;
+  return ti;
+}
+
+ControlInput control_input(const DriverState& st, int final_type) {
+  ControlInput in;
+  in.trace_count = st.trace_count;
+  in.final_type = final_type;
+  in.labels = &st.merged;
+  for (int h = 0; h < kMaxTraces; ++h) {
+    in.xmin[h] = st.xmin[h];
+    in.xmax[h] = st.xmax[h];
+    in.ymin[h] = st.ymin[h];
+    in.ymax[h] = st.ymax[h];
+  }
+  return in;
+}
+
+// Recomputes the value range of trace position h (0-based) over its non-missing values.
+void value_range(DriverState& st, int h) {
+  float lo = 1.1e31f, hi = -1.1e31f;
+  for (int i = 0; i < std::clamp(st.traces.count[h], 0, kMaxPoints); ++i) {
+    const float v = st.traces.Y(h, i);
+    if (missing(v) || std::isnan(v)) continue;
+    lo = std::min(lo, v);
+    hi = std::max(hi, v);
+  }
+  st.ymin[h] = lo;
+  st.ymax[h] = hi;
+}
+
+// Reads the graphics control file.  A graphics device is started by the reader through the link;
+// `graphics` tells the caller that it has to end it.
+struct ControlRun {
+  graphics::LinkState link;
+  bool graphics = false;
+};
+
+int read_control(DriverState& st, util::TextUnit& control, int final_type, int& device_fixed,
+                 ControlRun& run, std::ostream& os) {
+  GraphicsClientDevice device(run.link);
+  const int rc =
+      read_control_file(st.plot, control, control_input(st, final_type), device_fixed, &device, os);
+  st.plot.output_dir = st.output_dir;
+  run.graphics = st.plot.graphics_started;
+  return rc;
+}
+
+// Ends graphics started by the control-file reader: the device subprocesses stay running for the
+// next run from the same terminal.
+int end_graphics(ControlRun& run, std::ostream& os) {
+  if (!run.graphics) return 0;
+  run.graphics = false;
+  const int status = graphics::GR_END(run.link, 0);
+  if (status != 0) {
+    PLT_MSG(-14, "GRAPHICS PROC ERROR # = " + util::format("(I8)", {status}), os);
+    return -14;
+  }
+  util::list_write(os, {" Warning:  MOBPLT subprocesses are still running."});
+  return 0;
+}
+
+// The per-trace loop.  Returns 0, a warning of the count comparison, or the error that ends the
+// driver (already reported).
+int compute_traces(const DriverRequest& rq, tracefile::ReaderState& reader, DriverState& st,
+                   int& final_type, std::ostream& os) {
+  PlotState& ps = st.plot;
+  const int n = st.trace_count;
+  int rc = 0;
+  stats::TraceArrays arrays(kMaxPoints);
+  stats::TraceArrays count_arrays(kMaxPoints);
+  std::vector<double> first_counts;
+  std::vector<double> pool;  // numeric x of every trace's points, indexed by the merged tags
+  for (int h = 1; h <= n; ++h) {
+    const int code =
+        (rq.method == 2 || rq.method == 5 || rq.method == 6) ? rq.opcodes[h - 1] : rq.opcodes[0];
+    const int trace = rq.traces[h - 1];
+    int file_trace = 0;
+    (void)tracefile::RDTD_OTN(reader, h, trace, file_trace);
+    group_box_whisker(ps, h, n, code, file_trace);
+
+    stats::TraceResult res;
+    arrays.attach(res);
+    stats::TraceRequest req;
+    req.trace = trace;
+    req.code = code;
+    req.lag = rq.lags[h - 1];
+    req.missing = kPlotMissing;
+    req.capacity = kMaxPoints;
+    const int trc = stats::RDTD_TRC(reader, st.engine, req, res);
+    if (res.plot_type == 14) {
+      ps.rank_hist = true;
+      final_type = 4;
+    } else if (res.plot_type == 24) {
+      ps.depth_flag = true;
+      final_type = 4;
+    }
+    if (trc != 0) {
+      const std::string name = "TRACE #" + util::format("(I2.2)", {h}) + " error from RDTD_TRC:";
+      tracefile::RDTD_MSG(trc, name, os);
+    }
+    if ((code == 1360) != (rq.display == 6)) {
+      PLT_MSG(-31, " ", os);
+      return -31;
+    }
+    if ((code == 2307) != (rq.display == 7)) {
+      PLT_MSG(-47, " ", os);
+      return -47;
+    }
+
+    const int points = std::clamp(res.points, 0, kMaxPoints);
+    if (h == 1 && code == 1360 && points >= 1) {
+      auto piece = [](std::string_view s) {
+        std::string t = trimmed(s);
+        return t.substr(0, std::min<std::size_t>(t.size(), 10));
+      };
+      const std::string first = piece(res.x_labels[0]);
+      const std::string second = points >= 2 ? piece(res.x_labels[1]) : std::string();
+      ps.attr_param_label = util::ST_TLEN(second) > 0 ? first + " - " + second : first;
+    }
+
+    const int t = h - 1;
+    st.traces.count[t] = points;
+    for (int i = 0; i < points; ++i) {
+      st.traces.X(t, i) = res.x[i];
+      st.traces.Y(t, i) = to_float(res.y[i]);
+    }
+    st.xmin[t] = res.xmin;
+    st.xmax[t] = res.xmax;
+    st.ymin[t] = res.ymin;
+    st.ymax[t] = res.ymax;
+    st.stat_labels[t] = res.label;
+    st.perfect[t] = res.perfect;
+    st.label_type = res.label_type;
+    st.last_plot_type = res.plot_type;
+    st.count_code = res.count_code;
+    st.stat_type = res.stat_type;
+
+    if (rq.smooth_window > 0) {
+      running_mean(std::span<float>(&st.traces.Y(t, 0), static_cast<std::size_t>(points)),
+                   rq.smooth_window, rq.smooth_align);
+      value_range(st, t);
+    }
+
+    if (trc == 0) {
+      std::vector<double> x(points);
+      std::vector<std::string> labels(points);
+      std::vector<int> tags(points);
+      for (int i = 0; i < points; ++i) {
+        x[i] = res.x[i];
+        labels[i] = res.x_labels[i];
+        tags[i] = static_cast<int>(pool.size()) + i;
+      }
+      for (int i = 0; i < points; ++i) pool.push_back(res.x_values[i]);
+      const int xl = PLT_XLBS(kMaxPoints, points, x, labels, tags, st.merged);
+      if (xl != 0) PLT_MSG(xl, "PLT_XLBS", os);
+    } else if (trc < 0) {
+      PLT_MSG(-6, " ", os);
+      return -6;
+    }
+
+    if (rq.plot_type >= 3) {
+      stats::TraceResult cres;
+      count_arrays.attach(cres);
+      stats::TraceRequest creq = req;
+      creq.code = 1;
+      const int ctrc = stats::RDTD_TRC(reader, st.engine, creq, cres);
+      if (ctrc < 0) {
+        tracefile::RDTD_MSG(ctrc, "RDTD_TRC", os);
+        PLT_MSG(-6, " ", os);
+        return -6;
+      }
+      const int cpoints = std::clamp(cres.points, 0, kMaxPoints);
+      std::vector<double> counts(cres.y.begin(), cres.y.begin() + cpoints);
+      if (h == 1) {
+        first_counts = counts;
+      } else {
+        int warn = 0;
+        if (counts.size() != first_counts.size()) {
+          warn = 2;
+        } else {
+          for (std::size_t i = 0; i < counts.size(); ++i) {
+            if (std::isnan(counts[i]) || std::isnan(first_counts[i]) ||
+                counts[i] != first_counts[i]) {
+              warn = 3;
+              break;
+            }
+          }
+        }
+        if (warn != 0) {
+          PLT_MSG(warn, "PLT_DRIV", os);
+          rc = warn;
+        }
+      }
+    }
+  }
+
+  st.merged_values.assign(static_cast<std::size_t>(std::max(0, st.merged.count)), kPlotMissing);
+  for (int j = 0; j < st.merged.count && j < static_cast<int>(st.merged.tag.size()); ++j) {
+    const int tag = st.merged.tag[j];
+    if (tag >= 0 && tag < static_cast<int>(pool.size())) st.merged_values[j] = pool[tag];
+  }
+  return rc;
+}
+
+// Display 6 and 7: the attribute diagram or the CRPS reliability diagram.
+int diagram(const DriverRequest& rq, util::TextUnit& control, tracefile::ReaderState& reader,
+            DriverState& st, std::ostream& os) {
+  PlotState& ps = st.plot;
+  const bool attr = rq.display == 6;
+  const int final_type = attr ? 7 : 8;
+  resample::DiagramOutput out;
+  const int n = st.trace_count;
+  int rc = attr ? resample::ATTR_DATA(n, kMaxTraces, st.traces, out)
+                : resample::CRPS_DATA(n, kMaxTraces, st.traces, out, os);
+  if (rc < 0) {
+    PLT_MSG(rc, "PLT_DRIV", os);
+    return rc;
+  }
+  const std::string param_label = ps.attr_param_label;
+  for (int h = 0; h < n; ++h) {
+    for (int v = 0; v < (attr ? 5 : 6); ++v) ps.summary[h][v] = out.scores[h][v];
+    if (attr) ps.clim_freq[h] = out.scores[h][5];
+  }
+  if (attr) {
+    st.trace_count = 2 * n;
+    for (int h = 0; h < n; ++h) {
+      const int f = n + h;
+      st.xmin[f] = st.xmax[f] = 0.0f;
+      value_range(st, f);
+    }
+  }
+
+  int device_fixed = 0;
+  ControlRun run;
+  rc = read_control(st, control, final_type, device_fixed, run, os);
+  if (rc < 0) {
+    PLT_MSG(rc, "PLT_DRIV", os);
+    (void)end_graphics(run, os);
+    return rc;
+  }
+  std::array<int, kMaxTraces> list = rq.traces;
+  if (attr) {
+    for (int h = 1; h <= n; ++h) {
+      st.stat_labels[n + h - 1] = st.stat_labels[h - 1];
+      list[n + h - 1] = h;
+    }
+  }
+  ps.attr_param_label = param_label;
+  ps.final_type = final_type;
+  const int tl = build_titles(ps, title_input(st, list, rq.method, reader), os);
+  if (tl < 0) {
+    PLT_MSG(tl, "PLT_DRIV", os);
+    (void)end_graphics(run, os);
+    return tl;
+  }
+  if (ps.text.is_open()) {
+    TextDumpInput in;
+    in.traces = trace_data(st, st.trace_count);
+    in.label_type = st.label_type;
+    in.merged = &st.merged;
+    in.merged_values = st.merged_values;
+    in.final_type = final_type;
+    rc = PLT_TEXT(ps, in);
+    if (rc != 0) PLT_MSG(rc, "PLT_TEXT", os);
+    ps.text.close();
+    return rc;
+  }
+  return end_graphics(run, os);
+}
+
+// METHOD 6: the paired significance test of two traces.
+int significance(const DriverRequest& rq, util::TextUnit& control, tracefile::ReaderState& reader,
+                 DriverState& st, int final_type, std::ostream& os) {
+  PlotState& ps = st.plot;
+  int device_fixed = 1;
+  ControlRun run;
+  int rc = read_control(st, control, final_type, device_fixed, run, os);
+  if (rc != 0) {
+    (void)end_graphics(run, os);
+    ps.text.close();
+    return rc;
+  }
+  (void)build_titles(ps, title_input(st, rq.traces, rq.method, reader), os);
+  const std::string code_label = trimmed(st.stat_labels[0]);
+  const std::array<std::string, 2> texts{code_label, code_label};
+  std::array<std::string, 2> labels{ps.trace_labels[0], ps.trace_labels[1]};
+  std::string from, to;
+  if (st.merged.count > 0) {
+    from = util::ST_LJST(trimmed(st.merged.label[0]));
+    to = util::ST_LJST(trimmed(st.merged.label[st.merged.count - 1]));
+  }
+  resample::SigInput in;
+  in.leading = st.traces.leading;
+  in.traces = st.trace_count;
+  in.y = st.traces.y;
+  in.points = st.traces.count;
+  in.title = ps.title;
+  in.labels = labels;
+  in.texts = texts;
+  in.range_from = from;
+  in.range_to = to;
+  in.serial_correlation = ps.sig_test;
+  rc = resample::SIG_TEST(in, os, ps.output_path("kor_sig_test1.txt"));
+  if (rc != 0) PLT_MSG(rc, "PLT_DRIV", os);
+  ps.text.close();
+  (void)end_graphics(run, os);
+  return rc;
+}
+
+// METHODs 1 to 5 with displays 1 to 5.
+int plot_traces(const DriverRequest& rq, util::TextUnit& control, tracefile::ReaderState& reader,
+                DriverState& st, int final_type, int rc, std::ostream& os) {
+  PlotState& ps = st.plot;
+  const bool difference = rq.method >= 3 && rq.method <= 5;
+  if (difference) {
+    if (rq.display == 2 || rq.display == 5 || (rq.display == 1 && rq.plot_type == 2)) {
+      PLT_MSG(-20, "PLT_DRIV", os);
+      return -20;
+    }
+    float lo = 0.0f, hi = 0.0f;
+    const int d =
+        resample::TRACE_DIFF(rq.method - 2, to_float(st.perfect[0]), 1, st.traces, lo, hi);
+    if (d != 0) {
+      PLT_MSG(d, "PLT_DRIV", os);
+      return d;
+    }
+    st.ymin[0] = lo;
+    st.ymax[0] = hi;
+    st.trace_count = 1;
+  }
+  bool rpf = false;
+  if (rq.method == 2 && rq.display == 3 && st.trace_count > 1) {
+    const int r = resample::RANK_DATA(st.trace_count, st.traces, os);
+    if (r != 0) return r;
+    rpf = true;
+    st.ymin[0] = 0.0f;
+    st.ymax[0] = static_cast<float>(st.trace_count + 1);
+    st.xmin[0] = 0.0f;
+    st.xmax[0] = 1.0f;
+    st.trace_count = 1;
+  }
+  switch (rq.display) {
+    case 1:
+      break;
+    case 2:
+      final_type = 2;
+      break;
+    case 3:
+      final_type = 5;
+      break;
+    case 4:
+      final_type = 1;
+      if (st.last_plot_type != 2) {
+        util::list_write(os, {" WARNING -- plot is not a scatter plot."});
+      }
+      break;
+    case 5:
+      final_type = 6;
+      break;
+    default:
+      PLT_MSG(-3, "PLT_DRIV", os);
+      return -3;
+  }
+
+  int device_fixed = 0;
+  ControlRun run;
+  const int cr = read_control(st, control, final_type, device_fixed, run, os);
+  if (cr != 0) {
+    (void)end_graphics(run, os);
+    ps.text.close();
+    return cr;
+  }
+  // Box-whisker objects stand for differences between traces; a difference plot has one trace.
+  if (difference && ps.resample) {
+    ps.add_bxw_error(8);
+    ps.resample = false;
+  }
+  ps.rpf_flag = rpf;
+  ps.final_type = final_type;
+
+  // Scale factors of the two axes.
+  for (int h = 0; h < st.trace_count; ++h) {
+    const bool right = ps.right_axis && ps.right_trace[h];
+    const double factor = right ? ps.right_factor : ps.left_factor;
+    if (factor == 1.0) continue;
+    for (int i = 0; i < std::clamp(st.traces.count[h], 0, kMaxPoints); ++i) {
+      float& v = st.traces.Y(h, i);
+      if (!missing(v)) v = to_float(v * factor);
+    }
+  }
+
+  (void)build_titles(ps, title_input(st, rq.traces, rq.method, reader), os);
+
+  // Counts of the bins or thresholds of an FHO skill-score or binned-data plot.
+  st.bin_counts.clear();
+  if (st.stat_type.find("FHO") != std::string::npos && (final_type == 3 || final_type == 4)) {
+    int code = st.count_code;
+    if (rq.opcodes[0] == 1009 || rq.opcodes[0] == 1012) code = -2;
+    if (rq.opcodes[0] == 1010 || rq.opcodes[0] == 1013) code = -3;
+    stats::TraceArrays arrays(kMaxPoints);
+    stats::TraceResult res;
+    arrays.attach(res);
+    stats::TraceRequest req;
+    req.trace = rq.traces[0];
+    req.code = code;
+    req.lag = rq.lags[0];
+    if (stats::RDTD_TRC(reader, st.engine, req, res) >= 0) {
+      st.bin_counts.assign(res.y.begin(), res.y.begin() + std::clamp(res.points, 0, kMaxPoints));
+    }
+  }
+
+  if (ps.text.is_open()) {
+    TextDumpInput in;
+    in.traces = trace_data(st, st.trace_count);
+    in.label_type = st.label_type;
+    in.merged = &st.merged;
+    in.merged_values = st.merged_values;
+    in.final_type = final_type;
+    const int t = PLT_TEXT(ps, in);
+    if (t != 0) {
+      PLT_MSG(t, "PLT_TEXT", os);
+      rc = t;
+    }
+    ps.text.dump.close();
+    if (ps.resample) {
+      const int b = PLT_TBXW(st, reader, os);
+      if (b != 0) {
+        PLT_MSG(b, "PLT_TBXW", os);
+        rc = b;
+      }
+    }
+    ps.text.close();
+  } else {
+    const int e = end_graphics(run, os);
+    if (e != 0) rc = e;
+  }
+  BXW_ERRS(ps, os);
+  return rc;
+}
+
+}  // namespace
+
+DriverState::DriverState() { reset_plot_state(plot, kMaxTraces, true); }
+
+void running_mean(std::span<float> y, int window, int align) {
+  if (window <= 0) return;
+  const int n = static_cast<int>(y.size());
+  const std::vector<float> in(y.begin(), y.end());
+  int before = 0, after = 0;
+  if (align < 0) {
+    before = window - 1;
+  } else if (align > 0) {
+    after = window - 1;
+  } else {
+    after = window / 2;
+    before = window / 2 - (window % 2 == 0 ? 1 : 0);
+  }
+  for (int i = 0; i < n; ++i) {
+    if (missing(in[i])) {
+      y[i] = kMissing;
+      continue;
+    }
+    double sum = 0.0;
+    int count = 0;
+    for (int j = std::max(0, i - before); j <= std::min(n - 1, i + after); ++j) {
+      if (missing(in[j])) continue;
+      sum += in[j];
+      ++count;
+    }
+    y[i] = count > 0 ? static_cast<float>(sum / count) : kMissing;
+  }
+}
+
+void group_box_whisker(PlotState& ps, int h, int count, int opcode, int file_trace) {
+  if (h == 1 && count > 1) {
+    ps.first_group_traces.assign(1, file_trace);
+    ps.group_opcodes.assign(1, opcode);
+    ps.group_start = 1;
+    return;
+  }
+  if (h > 1 && h < count) {
+    if (!ps.group_opcodes.empty() && opcode == ps.group_opcodes.back()) {
+      if (!ps.group_size_fixed) {
+        ps.first_group_traces.push_back(file_trace);
+      } else {
+        const int len = static_cast<int>(ps.first_group_traces.size());
+        int pos = len > 0 ? h % len : 0;
+        if (pos == 0 || pos > kMaxTraces) pos = len;
+        if (pos >= 1 && ps.first_group_traces[pos - 1] != file_trace) ps.bxw_flag[h - 1] = -1;
+      }
+    } else {
+      ps.group_opcodes.push_back(opcode);
+      if (h == 2) ps.add_bxw_error(1);
+      if (!ps.group_size_fixed) {
+        ps.group_size = h - ps.group_start;
+        ps.group_size_fixed = true;
+      } else if (h - ps.group_start != ps.group_size) {
+        ps.add_bxw_error(2);
+      }
+      ps.group_start = h;
+    }
+    return;
+  }
+  if (h != count) return;
+  if (ps.group_opcodes.empty()) {
+    ps.add_bxw_error(3);
+    return;
+  }
+  const bool differs = opcode != ps.group_opcodes.back();
+  const int len = static_cast<int>(ps.first_group_traces.size());
+  const bool exempt = differs && (ps.group_opcodes.size() == 1 || (len > 0 && count % len == 1));
+  if (!exempt) {
+    if (differs) {
+      ps.add_bxw_error(4);
+    } else if (!ps.group_size_fixed) {
+      ps.first_group_traces.push_back(file_trace);
+    }
+  }
+  ps.pairs_per_group = static_cast<int>(ps.first_group_traces.size()) - 1;
+  if (ps.pairs_per_group < 1) ps.add_bxw_error(3);
+}
+
+int BXW_ERRS(const PlotState& ps, std::ostream& os) {
+  if (!bxw_wanted(ps) || ps.bxw_error_count <= 0) return 0;
+  static constexpr const char* kLines[] = {
+      " COMP CODES must be same for paired/grouped traces.",
+      " # of pairs must be same for all COMP CODE groups.",
+      " There are no trace pairs.",
+      " All COMP CODE groups must have same CODES.",
+      " All traces must have the same number of X points.",
+      " Resampling driver returned with errors.",
+      " Unexpected box-whisker object count returned.",
+      " BXWSKR objects not allowed for display methods 3--5.",
+      " TRACE #s must be repeated for subsequent COMP CODES.",
+  };
+  util::list_write(os, {" ERRORS detected associated with box-whisker request:"});
+  bool grouping = false;
+  for (int i = 0; i < std::min(ps.bxw_error_count, kMaxBxwErrors); ++i) {
+    const int code = ps.bxw_errors[i];
+    if (code < 1 || code > 9) continue;
+    util::list_write(os, {kLines[code - 1]});
+    grouping = grouping || code <= 4;
+  }
+  if (grouping) util::list_write(os, {" Check trace number and COMP CODE specifications."});
+  return 0;
+}
+
+int PLT_TBXW(DriverState& st, const tracefile::ReaderState& reader, std::ostream& os) {
+  PlotState& ps = st.plot;
+  if (!bxw_wanted(ps)) return 0;
+  const int n = st.trace_count;
+  const int points = std::clamp(st.traces.count[0], 0, kMaxPoints);
+  for (int h = 1; h < n; ++h) {
+    if (st.traces.count[h] != points) {
+      ps.add_bxw_error(5);
+      return -38;
+    }
+  }
+  const int pairs = std::max(0, ps.pairs_per_group);
+  const int lines = static_cast<int>(ps.group_opcodes.size());
+  const int results = pairs * lines;
+  const int used = std::min(points, kBxwPoints);
+  const std::size_t table = static_cast<std::size_t>(kMaxTraces) * kBxwPoints;
+  st.bxw_minus_lower.assign(table, 0.0f);
+  st.bxw_upper.assign(table, 0.0f);
+  st.bxw_upper_whisker.assign(table, 0.0f);
+  st.bxw_lower_whisker.assign(table, 0.0f);
+
+  resample::MetricContext context;
+  context.stat_type = st.stat_type;
+  context.label_type = st.label_type;
+  context.ensemble_size = st.engine.has_ensemble_size ? st.engine.ensemble_size : 0;
+  const int benchmark = st.first_trace;
+  if (benchmark >= 1 && benchmark <= reader.trace_count) {
+    const tracefile::TraceInfo& info = reader.traces[benchmark - 1];
+    context.lists.pbs_count = std::clamp(info.pbs_count, 0, resample::kPbsCount);
+    for (int i = 0; i < context.lists.pbs_count; ++i) context.lists.pbs[i] = info.pbs[i];
+    context.lists.crps_count = std::clamp(info.crps_count, 0, resample::kCrpsCount);
+    for (int i = 0; i < context.lists.crps_count; ++i) context.lists.crps[i] = info.crps[i];
+  }
+  st.resampling.trials = ps.trials;
+  st.resampling.serial_correlation = ps.sig_test;
+  std::vector<int> codes(ps.group_opcodes);
+  const std::vector<int> traces(ps.first_group_traces);
+
+  for (int p = 1; p <= used; ++p) {
+    resample::TrcInput in;
+    in.plot = ps.plot_number;
+    in.traces = traces;
+    in.codes = codes;
+    in.point = p;
+    in.alpha = static_cast<float>(ps.test_level);
+    in.missing = kMissing;
+    in.capacity = kMaxTraces;
+    in.context = &context;
+    resample::TrcOutput out;
+    const int rc = resample::RSMP_TRC(in, st.resampling, out, os);
+    int word = 0;
+    resample::RSMP_ERR(rc, " ", word, os);
+    if (rc != 0) {
+      ps.add_bxw_error(6);
+      return -39;
+    }
+    if (out.count != results || results > kMaxTraces) {
+      ps.add_bxw_error(7);
+      return -40;
+    }
+    for (int k = 0; k < results; ++k) {
+      const std::size_t at = static_cast<std::size_t>(k) * kBxwPoints + (p - 1);
+      st.bxw_minus_lower[at] = out.minus_lower[k];
+      st.bxw_upper[at] = out.upper[k];
+      st.bxw_upper_whisker[at] = out.upper_whisker[k];
+      st.bxw_lower_whisker[at] = out.lower_whisker[k];
+      util::list_write(os, {k + 1, " - median of resampled differences = ", out.median[k]});
+      if (missing(out.skew[k])) {
+        util::list_write(os, {k + 1, " - skew ratio is undefined."});
+      } else {
+        util::list_write(os, {k + 1, " - skew ratio of resampled differences = ", out.skew[k]});
+      }
+    }
+  }
+
+  std::ostream& file = ps.text.bxw;
+  if (!file) return -42;
+  util::list_write(file, {});
+  file << "************************\n"
+       << "BOX-WHISKER OBJECT DATA\n";
+  util::list_write(file, {});
+  file << trimmed(ps.title) << '\n';
+  if (!file) return -42;
+  for (int k = 0; k < results; ++k) {
+    const int line = k / std::max(1, pairs);
+    const int pair = k % std::max(1, pairs) + 1;
+    const int bench = line * (pairs + 1) + 1;  // plot position of the group's benchmark trace
+    const int paired = bench + pair;
+    if (paired > n) break;
+    file << trimmed(ps.trace_labels[paired - 1]) << '\n'
+         << "            VERSUS first trace:\n"
+         << trimmed(ps.trace_labels[bench - 1]) << '\n';
+    if (!file) return -42;
+    file << " X# BENCHMRK_VAL PAIRED_VALUE MIN_WSKR_VAL  CI_LOWERBND  CI_UPPERBND MAX_WSKR_VAL\n";
+    if (ps.bxw_colour[k] < 1) {
+      file << util::format("(1X,'**',8X,A)", {"ZERO COLOR NUMBER = NO BXWSKR OBJECTS"}) << '\n';
+    } else {
+      std::vector<double> central(used), ordinates(used);
+      BxwTables tables;
+      for (int i = 0; i < used; ++i) {
+        const std::size_t at = static_cast<std::size_t>(k) * kBxwPoints + i;
+        central[i] = st.traces.Y(bench - 1, i);
+        ordinates[i] = st.traces.Y(paired - 1, i);
+        tables.minus_lower.push_back(st.bxw_minus_lower[at]);
+        tables.upper.push_back(st.bxw_upper[at]);
+        tables.upper_whisker.push_back(st.bxw_upper_whisker[at]);
+        tables.lower_whisker.push_back(st.bxw_lower_whisker[at]);
+      }
+      const bool right = ps.right_axis && ps.right_trace[bench - 1];
+      const double scale = right ? ps.right_factor : ps.left_factor;
+      if (write_bxw_objects(file, ps, k + 1, used, central, ordinates, tables, scale) != 0) {
+        return -42;
+      }
+    }
+    util::list_write(file, {});
+  }
+  return file ? 0 : -42;
+}
+
+int PLT_DRIV(const DriverRequest& rq, util::TextUnit& control, tracefile::ReaderState& reader,
+             DriverState& st) {
+  std::ostream& os = std::cout;
+  PlotState& ps = st.plot;
+  reset_plot_state(ps, kMaxTraces, true);
+  ps.output_dir = st.output_dir;
+  ps.plot_number = rq.plot;
+  st.resampling.ucd_path = ps.output_path("trace.ucd");
+  st.first_trace = rq.traces[0];
+  if (rq.method < 1 || rq.method > 6) {
+    PLT_MSG(-4, "PLT_DRIV", os);
+    return -4;
+  }
+  int final_type = rq.plot_type;
+  if (rq.trace_count > kMaxTraces) return -8;
+  st.trace_count = std::max(0, rq.trace_count);
+  st.traces.count.fill(0);
+  st.merged = MergedAxis{};
+  st.merged_values.clear();
+
+  int rc = compute_traces(rq, reader, st, final_type, os);
+  if (rc < 0) return rc;
+
+  if (rq.display == 0) {
+    reset_plot_state(ps, st.trace_count, true);
+    ps.output_dir = st.output_dir;
+    ps.plot_number = rq.plot;
+    ps.final_type = final_type;
+    (void)build_titles(ps, title_input(st, rq.traces, rq.method, reader), os);
+    (void)write_stats_page(ps, trace_data(st, st.trace_count), os);
+    return rc;
+  }
+  if (rq.display == 6 || rq.display == 7) return diagram(rq, control, reader, st, os);
+  if (rq.method == 6) return significance(rq, control, reader, st, final_type, os);
+  return plot_traces(rq, control, reader, st, final_type, rc, os);
+}
+
+}  // namespace kor::plot

@@ -1,0 +1,110 @@
+// PLT_DRIV: the plot driver, the single entry of the plotting subsystem.
+//
+// kor calls it once per run after the dialogue has found the plot.  It asks the statistics engine
+// for every listed trace, smooths the values when asked, checks that the traces belong together
+// (box-whisker grouping, attribute and CRPS codes, bin counts), reads the graphics control file,
+// decides the final plot type and then writes the statistics page (display 0), the text dump of
+// the text device with its box-whisker companion, or the paired significance report (METHOD 6).
+// Graphics devices are set up by the control-file reader and ended again here; drawing the plot
+// itself belongs to the graphics work.
+//
+// Everything the user needs to know is printed on standard output as it happens; the returned
+// plotting code (PLT_MSG) is for the caller's information only.
+#ifndef KOR_PLOT_DRIVER_H_
+#define KOR_PLOT_DRIVER_H_
+
+#include <array>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "plot/axes.h"
+#include "plot/state.h"
+#include "resample/diagrams.h"
+#include "resample/resample.h"
+#include "stats/engine.h"
+#include "tracefile/reader.h"
+#include "util/unit.h"
+
+namespace kor::plot {
+
+// The plot request of the dialogue.
+struct DriverRequest {
+  int plot = 1;
+  std::array<int, kMaxTraces> traces{};  // plot-relative trace numbers, in drawing order
+  int trace_count = 0;
+  int method = 1;   // 1 to 6
+  int display = 1;  // 0 to 7
+  std::array<int, kMaxTraces> opcodes{};
+  int opcode_count = 0;  // not used by the driver
+  int smooth_window = 0;
+  int smooth_align = 0;  // < 0 trailing, > 0 leading, 0 centred
+  int plot_type = 1;     // the plot's type in the trace data file
+  std::array<int, kMaxTraces> lags{};
+};
+
+// What the driver keeps for the run: the engine's and resampling's own state, the plot state and
+// the per-trace results, so that a test can look at them after the call.
+struct DriverState {
+  DriverState();
+
+  stats::TraceEngine engine;
+  PlotState plot;
+  resample::ResampleState resampling;
+
+  // Per trace (position h - 1): the points as plotted, their extremes, labels and statistic.
+  resample::PlotTraces traces{kMaxPoints};
+  std::array<float, kMaxTraces> xmin{}, xmax{}, ymin{}, ymax{};
+  std::array<std::string, kMaxTraces> stat_labels;  // 20 characters
+  std::array<double, kMaxTraces> perfect{};
+  MergedAxis merged;                  // abscissa labels of all traces (PLT_XLBS)
+  std::vector<double> merged_values;  // numeric value of each merged entry
+  std::vector<double> bin_counts;     // counts written above an FHO skill-score or binned plot
+  char label_type = ' ';
+  int last_plot_type = 0;  // plot type returned by the last RDTD_TRC call
+  int count_code = -4;
+  std::string stat_type;  // statistic type returned by the last RDTD_TRC call
+  int trace_count = 0;    // traces plotted (after differences, RPF and diagram companions)
+  int first_trace = 0;    // plot-relative number of the first listed trace (the benchmark)
+
+  // Box-whisker results of the last PLT_TBXW, per result k and point p (k * 64 + p).
+  std::vector<float> bxw_minus_lower, bxw_upper, bxw_upper_whisker, bxw_lower_whisker;
+
+  // Where output files are read and written ("" = the working directory).
+  std::string output_dir;
+};
+
+inline constexpr int kBxwPoints = 64;  // abscissa points of the box-whisker results
+
+// Runs the plot of `request`: reads the graphics control file from `control` and the plot's
+// tables from `reader`.  Returns the plotting return code (0, a warning or the error that ended
+// the run, already reported).
+int PLT_DRIV(const DriverRequest& request, util::TextUnit& control, tracefile::ReaderState& reader,
+             DriverState& state);
+
+// Running mean of `y` over a window of `window` points: `align` < 0 takes the window - 1 points
+// before each point, > 0 the window - 1 points after it, 0 window/2 points after and window/2
+// before (one fewer before when the window is even).  Missing values (-9999 within 0.1) in the
+// window are skipped; a point that is missing itself, or whose window holds no value, stays
+// -9999.  A window of 0 or less leaves `y` unchanged.
+void running_mean(std::span<float> y, int window, int align);
+
+// The box-whisker grouping of trace position h (1-based) with op code `opcode` and file trace
+// number `file_trace` in a list of `count` traces: records the groups of equal op codes, checks
+// that later groups repeat the first group's traces, and records request errors 1 to 4.
+void group_box_whisker(PlotState& state, int h, int count, int opcode, int file_trace);
+
+// BXW_ERRS: when box-whisker objects are wanted (a colour above 0) and request errors were
+// recorded, prints the error report.  Returns 0.
+int BXW_ERRS(const PlotState& state, std::ostream& os);
+
+// PLT_TBXW: resamples every abscissa point of the plotted traces and writes the box-whisker
+// objects to the box-whisker text file.  Returns 0, -38 (point counts differ), -39 (resampling
+// failed), -40 (wrong result count) or -42 (a write failed).
+[[nodiscard]] int PLT_TBXW(DriverState& state, const tracefile::ReaderState& reader,
+                           std::ostream& os);
+
+}  // namespace kor::plot
+
+#endif  // KOR_PLOT_DRIVER_H_
