@@ -496,6 +496,25 @@ int plot_traces(const DriverRequest& rq, util::TextUnit& control, tracefile::Rea
     }
     ps.text.close();
   } else {
+    // The legend shows the count-weighted mean of every trace whose label ends in "+"; the
+    // counts come from the engine with computational code 1.
+    const int listed = std::min({rq.trace_count, st.trace_count, kMaxTraces});
+    for (int h = 0; h < listed; ++h) {
+      if (!ps.weighted_mean[h]) continue;
+      stats::TraceArrays arrays(kMaxPoints);
+      stats::TraceResult res;
+      arrays.attach(res);
+      stats::TraceRequest req;
+      req.trace = rq.traces[h];
+      req.code = 1;
+      req.lag = rq.lags[h];
+      if (stats::RDTD_TRC(reader, st.engine, req, res) < 0) continue;
+      const int points = std::clamp(std::min(st.traces.count[h], res.points), 0, kMaxPoints);
+      std::vector<float> values(points);
+      for (int i = 0; i < points; ++i) values[i] = st.traces.Y(h, i);
+      ps.summary[h][kMeanSlot] =
+          count_weighted_mean(values, std::span<const double>(res.y.data(), points));
+    }
     const int e = end_graphics(run, os);
     if (e != 0) rc = e;
   }
@@ -506,6 +525,17 @@ int plot_traces(const DriverRequest& rq, util::TextUnit& control, tracefile::Rea
 }  // namespace
 
 DriverState::DriverState() { reset_plot_state(plot, kMaxTraces, true); }
+
+double count_weighted_mean(std::span<const float> values, std::span<const double> counts) {
+  double weighted = 0.0, total = 0.0;
+  const std::size_t n = std::min(values.size(), counts.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    if (util::IS_MISSING(values[i]) || util::IS_MISSING(counts[i])) continue;
+    weighted += static_cast<double>(values[i]) * counts[i];
+    total += counts[i];
+  }
+  return total > 0.0 ? weighted / total : kPlotMissing;
+}
 
 void running_mean(std::span<float> y, int window, int align) {
   if (window <= 0) return;

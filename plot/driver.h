@@ -90,6 +90,15 @@ int PLT_DRIV(const DriverRequest& request, util::TextUnit& control, tracefile::R
 // -9999.  A window of 0 or less leaves `y` unchanged.
 void running_mean(std::span<float> y, int window, int align);
 
+// Slot of the per-trace summary values that holds the count-weighted mean shown in the legend.
+inline constexpr int kMeanSlot = 5;
+
+// Count-weighted mean of a trace's ordinates: the sum of value x count over the points where both
+// are present (a value within 0.1 of -9999 is missing, as is a count that is), divided by the sum
+// of those counts; -9999 when that sum is not positive.  Points beyond the shorter span are not
+// used.
+double count_weighted_mean(std::span<const float> values, std::span<const double> counts);
+
 // The box-whisker grouping of trace position h (1-based) with op code `opcode` and file trace
 // number `file_trace` in a list of `count` traces: records the groups of equal op codes, checks
 // that later groups repeat the first group's traces, and records request errors 1 to 4.

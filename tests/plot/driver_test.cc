@@ -184,5 +184,26 @@ TEST(BoxWhiskerErrors, ErrorsBeyondTheStoredOnesAreNotPrinted) {
   EXPECT_EQ(os.str().find("Check trace"), std::string::npos);
 }
 
+TEST(CountWeightedMean, SkipsMissingValuesAndCounts) {
+  struct Case {
+    const char* what;
+    std::vector<float> values;
+    std::vector<double> counts;
+    double mean;
+  };
+  const Case kCases[] = {
+      {"weights by count", {1.0f, 3.0f}, {1.0, 3.0}, (1.0 + 9.0) / 4.0},
+      {"missing value skipped with its count", {2.0f, -9999.0f, 4.0f}, {2.0, 100.0, 2.0}, 3.0},
+      {"missing count skipped with its value", {2.0f, 50.0f}, {5.0, -9999.0}, 2.0},
+      {"value near the missing value", {-9999.05f, 6.0f}, {1.0, 1.0}, 6.0},
+      {"no counts", {1.0f, 2.0f}, {0.0, 0.0}, -9999.0},
+      {"nothing present", {-9999.0f}, {3.0}, -9999.0},
+      {"shorter counts", {1.0f, 2.0f, 100.0f}, {1.0, 1.0}, 1.5},
+  };
+  for (const Case& c : kCases) {
+    EXPECT_DOUBLE_EQ(count_weighted_mean(c.values, c.counts), c.mean) << c.what;
+  }
+}
+
 }  // namespace
 }  // namespace kor::plot
