@@ -301,5 +301,127 @@ TEST_F(KorCodes, CodesThatDoNotFitTheTraceAreReported) {
   }
 }
 
+// Plot 1 of codes.trc: trace 11 has three days, trace 12 only the first two.
+const std::string kPlot1Maps = map_line(1, 1, 11) + map_line(2, 2, 12);
+
+struct DriverCodeCase {
+  const char* what;
+  const char* input;  // after the control and trace file names
+  const char* out;    // standard output after the trace mapping lines
+};
+
+TEST_F(KorCodes, TracesOfDifferentLengthsAreRefused) {
+  const DriverCodeCase kCases[] = {
+      {"difference of the traces", "1 3 1 0\n1 2\n1202\n0 0\n",
+       " PLT_DRIV\n -21 = Traces for % diff must have same # of points.\n"},
+      {"percentage difference", "1 4 1 0\n1 2\n1202\n0 0\n",
+       " PLT_DRIV\n -21 = Traces for % diff must have same # of points.\n"},
+      {"RPF histogram", "1 2 3 0\n1 2\n1202 1202\n0 0\n",
+       " -27 = RPF histogram traces point counts differ.\n"},
+      {"significance analysis", "1 6 1 0\n1 2\n1202 1202\n0 0\n",
+       " PLT_DRIV\n -29 = Traces must have same # of points for significance analysis.\n"},
+  };
+  for (const DriverCodeCase& c : kCases) {
+    const ProgramRun r = run(std::string("tx.ctl\ncodes.trc\n") + c.input);
+    EXPECT_EQ(r.out, kBanner + kPlot1Maps + c.out) << c.what;
+    EXPECT_EQ(r.err, "") << c.what;
+    EXPECT_EQ(r.status, 0) << c.what;
+    EXPECT_FALSE(fs::exists(dir_.path() / "kor_sig_test1.txt")) << c.what;
+  }
+}
+
+TEST_F(KorCodes, SignificanceReportBlockedByADirectory) {
+  fs::create_directory(dir_.path() / "kor_sig_test1.txt");
+  const ProgramRun r = run("tx.ctl\nex.trc\n3 6 1 0\n1 2\n1101\n0 0\n");
+  EXPECT_EQ(r.out, kBanner + map_line(1, 1, 31) + map_line(2, 2, 32) +
+                       " PLT_DRIV\n -30 = Cannot open kor_sig_test1.txt output file.\n");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_TRUE(fs::is_directory(dir_.path() / "kor_sig_test1.txt"));
+}
+
+TEST_F(KorCodes, TextDumpOnAFullDevice) {
+  if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  fs::create_symlink("/dev/full", dir_.path() / "txt.dmp");
+  const ProgramRun r = run("tx.ctl\ncodes.trc\n1 1 1 0\n0\n1202\n0 0\n");
+  // The dump is a few hundred bytes: the failure shows only when the lines reach the file.
+  EXPECT_EQ(r.out,
+            kBanner + kPlot1Maps + " PLT_TEXT\n -23 = Cannot write to output file text device.\n");
+  EXPECT_EQ(r.status, 0);
+}
+
+TEST_F(KorCodes, BoxWhiskerTextOnAFullDevice) {
+  if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  dir_.copy_in(std::string(KOR_EXAMPLES) + "/trace.ucd", "trace.ucd");
+  dir_.write("b.ctl", "DEV = TX\nBXW = 1/2/.05\nNSM = 400\n");
+  fs::create_symlink("/dev/full", dir_.path() / "txt.dmp_bxw");
+  const ProgramRun r = run("b.ctl\nex.trc\n3 2 1 0\n1 2\n1101 1101\n0 0\n");
+  const std::string tail = " PLT_TBXW\n -42 = Cannot write to box-whisker output text file.\n";
+  ASSERT_GE(r.out.size(), tail.size());
+  EXPECT_EQ(r.out.substr(r.out.size() - tail.size()), tail) << r.out;
+  EXPECT_EQ(r.out.find("ERRORS detected"), std::string::npos);
+  // The text dump itself went to its ordinary file.
+  EXPECT_NE(dir_.read("txt.dmp").find("      TRACE NUMBER =  2\n"), std::string::npos);
+}
+
+TEST_F(KorCodes, BoxWhiskerTextBlockedByADirectory) {
+  fs::create_directory(dir_.path() / "txt.dmp_bxw");
+  const ProgramRun r = run("tx.ctl\ncodes.trc\n2 1 1 0\n0\n1202\n0 0\n");
+  EXPECT_EQ(r.out,
+            kBanner + map_line(1, 1, 21) + " -41 = Cannot open box-whisker output text file.\n");
+  EXPECT_EQ(r.status, 0);
+}
+
+struct ControlCase {
+  const char* what;
+  const char* ctl;
+  const char* out;  // standard output after the trace mapping line
+};
+
+TEST_F(KorCodes, ControlLinesThatAreReportedAndSkipped) {
+  // Each bad line is reported and the rest of the file is read: the dump is still written.
+  const ControlCase kCases[] = {
+      {"trace label for position 0", "DEV = TX\nTRACE0 = x\n",
+       " -24 = Trace number entered is invalid.\n"},
+      {"trace label without a number", "DEV = TX\nTRACEX = x\n",
+       " -24 = Trace number entered is invalid.\n"},
+      {"trace label for position 25", "TRACE25 = x\nDEV = TX\n",
+       " -13 = trace label number exceeds max allowed\n"},
+      {"unknown panel", "DEV = TX\nPAN = X9\n",
+       " -09 = unrecognized input for PANEL control parm\n"},
+      {"unknown axis type", "PTY = SQR\nDEV = TX\n",
+       " -11 = invalid y axis type in PTYPE control parm\n"},
+  };
+  for (const ControlCase& c : kCases) {
+    dir_.write("c.ctl", c.ctl);
+    fs::remove(dir_.path() / "txt.dmp");
+    const ProgramRun r = run("c.ctl\ncodes.trc\n2 1 1 0\n0\n1202\n0 0\n");
+    EXPECT_EQ(r.out, kBanner + map_line(1, 1, 21) + c.out) << c.what;
+    EXPECT_EQ(r.status, 0) << c.what;
+    const std::vector<DumpRow> rows = dump_rows(dir_.read("txt.dmp"), 1);
+    ASSERT_EQ(rows.size(), 2u) << c.what;
+    EXPECT_TRUE(near(rows[0].y, 2.0)) << c.what;  // rmse of the first bin, as above
+  }
+}
+
+TEST_F(KorCodes, ControlLinesThatEndTheRun) {
+  const ControlCase kCases[] = {
+      // The time range names days that the series does not have.
+      {"time range outside the series", "DEV = TX\nXAX = 202612011200:202612021200\n",
+       " -19 = date-time in time axis range is invalid\n"},
+      // kor has no graphics server link, so any graphics device fails to start.
+      {"graphics device", "DEV = PS\n", " -01 = Cannot start graphics processing\n"},
+  };
+  for (const ControlCase& c : kCases) {
+    dir_.write("c.ctl", c.ctl);
+    const ProgramRun r = run("c.ctl\ncodes.trc\n1 1 1 0\n0\n1202\n0 0\n");
+    ASSERT_EQ(r.out.rfind(kBanner + kPlot1Maps, 0), 0u) << c.what << r.out;
+    const std::string tail = c.out;
+    ASSERT_GE(r.out.size(), tail.size()) << c.what;
+    EXPECT_EQ(r.out.substr(r.out.size() - tail.size()), tail) << c.what << r.out;
+    EXPECT_EQ(r.status, 0) << c.what;
+    EXPECT_FALSE(fs::exists(dir_.path() / "txt.dmp")) << c.what;
+  }
+}
+
 }  // namespace
 }  // namespace kor::e2e
