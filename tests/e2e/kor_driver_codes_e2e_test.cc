@@ -22,11 +22,11 @@ namespace fs = std::filesystem;
 constexpr double kMissing = -9999.0;
 const std::string kBanner = " \n Version of kor = 2017.10\n \n";
 
+// The reader's trace mapping line: free-format integers are a blank and their digits.
 std::string map_line(int graph, int plot, int orig) {
-  char buf[96];
-  std::snprintf(buf, sizeof buf, "  Graph rel trc # = %2d Plot rel trc # = %2d Orig trc # = %3d\n",
-                graph, plot, orig);
-  return buf;
+  return "  Graph rel trc # =  " + std::to_string(graph) +
+         " Plot rel trc # =  " + std::to_string(plot) + " Orig trc # =  " + std::to_string(orig) +
+         "\n";
 }
 
 // One row of the text dump: abscissa, 24-column label, ordinate.
@@ -78,13 +78,20 @@ class KorCodes : public ::testing::Test {
     dir_.copy_in(std::string(KOR_EXAMPLES) + "/example.trc", "ex.trc");
     dir_.write("tx.ctl", "DEV = TX\n");
   }
-  ProgramRun run(const std::string& input) { return run_program(KOR_PROGRAM, dir_, input); }
+  // Every run must keep standard error empty: a sanitizer report or a STOP would land there.
+  ProgramRun run(const std::string& input) {
+    ProgramRun r = run_program(KOR_PROGRAM, dir_, input);
+    errors_ += r.err;
+    return r;
+  }
+  void TearDown() override { EXPECT_EQ(errors_, ""); }
   // Runs one trace of a plot of codes.trc with one op code (METHOD 2, display 1).
   ProgramRun one_trace(int plot, int trace, long code) {
     return run("tx.ctl\ncodes.trc\n" + std::to_string(plot) + " 2 1 0\n" + std::to_string(trace) +
                "\n" + std::to_string(code) + "\n0 0\n");
   }
   ScratchDir dir_;
+  std::string errors_;
 };
 
 // Means of trace 11 (plot 1), days 1 to 3, in the order uf vf uo vo fo ff oo:
@@ -421,6 +428,37 @@ TEST_F(KorCodes, ControlLinesThatEndTheRun) {
     EXPECT_EQ(r.status, 0) << c.what;
     EXPECT_FALSE(fs::exists(dir_.path() / "txt.dmp")) << c.what;
   }
+}
+
+TEST_F(KorCodes, ResamplingTracesOfDifferentLengths) {
+  // Box-whisker objects on the time series whose second trace is a day short: refused before
+  // trace.ucd is looked for.
+  dir_.write("b.ctl", "DEV = TX\nBXW = 1/2/.05\n");
+  const ProgramRun r = run("b.ctl\ncodes.trc\n1 2 1 0\n1 2\n1202 1202\n0 0\n");
+  const std::string tail =
+      " PLT_TBXW\n -38 = X point counts differ for resampling traces.\n"
+      "  ERRORS detected associated with box-whisker request:\n"
+      "  All traces must have the same number of X points.\n";
+  ASSERT_GE(r.out.size(), tail.size());
+  EXPECT_EQ(r.out.substr(r.out.size() - tail.size()), tail) << r.out;
+  EXPECT_EQ(r.out.find("trace.ucd"), std::string::npos);
+}
+
+TEST_F(KorCodes, TooManyAttributeDiagramTraces) {
+  // 13 reliability traces need 13 frequency companions: 26 traces, more than 24.
+  dir_.copy_in(std::string(KOR_TEST_DATA) + "/stats/prob.trc", "prob.trc");
+  std::string traces, codes;
+  for (int i = 0; i < 13; ++i) {
+    traces += "1 ";
+    codes += "1360 ";
+  }
+  const ProgramRun r = run("tx.ctl\nprob.trc\n1 2 6 0\n" + traces + "\n" + codes + "\n0 0\n");
+  const std::string tail =
+      map_line(13, 1, 101) +
+      " PLT_DRIV\n -32 = number of reliability + frequency traces exceeds maximum allowed.\n";
+  ASSERT_GE(r.out.size(), tail.size());
+  EXPECT_EQ(r.out.substr(r.out.size() - tail.size()), tail) << r.out;
+  EXPECT_EQ(r.status, 0);
 }
 
 }  // namespace
