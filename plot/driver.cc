@@ -756,6 +756,8 @@ int PLT_TBXW(DriverState& st, const tracefile::ReaderState& reader, std::ostream
     }
     util::list_write(file, {});
   }
+  // A full disk shows only when the buffered lines reach the file.
+  file.flush();
   return file ? 0 : -42;
 }
 

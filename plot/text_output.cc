@@ -273,6 +273,8 @@ int PLT_TEXT(const PlotState& state, const TextDumpInput& input, std::ostream& o
     }
     if (!os) return -23;
   }
+  // A full disk shows only when the buffered lines reach the file.
+  os.flush();
   return os ? 0 : -23;
 }
 
