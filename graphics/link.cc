@@ -114,6 +114,10 @@ int SRV_START(LinkState& link, std::string_view server, int& queue_id, bool& run
   std::string path;
   if (!util::FIL_EXISTS(server, path) &&
       !util::FIL_EXISTS("$OS_BIN/" + std::string(server), path)) {
+    // No server answers on the queue and none can be started: remove the queue, so that a failed
+    // start leaves nothing behind on the machine.
+    (void)CENDMQ(link, queue_id);
+    queue_id = kNoLink;
     return kNoServer;
   }
   return CSPROC(link, path, queue_id);
