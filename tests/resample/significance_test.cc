@@ -51,8 +51,16 @@ struct Report {
   std::string console, file;
 };
 
+// A report file of the running test's own, so that test cases run side by side (ctest -j) never
+// write the same file.
+std::string own_report_path() {
+  return std::string("kor_sig_test1.") +
+         ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".txt";
+}
+
 Report run(std::vector<float> y1, std::vector<float> y2, bool serial = true, int traces = 2,
-           std::vector<int> points = {}, std::string path = "kor_sig_test1.txt") {
+           std::vector<int> points = {}, std::string path = "") {
+  if (path.empty()) path = own_report_path();
   const int n = static_cast<int>(y1.size());
   std::vector<float> y(y1);
   y.insert(y.end(), y2.begin(), y2.end());

@@ -1,6 +1,7 @@
 #include "tracefile/reader.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
@@ -76,8 +77,8 @@ class ReaderTest : public ::testing::Test {
  protected:
   void SetUp() override {
     dir_ = fs::temp_directory_path() /
-           ("kor_reader_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-            "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+           ("kor_reader_" + std::to_string(::getpid()) + "_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::create_directories(dir_);
     state_ = std::make_unique<ReaderState>();
   }
@@ -206,8 +207,7 @@ TEST_F(ReaderTest, HeaderSectionErrors) {
   const Case kCases[] = {
       {"header with six integers", "1 2 0 0 1 1\n1 A 0 0 0\nEOCF\n", 1, -1},
       {"header with a word is read as -99 but counted", "1 2 0 x 1 1 4\n1 A 0 0 0\nEOCF\n", 1, 0},
-      {"plot type outside 1 to 4 is kept for the caller", "1 2 0 0 1 1 9\n1 A 0 0 0\nEOCF\n", 1,
-       0},
+      {"plot type outside 1 to 4 is kept for the caller", "1 2 0 0 1 1 9\n1 A 0 0 0\nEOCF\n", 1, 0},
       {"negative record count", "1 2 0 0 -1 1 4\nEOCF\n", 1, -1},
       {"no EOCF after a condition record", "1 2 0 0 1 1 4\n1 A 0 0 0\n", 1, -4},
       {"empty file", "", 1, -4},
