@@ -79,13 +79,20 @@ int set_mode(LinkState& link, int mode) {
   return exchange(link, request);
 }
 
-int query_mode(LinkState& link, int& mode) {
-  const Word request[2] = {2, 104};
-  Word result[1] = {mode};
+namespace {
+
+// A request without arguments whose answer is one word, stored in `value` on success.
+int query_word(LinkState& link, int code, int& value) {
+  const Word request[2] = {2, code};
+  Word result[1] = {value};
   const int rc = exchange(link, request, result);
-  if (rc == 0) mode = result[0];
+  if (rc == 0) value = result[0];
   return rc;
 }
+
+}  // namespace
+
+int query_mode(LinkState& link, int& mode) { return query_word(link, 104, mode); }
 
 int send_command(LinkState& link, int code) {
   const Word request[2] = {2, code};
@@ -316,21 +323,9 @@ int define_colour_name(LinkState& link, int colour, std::string_view name) {
   return exchange(link, request);
 }
 
-int query_current_colour(LinkState& link, int& colour) {
-  const Word request[2] = {2, 1207};
-  Word r[1] = {colour};
-  const int rc = exchange(link, request, r);
-  if (rc == 0) colour = r[0];
-  return rc;
-}
+int query_current_colour(LinkState& link, int& colour) { return query_word(link, 1207, colour); }
 
-int query_colour_count(LinkState& link, int& count) {
-  const Word request[2] = {2, 1208};
-  Word r[1] = {count};
-  const int rc = exchange(link, request, r);
-  if (rc == 0) count = r[0];
-  return rc;
-}
+int query_colour_count(LinkState& link, int& count) { return query_word(link, 1208, count); }
 
 int query_colour(LinkState& link, int colour, int name_length, int device_length,
                  ColourInfo& info) {

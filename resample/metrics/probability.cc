@@ -247,6 +247,16 @@ inline double category_observed(const SumsView& in, int depth, int k, int s) {
   return m;
 }
 
+// The error word for category k of a ranked-probability record: 0, or the depth, option or
+// category error.
+int check_ranked_category(int k, const SumsView& in, int depth) {
+  const int G = ranked_groups(in, depth);
+  if (G <= 1) return kBadDepth;
+  if (k < 1) return kBadOption;
+  if (k > G) return kBadCategory;
+  return 0;
+}
+
 }  // namespace
 
 int ranked_probability(const SumsView& in, int depth, double missing, Output& out) {
@@ -266,10 +276,7 @@ int ranked_probability(const SumsView& in, int depth, double missing, Output& ou
 
 int category_forecast_probability(int k, const SumsView& in, int depth, double missing,
                                   Output& out) {
-  const int G = ranked_groups(in, depth);
-  if (G <= 1) return fail(kBadDepth, in, missing, out);
-  if (k < 1) return fail(kBadOption, in, missing, out);
-  if (k > G) return fail(kBadCategory, in, missing, out);
+  if (int rc = check_ranked_category(k, in, depth)) return fail(rc, in, missing, out);
   return cpb_each(in, depth, missing, out, [&](int s) {
     const double m = category_observed(in, depth, k, s);
     return m > 0 ? in.F(3 * k - 1, s) / m : missing;
@@ -277,10 +284,7 @@ int category_forecast_probability(int k, const SumsView& in, int depth, double m
 }
 
 int category_observed_frequency(int k, const SumsView& in, int depth, double missing, Output& out) {
-  const int G = ranked_groups(in, depth);
-  if (G <= 1) return fail(kBadDepth, in, missing, out);
-  if (k < 1) return fail(kBadOption, in, missing, out);
-  if (k > G) return fail(kBadCategory, in, missing, out);
+  if (int rc = check_ranked_category(k, in, depth)) return fail(rc, in, missing, out);
   return cpb_each(in, depth, missing, out,
                   [&](int s) { return category_observed(in, depth, k, s) / in.F(1, s); });
 }
