@@ -42,8 +42,7 @@ enum RequestCode : int {
   kQueryColourCount = 1208,
 };
 
-// Coordinate systems travel as their position (1..12) in this list.
-inline constexpr char kCoordinateSystems[] = "SDNVPLUWMQIG";
+// Coordinate-system letters and their positions are in graphics/words.h (kCoordinateSystems).
 
 }  // namespace kor::graphics
 
