@@ -8,6 +8,7 @@
 
 #include "resample/resample.h"
 #include "resample/ucd_writer.h"
+#include "tests/reference/resample_reference.h"
 
 namespace kor::resample {
 namespace {
@@ -33,7 +34,8 @@ Call trc(ResampleState& state, std::vector<int> traces, std::vector<int> codes, 
   in.context = &ctx;
   Call c;
   std::ostringstream os;
-  c.rc = per_call ? rsmp_trc_per_call(in, state, c.out, os) : RSMP_TRC(in, state, c.out, os);
+  c.rc = per_call ? reference::rsmp_trc_per_call(in, state, c.out, os)
+                  : RSMP_TRC(in, state, c.out, os);
   c.text = os.str();
   return c;
 }
