@@ -337,7 +337,9 @@ PointRows build_rows(const TrcInput& in, const RecordCache& c, const PointRecord
   std::vector<unsigned char> own_copy(static_cast<std::size_t>(pairs), 0);
   for (int p = 0; p < pairs; ++p) {
     const double* b = bench + pr.block * (p + 1);
+    // The padding of the rows (fields from D on) is 0 in every trace and takes no part.
     for (std::size_t i = 0; i < pr.block; ++i) {
+      if (static_cast<int>(i % pr.width) >= depth) continue;
       if (present(b[i])) {
         if (present(bench[i])) pr.no_data[p] = 0;
       } else if (present(bench[i])) {
