@@ -294,6 +294,16 @@ int find_point(const TrcInput& in, const RecordCache& c, PointRecords& out) {
   return 0;
 }
 
+int open_point(const TrcInput& in, ResampleState& state, PointRecords& point, std::ostream& os) {
+  if (!call_is_sound(in)) return kNotAllowed;
+  check_trial_count(state, os);
+  if (const int rc = load_plot(state, in.plot); rc != 0) return rc;
+  announce(in, state, os);
+  if (const int rc = find_point(in, state.cache, point); rc != 0) return rc;
+  warn_few(point.count, in.point, os);
+  return 0;
+}
+
 }  // namespace trc_steps
 
 namespace {
@@ -396,13 +406,8 @@ void run_split(int trials, int threads, const Body& body) {
 }  // namespace
 
 int RSMP_TRC(const TrcInput& in, ResampleState& state, TrcOutput& out, std::ostream& os) {
-  if (!call_is_sound(in)) return kNotAllowed;
-  check_trial_count(state, os);
-  if (const int rc = load_plot(state, in.plot); rc != 0) return rc;
-  announce(in, state, os);
   PointRecords point;
-  if (const int rc = find_point(in, state.cache, point); rc != 0) return rc;
-  warn_few(point.count, in.point, os);
+  if (const int rc = open_point(in, state, point, os); rc != 0) return rc;
 
   const int depth = state.cache.records.depth;
   const int pairs = static_cast<int>(in.traces.size()) - 1;

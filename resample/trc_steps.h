@@ -56,6 +56,12 @@ struct PointRecords {
 void pctl_interpolate(const std::vector<float>& s, std::span<float> fractions, float& min,
                       float& max);
 
+// Steps 1 to 7 of RSMP_TRC on the cached plot: the checks of the call and of the trial count, the
+// plot's records, the announcement, the point's records and the warning for few of them.  Returns
+// 0, -6 (call_is_sound fails), -1 or -2 (load_plot), -3 or -4 (find_point).
+[[nodiscard]] int open_point(const TrcInput& in, ResampleState& state, PointRecords& point,
+                             std::ostream& os);
+
 // A percentile routine with the contract of RSMP_PCTL.
 using Percentiles = int (*)(std::span<const float>, float, std::span<float>, std::vector<float>&,
                             float&, float&);

@@ -143,13 +143,8 @@ bool present(double v) { return v > kRecordMissing; }
 }  // namespace
 
 int rsmp_trc_serial(const TrcInput& in, ResampleState& state, TrcOutput& out, std::ostream& os) {
-  if (!call_is_sound(in)) return kNotAllowed;
-  check_trial_count(state, os);
-  if (const int rc = load_plot(state, in.plot); rc != 0) return rc;
-  announce(in, state, os);
   PointRecords point;
-  if (const int rc = find_point(in, state.cache, point); rc != 0) return rc;
-  warn_few(point.count, in.point, os);
+  if (const int rc = open_point(in, state, point, os); rc != 0) return rc;
 
   const RecordCache& c = state.cache;
   const int depth = c.records.depth;
