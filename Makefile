@@ -5,10 +5,11 @@
 
 BUILD      ?= build
 SAN_BUILD  ?= build-sanitize
+TSAN_BUILD ?= build-tsan
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 PACKAGES   := g++ cmake make libgtest-dev libgmock-dev libbenchmark-dev
 
-.PHONY: all deps build demo test test-sanitize format clean
+.PHONY: all deps build demo test test-sanitize test-tsan format clean
 
 all: build
 
@@ -35,8 +36,19 @@ test-sanitize: deps $(SAN_BUILD)/CMakeCache.txt
 	cd $(SAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --output-on-failure -j $(JOBS)
 
+# The resampling tests, whose trials run on several threads, under the thread sanitizer.
+TSAN_TESTS := resample_resampling_test resample_accumulate_test resample_draws_test
+
+$(TSAN_BUILD)/CMakeCache.txt: | deps
+	cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKOR_TSAN=ON -DKOR_BUILD_BENCH=OFF
+
+test-tsan: deps $(TSAN_BUILD)/CMakeCache.txt
+	cmake --build $(TSAN_BUILD) -j $(JOBS) --target $(TSAN_TESTS)
+	cd $(TSAN_BUILD) && TSAN_OPTIONS=halt_on_error=1 \
+	  ctest --output-on-failure -j $(JOBS) -R '^(Resampling|TrialSums|Draws)'
+
 format:
 	clang-format -i $$(git ls-files '*.h' '*.cc')
 
 clean:
-	rm -rf $(BUILD) $(SAN_BUILD)
+	rm -rf $(BUILD) $(SAN_BUILD) $(TSAN_BUILD)

@@ -1,22 +1,26 @@
-// Resampling of a plot point by point: the fast path (records read once per plot, sums sized to
-// the data, library sort) against the per-call path (the whole file at every point, every trial
-// sum slot cleared, exchange sort).  Each iteration resamples every abscissa point of the plot;
-// the counter "per_point" is the time of one point.
+// Resampling of a plot point by point, 4 traces (3 pairs) of 2000 records per point at depth 6:
+// RSMP_TRC with one thread and with every hardware thread, against the single-thread kernel it
+// replaced (tests/reference).  Each iteration resamples every abscissa point of the plot.  Times
+// are wall times; the counters give one point's wall time ("wall_per_point") and the process's CPU
+// time over all its threads per point ("cpu_per_point").
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <ctime>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "resample/resample.h"
 #include "resample/ucd_writer.h"
+#include "tests/reference/resample_reference.h"
 
 namespace {
 
 using namespace kor::resample;
 
 constexpr int kTraces = 4;
-constexpr int kPoints = 64;
+constexpr int kPoints = 24;
 constexpr int kRecords = 2000;  // per trace and point
 constexpr int kDepth = 6;
 
@@ -44,17 +48,29 @@ const std::string& plot_file() {
   return path;
 }
 
-void resample_plot(benchmark::State& st, bool per_call) {
+double process_cpu_seconds() {
+  timespec t{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) + 1e-9 * static_cast<double>(t.tv_nsec);
+}
+
+enum class Kernel { kSerialBefore, kOneThread, kAllThreads };
+
+void resample_plot(benchmark::State& st, Kernel kernel) {
   const int trials = static_cast<int>(st.range(0));
-  const int points = static_cast<int>(st.range(1));
+  const int points = kPoints;
   MetricContext ctx;
   ctx.stat_type = "FHO";
   std::vector<int> traces = {1, 2, 3, 4}, codes = {1002};
+  const int threads = kernel == Kernel::kAllThreads ? trial_threads(0) : 1;
+  double cpu = 0;
   for (auto _ : st) {
     ResampleState s;
     s.ucd_path = plot_file();
     s.trials = trials;
+    s.threads = threads;
     std::ostringstream os;
+    const double cpu0 = process_cpu_seconds();
     for (int p = 1; p <= points; ++p) {
       TrcInput in;
       in.traces = traces;
@@ -62,25 +78,39 @@ void resample_plot(benchmark::State& st, bool per_call) {
       in.point = p;
       in.context = &ctx;
       TrcOutput out;
-      const int rc = per_call ? rsmp_trc_per_call(in, s, out, os) : RSMP_TRC(in, s, out, os);
+      const int rc = kernel == Kernel::kSerialBefore ? reference::rsmp_trc_serial(in, s, out, os)
+                                                     : RSMP_TRC(in, s, out, os);
       if (rc != 0) st.SkipWithError("resampling failed");
       benchmark::DoNotOptimize(out.median.data());
     }
+    cpu += process_cpu_seconds() - cpu0;
   }
-  st.counters["per_point"] = benchmark::Counter(
+  const double calls = static_cast<double>(st.iterations()) * points;
+  st.counters["cpu_per_point"] = benchmark::Counter(cpu / std::max(calls, 1.0));
+  st.counters["wall_per_point"] = benchmark::Counter(
       static_cast<double>(points),
       benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+  st.counters["threads"] = threads;
 }
 
-void BM_ResamplePlot(benchmark::State& st) { resample_plot(st, false); }
-void BM_ResamplePlotPerCall(benchmark::State& st) { resample_plot(st, true); }
+void BM_ResampleSerialBefore(benchmark::State& st) { resample_plot(st, Kernel::kSerialBefore); }
+void BM_ResampleOneThread(benchmark::State& st) { resample_plot(st, Kernel::kOneThread); }
+void BM_ResampleAllThreads(benchmark::State& st) { resample_plot(st, Kernel::kAllThreads); }
 
-// Fast path over all 64 points; the per-call path over 8 points (its cost per point does not
-// depend on how many points follow).
-BENCHMARK(BM_ResamplePlot)
-    ->Args({2000, kPoints})
-    ->Args({10000, kPoints})
+BENCHMARK(BM_ResampleSerialBefore)
+    ->Arg(2000)
+    ->Arg(10000)
+    ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ResamplePlotPerCall)->Args({2000, 8})->Args({10000, 8})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ResampleOneThread)
+    ->Arg(2000)
+    ->Arg(10000)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ResampleAllThreads)
+    ->Arg(2000)
+    ->Arg(10000)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -18,6 +18,43 @@ constexpr int kLongLine = 132;
 constexpr int kMaxBxwPoints = 64;
 constexpr double kMergedTolerance = 1.0e-5;
 
+// The merged abscissa positions in ascending order, to find the label of a point by binary search
+// instead of a pass over the whole list per point.  A point takes the entry of the lowest index
+// whose position differs from it by less than the tolerance, as a pass in index order would.
+class LabelIndex {
+ public:
+  LabelIndex(const std::vector<double>& position, int count) : position_(position) {
+    order_.reserve(static_cast<std::size_t>(count));
+    for (int j = 0; j < count; ++j) {
+      if (!std::isnan(position[j])) order_.push_back(j);  // a NaN position matches nothing
+    }
+    std::stable_sort(order_.begin(), order_.end(),
+                     [&](int a, int b) { return position[a] < position[b]; });
+  }
+
+  // The lowest index j with |position[j] - x| < kMergedTolerance, or -1.
+  int find(double x) const {
+    if (std::isnan(x)) return -1;
+    // The positions that can match lie within the tolerance; the window is taken twice as wide and
+    // every entry in it is checked with the test itself, so rounding at the window's edges cannot
+    // lose or add a match.
+    const double lo = x - 2 * kMergedTolerance, hi = x + 2 * kMergedTolerance;
+    auto it = std::lower_bound(order_.begin(), order_.end(), lo,
+                               [&](int j, double v) { return position_[j] < v; });
+    int found = -1;
+    for (; it != order_.end() && !(position_[*it] > hi); ++it) {
+      if (std::fabs(position_[*it] - x) < kMergedTolerance && (found < 0 || *it < found)) {
+        found = *it;
+      }
+    }
+    return found;
+  }
+
+ private:
+  const std::vector<double>& position_;
+  std::vector<int> order_;
+};
+
 int used_points(const TraceData& t) {
   return std::clamp(t.points, 0, static_cast<int>(std::min(t.x.size(), t.y.size())));
 }
@@ -229,6 +266,8 @@ int PLT_TEXT(const PlotState& state, const TextDumpInput& input, std::ostream& o
   const MergedAxis& merged = input.merged ? *input.merged : empty;
   const int merged_count = std::clamp(
       merged.count, 0, static_cast<int>(std::min(merged.position.size(), merged.label.size())));
+  const LabelIndex labels(merged.position, merged_count);
+  std::vector<std::string> label_text(static_cast<std::size_t>(merged_count));  // 24 columns
   const int count = std::min<int>(static_cast<int>(input.traces.size()), kMaxTraces);
   for (int p = 1; p <= count; ++p) {
     const TraceData& trace = input.traces[p - 1];
@@ -250,26 +289,25 @@ int PLT_TEXT(const PlotState& state, const TextDumpInput& input, std::ostream& o
     const int points = used_points(trace);
     for (int i = 0; i < points; ++i) {
       const double x = trace.x[i];
-      int found = -1;
-      for (int j = 0; j < merged_count; ++j) {
-        if (std::fabs(merged.position[j] - x) < kMergedTolerance) {
-          found = j;
-          break;
-        }
-      }
+      const int found = labels.find(x);
       std::string text;
-      if (input.label_type == 'r') {
+      if (found >= 0 && !label_text[found].empty()) {
+        text = label_text[found];  // every trace on the same abscissas writes the same labels
+      } else if (input.label_type == 'r') {
         const double value = (found >= 0 && found < static_cast<int>(input.merged_values.size()))
                                  ? input.merged_values[found]
                                  : x;
-        text = util::format("(1PE24.5)", {value});
+        text = util::pad(util::format("(1PE24.5)", {value}), 24);
       } else if (found >= 0) {
-        text = merged.label[found];
+        text = util::pad(merged.label[found], 24);
       } else {
-        text = "       MISSING";
+        text = util::pad("       MISSING", 24);
       }
-      os << util::format("(7X,1P,E13.5,4X,A24,4X,E13.5)", {x, util::pad(text, 24), trace.y[i]})
-         << '\n';
+      // A real label without its merged value shows the point's own abscissa: not kept.
+      const bool by_entry = input.label_type != 'r' ||
+                            (found >= 0 && found < static_cast<int>(input.merged_values.size()));
+      if (found >= 0 && by_entry) label_text[found] = text;
+      os << util::format("(7X,1P,E13.5,4X,A24,4X,E13.5)", {x, std::move(text), trace.y[i]}) << '\n';
     }
     if (!os) return -23;
   }

@@ -24,6 +24,8 @@
 #include <string_view>
 #include <vector>
 
+#include "resample/accumulate.h"
+#include "resample/draws.h"
 #include "resample/ucd.h"
 
 namespace kor::resample {
@@ -58,13 +60,13 @@ inline constexpr int kTrackError = -13;
 inline constexpr int kMetricError = -14;
 
 // The uniform generator of the draws: a 64-bit linear congruential generator
-// x' = 6364136223846793005 x + 1442695040888963407 (mod 2^64), whose top 53 bits divided by 2^53
-// give a value in [0, 1).  Every state begins at kStartingState.
+// x' = 6364136223846793005 x + 1442695040888963407 (mod 2^64) (resample/draws.h), whose top 53 bits
+// divided by 2^53 give a value in [0, 1).  Every state begins at kStartingState.
 struct Uniform {
   static constexpr std::uint64_t kStartingState = 0x2545f4914f6cdd1dULL;
   std::uint64_t state = kStartingState;
   double next() {
-    state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+    state = state * kDrawMultiplier + kDrawIncrement;
     return static_cast<double>(state >> 11) * 0x1.0p-53;
   }
 };
@@ -103,15 +105,27 @@ struct ResampleState {
   Uniform random;                  // the draws
   std::string ucd_path = "trace.ucd";
   RecordCache cache;
+  int threads = 0;  // threads for the trials; 0: see trial_threads
+  SumKernel kernel = SumKernel::kBest;
   // Working stores, grown to the data and reused between calls.
-  std::vector<double> store;      // records of the point by trace position
-  std::vector<double> masked;     // per pair: records with fields missing in either set to 0
-  std::vector<double> pair_sums;  // per pair: trial, member, field
+  RowStore rows;          // records of the point as rows (resample/accumulate.h), by trace position
+  RowStore bench_copies;  // the benchmark's rows for pairs that miss fields the benchmark has
+  std::vector<double> pair_sums;  // per pair: trial, member, row
   std::vector<double> work;       // metric work area (2, 28, trials)
   std::vector<double> values1, values2;
   std::vector<float> diffs, sort_work;
-  std::vector<unsigned char> choice;  // per record of one trial: 1 when x < 0.5
 };
+
+inline constexpr int kMaxTrialThreads = 256;
+
+// The threads that share the trials of one abscissa point: `setting` when above 0, else the value
+// of the environment variable KOR_THREADS when it is a whole number from 1 to 256 (1 runs every
+// trial in the calling thread), else the number of hardware threads (at least 1).  Results do not
+// depend on it.
+int trial_threads(int setting);
+
+// KOR_THREADS as a thread count: the number when `text` is a whole number from 1 to 256, else 0.
+int trial_thread_setting(const char* text);
 
 // Sets the trial count.  100..10002 is taken; below or above prints the matching message and
 // " Number of resampling trials set to 2000.", and both `count` and the setting become 2000.
@@ -137,12 +151,6 @@ std::string_view rsmp_message(int code);
 [[nodiscard]] int RSMP_PCTL(std::span<const float> values, float missing,
                             std::span<float> fractions, std::vector<float>& work, float& min,
                             float& max);
-
-// The same with the exchange sort (every position compared with every later one), kept to check
-// and to measure against the library sort.
-[[nodiscard]] int pctl_exchange_sort(std::span<const float> values, float missing,
-                                     std::span<float> fractions, std::vector<float>& work,
-                                     float& min, float& max);
 
 // One RSMP_TRC call.
 struct TrcInput {
@@ -171,15 +179,12 @@ struct TrcOutput {
 // is changed only on 0 (a result that cannot be formed is M there).  N outside 1..24, no statistic
 // line, a null context or more results than `capacity` give -6 before anything is read.
 // The records of a plot are read once and kept in state.cache while the file's size and time stay
-// the same; trial sums are sized to the pairs, trials and data depth in use.
+// the same; trial sums are sized to the pairs, trials and data depth in use.  The trials are shared
+// by trial_threads(state.threads) threads, each starting its draws by jump-ahead where the trials
+// before it leave the generator; the results and the generator's state afterwards are the same for
+// any thread count and either sum kernel.
 [[nodiscard]] int RSMP_TRC(const TrcInput& in, ResampleState& state, TrcOutput& out,
                            std::ostream& os);
-
-// The per-call behaviour the fast path replaces, for comparison in tests and benchmarks: reads
-// the whole file at every call, clears trial sums of every slot (10008 x 28 x 24 x 2) and sorts
-// by exchange.  Same draws, same sums, same results.
-[[nodiscard]] int rsmp_trc_per_call(const TrcInput& in, ResampleState& state, TrcOutput& out,
-                                    std::ostream& os);
 
 // ---------------------------------------------------------------------------------------------
 // The resampled metric driver.  Trial sums of one pair: `sums` holds (2, 28, trials) doubles,

@@ -1,12 +1,20 @@
 // RSMP_TRC and its helpers: the trial count, the messages, the percentiles and the resampling at
 // one abscissa point.
 #include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <ostream>
 #include <string_view>
+#include <system_error>
+#include <thread>
 
+#include "resample/accumulate.h"
+#include "resample/draws.h"
 #include "resample/resample.h"
+#include "resample/trc_steps.h"
 #include "util/listout.h"
 
 namespace kor::resample {
@@ -83,7 +91,38 @@ bool gather(std::span<const float> values, float missing, std::vector<float>& wo
   return !work.empty();
 }
 
-void interpolate(const std::vector<float>& s, std::span<float> fractions, float& min, float& max) {
+}  // namespace
+
+int RSMP_PCTL(std::span<const float> values, float missing, std::span<float> fractions,
+              std::vector<float>& work, float& min, float& max) {
+  using trc_steps::pctl_gather;
+  using trc_steps::pctl_interpolate;
+  if (const int rc = pctl_gather(values, missing, fractions, work); rc != 0) return rc;
+  std::sort(work.begin(), work.end());
+  pctl_interpolate(work, fractions, min, max);
+  return 0;
+}
+
+int trial_thread_setting(const char* text) {
+  if (text == nullptr) return 0;
+  int value = 0;
+  const char* end = text + std::strlen(text);
+  const auto [ptr, ec] = std::from_chars(text, end, value);
+  if (ec != std::errc() || ptr != end || value < 1 || value > kMaxTrialThreads) return 0;
+  return value;
+}
+
+int trial_threads(int setting) {
+  if (setting > 0) return std::min(setting, kMaxTrialThreads);
+  if (const int env = trial_thread_setting(std::getenv("KOR_THREADS")); env > 0) return env;
+  const unsigned hardware = std::thread::hardware_concurrency();
+  return std::clamp(static_cast<int>(hardware), 1, kMaxTrialThreads);
+}
+
+namespace trc_steps {
+
+void pctl_interpolate(const std::vector<float>& s, std::span<float> fractions, float& min,
+                      float& max) {
   const int n = static_cast<int>(s.size());
   min = s.front();
   max = s.back();
@@ -101,43 +140,13 @@ void interpolate(const std::vector<float>& s, std::span<float> fractions, float&
   }
 }
 
-int percentiles(bool exchange, std::span<const float> values, float missing,
-                std::span<float> fractions, std::vector<float>& work, float& min, float& max) {
-  if (!gather(values, missing, work)) {
-    for (float& q : fractions) q = missing;
-    return kAllMissing;
-  }
-  if (exchange) {
-    const std::size_t n = work.size();
-    for (std::size_t j = 0; j + 1 < n; ++j) {
-      for (std::size_t i = j + 1; i < n; ++i) {
-        if (work[j] > work[i]) std::swap(work[j], work[i]);
-      }
-    }
-  } else {
-    std::sort(work.begin(), work.end());
-  }
-  interpolate(work, fractions, min, max);
-  return 0;
+int pctl_gather(std::span<const float> values, float missing, std::span<float> fractions,
+                std::vector<float>& work) {
+  if (gather(values, missing, work)) return 0;
+  for (float& q : fractions) q = missing;
+  return kAllMissing;
 }
 
-}  // namespace
-
-int RSMP_PCTL(std::span<const float> values, float missing, std::span<float> fractions,
-              std::vector<float>& work, float& min, float& max) {
-  return percentiles(false, values, missing, fractions, work, min, max);
-}
-
-int pctl_exchange_sort(std::span<const float> values, float missing, std::span<float> fractions,
-                       std::vector<float>& work, float& min, float& max) {
-  return percentiles(true, values, missing, fractions, work, min, max);
-}
-
-namespace {
-
-bool present(double v) { return v > kRecordMissing; }
-
-// The part shared by both paths: checks of the call.
 bool call_is_sound(const TrcInput& in) {
   const int n = static_cast<int>(in.traces.size());
   const int lines = static_cast<int>(in.codes.size());
@@ -152,7 +161,6 @@ void check_trial_count(ResampleState& state, std::ostream& os) {
   }
 }
 
-// Trace position (0-based) of trace number `trace`, or -1.
 int position_of(std::span<const int> traces, int trace) {
   for (std::size_t i = 0; i < traces.size(); ++i) {
     if (traces[i] == trace) return static_cast<int>(i);
@@ -160,12 +168,9 @@ int position_of(std::span<const int> traces, int trace) {
   return -1;
 }
 
-// Step 9: metrics of both members in every trial, their differences and the percentiles.
-// `copy_pair(p, work)` fills the (2, 28, trials) work area with pair p's trial sums.
-template <typename CopyPair>
 int summarise(const TrcInput& in, ResampleState& state, int depth,
-              const std::vector<unsigned char>& no_data, bool exchange, CopyPair copy_pair,
-              TrcOutput& out, std::ostream& os) {
+              std::span<const unsigned char> no_data, Percentiles percentiles,
+              const CopyPair& copy_pair, TrcOutput& out, std::ostream& os) {
   const int pairs = static_cast<int>(in.traces.size()) - 1;
   const int lines = static_cast<int>(in.codes.size());
   const int trials = state.trials;
@@ -205,9 +210,9 @@ int summarise(const TrcInput& in, ResampleState& state, int depth,
       if (state.diffs.empty()) continue;
       float q[3] = {1 - in.alpha / 2, in.alpha / 2, 0.5f};
       float dmin = 0, dmax = 0;
-      const int pc = exchange ? pctl_exchange_sort(state.diffs, m, q, state.sort_work, dmin, dmax)
-                              : RSMP_PCTL(state.diffs, m, q, state.sort_work, dmin, dmax);
-      if (pc != 0) continue;
+      if (percentiles(state.diffs, m, std::span<float>(q), state.sort_work, dmin, dmax) != 0) {
+        continue;
+      }
       const float upper = q[0], lower = q[1], median = q[2];
       r.upper[k] = upper;
       r.minus_lower[k] = -lower;
@@ -226,8 +231,6 @@ int summarise(const TrcInput& in, ResampleState& state, int depth,
   return 0;
 }
 
-// Keeps the plot's records in the cache, reading the file only when it is not the file read
-// before (path, plot, size or time changed).  Returns 0, -1 or -2.
 int load_plot(ResampleState& state, int plot) {
   namespace fs = std::filesystem;
   RecordCache& c = state.cache;
@@ -270,204 +273,185 @@ void warn_few(int count, int point, std::ostream& os) {
   }
 }
 
-// Sums of one pair over the records in order, for one trial, fields 0..D-1.  `a` and `b` hold the
-// pair's records (missing fields already 0 in both); choice[r] selects the member order.
-template <int kD>
-void accumulate(int depth, int count, const unsigned char* choice, const double* a, const double* b,
-                double* first, double* second) {
-  const int d = kD > 0 ? kD : depth;
-  double s1[kMaxDepth], s2[kMaxDepth];
-  for (int f = 0; f < d; ++f) s1[f] = s2[f] = 0.0;
-  for (int r = 0; r < count; ++r) {
-    const double* x = a + static_cast<std::ptrdiff_t>(r) * d;
-    const double* y = b + static_cast<std::ptrdiff_t>(r) * d;
-    const double* u = choice[r] ? x : y;
-    const double* v = choice[r] ? y : x;
-    for (int f = 0; f < d; ++f) {
-      s1[f] += u[f];
-      s2[f] += v[f];
-    }
+int find_point(const TrcInput& in, const RecordCache& c, PointRecords& out) {
+  const auto first = std::lower_bound(c.by_point.begin(), c.by_point.end(), in.point,
+                                      [&](int i, int p) { return c.records.point[i] < p; });
+  const auto last = std::upper_bound(first, c.by_point.end(), in.point,
+                                     [&](int p, int i) { return p < c.records.point[i]; });
+  out.index.assign(first, last);
+  out.position.resize(out.index.size());
+  std::array<int, kMaxTraces> count{};
+  for (std::size_t i = 0; i < out.index.size(); ++i) {
+    const int pos = position_of(in.traces, c.records.trace[out.index[i]]);
+    out.position[i] = pos;
+    if (pos < 0) continue;
+    if (++count[pos] > kMaxRecords) return kTooManyRecords;
   }
-  for (int f = 0; f < d; ++f) {
-    first[f] = s1[f];
-    second[f] = s2[f];
+  out.count = count[0];
+  for (std::size_t pos = 1; pos < in.traces.size(); ++pos) {
+    if (count[pos] != out.count) return kCountsDiffer;
   }
+  return 0;
 }
 
-using Accumulate = void (*)(int, int, const unsigned char*, const double*, const double*, double*,
-                            double*);
+int open_point(const TrcInput& in, ResampleState& state, PointRecords& point, std::ostream& os) {
+  if (!call_is_sound(in)) return kNotAllowed;
+  check_trial_count(state, os);
+  if (const int rc = load_plot(state, in.plot); rc != 0) return rc;
+  announce(in, state, os);
+  if (const int rc = find_point(in, state.cache, point); rc != 0) return rc;
+  warn_few(point.count, in.point, os);
+  return 0;
+}
 
-Accumulate accumulator_for(int depth) {
-  switch (depth) {
-    case 4:
-      return accumulate<4>;
-    case 5:
-      return accumulate<5>;
-    case 6:
-      return accumulate<6>;
-    case 8:
-      return accumulate<8>;
-    default:
-      return accumulate<0>;
+}  // namespace trc_steps
+
+namespace {
+
+using namespace trc_steps;
+
+bool present(double v) { return v > kRecordMissing; }
+
+// The point's records as rows (resample/accumulate.h) and what every pair adds from them.
+struct PointRows {
+  int width = 0;
+  std::size_t block = 0;               // doubles per trace position
+  std::vector<const double*> bench;    // per pair: the benchmark rows it adds
+  std::vector<unsigned char> no_data;  // per pair: no field present in both traces anywhere
+};
+
+// Fills state.rows with the records of every trace position, then sets to 0 every field that is
+// missing in the benchmark (in its rows) or in a pair's trace (in that pair's rows).  A field
+// present in the benchmark but missing in a pair's trace must not be added for that pair either:
+// such a pair gets its own copy of the benchmark's rows with those fields 0 (adding 0 to a sum that
+// starts at 0 leaves it bit for bit as it was, since such a sum is never -0).
+PointRows build_rows(const TrcInput& in, const RecordCache& c, const PointRecords& point,
+                     ResampleState& state) {
+  const int n = static_cast<int>(in.traces.size());
+  const int pairs = n - 1;
+  const int depth = c.records.depth;
+  PointRows pr;
+  pr.width = row_width(depth);
+  pr.block = static_cast<std::size_t>(point.count) * pr.width;
+  state.rows.assign(pr.block * n, 0.0);
+  std::array<std::size_t, kMaxTraces> filled{};
+  for (std::size_t i = 0; i < point.index.size(); ++i) {
+    const int pos = point.position[i];
+    if (pos < 0) continue;
+    const double* v = c.records.values.data() + static_cast<std::size_t>(point.index[i]) * depth;
+    std::copy(v, v + depth, state.rows.begin() + pr.block * pos + filled[pos]++ * pr.width);
   }
+
+  double* const bench = state.rows.data();
+  pr.no_data.assign(static_cast<std::size_t>(pairs), 1);
+  std::vector<unsigned char> own_copy(static_cast<std::size_t>(pairs), 0);
+  for (int p = 0; p < pairs; ++p) {
+    const double* b = bench + pr.block * (p + 1);
+    // The padding of the rows (fields from D on) is 0 in every trace and takes no part.
+    for (std::size_t i = 0; i < pr.block; ++i) {
+      if (static_cast<int>(i % pr.width) >= depth) continue;
+      if (present(b[i])) {
+        if (present(bench[i])) pr.no_data[p] = 0;
+      } else if (present(bench[i])) {
+        own_copy[p] = 1;
+      }
+    }
+  }
+  const std::size_t copies =
+      static_cast<std::size_t>(std::count(own_copy.begin(), own_copy.end(), 1));
+  state.bench_copies.resize(pr.block * copies);
+  pr.bench.assign(static_cast<std::size_t>(pairs), bench);
+  std::size_t next = 0;
+  for (int p = 0; p < pairs; ++p) {
+    double* b = bench + pr.block * (p + 1);
+    if (own_copy[p]) {
+      double* copy = state.bench_copies.data() + pr.block * next++;
+      for (std::size_t i = 0; i < pr.block; ++i) {
+        copy[i] = present(bench[i]) && present(b[i]) ? bench[i] : 0.0;
+      }
+      pr.bench[p] = copy;
+    }
+    for (std::size_t i = 0; i < pr.block; ++i) {
+      if (!present(b[i]) || !present(bench[i])) b[i] = 0.0;
+    }
+  }
+  for (std::size_t i = 0; i < pr.block; ++i) {
+    if (!present(bench[i])) bench[i] = 0.0;
+  }
+  return pr;
+}
+
+// Runs body(t0, t1) over consecutive ranges of 0..trials, one per thread (the last in the calling
+// thread).  A thread that cannot be started leaves its range to the calling thread.
+template <typename Body>
+void run_split(int trials, int threads, const Body& body) {
+  threads = std::clamp(threads, 1, std::max(trials, 1));
+  auto bound = [&](int k) {
+    return static_cast<int>(static_cast<long long>(trials) * k / threads);
+  };
+  std::vector<std::thread> workers;
+  std::vector<int> left;  // ranges no thread took
+  for (int k = 0; k + 1 < threads; ++k) {
+    try {
+      workers.emplace_back(body, bound(k), bound(k + 1));
+    } catch (const std::system_error&) {
+      left.push_back(k);
+    }
+  }
+  body(bound(threads - 1), trials);
+  for (int k : left) body(bound(k), bound(k + 1));
+  for (std::thread& w : workers) w.join();
 }
 
 }  // namespace
 
 int RSMP_TRC(const TrcInput& in, ResampleState& state, TrcOutput& out, std::ostream& os) {
-  if (!call_is_sound(in)) return kNotAllowed;
-  check_trial_count(state, os);
-  if (const int rc = load_plot(state, in.plot); rc != 0) return rc;
-  announce(in, state, os);
+  PointRecords point;
+  if (const int rc = open_point(in, state, point, os); rc != 0) return rc;
 
-  const RecordCache& c = state.cache;
-  const int depth = c.records.depth;
-  const int n = static_cast<int>(in.traces.size());
-  const int pairs = n - 1;
+  const int depth = state.cache.records.depth;
+  const int pairs = static_cast<int>(in.traces.size()) - 1;
   const int trials = state.trials;
+  const std::size_t records = static_cast<std::size_t>(point.count);
+  const PointRows rows = build_rows(in, state.cache, point, state);
+  const int width = rows.width;
 
-  // Records of the point, by trace position, in file order.
-  const auto first = std::lower_bound(c.by_point.begin(), c.by_point.end(), in.point,
-                                      [&](int i, int p) { return c.records.point[i] < p; });
-  const auto last = std::upper_bound(first, c.by_point.end(), in.point,
-                                     [&](int p, int i) { return p < c.records.point[i]; });
-  std::array<int, kMaxTraces> count{};
-  for (auto it = first; it != last; ++it) {
-    const int pos = position_of(in.traces, c.records.trace[*it]);
-    if (pos < 0) continue;
-    if (++count[pos] > kMaxRecords) return kTooManyRecords;
-  }
-  const int records = count[0];
-  for (int pos = 1; pos < n; ++pos) {
-    if (count[pos] != records) return kCountsDiffer;
-  }
-  warn_few(records, in.point, os);
-
-  const std::size_t per_pos = static_cast<std::size_t>(records) * depth;
-  state.store.resize(per_pos * n);
-  std::array<int, kMaxTraces> filled{};
-  for (auto it = first; it != last; ++it) {
-    const int pos = position_of(in.traces, c.records.trace[*it]);
-    if (pos < 0) continue;
-    const double* v = c.records.values.data() + static_cast<std::size_t>(*it) * depth;
-    std::copy(v, v + depth, state.store.begin() + per_pos * pos + filled[pos]++ * depth);
-  }
-
-  // Per pair: the benchmark's and the paired trace's records with every field that is missing in
-  // either set to 0 in both (adding 0 to a sum that starts at 0 leaves it bit for bit unchanged).
-  std::vector<unsigned char> no_data(static_cast<std::size_t>(std::max(pairs, 0)), 1);
-  state.masked.resize(per_pos * 2 * pairs);
-  for (int p = 0; p < pairs; ++p) {
-    const double* a = state.store.data();
-    const double* b = state.store.data() + per_pos * (p + 1);
-    double* ma = state.masked.data() + per_pos * 2 * p;
-    double* mb = ma + per_pos;
-    for (std::size_t i = 0; i < per_pos; ++i) {
-      const bool both = present(a[i]) && present(b[i]);
-      ma[i] = both ? a[i] : 0.0;
-      mb[i] = both ? b[i] : 0.0;
-      if (both) no_data[p] = 0;
+  // Trial sums per pair as (trial, member, field); the trials split into consecutive ranges, each
+  // starting its draws where the trials before it leave the generator.
+  const std::size_t per_trial = static_cast<std::size_t>(2) * width;
+  const std::size_t per_pair = per_trial * trials;
+  state.pair_sums.assign(per_pair * pairs, 0.0);
+  const std::uint64_t start = state.random.state;
+  const SumKernel kernel = resolve_kernel(state.kernel);
+  auto run_trials = [&](int t0, int t1) {
+    std::vector<std::uint64_t> choice(records);
+    std::vector<PairRows> sums(static_cast<std::size_t>(pairs));
+    std::uint64_t x = lcg_jump(static_cast<std::uint64_t>(t0) * records)(start);
+    for (int t = t0; t < t1; ++t) {
+      draw_choices(x, records, choice.data());
+      for (int p = 0; p < pairs; ++p) {
+        double* s = state.pair_sums.data() + per_pair * p + per_trial * t;
+        sums[p] = PairRows{rows.bench[p], state.rows.data() + rows.block * (p + 1), s, s + width};
+      }
+      accumulate_trial(sums, width, records, choice.data(), kernel);
     }
+  };
+  if (records > 0 && pairs > 0) {
+    run_split(trials, trial_threads(state.threads), run_trials);
   }
+  state.random.state = lcg_jump(static_cast<std::uint64_t>(trials) * records)(start);
 
-  // Trials: one draw per record, shared by every pair.  Sums per pair as (trial, member, field).
-  const std::size_t per_trial = static_cast<std::size_t>(2) * depth;
-  state.pair_sums.resize(per_trial * trials * pairs);
-  state.choice.resize(static_cast<std::size_t>(records));
-  const Accumulate add = accumulator_for(depth);
-  for (int t = 0; t < trials; ++t) {
-    for (int r = 0; r < records; ++r) state.choice[r] = state.random.next() < 0.5;
-    if (records == 0) continue;
-    for (int p = 0; p < pairs; ++p) {
-      const double* ma = state.masked.data() + per_pos * 2 * p;
-      double* sums =
-          state.pair_sums.data() + per_trial * (static_cast<std::size_t>(p) * trials + t);
-      add(depth, records, state.choice.data(), ma, ma + per_pos, sums, sums + depth);
-    }
-  }
-  if (records == 0) std::fill(state.pair_sums.begin(), state.pair_sums.end(), 0.0);
-
-  auto copy_pair = [&](int p, double* work) {
+  const CopyPair copy_pair = [&](int p, double* work) {
     for (int t = 0; t < trials; ++t) {
-      const double* s =
-          state.pair_sums.data() + per_trial * (static_cast<std::size_t>(p) * trials + t);
+      const double* s = state.pair_sums.data() + per_pair * p + per_trial * t;
       double* w = work + static_cast<std::size_t>(2) * kSumFields * t;
       for (int f = 0; f < depth; ++f) {
         w[2 * f] = s[f];
-        w[2 * f + 1] = s[depth + f];
+        w[2 * f + 1] = s[width + f];
       }
     }
   };
-  return summarise(in, state, depth, no_data, false, copy_pair, out, os);
-}
-
-int rsmp_trc_per_call(const TrcInput& in, ResampleState& state, TrcOutput& out, std::ostream& os) {
-  if (!call_is_sound(in)) return kNotAllowed;
-  check_trial_count(state, os);
-  const int n = static_cast<int>(in.traces.size());
-  const int pairs = n - 1;
-  const int trials = state.trials;
-
-  // Clear every trial sum slot: (trial, field, pair, member).
-  static constexpr std::size_t kAll =
-      static_cast<std::size_t>(kTrialSlots) * kSumFields * kMaxTraces * 2;
-  std::vector<double>& sums = state.pair_sums;
-  sums.assign(kAll, 0.0);
-  auto slot = [](int t, int f, int p, int m) {
-    return static_cast<std::size_t>(m) +
-           2 * (static_cast<std::size_t>(p) +
-                kMaxTraces *
-                    (static_cast<std::size_t>(f) + kSumFields * static_cast<std::size_t>(t)));
-  };
-
-  // The whole file at every call.
-  UcdRecords plot;
-  if (const int rc = read_ucd(state.ucd_path, in.plot, plot); rc != 0) return rc;
-  announce(in, state, os);
-  const int depth = plot.depth;
-  std::array<std::vector<double>, kMaxTraces> store;
-  std::array<int, kMaxTraces> count{};
-  for (std::size_t i = 0; i < plot.size(); ++i) {
-    if (plot.point[i] != in.point) continue;
-    const int pos = position_of(in.traces, plot.trace[i]);
-    if (pos < 0) continue;
-    if (++count[pos] > kMaxRecords) return kTooManyRecords;
-    const double* v = plot.values.data() + i * depth;
-    store[pos].insert(store[pos].end(), v, v + depth);
-  }
-  const int records = count[0];
-  for (int pos = 1; pos < n; ++pos) {
-    if (count[pos] != records) return kCountsDiffer;
-  }
-  warn_few(records, in.point, os);
-
-  std::vector<unsigned char> no_data(static_cast<std::size_t>(std::max(pairs, 0)), 1);
-  for (int t = 0; t < trials; ++t) {
-    for (int r = 0; r < records; ++r) {
-      const double x = state.random.next();
-      for (int p = 0; p < pairs; ++p) {
-        const double* first = store[0].data() + static_cast<std::size_t>(r) * depth;
-        const double* second = store[p + 1].data() + static_cast<std::size_t>(r) * depth;
-        if (!(x < 0.5)) std::swap(first, second);
-        for (int f = 0; f < depth; ++f) {
-          if (first[f] > kRecordMissing && second[f] > kRecordMissing) {
-            sums[slot(t, f, p, 0)] += first[f];
-            sums[slot(t, f, p, 1)] += second[f];
-            no_data[p] = 0;
-          }
-        }
-      }
-    }
-  }
-  auto copy_pair = [&](int p, double* work) {
-    for (int t = 0; t < trials; ++t) {
-      for (int f = 0; f < depth; ++f) {
-        work[2 * (f + static_cast<std::size_t>(kSumFields) * t)] = sums[slot(t, f, p, 0)];
-        work[2 * (f + static_cast<std::size_t>(kSumFields) * t) + 1] = sums[slot(t, f, p, 1)];
-      }
-    }
-  };
-  return summarise(in, state, depth, no_data, true, copy_pair, out, os);
+  return summarise(in, state, depth, rows.no_data, RSMP_PCTL, copy_pair, out, os);
 }
 
 }  // namespace kor::resample

@@ -3,7 +3,10 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <memory>
+#include <new>
+#include <stdexcept>
 #include <utility>
 
 namespace kor::resample {
@@ -70,6 +73,22 @@ int read_ucd(const std::string& path, int plot, UcdRecords& out) {
   UcdRecords r;
   r.depth = depth;
   const std::size_t need = 12 + 8 * static_cast<std::size_t>(depth);
+  // Room for as many records as the file can hold, so that the stores never grow by copying (a
+  // copy would need the old and the new store at once).  Pages that no record fills are never
+  // touched; when even the room cannot be had, the stores grow as records come.
+  std::error_code error;
+  const std::uintmax_t size = std::filesystem::file_size(path, error);
+  if (!error) {
+    const std::size_t most = static_cast<std::size_t>(size / (need + 8));
+    try {
+      r.trace.reserve(most);
+      r.point.reserve(most);
+      r.values.reserve(most * static_cast<std::size_t>(depth));
+    } catch (const std::exception&) {
+      r = UcdRecords{};
+      r.depth = depth;
+    }
+  }
   for (;;) {
     const Got got = read_record(f.get(), need, body);
     if (got != Got::kRecord) {

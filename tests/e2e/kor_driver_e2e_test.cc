@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -377,6 +378,35 @@ TEST_F(KorDriver, ResampledSkillScorePlotWithBoxWhiskerText) {
     EXPECT_LE(hi, whi);
     EXPECT_GE(wlo, b - 0.15 - 1e-4);
     EXPECT_LE(whi, b + 0.15 + 1e-4);
+  }
+}
+
+TEST_F(KorDriver, BoxWhiskerOutputIsTheSameForAnyThreadCount) {
+  write_plot3_ucd((dir_.path() / "trace.ucd").string());
+  dir_.write("b.ctl", "DEV = TX\nBXW = 1/2/.05\nNSM = 1001\n");
+  const char* const saved = std::getenv("KOR_THREADS");
+  const std::string before = saved ? saved : "";
+  std::string first_out, first_bxw;
+  for (const char* threads : {"1", "2", "3", "8"}) {
+    ASSERT_EQ(setenv("KOR_THREADS", threads, 1), 0);
+    const ProgramRun r = run("b.ctl\nex.trc\n3 2 1 0\n1 2\n1101 1101\n0 0\n");
+    const std::string bxw = dir_.read("txt.dmp_bxw");
+    if (first_out.empty()) {
+      ASSERT_NE(r.out.find(" Resampling at abscissa point #  6 with  1001 trials.\n"),
+                std::string::npos)
+          << r.out;
+      ASSERT_NE(bxw.find("BOX-WHISKER OBJECT DATA"), std::string::npos);
+      first_out = r.out;
+      first_bxw = bxw;
+      continue;
+    }
+    EXPECT_EQ(r.out, first_out) << threads << " threads";
+    EXPECT_EQ(bxw, first_bxw) << threads << " threads";
+  }
+  if (saved) {
+    setenv("KOR_THREADS", before.c_str(), 1);
+  } else {
+    unsetenv("KOR_THREADS");
   }
 }
 

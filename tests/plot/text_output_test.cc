@@ -6,7 +6,12 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
+#include <string>
+#include <vector>
+
+#include "util/text.h"
 
 namespace kor::plot {
 namespace {
@@ -207,6 +212,78 @@ TEST(TextDump, PointsWithTheirLabels) {
 
   // Without an open dump file.
   EXPECT_EQ(PLT_TEXT(s, in), -22);
+}
+
+// The label columns (24 characters after the 20 of the abscissa and 4 blanks) of the dump's point
+// lines, in order.
+std::vector<std::string> label_column(const std::string& dump) {
+  std::vector<std::string> labels;
+  std::istringstream lines(dump);
+  const std::string header = "        X POSITION            X AXIS LABEL           VALUE OF Y";
+  bool in_points = false;
+  for (std::string line; std::getline(lines, line);) {
+    if (line == header) {
+      in_points = true;
+    } else if (in_points && line.size() == 65) {
+      labels.push_back(std::string(util::rtrim(util::ST_LJST(line.substr(24, 24)))));
+    } else {
+      in_points = false;
+    }
+  }
+  return labels;
+}
+
+TEST(TextDump, LabelOfTheLowestIndexWithinTheTolerance) {
+  PlotState s;
+  MergedAxis merged;
+  const double nan = std::nan("");
+  merged.position = {5.0, 1.0, 1.000003, 0.999995, 3.0, nan, 1.0};
+  merged.label = {"A", "B", "C", "D", "E", "F", "G"};
+  merged.count = 7;
+  struct Case {
+    double x;
+    const char* label;
+  };
+  // By hand: |x - position| < 1e-5, the lowest index among the entries that pass.
+  const Case kCases[] = {
+      {1.0, "B"},       // B, C, D and G pass
+      {1.000008, "B"},  // B (8e-6), C (5e-6), G; not D (1.3e-5)
+      {0.999989, "D"},  // D (6e-6); not B and G (1.1e-5)
+      {1.000012, "C"},  // C (9e-6) only
+      {3.0, "E"},      {5.000009, "A"}, {7.0, "MISSING"}, {nan, "MISSING"},
+  };
+  TextDumpInput in;
+  TraceData t;
+  for (const Case& c : kCases) {
+    t.x.push_back(c.x);
+    t.y.push_back(1.0);
+  }
+  t.points = static_cast<int>(t.x.size());
+  in.traces = {t, t};  // the second trace finds the same labels again
+  in.label_type = 'c';
+  in.merged = &merged;
+  std::ostringstream os;
+  ASSERT_EQ(PLT_TEXT(s, in, os), 0);
+  const std::vector<std::string> labels = label_column(os.str());
+  ASSERT_EQ(labels.size(), 2 * std::size(kCases));
+  for (std::size_t i = 0; i < labels.size(); ++i) {
+    EXPECT_EQ(labels[i], kCases[i % std::size(kCases)].label) << "point " << i;
+  }
+
+  // Real labels: an entry without a merged value shows each point's own abscissa, even when two
+  // points find the same entry.
+  in.label_type = 'r';
+  in.merged_values = {0.25};
+  TraceData r;
+  r.x = {5.0, 1.0, 1.000009, 5.000001};
+  r.y = {1.0, 1.0, 1.0, 1.0};
+  r.points = 4;
+  in.traces = {r};
+  std::ostringstream os2;
+  ASSERT_EQ(PLT_TEXT(s, in, os2), 0);
+  const std::vector<std::string> expected = {"2.50000E-01", "1.00000E+00", "1.00001E+00",
+                                             "2.50000E-01"};
+  EXPECT_EQ(label_column(os2.str()), expected);
 }
 
 TEST(BoxWhiskerLines, ZeroRequestAndObjects) {

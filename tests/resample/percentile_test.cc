@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "resample/resample.h"
+#include "tests/reference/resample_reference.h"
 
 namespace kor::resample {
 namespace {
@@ -77,7 +78,7 @@ TEST(Percentiles, LibrarySortMatchesExchangeSort) {
     float a[4] = {0.975f, 0.025f, 0.5f, 0.1f}, b[4] = {0.975f, 0.025f, 0.5f, 0.1f};
     float lo1 = 0, hi1 = 0, lo2 = 0, hi2 = 0;
     const int r1 = RSMP_PCTL(v, kM, a, w1, lo1, hi1);
-    const int r2 = pctl_exchange_sort(v, kM, b, w2, lo2, hi2);
+    const int r2 = reference::pctl_exchange_sort(v, kM, b, w2, lo2, hi2);
     ASSERT_EQ(r1, r2) << n;
     EXPECT_EQ(w1, w2) << n;
     for (int i = 0; i < 4; ++i) EXPECT_EQ(a[i], b[i]) << n << " fraction " << i;

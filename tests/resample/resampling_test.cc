@@ -8,6 +8,7 @@
 
 #include "resample/resample.h"
 #include "resample/ucd_writer.h"
+#include "tests/reference/resample_reference.h"
 
 namespace kor::resample {
 namespace {
@@ -33,9 +34,23 @@ Call trc(ResampleState& state, std::vector<int> traces, std::vector<int> codes, 
   in.context = &ctx;
   Call c;
   std::ostringstream os;
-  c.rc = per_call ? rsmp_trc_per_call(in, state, c.out, os) : RSMP_TRC(in, state, c.out, os);
+  c.rc = per_call ? reference::rsmp_trc_per_call(in, state, c.out, os)
+                  : RSMP_TRC(in, state, c.out, os);
   c.text = os.str();
   return c;
+}
+
+// The same return code, messages and results, bit for bit.
+void expect_same(const Call& a, const Call& b, const std::string& where) {
+  ASSERT_EQ(a.rc, b.rc) << where;
+  EXPECT_EQ(a.text, b.text) << where;
+  EXPECT_EQ(a.out.count, b.out.count) << where;
+  EXPECT_EQ(a.out.minus_lower, b.out.minus_lower) << where;
+  EXPECT_EQ(a.out.upper, b.out.upper) << where;
+  EXPECT_EQ(a.out.upper_whisker, b.out.upper_whisker) << where;
+  EXPECT_EQ(a.out.lower_whisker, b.out.lower_whisker) << where;
+  EXPECT_EQ(a.out.median, b.out.median) << where;
+  EXPECT_EQ(a.out.skew, b.out.skew) << where;
 }
 
 ResampleState state_for(const std::string& path, int trials = 100) {
@@ -246,16 +261,9 @@ TEST(ResamplingPaths, FastPathEqualsPerCallPath) {
     const std::vector<int> codes = {1002, 1011001, 1021003, 1031004, 1041001, 3, -2};
     const Call a = trc(fast, {1, 2, 3, 4}, codes, point);
     const Call b = trc(slow, {1, 2, 3, 4}, codes, point, 0.05f, true);
-    ASSERT_EQ(a.rc, b.rc) << point;
     ASSERT_EQ(a.rc, 0) << point;
-    EXPECT_EQ(a.text, b.text) << point;
     EXPECT_EQ(a.out.count, 21);
-    EXPECT_EQ(a.out.minus_lower, b.out.minus_lower) << point;
-    EXPECT_EQ(a.out.upper, b.out.upper) << point;
-    EXPECT_EQ(a.out.upper_whisker, b.out.upper_whisker) << point;
-    EXPECT_EQ(a.out.lower_whisker, b.out.lower_whisker) << point;
-    EXPECT_EQ(a.out.median, b.out.median) << point;
-    EXPECT_EQ(a.out.skew, b.out.skew) << point;
+    expect_same(a, b, "point " + std::to_string(point));
     EXPECT_EQ(fast.random.state, slow.random.state) << point;
   }
 }
@@ -298,6 +306,93 @@ TEST(ResamplingPaths, FileReadOncePerPlotAndAgainWhenItChanges) {
   const Call c = trc(s, {1, 2}, {1}, 1);
   EXPECT_EQ(c.rc, -4);  // one record for trace 1, none for trace 2
   EXPECT_EQ(s.cache.records.size(), 1u);
+}
+
+// 24 traces at depth 6 with records whose fields are missing now in the benchmark, now in another
+// trace, now in both, and a trace whose every field is missing; points with 7, 33 and 1 records.
+void write_gappy(const std::string& path) {
+  Uniform g;
+  g.state = 4242;
+  std::vector<UcdRecord> recs;
+  const int counts[] = {7, 33, 1};
+  for (int p = 1; p <= 3; ++p) {
+    for (int r = 0; r < counts[p - 1]; ++r) {
+      for (int tr = 1; tr <= 24; ++tr) {
+        const double n = 1 + static_cast<int>(g.next() * 20);
+        const double o = static_cast<int>(g.next() * n);
+        const double f = static_cast<int>(g.next() * n);
+        const double h = static_cast<int>(g.next() * std::min(f, o));
+        UcdRecord u{1, tr, p, {n, f, h, o, h * 0.5, f * 0.25}};
+        if (tr == 17) u.values.assign(6, -1.1e30);
+        if (g.next() < 0.15) u.values[1 + static_cast<int>(g.next() * 5)] = -2e30;
+        recs.push_back(u);
+      }
+    }
+  }
+  ASSERT_TRUE(write_ucd(path, 6, recs));
+}
+
+TEST(ResamplingThreads, EveryThreadCountAndKernelGivesTheLiteralResults) {
+  write_gappy("gappy.ucd");
+  std::vector<SumKernel> kernels = {SumKernel::kPortable};
+  if (avx2_supported()) kernels.push_back(SumKernel::kAvx2);
+  std::vector<int> all(24);
+  for (int i = 0; i < 24; ++i) all[i] = i + 1;
+  struct Case {
+    const char* name;
+    std::vector<int> traces;
+    std::vector<int> codes;  // 24 results at most
+  };
+  const Case kCases[] = {{"2 traces", {1, 2}, {1002, 3}},
+                         {"24 traces", all, {1002}},
+                         {"3 traces", {5, 17, 9}, {1002, 3}}};
+  for (const Case& c : kCases) {
+    const std::vector<int>& codes = c.codes;
+    // The literal kernel, one draw after another, over the three points in turn.
+    ResampleState literal = state_for("gappy.ucd", 151);
+    std::vector<Call> expected;
+    for (int point = 1; point <= 3; ++point) {
+      expected.push_back(trc(literal, c.traces, codes, point, 0.1f, true));
+    }
+    for (SumKernel kernel : kernels) {
+      for (int threads : {1, 2, 3, 8}) {
+        ResampleState s = state_for("gappy.ucd", 151);
+        s.threads = threads;
+        s.kernel = kernel;
+        for (int point = 1; point <= 3; ++point) {
+          const Call r = trc(s, c.traces, codes, point, 0.1f);
+          const Call& e = expected[point - 1];
+          const std::string where = std::string(c.name) + " point " + std::to_string(point) +
+                                    (kernel == SumKernel::kAvx2 ? " avx2 " : " portable ") +
+                                    std::to_string(threads) + " threads";
+          ASSERT_EQ(e.rc, 0) << where;
+          expect_same(r, e, where);
+        }
+        EXPECT_EQ(s.random.state, literal.random.state) << c.name << " " << threads;
+      }
+    }
+    // The all-missing trace 17 gives missing results for its pair only.
+    if (c.traces.size() == 3) {
+      const TrcOutput& o = expected[1].out;
+      EXPECT_EQ(o.median[0], kM);
+      EXPECT_NE(o.median[1], kM);
+    }
+  }
+}
+
+TEST(ResamplingThreads, ThreadCountFromTheEnvironment) {
+  struct Case {
+    const char* text;
+    int count;  // 0: not a setting
+  };
+  constexpr Case kCases[] = {{"1", 1},  {"8", 8},   {"256", 256},      {"257", 0},
+                             {"0", 0},  {"-2", 0},  {"", 0},           {"2x", 0},
+                             {" 2", 0}, {"two", 0}, {"99999999999", 0}};
+  for (const Case& c : kCases) EXPECT_EQ(trial_thread_setting(c.text), c.count) << c.text;
+  EXPECT_EQ(trial_thread_setting(nullptr), 0);
+  EXPECT_EQ(trial_threads(3), 3);
+  EXPECT_EQ(trial_threads(1000), kMaxTrialThreads);
+  EXPECT_GE(trial_threads(0), 1);
 }
 
 }  // namespace

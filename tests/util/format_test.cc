@@ -323,6 +323,25 @@ TEST(FormatAgreesWithC, ExponentWithLeadingZero) {
   }
 }
 
+TEST(FormatAgreesWithC, ExactTiesAndLongDigitStrings) {
+  // Binary values that stand exactly halfway between two decimals go to the even digit; long
+  // fixed forms keep every digit of the binary value.
+  struct Case {
+    const char* fortran;
+    const char* c;
+    double v;
+  };
+  constexpr Case kCases[] = {
+      {"(1PE12.1)", "%12.1E", 0.125},   {"(1PE12.1)", "%12.1E", 0.375},
+      {"(1PE12.2)", "%12.2E", 1.0625},  {"(1PE12.2)", "%12.2E", -1.0625},
+      {"(F8.1)", "%8.1f", 0.25},        {"(F8.1)", "%8.1f", 0.75},
+      {"(F8.3)", "%8.3f", 1.0625},      {"(F8.3)", "%8.3f", 1.1875},
+      {"(1PE15.5)", "%15.5E", 1.5e-99}, {"(F40.2)", "%40.2f", 1e30},
+      {"(F60.50)", "%60.50f", 0.1},
+  };
+  for (const Case& c : kCases) EXPECT_EQ(format(c.fortran, {c.v}), c_format(c.c, c.v)) << c.v;
+}
+
 TEST(FormatAgreesWithC, Integers) {
   const long long kValues[] = {0, 1, -1, 7, -7, 42, 999, -1000, 123456, -9876543, 2147483647};
   for (long long v : kValues) {

@@ -1,0 +1,126 @@
+// The trial sums of both kernels against sums worked out by hand, on values whose sum depends on
+// the order of the additions: 2^53 + 1 rounds back to 2^53, so adding in another order (pairwise,
+// or the ones first) gives another result.
+#include "resample/accumulate.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kor::resample {
+namespace {
+
+constexpr double k53 = 9007199254740992.0;  // 2^53
+
+// Four records of one field: the benchmark's and the paired trace's values.
+constexpr double kBench[4] = {k53, 1, 1, -k53};
+constexpr double kPaired[4] = {1, k53, -k53, 1};
+
+struct Case {
+  const char* choices;  // '1': the first member takes the benchmark's value
+  double first;
+  double second;
+};
+// By hand, in record order:
+//   1111  first  2^53 + 1 = 2^53, + 1 = 2^53, - 2^53 = 0
+//         second 1 + 2^53 = 2^53 (the tie goes to the even 2^53), - 2^53 = 0, + 1 = 1
+//   1010  first  2^53 + 2^53 = 2^54, + 1 = 2^54, + 1 = 2^54
+//         second 1 + 1 = 2, - 2^53 = -(2^53 - 2), - 2^53 = -(2^54 - 2) (exact: even)
+//   0110  first  1 + 1 = 2, + 1 = 3, + 1 = 4
+//         second 2^53 + 2^53 = 2^54, - 2^53 = 2^53, - 2^53 = 0
+constexpr Case kCases[] = {
+    {"1111", 0.0, 1.0},
+    {"0000", 1.0, 0.0},
+    {"1010", 2 * k53, -(2 * k53 - 2)},
+    {"0101", -(2 * k53 - 2), 2 * k53},
+    {"0110", 4.0, 0.0},
+};
+
+std::vector<std::uint64_t> choices_of(const char* text) {
+  std::vector<std::uint64_t> c;
+  for (const char* p = text; *p; ++p) c.push_back(*p == '1' ? ~0ULL : 0ULL);
+  return c;
+}
+
+std::vector<SumKernel> kernels() {
+  std::vector<SumKernel> k = {SumKernel::kPortable};
+  if (avx2_supported()) k.push_back(SumKernel::kAvx2);
+  return k;
+}
+
+const char* name_of(SumKernel k) { return k == SumKernel::kAvx2 ? "avx2" : "portable"; }
+
+// `pairs` pairs at data depth `depth`: field f of pair p holds the case's values times
+// 2^-(p + 3 f) (a power of two keeps every rounding as it is), the padding of each row 0.
+void check(int pairs, int depth, SumKernel kernel) {
+  const int width = row_width(depth);
+  for (const Case& c : kCases) {
+    const std::vector<std::uint64_t> choice = choices_of(c.choices);
+    RowStore bench(4 * width * pairs, 0.0), paired(4 * width * pairs, 0.0);
+    std::vector<double> first(width * pairs, -1.0), second(width * pairs, -1.0);
+    std::vector<PairRows> rows;
+    for (int p = 0; p < pairs; ++p) {
+      for (int r = 0; r < 4; ++r) {
+        for (int f = 0; f < depth; ++f) {
+          const double scale = std::ldexp(1.0, -(p + 3 * f));
+          bench[(p * 4 + r) * width + f] = kBench[r] * scale;
+          paired[(p * 4 + r) * width + f] = kPaired[r] * scale;
+        }
+      }
+      rows.push_back({bench.data() + p * 4 * width, paired.data() + p * 4 * width,
+                      first.data() + p * width, second.data() + p * width});
+    }
+    accumulate_trial(rows, width, 4, choice.data(), kernel);
+    for (int p = 0; p < pairs; ++p) {
+      for (int f = 0; f < width; ++f) {
+        const double scale = f < depth ? std::ldexp(1.0, -(p + 3 * f)) : 0.0;
+        const std::string where = std::string(name_of(kernel)) + " " + c.choices + " pairs " +
+                                  std::to_string(pairs) + " depth " + std::to_string(depth) +
+                                  " pair " + std::to_string(p) + " field " + std::to_string(f);
+        EXPECT_EQ(first[p * width + f], c.first * scale) << where;
+        EXPECT_EQ(second[p * width + f], c.second * scale) << where;
+      }
+    }
+  }
+}
+
+TEST(TrialSums, EveryKernelAddsInRecordOrder) {
+  struct Shape {
+    int pairs;
+    int depth;
+  };
+  // Depths that fill one, two and seven vectors of four; pair counts that leave 1, 2 and 3 units
+  // over after the groups of four, and the most pairs a plot has.
+  constexpr Shape kShapes[] = {{1, 4}, {1, 6}, {2, 6}, {3, 1}, {5, 8}, {23, 6}, {2, 28}, {23, 28}};
+  for (SumKernel kernel : kernels()) {
+    for (const Shape& s : kShapes) check(s.pairs, s.depth, kernel);
+  }
+}
+
+TEST(TrialSums, NoRecordsGiveZeroSums) {
+  for (SumKernel kernel : kernels()) {
+    RowStore rows(8, 5.0);
+    std::vector<double> first(8, -1.0), second(8, -1.0);
+    const PairRows pair{rows.data(), rows.data(), first.data(), second.data()};
+    accumulate_trial({&pair, 1}, 8, 0, nullptr, kernel);
+    EXPECT_EQ(first, std::vector<double>(8, 0.0)) << name_of(kernel);
+    EXPECT_EQ(second, std::vector<double>(8, 0.0)) << name_of(kernel);
+  }
+}
+
+TEST(TrialSums, RowsAreAlignedForTheVectorKernel) {
+  struct Case {
+    int depth;
+    int width;
+  };
+  constexpr Case kWidths[] = {{1, 4}, {4, 4}, {5, 8}, {8, 8}, {27, 28}, {28, 28}};
+  for (const Case& c : kWidths) EXPECT_EQ(row_width(c.depth), c.width) << c.depth;
+  RowStore store(12);
+  EXPECT_EQ(reinterpret_cast<std::uintptr_t>(store.data()) % 64, 0u);
+}
+
+}  // namespace
+}  // namespace kor::resample
