@@ -98,7 +98,7 @@ bool colour_by_name(std::string_view name, Rgb& rgb, std::string& canonical) {
 
 double character_width_ratio(int font) {
   // Measured from the DejaVu faces: mean advance of A-Z and 0-9 per unit of font size.
-  constexpr double kRatios[kFonts] = {0.663, 0.730, 0.680, 0.752, 0.602, 0.602};
+  constexpr double kRatios[kFonts] = {0.663, 0.730, 0.713, 0.773, 0.602, 0.602};
   return kRatios[std::clamp(font, 1, kFonts) - 1];
 }
 
