@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 
 #include "mplt/codes.h"
 #include "mplt/queue.h"
@@ -45,6 +46,12 @@ End serve(int queue, Server& server, const ServeOptions& options) {
     const std::vector<Word> reply = server.handle(request, client);
     (void)link.reply(reply);
     if (server.end_requested()) {
+      // The queue goes only after the client has taken the reply (or removed the queue itself).
+      for (int i = 0; i < 2000; ++i) {
+        msqid_ds ds{};
+        if (msgctl(queue, IPC_STAT, &ds) != 0 || ds.msg_qnum == 0) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      }
       end = End::kOption1;
       break;
     }
