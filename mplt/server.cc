@@ -543,7 +543,7 @@ int Server::draw_axis(std::span<const Word> r, bool labels) {
     return kOk;
   }
   const int direction = r[4], every = r[6], grid = r[7], minor = r[8];
-  if (direction > 4) return kBadAxis;
+  if (direction > 4 || minor > 100) return kBadAxis;
   const double length = (r[5] > 0 ? r[5] : kTickLength) / 10.0 * ch;
   double in0 = 0, in1 = 0;  // tick ends, outward positive
   if (direction <= 1) in1 = -length;
@@ -593,7 +593,7 @@ int Server::draw_axis(std::span<const Word> r, bool labels) {
         if (along(k * std::pow(10.0, e), a) && !add_tick(a, 0.5)) return kPageFull;
       }
     }
-  } else if (minor > 0 && minor <= 100) {
+  } else if (minor > 0) {
     for (std::size_t i = 0; i + 1 < count; ++i) {
       for (int k = 1; k <= minor; ++k) {
         double a = 0;
