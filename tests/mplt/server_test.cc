@@ -15,6 +15,7 @@
 #include "../util/scratch.h"
 #include "mplt/codes.h"
 #include "requests.h"
+#include "util/messages.h"
 
 namespace kor::mplt {
 namespace {
@@ -296,6 +297,25 @@ TEST(ClippingTest, SegmentsAndPolygonsAreCutAtTheRectangle) {
   ASSERT_TRUE(page.add_polyline(Item{}, {50, 50, 1e30, 50}));
   ASSERT_EQ(page.items().size(), 1u);
   EXPECT_FLOAT_EQ(page.items()[0].xy[2], 200);
+}
+
+}  // namespace
+}  // namespace kor::mplt
+
+namespace kor::mplt {
+namespace {
+
+TEST(ReturnCodes, TheMessageFileHoldsEveryText) {
+  // The client's message routine reads $MOBERR/MPLT.ERR; every code of the server has its line.
+  kor::testing::EnvGuard env;
+  env.set("MOBERR", std::string(KOR_EXAMPLES) + "/../mplt");
+  util::SupportState support;
+  for (const CodeText& c : return_codes()) {
+    EXPECT_EQ(util::message_line(support, "mplt", c.code, ""),
+              "[MPLT " + std::to_string(c.code) + "] " + std::string(c.text))
+        << c.code;
+  }
+  EXPECT_EQ(code_text(-999), "Unknown return code.");
 }
 
 }  // namespace
