@@ -65,11 +65,10 @@ class KorGraphics : public ::testing::Test {
   }
   // A copy of kor in a folder of its own, where no server program lies beside it.
   std::string lone_kor(const std::string& server_script = "") {
-    const fs::path bin = dir_.path() / "bin";
-    fs::create_directories(bin);
+    const fs::path& bin = bin_.path();
     fs::copy_file(KOR_PROGRAM, bin / "kor", fs::copy_options::overwrite_existing);
     if (!server_script.empty()) {
-      dir_.write("bin/mplt", server_script);
+      bin_.write("mplt", server_script);
       fs::permissions(bin / "mplt", fs::perms::owner_all);
     }
     return (bin / "kor").string();
@@ -77,6 +76,7 @@ class KorGraphics : public ::testing::Test {
   const key_t key_ = static_cast<key_t>(getpid()) + 12340000;
   pid_t kor_pid_ = 0;
   ScratchDir dir_, other_;
+  ScratchDir bin_{"graphics_bin"};  // outside the runs' folders, which are captured whole
 };
 
 TEST_F(KorGraphics, GifRunOnTheExampleEndsNormally) {
