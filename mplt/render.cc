@@ -223,19 +223,33 @@ void render_page(cairo_t* cr, const Page& page, ColourMode mode, bool raster, bo
     const std::vector<float>& p = item.xy;
     const double width = raster ? std::max(1.0, item.line.width) : item.line.width;
     switch (item.kind) {
-      case ItemKind::kPolyline:
-      case ItemKind::kPolygon: {
+      case ItemKind::kPolygon:
         cairo_move_to(cr, p[0], h - p[1]);
         for (std::size_t i = 2; i + 1 < p.size(); i += 2) cairo_line_to(cr, p[i], h - p[i + 1]);
-        if (item.kind == ItemKind::kPolygon) {
-          cairo_close_path(cr);
-          cairo_fill(cr);
-          break;
-        }
+        cairo_close_path(cr);
+        cairo_fill(cr);
+        break;
+      case ItemKind::kPolyline: {
+        // Long lines are stroked in pieces that share their end points: the stroker's cost grows
+        // faster than the number of points where a dense line crosses itself, and the pieces
+        // look the same (the dash pattern goes on where the last piece ended).
+        constexpr std::size_t kPiece = 2000;
         const std::vector<double> dash = dash_pattern(item.line.type, unit);
-        cairo_set_dash(cr, dash.data(), static_cast<int>(dash.size()), 0);
         cairo_set_line_width(cr, width);
-        cairo_stroke(cr);
+        const std::size_t n = p.size() / 2;
+        if (n > kPiece) cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+        double offset = 0;
+        for (std::size_t first = 0; first + 1 < n; first += kPiece) {
+          const std::size_t last = std::min(n - 1, first + kPiece);
+          cairo_set_dash(cr, dash.data(), static_cast<int>(dash.size()), offset);
+          cairo_move_to(cr, p[2 * first], h - p[2 * first + 1]);
+          for (std::size_t i = first + 1; i <= last; ++i) {
+            cairo_line_to(cr, p[2 * i], h - p[2 * i + 1]);
+            if (!dash.empty())
+              offset += std::hypot(p[2 * i] - p[2 * i - 2], p[2 * i + 1] - p[2 * i - 1]);
+          }
+          cairo_stroke(cr);
+        }
         break;
       }
       case ItemKind::kMarkers: {
