@@ -405,6 +405,73 @@ TEST_F(StartTest, StartReturnsTheServersCode) {
   EXPECT_TRUE(guard_.exists());  // only option 1 removes the queue
 }
 
+TEST_F(StartTest, ServerProgramIsFoundBesideTheRunningProgram) {
+  kor::testing::ScratchDir programs;
+  const std::string program = programs.write("mplt", "#!/bin/sh\n");
+  transport_.executable = programs.path() + "/kor";
+  env_.unset("OS_BIN");
+  transport_.fork_result = 0;  // follow the child up to its execl
+  int queue_id = 0;
+  bool running = true;
+  try {
+    (void)SRV_START(link_, "mplt", queue_id, running);
+    ADD_FAILURE() << "the child must end";
+  } catch (const testing::ChildExit& e) {
+    EXPECT_EQ(e.status, 2);
+  }
+  EXPECT_EQ(transport_.exec_path, program);
+}
+
+TEST_F(StartTest, ASecondRunWaitsForTheLockAndGivesUp) {
+  const int id = guard_.open();
+  FakeServer server(id, [](const std::vector<Word>& r) {
+    return r[1] == 101 ? std::vector<Word>{3, 0, 1} : std::vector<Word>{2, 0};
+  });
+  bool running = false;
+  ASSERT_EQ(GR_INIT(link_, 0, running), 0);
+  ASSERT_GE(link_.lock_fd, 0);
+  // Another run of the same key (same transport, so the same key) cannot start meanwhile.
+  LinkState second;
+  std::ostringstream second_out;
+  second.out = &second_out;
+  second.transport = &transport_;
+  second.lock_wait_ms = 50;
+  EXPECT_EQ(GR_INIT(second, 0, running), kNoServer);
+  EXPECT_EQ(second_out.str(), "Error: another kor run has held the graphics server of queue key " +
+                                  std::to_string(guard_.key()) + " for 0 s; giving up\n");
+  // Once the first run has ended, the second gets the server.
+  ASSERT_EQ(GR_END(link_, 0), 0);
+  EXPECT_EQ(link_.lock_fd, -1);
+  second.lock_wait_ms = 5000;
+  EXPECT_EQ(GR_INIT(second, 0, running), 0);
+  EXPECT_TRUE(running);
+  EXPECT_EQ(GR_END(second, 0), 0);
+  server.stop();
+  EXPECT_EQ(server.requests().size(), 4u);  // 101, 102, 101, 102: nothing of the refused run
+}
+
+TEST_F(LinkTest, AServerThatHasEndedEndsTheWait) {
+  KeyedQueueGuard guard(testing::test_key(10));
+  KeyedQueueGuard hand_over(testing::test_key(11));
+  transport_.use_hand_over_key(hand_over.key());
+  (void)hand_over.open();  // a hand-over queue the server never took
+  const pid_t child = fork();
+  if (child == 0) _exit(0);  // a server that ends at once
+  link_.queue_id = guard.open();
+  link_.server_pid = child;
+  link_.server_child = true;
+  link_.reply_wait_ms = 60000;
+  const Word request[3] = {3, 101, 0};
+  ASSERT_EQ(REQ_PUT(link_, request), 0);
+  Word rc[1] = {0};
+  EXPECT_EQ(REQ_GET(link_, rc), kLinkFailed);
+  EXPECT_EQ(out_.str(), "Error in message receive: the graphics server (process " +
+                            std::to_string(child) + ") has ended\n");
+  EXPECT_EQ(link_.queue_id, kNoLink);
+  EXPECT_FALSE(guard.exists());
+  EXPECT_FALSE(hand_over.exists());
+}
+
 TEST(GrReset, ClosesTheLinkAndResetsTheSupportState) {
   LinkState link;
   link.queue_id = 12;

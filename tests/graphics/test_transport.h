@@ -30,6 +30,11 @@ class TestTransport : public Transport {
   bool real_fork = false;    // make a real fork instead
   std::string exec_path, exec_name;
   int exec_errno = ENOENT;
+  std::string executable;  // the running program's path, when set
+
+  std::string own_executable() override {
+    return executable.empty() ? Transport::own_executable() : executable;
+  }
 
   // Makes the server queue key `key` (through the parent pid).
   void use_server_key(key_t key) { parent = static_cast<pid_t>(key - kParentKeyBase); }
