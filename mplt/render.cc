@@ -101,10 +101,14 @@ void draw_text(cairo_t* cr, const Item& item, double x, double y, Rgb colour, Rg
   cairo_restore(cr);
 }
 
-void polygon_path(cairo_t* cr, double x, double y, double r, int corners, double start) {
+// A closed path through `corners` points around (x, y), the first at angle `start`; every second
+// point lies at `inner` times the radius (1 for a regular polygon, less for a star).
+void polygon_path(cairo_t* cr, double x, double y, double r, int corners, double start,
+                  double inner = 1) {
   for (int k = 0; k < corners; ++k) {
     const double a = start + 2 * kPi * k / corners;
-    const double px = x + r * std::cos(a), py = y - r * std::sin(a);
+    const double rr = k % 2 == 1 ? r * inner : r;
+    const double px = x + rr * std::cos(a), py = y - rr * std::sin(a);
     if (k == 0) {
       cairo_move_to(cr, px, py);
     } else {
@@ -179,17 +183,7 @@ bool marker_path(cairo_t* cr, int type, double x, double y, double size) {
       polygon_path(cr, x, y, r, 3, -kPi / 2);
       return true;
     case 9:
-      for (int k = 0; k < 10; ++k) {
-        const double a = kPi / 2 + kPi * k / 5;
-        const double rr = k % 2 == 0 ? r : r * 0.4;
-        const double px = x + rr * std::cos(a), py = y - rr * std::sin(a);
-        if (k == 0) {
-          cairo_move_to(cr, px, py);
-        } else {
-          cairo_line_to(cr, px, py);
-        }
-      }
-      cairo_close_path(cr);
+      polygon_path(cr, x, y, r, 10, kPi / 2, 0.4);
       return true;
     default:
       polygon_path(cr, x, y, r, 6, 0);

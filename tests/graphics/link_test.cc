@@ -342,6 +342,19 @@ class StartTest : public LinkTest {
     env_.set("OS_BIN", bin_.path());
     transport_.use_server_key(guard_.key());
   }
+  // Starts the server with a pretended fork, following the child up to its (failing) execl.
+  void follow_start_to_execl() {
+    transport_.fork_result = 0;
+    int queue_id = 0;
+    bool running = true;
+    try {
+      (void)SRV_START(link_, "mplt", queue_id, running);
+      ADD_FAILURE() << "the child must end";
+    } catch (const testing::ChildExit& e) {
+      EXPECT_EQ(e.status, 2);
+    }
+    EXPECT_FALSE(running);
+  }
   kor::testing::ScratchDir bin_;
   kor::testing::EnvGuard env_;
   KeyedQueueGuard guard_{testing::test_key(9)};
@@ -361,16 +374,7 @@ TEST_F(StartTest, MissingServerProgramGivesNoServer) {
 
 TEST_F(StartTest, ServerProgramIsFoundUnderOsBin) {
   const std::string program = bin_.write("mplt", "#!/bin/sh\n");
-  transport_.fork_result = 0;  // follow the child up to its execl
-  int queue_id = 0;
-  bool running = true;
-  try {
-    (void)SRV_START(link_, "mplt", queue_id, running);
-    ADD_FAILURE() << "the child must end";
-  } catch (const testing::ChildExit& e) {
-    EXPECT_EQ(e.status, 2);
-  }
-  EXPECT_FALSE(running);
+  follow_start_to_execl();
   EXPECT_EQ(transport_.exec_path, program);
   EXPECT_EQ(transport_.exec_name, "mplt");
 }
@@ -410,15 +414,7 @@ TEST_F(StartTest, ServerProgramIsFoundBesideTheRunningProgram) {
   const std::string program = programs.write("mplt", "#!/bin/sh\n");
   transport_.executable = programs.path() + "/kor";
   env_.unset("OS_BIN");
-  transport_.fork_result = 0;  // follow the child up to its execl
-  int queue_id = 0;
-  bool running = true;
-  try {
-    (void)SRV_START(link_, "mplt", queue_id, running);
-    ADD_FAILURE() << "the child must end";
-  } catch (const testing::ChildExit& e) {
-    EXPECT_EQ(e.status, 2);
-  }
+  follow_start_to_execl();
   EXPECT_EQ(transport_.exec_path, program);
 }
 

@@ -34,12 +34,7 @@ bool queue_gone(int id) {
 
 class QueueTest : public ::testing::Test {
  protected:
-  QueueTest()
-      : server_([this](pid_t) {
-          ClientPlace p;
-          p.directory = dir_.path();
-          return p;
-        }) {
+  QueueTest() : server_(testing::in_folder(dir_.path())) {
     link_.queue_id = queue_.id();
     link_.out = &out_;
     link_.reply_wait_ms = 60000;

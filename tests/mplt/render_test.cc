@@ -64,12 +64,7 @@ bool read_gif(const std::string& path, Gif& out) {
 
 class RenderTest : public ::testing::Test {
  protected:
-  RenderTest()
-      : server_([this](pid_t) {
-          ClientPlace p;
-          p.directory = dir_.path();
-          return p;
-        }) {}
+  RenderTest() : server_(testing::in_folder(dir_.path())) {}
   void ok(const std::vector<Word>& request) {
     const std::vector<Word> reply = server_.handle(request, 1);
     ASSERT_EQ(reply[1], 0) << "request " << request[1];

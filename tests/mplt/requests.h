@@ -8,10 +8,20 @@
 #include <vector>
 
 #include "graphics/words.h"
+#include "mplt/server.h"
 
 namespace kor::mplt::testing {
 
 using graphics::Word;
+
+// Where the files of every client go: `folder`.
+inline Server::PlaceFinder in_folder(std::string folder) {
+  return [folder](pid_t) {
+    ClientPlace p;
+    p.directory = folder;
+    return p;
+  };
+}
 
 inline Word r(double v) { return graphics::real_word(static_cast<float>(v)); }
 

@@ -32,12 +32,7 @@ float f(Word w) { return graphics::word_real(w); }
 
 class ServerTest : public ::testing::Test {
  protected:
-  ServerTest()
-      : server_([this](pid_t) {
-          ClientPlace p;
-          p.directory = dir_.path();
-          return p;
-        }) {}
+  ServerTest() : server_(testing::in_folder(dir_.path())) {}
   // The return code of a request.
   int rc(const std::vector<Word>& request) { return last(request)[1]; }
   std::vector<Word> last(const std::vector<Word>& request) {
