@@ -141,6 +141,12 @@ TEST_F(ServerTest, AttributesAndColoursReadBackAsSet) {
   // A flag of 0 leaves its value as it is.
   ASSERT_EQ(rc(req(1001, {5, 0, 7, 1})), 0);
   EXPECT_EQ(last(req(1007)), (std::vector<Word>{6, 0, 3, 1, 7, 1}));
+  ASSERT_EQ(rc(req(1001, {9, 1, 4, 0})), 0);
+  EXPECT_EQ(last(req(1007)), (std::vector<Word>{6, 0, 9, 1, 7, 1}));
+  // Marker sizes and widths up to 100 are taken, above refused.
+  EXPECT_EQ(rc(req(1005, {3, 1, r(100), r(100)})), 0);
+  EXPECT_EQ(rc(req(1005, {3, 1, r(1), r(101)})), kBadMarker);
+  EXPECT_EQ(rc(req(1005, {3, 1, r(101), r(1)})), kBadMarker);
   const std::vector<Word> text_attributes = {4, 2, r(1.5), 2, 211, 1, 3};
   ASSERT_EQ(rc(req(1002, {4, 2, r(1.5), 2, 211, 1, 3})), 0);
   std::vector<Word> got = last(req(1008));
@@ -164,6 +170,12 @@ TEST_F(ServerTest, AttributesAndColoursReadBackAsSet) {
        }(),
        6, "SKYBLUE", 70, 160, 230, "#46a0e6"},
       {req(1204), 2, "RED", 255, 0, 0, "#ff0000"},
+      {[] {  // the last colour of the table
+         std::vector<Word> w = {14, 1205, kColours, 4};
+         for (Word v : graphics::pack_text("tealXXXX", 10)) w.push_back(v);
+         return w;
+       }(),
+       kColours, "TEAL", 0, 128, 128, "#008080"},
   };
   for (const Case& c : kCases) {
     ASSERT_EQ(rc(c.define), 0) << c.name;
@@ -239,6 +251,14 @@ TEST_F(ServerTest, BadRequestsGetTheirCodeAndTheServerGoesOn) {
     files.push_back(e.path().filename().string());
   }
   EXPECT_EQ(files, std::vector<std::string>{"ok.gif"});
+}
+
+TEST_F(ServerTest, AnAbsoluteFileNameIsTakenAsItStands) {
+  kor::testing::ScratchDir elsewhere;
+  const std::string file = elsewhere.path() + "/abs.gif";
+  ASSERT_EQ(rc(device("GF", 2, file, 100, 100)), 0);
+  EXPECT_TRUE(std::filesystem::exists(file));
+  EXPECT_TRUE(std::filesystem::is_empty(dir_.path()));
 }
 
 TEST_F(ServerTest, PolylinesBreakWhereALogAxisHasNoPoint) {
