@@ -22,10 +22,12 @@
 #include <string>
 
 #include "mplt/serve.h"
+#include "mplt/window.h"
 
 namespace {
 
 std::atomic<bool> g_stop{false};
+int g_queue = -1;
 
 void on_signal(int) { g_stop.store(true); }
 
@@ -99,6 +101,9 @@ int main(int argc, char** argv) {
                  std::strerror(errno));
     return 2;
   }
+  g_queue = queue;
+  // Losing the X server of a window ends the process; the queue must not stay behind.
+  on_display_lost([] { msgctl(g_queue, IPC_RMID, nullptr); });
   install_handlers();
   detach();
   ServeOptions options;

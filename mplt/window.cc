@@ -4,12 +4,20 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <cairo-xlib.h>
+#include <unistd.h>
 
 namespace kor::mplt {
 namespace {
 
 // Protocol errors of the X server (a window closed under us, for example) are not fatal here.
 int ignore_error(Display*, XErrorEvent*) { return 0; }
+
+void (*g_display_lost)() = nullptr;
+
+int display_lost(Display*) {
+  if (g_display_lost != nullptr) g_display_lost();
+  _exit(1);
+}
 
 class XWindow : public Window {
  public:
@@ -73,11 +81,14 @@ class XWindow : public Window {
 
 }  // namespace
 
+void on_display_lost(void (*cleanup)()) { g_display_lost = cleanup; }
+
 std::unique_ptr<Window> Window::open(const std::string& display, const std::string& title,
                                      int width, int height) {
   Display* d = XOpenDisplay(display.empty() ? nullptr : display.c_str());
   if (d == nullptr) return nullptr;
   XSetErrorHandler(ignore_error);
+  XSetIOErrorHandler(display_lost);
   const int screen = DefaultScreen(d);
   const ::Window w = XCreateSimpleWindow(
       d, RootWindow(d, screen), 0, 0, static_cast<unsigned>(width), static_cast<unsigned>(height),

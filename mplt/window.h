@@ -10,6 +10,10 @@
 
 namespace kor::mplt {
 
+// `cleanup` runs when the connection to the X server is lost (the X server ended), just before the
+// process ends: Xlib does not let a program go on after that.
+void on_display_lost(void (*cleanup)());
+
 class Window {
  public:
   // Opens a window of `width` x `height` pixels named `title` on `display` (empty: $DISPLAY).

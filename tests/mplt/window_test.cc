@@ -13,9 +13,13 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <thread>
 
+#include "../graphics/fake_server.h"
+#include "graphics/requests.h"
 #include "mplt/codes.h"
 #include "mplt/server.h"
 #include "requests.h"
@@ -23,6 +27,7 @@
 namespace kor::mplt {
 namespace {
 
+namespace gt = graphics::testing;
 using testing::box;
 using testing::device;
 using testing::req;
@@ -45,7 +50,7 @@ class VirtualDisplay {
         dup2(null, 1);
         dup2(null, 2);
         execl(kXvfb, "Xvfb", name_.c_str(), "-screen", "0", "640x480x24", "-nolisten", "tcp",
-              static_cast<char*>(nullptr));
+              "-noreset", static_cast<char*>(nullptr));
         _exit(127);
       }
       for (int i = 0; i < 500; ++i) {
@@ -62,7 +67,6 @@ class VirtualDisplay {
   ~VirtualDisplay() { stop(); }
   const std::string& name() const { return name_; }
 
- private:
   void stop() {
     if (pid_ > 0) {
       kill(pid_, SIGTERM);
@@ -70,6 +74,8 @@ class VirtualDisplay {
     }
     pid_ = -1;
   }
+
+ private:
   std::string name_;
   pid_t pid_ = -1;
 };
@@ -129,6 +135,40 @@ TEST(WindowDevice, ShowsThePageInAWindowNamedByTheFileItem) {
   EXPECT_EQ(XGetPixel(image, 150, 75) & 0xffffff, 0xffffffu);
   XDestroyImage(image);
   XCloseDisplay(d);
+}
+
+TEST(WindowDevice, TheServerEndsAndRemovesItsQueueWhenItsDisplayEnds) {
+  if (!std::filesystem::exists(kXvfb)) GTEST_SKIP() << "Xvfb is not installed (package xvfb)";
+  // The server takes the display of the client when the client started with one.
+  std::ifstream environ("/proc/self/environ", std::ios::binary);
+  const std::string env((std::istreambuf_iterator<char>(environ)), {});
+  if (env.rfind("DISPLAY=", 0) == 0 ||
+      env.find(std::string("\0DISPLAY=", 9)) != std::string::npos) {
+    GTEST_SKIP() << "this test process has a display of its own";
+  }
+  VirtualDisplay x;
+  ASSERT_FALSE(x.name().empty()) << "Xvfb did not start";
+  gt::KeyedQueueGuard queue(gt::test_key(60));
+  const std::string program = std::string(KOR_BIN_DIR) + "/bin/mplt";
+  const std::string key = std::to_string(queue.key());
+  const pid_t pid = fork();
+  if (pid == 0) {
+    setenv("DISPLAY", x.name().c_str(), 1);
+    execl(program.c_str(), "mplt", "--key", key.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  graphics::LinkState link;
+  for (int i = 0; i < 500 && link.queue_id < 0; ++i) {
+    link.queue_id = msgget(queue.key(), 0);
+    if (link.queue_id < 0) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  ASSERT_GE(link.queue_id, 0);
+  ASSERT_EQ(graphics::select_device(link, "XW", 2, "short-lived", {200, 150, 0}), 0);
+  ASSERT_EQ(graphics::send_command(link, 214), 0);
+  x.stop();
+  int status = 0;
+  EXPECT_EQ(waitpid(pid, &status, 0), pid);
+  EXPECT_FALSE(queue.exists());
 }
 
 TEST(WindowDevice, NoDisplayIsARefusedDevice) {
