@@ -7,7 +7,8 @@ BUILD      ?= build
 SAN_BUILD  ?= build-sanitize
 TSAN_BUILD ?= build-tsan
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
-PACKAGES   := g++ cmake make libgtest-dev libgmock-dev libbenchmark-dev
+PACKAGES   := g++ cmake make pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
+              libcairo2-dev libgif-dev libx11-dev fonts-dejavu-core xvfb
 
 .PHONY: all deps build demo test test-sanitize test-tsan format clean
 

@@ -4,7 +4,7 @@
 set -euo pipefail
 build=${1:-build}
 top=$(cd "$(dirname "$0")/.." && pwd)
-kor=$(cd "$top/$build" && pwd)/driver/kor
+kor=$(cd "$top/$build" && pwd)/bin/kor
 demo="$top/$build/demo"
 rm -rf "$demo"
 mkdir -p "$demo"

@@ -1,5 +1,6 @@
 #include "graphics/link.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <string>
@@ -21,7 +22,29 @@ void print(LinkState& link, const char* fmt, auto... args) {
 
 }  // namespace
 
+namespace {
+
+void release_lock(LinkState& link) {
+  if (link.lock_fd >= 0) link.transport->unlock_key(link.lock_key, link.lock_fd);
+  link.lock_fd = -1;
+}
+
+// The server has ended under us: its queue (and a hand-over queue it never took) must not stay.
+void drop_dead_server(LinkState& link, int queue_id) {
+  Transport& t = *link.transport;
+  (void)t.remove_queue(queue_id);
+  if (link.server_child) t.remove_keyed_queue(static_cast<key_t>(t.own_pid()) + kHandOverKeyBase);
+  if (link.queue_id == queue_id) link.queue_id = kNoLink;
+  link.server_pid = 0;
+  link.server_child = false;
+}
+
+}  // namespace
+
+LinkState::~LinkState() { release_lock(*this); }
+
 void GR_RESET(LinkState& link) {
+  release_lock(link);
   link.queue_id = kNoLink;
   link.send_type = kClientType;
   link.receive_type = kServerType;
@@ -42,7 +65,7 @@ int CGETMQ(LinkState& link, QueueInfo& info) {
   Transport& t = *link.transport;
   info.terminal = t.stderr_is_terminal();
   info.key = queue_key(info.terminal, info.terminal ? t.terminal_key() : -1, t.parent_pid());
-  info.queue_id = t.open_queue(info.key);
+  info.queue_id = t.open_queue(info.key, info.created);
   if (info.queue_id < 0) info.queue_id = -1;
   return 0;
 }
@@ -53,20 +76,25 @@ int CCHECK(LinkState& link, int& queue_id, bool& running) {
   (void)CGETMQ(link, info);
   queue_id = info.queue_id;
   if (info.queue_id < 0) return kLinkFailed;
+  // A queue made just now has nobody serving it.
+  if (info.created) return 0;
   const Word ping[2] = {2, kPing};
   if (MQ_SEND(link, kClientType, queue_id, ping) == 0) {
     std::array<Word, kMessageWords> reply{};
-    int failures = 0;
+    int waited = 0;
     int strays = 0;
-    while (failures < 3) {
+    while (true) {
       const int n = MQ_RECEIVE(link, kServerType, true, queue_id, reply);
       if (n >= 2 && reply[1] == kPing) {
         running = true;
+        link.server_pid = link.transport->last_sender(queue_id);
+        link.server_child = false;
         break;
       }
       if (n >= 0 && ++strays < kStrayLimit) continue;
-      ++failures;
-      if (failures < 3) link.transport->sleep_seconds(1);
+      if (waited >= link.ping_wait_ms) break;
+      link.transport->sleep_milliseconds(kPingStepMs);
+      waited += kPingStepMs;
     }
   }
   if (!running) {
@@ -99,6 +127,7 @@ int CSPROC(LinkState& link, std::string_view path, int queue_id) {
   }
   if (pid > 0) {
     link.server_pid = pid;
+    link.server_child = true;
     return 0;
   }
   print(link, "Creating process: %s for queue %i\n", name.c_str(), queue_id);
@@ -112,8 +141,13 @@ int SRV_START(LinkState& link, std::string_view server, int& queue_id, bool& run
   if (CCHECK(link, queue_id, running) != 0) return kNoServer;
   if (running) return 0;
   std::string path;
+  const std::string self = link.transport->own_executable();
+  const std::size_t slash = self.rfind('/');
+  const std::string beside =
+      slash == std::string::npos ? std::string() : self.substr(0, slash + 1) + std::string(server);
   if (!util::FIL_EXISTS(server, path) &&
-      !util::FIL_EXISTS("$OS_BIN/" + std::string(server), path)) {
+      !util::FIL_EXISTS("$OS_BIN/" + std::string(server), path) &&
+      (beside.empty() || !util::FIL_EXISTS(beside, path))) {
     // No server answers on the queue and none can be started: remove the queue, so that a failed
     // start leaves nothing behind on the machine.
     (void)CENDMQ(link, queue_id);
@@ -140,7 +174,25 @@ int MQ_SEND(LinkState& link, long type, int queue_id, std::span<const Word> word
 int MQ_RECEIVE(LinkState& link, long type, bool nowait, int queue_id,
                std::span<Word, kMessageWords> words) {
   const int wait = nowait ? 0 : (link.reply_wait_ms > 0 ? link.reply_wait_ms : 1);
-  const int n = link.transport->receive(queue_id, type, wait, words);
+  int n = -1;
+  if (nowait || link.server_pid <= 0) {
+    n = link.transport->receive(queue_id, type, wait, words);
+  } else {
+    // Wait in steps, looking at the server between them.
+    for (int waited = 0;;) {
+      const int step = std::min(kLivenessStepMs, wait - waited);
+      n = link.transport->receive(queue_id, type, step, words);
+      if (n >= 0 || errno != ETIMEDOUT) break;
+      waited += step;
+      if (waited >= wait) break;
+      if (link.transport->process_ended(link.server_pid, link.server_child)) {
+        print(link, "Error in message receive: the graphics server (process %i) has ended\n",
+              static_cast<int>(link.server_pid));
+        drop_dead_server(link, queue_id);
+        return kLinkFailed;
+      }
+    }
+  }
   if (n < 0) {
     if (!nowait && errno == ETIMEDOUT) {
       print(link, "Error in message receive: no answer from the graphics server within %i ms\n",
@@ -249,26 +301,43 @@ int reply_words_owed(const LinkState& link) {
 
 int GR_INIT(LinkState& link, int mode, bool& running) {
   running = false;
+  release_lock(link);
+  Transport& t = *link.transport;
+  const bool terminal = t.stderr_is_terminal();
+  const key_t key = queue_key(terminal, terminal ? t.terminal_key() : -1, t.parent_pid());
+  const int lock = t.lock_key(key, link.lock_wait_ms);
+  if (lock == -1) {
+    print(link,
+          "Error: another kor run has held the graphics server of queue key %i for %i s; "
+          "giving up\n",
+          static_cast<int>(key), link.lock_wait_ms / 1000);
+    return kNoServer;
+  }
+  link.lock_fd = lock;
+  link.lock_key = key;
   int queue_id = kNoLink;
-  if (SRV_START(link, "mplt", queue_id, running) != 0) return kNoServer;
+  if (SRV_START(link, "mplt", queue_id, running) != 0) {
+    release_lock(link);
+    return kNoServer;
+  }
   link.queue_id = queue_id;
   link.transfer = kIdle;
   link.receive_type = kServerType;
   link.send_type = kClientType;
   const Word request[3] = {3, 101, mode};
   int status = REQ_PUT(link, request);
-  if (status != 0) return status;
   Word reply[2] = {0, 0};
-  status = REQ_GET(link, reply);
+  if (status == 0) status = REQ_GET(link, reply);
+  if (status != 0) release_lock(link);
   return status != 0 ? status : reply[0];
 }
 
 int GR_END(LinkState& link, int option) {
   const Word request[3] = {3, 102, option};
   int status = REQ_PUT(link, request);
-  if (status != 0) return status;
   Word reply[1] = {0};
-  status = REQ_GET(link, reply);
+  if (status == 0) status = REQ_GET(link, reply);
+  release_lock(link);
   if (status != 0) return status;
   if (option == 1) {
     (void)CENDMQ(link, link.queue_id);

@@ -38,6 +38,13 @@ inline constexpr key_t kParentKeyBase = 12340000;    // + parent pid: key withou
 inline constexpr key_t kHandOverKeyBase = 78900000;  // + own pid: hand-over queue
 // How long a blocking receive waits for the server before the request fails.
 inline constexpr int kDefaultReplyWaitMs = 120000;
+// How long the ping waits for the server's echo, polling in short steps.
+inline constexpr int kDefaultPingWaitMs = 2000;
+inline constexpr int kPingStepMs = 10;
+// While waiting for a reply, the server process is looked at this often.
+inline constexpr int kLivenessStepMs = 200;
+// How long GR_INIT waits for another run that holds the same server.
+inline constexpr int kDefaultLockWaitMs = 600000;
 
 // Link status codes.
 inline constexpr int kLinkFailed = -1;   // send or receive failed; fork failed; bad server path
@@ -61,10 +68,21 @@ struct LinkState {
   int fill = 0;      // words in `buffer`
   int position = 0;  // next reply word in `buffer`
   int reply_wait_ms = kDefaultReplyWaitMs;
-  pid_t server_pid = 0;  // the child started by the last CSPROC of this state
+  int ping_wait_ms = kDefaultPingWaitMs;
+  int lock_wait_ms = kDefaultLockWaitMs;
+  pid_t server_pid = 0;       // the server: the child started by CSPROC, or the ping's answerer
+  bool server_child = false;  // server_pid is a child of this process
+  int lock_fd = -1;           // the run's lock on the server (GR_INIT .. GR_END), -1 without
+  key_t lock_key = 0;
   Transport* transport = &system_transport();
   std::ostream* out = &std::cout;
   util::SupportState support;  // table units and messages of the graphics client
+
+  LinkState() = default;
+  // A run's lock on the server is given back when its link state ends, also without GR_END.
+  ~LinkState();
+  LinkState(const LinkState&) = delete;
+  LinkState& operator=(const LinkState&) = delete;
 };
 
 // Sets the link to "no link" and idle, and resets the support state (util::GR_RESET).
@@ -78,15 +96,17 @@ struct QueueInfo {
   bool terminal = false;  // standard error is a terminal
   key_t key = 0;          // key of the server queue
   int queue_id = -1;      // -1 when msgget failed
+  bool created = false;   // the queue did not exist before
 };
 
 // Computes the server queue key and opens (creates) the queue.  Returns 0.
 [[nodiscard]] int CGETMQ(LinkState& link, QueueInfo& info);
 
-// Opens the server queue and pings the server: [2, -999] with type 1, then up to three attempts
-// to receive its echo without waiting, one second apart.  When no echo came, every type-1 message
-// left on the queue is removed.  Returns 0 (`running` tells whether the server answered), or -1
-// when the queue could not be opened.
+// Opens the server queue and pings the server: [2, -999] with type 1, then looks for its echo
+// every 10 ms for about two seconds (link.ping_wait_ms).  A queue that this call created has no
+// server, so it is not pinged.  When no echo came, every type-1 message left on the queue is
+// removed.  Returns 0 (`running` tells whether the server answered; the answering process becomes
+// link.server_pid), or -1 when the queue could not be opened.
 [[nodiscard]] int CCHECK(LinkState& link, int& queue_id, bool& running);
 
 // Starts the server program `path` as a child process (fork and execl with the program's name as
@@ -96,9 +116,9 @@ struct QueueInfo {
 // execl fails, "Error in execl to <path> = <errno>" and exits with status 2.
 [[nodiscard]] int CSPROC(LinkState& link, std::string_view path, int queue_id);
 
-// Reuses a server that answers on the queue, else starts `server` found under its plain name or
-// under "$OS_BIN/".  Returns 0, the CSPROC code, or -101 when the program is nowhere or the queue
-// could not be opened.
+// Reuses a server that answers on the queue, else starts `server` found under its plain name,
+// under "$OS_BIN/", or beside the running program.  Returns 0, the CSPROC code, or -101 when the
+// program is nowhere or the queue could not be opened.
 [[nodiscard]] int SRV_START(LinkState& link, std::string_view server, int& queue_id, bool& running);
 
 // Removes the queue.  Returns 0, or -1.
@@ -111,7 +131,9 @@ struct QueueInfo {
 
 // Receives one message of `type` into `words`, zeroing the words past its length.  Without
 // `nowait` it waits at most link.reply_wait_ms; when that runs out it writes a line saying so.
-// Returns the number of words received, or -1.
+// While it waits it looks at the server process (link.server_pid) every 200 ms: a server that has
+// ended ends the wait with a line saying so, and its queue and the hand-over queue are removed
+// (the link is closed).  Returns the number of words received, or -1.
 [[nodiscard]] int MQ_RECEIVE(LinkState& link, long type, bool nowait, int queue_id,
                              std::span<Word, kMessageWords> words);
 
@@ -130,11 +152,15 @@ struct QueueInfo {
 int reply_words_owed(const LinkState& link);
 
 // Opens the link to "mplt" (SRV_START; any failure gives -101) and sends request 101 with `mode`.
-// Returns the server's return code or the link status.
+// First it takes the exclusive lock of the server queue's key, so that two runs that compute the
+// same key do not mix their requests; the lock is held until GR_END.  When another run holds it
+// for longer than link.lock_wait_ms, a line says so and the result is -101.  Returns the server's
+// return code or the link status.
 [[nodiscard]] int GR_INIT(LinkState& link, int mode, bool& running);
 
 // Sends request 102 with `option`; after the reply, option 1 also removes the queue and leaves the
-// link closed.  Returns the server's return code or the link status.
+// link closed.  The run's lock is given back.  Returns the server's return code or the link
+// status.
 [[nodiscard]] int GR_END(LinkState& link, int option);
 
 }  // namespace kor::graphics

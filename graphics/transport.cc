@@ -1,8 +1,13 @@
 #include "graphics/transport.h"
 
+#include <fcntl.h>
 #include <sched.h>
+#include <signal.h>
+#include <sys/file.h>
 #include <sys/ipc.h>
 #include <sys/msg.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -26,6 +31,26 @@ void pause_for(long nanoseconds) {
 }  // namespace
 
 int Transport::open_queue(key_t key) { return msgget(key, 01666); }
+
+int Transport::open_queue(key_t key, bool& created) {
+  created = false;
+  const int id = msgget(key, IPC_CREAT | IPC_EXCL | 0666);
+  if (id >= 0) {
+    created = true;
+    return id;
+  }
+  return errno == EEXIST ? msgget(key, 01666) : -1;
+}
+
+void Transport::remove_keyed_queue(key_t key) {
+  const int id = msgget(key, 0);
+  if (id >= 0) msgctl(id, IPC_RMID, nullptr);
+}
+
+pid_t Transport::last_sender(int queue) {
+  msqid_ds ds{};
+  return msgctl(queue, IPC_STAT, &ds) == 0 ? ds.msg_lspid : 0;
+}
 
 int Transport::send(int queue, long type, std::span<const Word> words) {
   if (words.empty() || words.size() > static_cast<std::size_t>(kMessageWords)) {
@@ -85,8 +110,70 @@ pid_t Transport::own_pid() { return getpid(); }
 
 pid_t Transport::parent_pid() { return getppid(); }
 
-void Transport::sleep_seconds(int seconds) {
-  if (seconds > 0) ::sleep(static_cast<unsigned>(seconds));
+void Transport::sleep_milliseconds(int milliseconds) {
+  if (milliseconds > 0) std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+bool Transport::process_ended(pid_t pid, bool child) {
+  if (pid <= 0) return false;
+  if (child) {
+    int status = 0;
+    const pid_t r = waitpid(pid, &status, WNOHANG);
+    if (r == pid) return true;
+    if (r == 0) return false;
+    // Not (or no longer) our child: look for it as any process.
+  }
+  return kill(pid, 0) != 0 && errno == ESRCH;
+}
+
+std::string Transport::own_executable() {
+  char path[4096];
+  const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+  return n > 0 ? std::string(path, static_cast<std::size_t>(n)) : std::string();
+}
+
+namespace {
+
+std::string lock_path(key_t key) {
+  char name[64];
+  std::snprintf(name, sizeof name, "/tmp/kor-mplt-%08x.lock", static_cast<unsigned>(key));
+  return name;
+}
+
+}  // namespace
+
+int Transport::lock_key(key_t key, int wait_ms) {
+  const std::string path = lock_path(key);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(wait_ms);
+  while (true) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) return -2;
+    while (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+      if (errno != EWOULDBLOCK && errno != EINTR) {
+        ::close(fd);
+        return -2;
+      }
+      if (std::chrono::steady_clock::now() >= deadline) {
+        ::close(fd);
+        return -1;
+      }
+      pause_for(20000000);
+    }
+    // The holder before us removes the file when it lets go; a lock on a removed file is no lock.
+    struct stat held {
+    }, named{};
+    if (fstat(fd, &held) == 0 && stat(path.c_str(), &named) == 0 && held.st_ino == named.st_ino &&
+        held.st_dev == named.st_dev) {
+      return fd;
+    }
+    ::close(fd);
+  }
+}
+
+void Transport::unlock_key(key_t key, int fd) {
+  if (fd < 0) return;
+  ::unlink(lock_path(key).c_str());
+  ::close(fd);
 }
 
 pid_t Transport::fork_process() {

@@ -24,6 +24,12 @@ class Transport {
   // msgget of `key` with the flags 01666 (create if absent, read/write for all).  Returns the
   // queue id, or -1 with errno set.
   virtual int open_queue(key_t key);
+  // The same, telling whether this call created the queue (then no server can be serving it).
+  virtual int open_queue(key_t key, bool& created);
+  // Removes the queue of `key` if one exists.
+  virtual void remove_keyed_queue(key_t key);
+  // The process that sent the queue's last message (msg_lspid); 0 when unknown.
+  virtual pid_t last_sender(int queue);
   // msgsnd of `words` (1 to 128) behind message type `type`, without waiting.  Returns 0, or -1
   // with errno set.
   virtual int send(int queue, long type, std::span<const Word> words);
@@ -40,7 +46,18 @@ class Transport {
   virtual key_t terminal_key();
   virtual pid_t own_pid();
   virtual pid_t parent_pid();
-  virtual void sleep_seconds(int seconds);
+  virtual void sleep_milliseconds(int milliseconds);
+  // True when process `pid` has ended: a child of ours is reaped (waitpid without waiting), any
+  // other process is looked for with kill(pid, 0).
+  virtual bool process_ended(pid_t pid, bool child);
+  // The path of the running program (/proc/self/exe); empty when unknown.
+  virtual std::string own_executable();
+  // Takes the exclusive lock of queue key `key` (a lock file under /tmp, flock), waiting at most
+  // `wait_ms`.  Returns the lock's descriptor, -1 when the wait ran out, or -2 when no lock file
+  // can be made (the caller goes on without a lock).
+  virtual int lock_key(key_t key, int wait_ms);
+  // Gives the lock back (the lock file is removed).
+  virtual void unlock_key(key_t key, int fd);
   // fork(): the child's pid in the parent, 0 in the child, -1 on failure.
   virtual pid_t fork_process();
   // execl(path, name, nullptr); returns only on failure, with the errno value.

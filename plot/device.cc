@@ -25,7 +25,8 @@ std::string default_output_name(std::string_view device_name) {
   };
   static constexpr Row kRows[] = {{"XW", "kor"},      {"PS", "ps.plt"},   {"NC", "Nmeta"},
                                   {"GF", "kor.gif"},  {"PSC", "psc.plt"}, {"PS1", "ps1.plt"},
-                                  {"PSP", "psp.plt"}, {"TX", "txt.dmp"}};
+                                  {"PSP", "psp.plt"}, {"TX", "txt.dmp"},  {"PNG", "kor.png"},
+                                  {"SVG", "kor.svg"}, {"PDF", "kor.pdf"}};
   const std::string name(util::rtrim(device_name));
   for (const Row& row : kRows) {
     if (name == row.device) return row.file;

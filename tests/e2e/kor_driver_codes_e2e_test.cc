@@ -415,8 +415,7 @@ TEST_F(KorCodes, ControlLinesThatEndTheRun) {
       // The time range names days that the series does not have.
       {"time range outside the series", "DEV = TX\nXAX = 202612011200:202612021200\n",
        " -19 = date-time in time axis range is invalid\n"},
-      // kor has no graphics server link, so any graphics device fails to start.
-      {"graphics device", "DEV = PS\n", " -01 = Cannot start graphics processing\n"},
+      // A graphics device whose server cannot be found: kor_graphics_e2e_test.cc.
   };
   for (const ControlCase& c : kCases) {
     dir_.write("c.ctl", c.ctl);

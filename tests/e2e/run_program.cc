@@ -1,5 +1,6 @@
 #include "run_program.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -57,7 +58,7 @@ std::string replace_all(std::string text, const std::string& from, const std::st
 // test and the run's number within it: the input, exit status, standard output and error, and every
 // file left in the scratch folder.  The scratch folder's path is written as "<dir>", so two
 // captures of the same suite compare byte for byte (diff -r) when the programs behave the same.
-void capture(const std::string& program, const ScratchDir& dir, const std::string& input,
+void capture(const std::string& program, const fs::path& dir_path, const std::string& input,
              const ProgramRun& run) {
   const char* folder = std::getenv("KOR_E2E_CAPTURE");
   if (folder == nullptr || *folder == '\0') return;
@@ -66,19 +67,19 @@ void capture(const std::string& program, const ScratchDir& dir, const std::strin
   std::string name = info ? std::string(info->test_suite_name()) + "." + info->name() : "run";
   std::replace(name.begin(), name.end(), '/', '_');
   name += "." + std::to_string(++runs[name]);
-  const std::string here = dir.path().string();
+  const std::string here = dir_path.string();
   std::ostringstream os;
   os << "program " << fs::path(program).filename().string() << "\n--- stdin\n"
      << input << "\n--- status " << run.status << "\n--- stdout\n"
      << run.out << "\n--- stderr\n"
      << run.err;
   std::vector<fs::path> files;
-  for (const auto& entry : fs::recursive_directory_iterator(dir.path())) {
+  for (const auto& entry : fs::recursive_directory_iterator(dir_path)) {
     if (entry.is_regular_file()) files.push_back(entry.path());
   }
   std::sort(files.begin(), files.end());
   for (const auto& file : files) {
-    const std::string rel = fs::relative(file, dir.path()).string();
+    const std::string rel = fs::relative(file, dir_path).string();
     if (rel == ".stdin" || rel == ".stdout" || rel == ".stderr") continue;
     std::ifstream in(file, std::ios::binary);
     std::ostringstream text;
@@ -102,7 +103,60 @@ ProgramRun run_program(const std::string& program, const ScratchDir& dir,
   run.status = raw != -1 && WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
   run.out = dir.read(".stdout");
   run.err = dir.read(".stderr");
-  capture(program, dir, input, run);
+  capture(program, dir.path(), input, run);
+  return run;
+}
+
+namespace {
+
+std::string read_file(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream os;
+  os << in.rdbuf();
+  return os.str();
+}
+
+}  // namespace
+
+Started start_program(const std::string& program, const fs::path& dir, const std::string& input,
+                      const std::vector<std::string>& env) {
+  Started s{-1, dir, input};
+  std::ofstream(dir / ".stdin", std::ios::binary) << input;
+  const std::string in = (dir / ".stdin").string(), out = (dir / ".stdout").string(),
+                    err = (dir / ".stderr").string();
+  s.pid = fork();
+  if (s.pid != 0) return s;
+  // The child: only async-signal-safe work would be strictly right here, but the test process is
+  // single-threaded at this point.
+  if (chdir(dir.c_str()) != 0) _exit(127);
+  const int fd0 = open(in.c_str(), O_RDONLY);
+  const int fd1 = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  const int fd2 = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  if (fd0 < 0 || fd1 < 0 || fd2 < 0) _exit(127);
+  dup2(fd0, 0);
+  dup2(fd1, 1);
+  dup2(fd2, 2);
+  for (const std::string& e : env) {
+    const auto eq = e.find('=');
+    if (eq == e.size() - 1) {
+      unsetenv(e.substr(0, eq).c_str());
+    } else {
+      setenv(e.substr(0, eq).c_str(), e.substr(eq + 1).c_str(), 1);
+    }
+  }
+  execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+  _exit(127);
+}
+
+ProgramRun finish_program(const std::string& program, const Started& started) {
+  ProgramRun run;
+  int status = 0;
+  if (started.pid > 0 && waitpid(started.pid, &status, 0) == started.pid && WIFEXITED(status)) {
+    run.status = WEXITSTATUS(status);
+  }
+  run.out = read_file(started.dir / ".stdout");
+  run.err = read_file(started.dir / ".stderr");
+  capture(program, started.dir, started.input, run);
   return run;
 }
 

@@ -3,8 +3,11 @@
 #ifndef KOR_TESTS_E2E_RUN_PROGRAM_H_
 #define KOR_TESTS_E2E_RUN_PROGRAM_H_
 
+#include <sys/types.h>
+
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace kor::e2e {
 
@@ -33,6 +36,19 @@ class ScratchDir {
 
 // Runs `program` in `dir` with `input` on standard input.
 ProgramRun run_program(const std::string& program, const ScratchDir& dir, const std::string& input);
+
+// A program started straight from the test process (no shell between), so that every run of one
+// test computes the same graphics queue key (the test's pid + 12340000).  `env` holds
+// "NAME=value" settings added to the environment ("NAME=" alone removes NAME).
+struct Started {
+  pid_t pid = -1;
+  std::filesystem::path dir;
+  std::string input;
+};
+Started start_program(const std::string& program, const std::filesystem::path& dir,
+                      const std::string& input, const std::vector<std::string>& env = {});
+// Waits for a started program and collects what it wrote.
+ProgramRun finish_program(const std::string& program, const Started& started);
 
 }  // namespace kor::e2e
 

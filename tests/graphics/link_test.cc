@@ -225,7 +225,10 @@ TEST_F(LinkTest, PingIsEchoedByARunningServer) {
   ASSERT_EQ(CCHECK(link_, queue_id, running), 0);
   EXPECT_TRUE(running);
   EXPECT_EQ(queue_id, id);
-  EXPECT_LE(transport_.sleeps, 2);
+  EXPECT_LT(transport_.slept_ms, link_.ping_wait_ms);
+  // The echo came from this process (the test server's thread): it is the server looked after.
+  EXPECT_EQ(link_.server_pid, getpid());
+  EXPECT_FALSE(link_.server_child);
   server.stop();
   EXPECT_EQ(server.pings(), 1);
   EXPECT_EQ(server.messages(), (std::vector<std::vector<Word>>{{2, kPing}}));
@@ -243,7 +246,9 @@ TEST_F(LinkTest, UnansweredPingIsWithdrawn) {
   ASSERT_EQ(CCHECK(link_, queue_id, running), 0);
   EXPECT_FALSE(running);
   EXPECT_EQ(queue_id, id);
-  EXPECT_EQ(transport_.sleeps, 2);  // after the first and the second failed attempt
+  // Polled in 10 ms steps for the two seconds of the ping wait.
+  EXPECT_EQ(transport_.slept_ms, 2000);
+  EXPECT_EQ(transport_.sleeps, 200);
   EXPECT_EQ(testing::queued_messages(id), 0);
 }
 
@@ -337,6 +342,19 @@ class StartTest : public LinkTest {
     env_.set("OS_BIN", bin_.path());
     transport_.use_server_key(guard_.key());
   }
+  // Starts the server with a pretended fork, following the child up to its (failing) execl.
+  void follow_start_to_execl() {
+    transport_.fork_result = 0;
+    int queue_id = 0;
+    bool running = true;
+    try {
+      (void)SRV_START(link_, "mplt", queue_id, running);
+      ADD_FAILURE() << "the child must end";
+    } catch (const testing::ChildExit& e) {
+      EXPECT_EQ(e.status, 2);
+    }
+    EXPECT_FALSE(running);
+  }
   kor::testing::ScratchDir bin_;
   kor::testing::EnvGuard env_;
   KeyedQueueGuard guard_{testing::test_key(9)};
@@ -348,23 +366,15 @@ TEST_F(StartTest, MissingServerProgramGivesNoServer) {
   EXPECT_FALSE(running);
   EXPECT_EQ(link_.queue_id, kNoLink);
   EXPECT_EQ(transport_.forks, 0);
-  EXPECT_EQ(transport_.sleeps, 2);
+  // The queue did not exist before, so nobody could answer a ping: none was sent.
+  EXPECT_EQ(transport_.sleeps, 0);
   // The queue opened for the ping is removed again: a failed start leaves no queue behind.
   EXPECT_FALSE(guard_.exists());
 }
 
 TEST_F(StartTest, ServerProgramIsFoundUnderOsBin) {
   const std::string program = bin_.write("mplt", "#!/bin/sh\n");
-  transport_.fork_result = 0;  // follow the child up to its execl
-  int queue_id = 0;
-  bool running = true;
-  try {
-    (void)SRV_START(link_, "mplt", queue_id, running);
-    ADD_FAILURE() << "the child must end";
-  } catch (const testing::ChildExit& e) {
-    EXPECT_EQ(e.status, 2);
-  }
-  EXPECT_FALSE(running);
+  follow_start_to_execl();
   EXPECT_EQ(transport_.exec_path, program);
   EXPECT_EQ(transport_.exec_name, "mplt");
 }
@@ -397,6 +407,65 @@ TEST_F(StartTest, StartReturnsTheServersCode) {
   EXPECT_EQ(GR_INIT(link_, 0, running), 5);
   EXPECT_EQ(GR_END(link_, 3), 5);
   EXPECT_TRUE(guard_.exists());  // only option 1 removes the queue
+}
+
+TEST_F(StartTest, ServerProgramIsFoundBesideTheRunningProgram) {
+  kor::testing::ScratchDir programs;
+  const std::string program = programs.write("mplt", "#!/bin/sh\n");
+  transport_.executable = programs.path() + "/kor";
+  env_.unset("OS_BIN");
+  follow_start_to_execl();
+  EXPECT_EQ(transport_.exec_path, program);
+}
+
+TEST_F(StartTest, ASecondRunWaitsForTheLockAndGivesUp) {
+  const int id = guard_.open();
+  FakeServer server(id, [](const std::vector<Word>& r) {
+    return r[1] == 101 ? std::vector<Word>{3, 0, 1} : std::vector<Word>{2, 0};
+  });
+  bool running = false;
+  ASSERT_EQ(GR_INIT(link_, 0, running), 0);
+  ASSERT_GE(link_.lock_fd, 0);
+  // Another run of the same key (same transport, so the same key) cannot start meanwhile.
+  LinkState second;
+  std::ostringstream second_out;
+  second.out = &second_out;
+  second.transport = &transport_;
+  second.lock_wait_ms = 50;
+  EXPECT_EQ(GR_INIT(second, 0, running), kNoServer);
+  EXPECT_EQ(second_out.str(), "Error: another kor run has held the graphics server of queue key " +
+                                  std::to_string(guard_.key()) + " for 0 s; giving up\n");
+  // Once the first run has ended, the second gets the server.
+  ASSERT_EQ(GR_END(link_, 0), 0);
+  EXPECT_EQ(link_.lock_fd, -1);
+  second.lock_wait_ms = 5000;
+  EXPECT_EQ(GR_INIT(second, 0, running), 0);
+  EXPECT_TRUE(running);
+  EXPECT_EQ(GR_END(second, 0), 0);
+  server.stop();
+  EXPECT_EQ(server.requests().size(), 4u);  // 101, 102, 101, 102: nothing of the refused run
+}
+
+TEST_F(LinkTest, AServerThatHasEndedEndsTheWait) {
+  KeyedQueueGuard guard(testing::test_key(10));
+  KeyedQueueGuard hand_over(testing::test_key(11));
+  transport_.use_hand_over_key(hand_over.key());
+  (void)hand_over.open();  // a hand-over queue the server never took
+  const pid_t child = fork();
+  if (child == 0) _exit(0);  // a server that ends at once
+  link_.queue_id = guard.open();
+  link_.server_pid = child;
+  link_.server_child = true;
+  link_.reply_wait_ms = 60000;
+  const Word request[3] = {3, 101, 0};
+  ASSERT_EQ(REQ_PUT(link_, request), 0);
+  Word rc[1] = {0};
+  EXPECT_EQ(REQ_GET(link_, rc), kLinkFailed);
+  EXPECT_EQ(out_.str(), "Error in message receive: the graphics server (process " +
+                            std::to_string(child) + ") has ended\n");
+  EXPECT_EQ(link_.queue_id, kNoLink);
+  EXPECT_FALSE(guard.exists());
+  EXPECT_FALSE(hand_over.exists());
 }
 
 TEST(GrReset, ClosesTheLinkAndResetsTheSupportState) {

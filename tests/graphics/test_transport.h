@@ -23,12 +23,18 @@ class TestTransport : public Transport {
   key_t tty_key = -1;
   pid_t own = 0;
   pid_t parent = 0;
-  int sleeps = 0;            // calls of sleep_seconds
+  int sleeps = 0;            // calls of sleep_milliseconds
+  int slept_ms = 0;          // what they asked for
   int forks = 0;             // calls of fork_process
   pid_t fork_result = 4242;  // what fork_process returns (0 pretends to be the child)
   bool real_fork = false;    // make a real fork instead
   std::string exec_path, exec_name;
   int exec_errno = ENOENT;
+  std::string executable;  // the running program's path, when set
+
+  std::string own_executable() override {
+    return executable.empty() ? Transport::own_executable() : executable;
+  }
 
   // Makes the server queue key `key` (through the parent pid).
   void use_server_key(key_t key) { parent = static_cast<pid_t>(key - kParentKeyBase); }
@@ -39,9 +45,10 @@ class TestTransport : public Transport {
   key_t terminal_key() override { return tty_key; }
   pid_t own_pid() override { return own; }
   pid_t parent_pid() override { return parent; }
-  void sleep_seconds(int) override {
+  void sleep_milliseconds(int ms) override {
     ++sleeps;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));  // 20 ms stand for a second
+    slept_ms += ms;
+    std::this_thread::sleep_for(std::chrono::microseconds(100));  // 0.1 ms stand for each step
   }
   pid_t fork_process() override {
     ++forks;

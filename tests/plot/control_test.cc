@@ -696,6 +696,9 @@ TEST(DeviceSpec, NamesSizesAndColourTypes) {
       {"PS1", "PS1", "ps1.plt", "ps1.plt_bxw", "PS", 0, 11, 8.5},
       {"nc||800;600|colour", "NC", "Nmeta", "Nmeta_bxw", "NC", 2, 800, 600},
       {"xw||-5", "XW", "kor", "kor_bxw", "XW", 1, 700, 700},
+      {"png", "PNG", "kor.png", "kor.png_bxw", "PNG", 1, 700, 700},
+      {"svg||640;480", "SVG", "kor.svg", "kor.svg_bxw", "SVG", 1, 640, 480},
+      {"Pdf||8.5;11|c", "PDF", "kor.pdf", "kor.pdf_bxw", "PDF", 2, 8.5, 11},
   };
   for (const Case& c : kCases) {
     const DeviceSpec d = parse_device(c.device);

@@ -1,0 +1,121 @@
+// mplt: the graphics server of kor.
+//
+//   mplt             started by kor: the queue key is the terminal's (standard error a terminal)
+//                    or the one kor handed over on the queue kor's pid + 78900000
+//   mplt --key K     serves the queue of key K (manual starts and tests)
+//
+// The server detaches from kor's standard streams once it has its queue, so a pipe that reads
+// kor's output ends with kor.  MPLT_IDLE_SECONDS sets the idle time after which it ends (default
+// 600); MPLT_LOG names a file that receives the server's own messages.
+#include <cairo.h>
+#include <fcntl.h>
+#include <fontconfig/fontconfig.h>
+#include <signal.h>
+#include <sys/ipc.h>
+#include <sys/msg.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "mplt/serve.h"
+#include "mplt/window.h"
+
+namespace {
+
+std::atomic<bool> g_stop{false};
+int g_queue = -1;
+
+void on_signal(int) { g_stop.store(true); }
+
+int usage() {
+  std::fprintf(stderr, "usage: mplt [--key KEY]\n");
+  return 2;
+}
+
+void install_handlers() {
+  struct sigaction sa {};
+  sa.sa_handler = on_signal;
+  sigemptyset(&sa.sa_mask);
+  sa.sa_flags = SA_RESTART;
+  sigaction(SIGTERM, &sa, nullptr);
+  sigaction(SIGINT, &sa, nullptr);
+  sigaction(SIGHUP, &sa, nullptr);
+  signal(SIGPIPE, SIG_IGN);
+}
+
+// Standard input and output go to /dev/null, standard error to $MPLT_LOG (or /dev/null).
+void detach() {
+  const int null = open("/dev/null", O_RDWR);
+  const char* log = std::getenv("MPLT_LOG");
+  const int err = log != nullptr && *log != '\0'
+                      ? open(log, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666)
+                      : -1;
+  if (null >= 0) {
+    dup2(null, 0);
+    dup2(null, 1);
+    dup2(err >= 0 ? err : null, 2);
+    if (null > 2) close(null);
+  }
+  if (err > 2) close(err);
+  if (chdir("/") != 0) {
+    // The working directory does not matter: files go where each client works.
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace kor::mplt;
+  std::optional<key_t> key;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--key" && i + 1 < argc) {
+      key = parse_key(argv[++i]);
+      if (!key) return usage();
+    } else {
+      return usage();
+    }
+  }
+  if (!key) {
+    if (isatty(2)) {
+      const char* tty = ttyname(2);
+      const key_t k = tty != nullptr ? ftok(tty, 'G') : -1;
+      if (k != -1) key = k;
+    } else {
+      key = take_handed_over_key(getppid());
+    }
+  }
+  if (!key) {
+    std::fprintf(stderr,
+                 "mplt: no queue key: standard error is not a terminal and no key was handed "
+                 "over by the parent process (use --key)\n");
+    return 2;
+  }
+  const int queue = msgget(*key, IPC_CREAT | 0666);
+  if (queue < 0) {
+    std::fprintf(stderr, "mplt: cannot open the queue of key %d: %s\n", static_cast<int>(*key),
+                 std::strerror(errno));
+    return 2;
+  }
+  g_queue = queue;
+  // Losing the X server of a window ends the process; the queue must not stay behind.
+  on_display_lost([] { msgctl(g_queue, IPC_RMID, nullptr); });
+  install_handlers();
+  detach();
+  ServeOptions options;
+  options.idle = idle_from(std::getenv("MPLT_IDLE_SECONDS"));
+  options.stop = &g_stop;
+  End end;
+  {
+    Server server;
+    end = serve(queue, server, options);
+  }
+  cairo_debug_reset_static_data();
+  FcFini();
+  if (end == End::kSignal) std::fprintf(stderr, "mplt: ended by a signal\n");
+  return 0;
+}
