@@ -5,7 +5,7 @@
 #include <cmath>
 #include <ostream>
 
-#include "resample/metrics/metrics.h"
+#include "metrics/metrics.h"
 #include "util/listout.h"
 
 namespace kor::resample {

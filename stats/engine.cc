@@ -4,14 +4,13 @@
 #include <cmath>
 #include <cstdlib>
 #include <iostream>
-#include <limits>
 
+#include "metrics/codes.h"
 #include "stats/adjust.h"
 #include "stats/internal.h"
 #include "tracefile/format.h"
 #include "tracefile/messages.h"
 #include "util/format.h"
-#include "util/listout.h"
 #include "util/text.h"
 
 namespace kor::stats {
@@ -75,33 +74,6 @@ void accumulate_lag(ReaderState& rs, int t, int lag, int points, int depth) {
     }
   }
   rs.reload = true;
-}
-
-struct Decoded {
-  int statistic = 0;
-  int prefix = 0;
-  int lag = 0;
-};
-
-// Splits a code into statistic code, bias prefix and threshold lag.  `code` is replaced by its
-// absolute value when it carries a prefix.
-Decoded decode(int& code, bool fho, int axis_field) {
-  Decoded d;
-  const long long magnitude = std::llabs(static_cast<long long>(code));
-  const long long sign = code < 0 ? -1 : 1;
-  if (fho && magnitude > 1000000 && magnitude <= 1049999) {
-    code = static_cast<int>(magnitude);
-    d.prefix = static_cast<int>(magnitude / 10000);
-    d.statistic = static_cast<int>(sign * (magnitude - 10000LL * d.prefix));
-  } else if (fho && axis_field == 11 && magnitude > 2000000 &&
-             magnitude <= std::numeric_limits<int>::max()) {
-    code = static_cast<int>(magnitude);
-    d.lag = static_cast<int>((magnitude / 10000) % 100);
-    d.statistic = static_cast<int>(sign * (magnitude - 10000LL * d.lag - 2000000));
-  } else {
-    d.statistic = code;
-  }
-  return d;
 }
 
 // Ensemble size of an ensemble statistic type: the integer after the first "/".
@@ -355,14 +327,10 @@ int RDTD_TRC(ReaderState& rs, TraceEngine& engine, const TraceRequest& request, 
   if (stat.find("ST_MODE") != std::string::npos) r.count_code = 1;
   const bool fho = stat.find("FHO") != std::string::npos;
 
-  int code = request.code;
-  const Decoded d = decode(code, fho, rs.first_ind_field);
-  r.code = code;
-  if (d.prefix == 101) {
-    util::list_write(std::cout, {});
-    util::list_write(std::cout, {" WARNING:  dH/dF bias adjustment is not", " recommended."});
-    util::list_write(std::cout, {});
-  }
+  const metrics::DecodedCode d =
+      metrics::decode_code(request.code, fho, rs.first_ind_field == metrics::kThresholdAxisField);
+  r.code = d.code;
+  metrics::write_prefix_warning(d.prefix, std::cout);
   std::string bias_tag, lag_tag = "    ";
   int rc = bias_adjustment(rs, t, d.prefix, bias_tag);
   if (rc == 0) rc = threshold_lag_adjustment(rs, t, d.lag, lag_tag);

@@ -21,13 +21,14 @@
 #include <string>
 #include <vector>
 
+#include "metrics/codes.h"
 #include "tracefile/reader.h"
 
 namespace kor::stats {
 
 inline constexpr int kMaxPoints = tracefile::kMaxPoints;  // points per trace and per returned plot
 inline constexpr int kLabelWidth = 20;                    // statistic label kept by the plot driver
-inline constexpr double kUnbounded = 1.0e29;              // perfect value of an unbounded score
+using metrics::kUnbounded;                                // perfect value of an unbounded score
 
 // What RDTD_TRC keeps between calls.  Owned by the caller (one per run), never initialised from a
 // file: a fresh engine has no ensemble size and no last statistic type.

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "resample/metrics/metrics.h"
+#include "metrics/metrics.h"
 #include "stats/engine.h"
 #include "tracefile/reader.h"
 
@@ -58,13 +58,6 @@ void plain_field_label(std::string_view stat_type, int k, double missing, std::s
 
 // The name of the label list file of a statistic type ("" when there is none).
 std::string label_list_name(std::string_view stat_type);
-
-// Scalar partial-sum statistic s (1101..1116) over `sums`, with the derived codes' combination and
-// range rules.  `ensemble` < 0 means none known (1116 then gives missing values).  Returns the
-// metric routine's code.
-[[nodiscard]] int scalar_statistic(int s, const metrics::SumsView& sums, double missing,
-                                   int ensemble, double* values, double* values2, float& ymin,
-                                   float& ymax);
 
 // Track statistics (codes 10000 Q + S): Q 10 distance, 11 central pressure, 12 maximum wind, 13
 // 850 hPa vorticity; S 1101..1115.  Returns 0, -55 (another Q) or -56/-57/-58 (data depth too small

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "resample/metrics/metrics.h"
+#include "metrics/metrics.h"
 
 namespace kor::metrics::testing {
 
