@@ -73,7 +73,7 @@ DialogueResult run_dialogue(std::istream& in, util::TextUnit& control, util::Tex
   }
   int plot_count = 0;
   if (int rc = tracefile::RDTD_INI(reader, trace, plot_count)) {
-    tracefile::RDTD_MSG(rc, "RDTD_INI");
+    tracefile::RDTD_MSG(rc, "RDTD_INI", std::cout);
     return stop_with(5);
   }
   std::array<int, 4> plot_line{};
@@ -92,8 +92,9 @@ DialogueResult run_dialogue(std::istream& in, util::TextUnit& control, util::Tex
     return stop_with(7);
   }
   int trace_count = 0;
-  if (int rc = tracefile::RDTD_FND(reader, trace, req.plot, 1, trace_count, req.plot_type)) {
-    tracefile::RDTD_MSG(rc, "RDTD_FND");
+  if (int rc =
+          tracefile::RDTD_FND(reader, trace, req.plot, 1, trace_count, req.plot_type, std::cout)) {
+    tracefile::RDTD_MSG(rc, "RDTD_FND", std::cout);
     return stop_with(8);
   }
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
-#include <iostream>
+#include <ostream>
 
 #include "graphics/link.h"
 #include "plot/control.h"
@@ -140,7 +140,7 @@ int compute_traces(const DriverRequest& rq, tracefile::ReaderState& reader, Driv
         (rq.method == 2 || rq.method == 5 || rq.method == 6) ? rq.opcodes[h - 1] : rq.opcodes[0];
     const int trace = rq.traces[h - 1];
     int file_trace = 0;
-    (void)tracefile::RDTD_OTN(reader, h, trace, file_trace);
+    (void)tracefile::RDTD_OTN(reader, h, trace, file_trace, os);
     group_box_whisker(ps, h, n, code, file_trace);
 
     stats::TraceResult res;
@@ -151,7 +151,7 @@ int compute_traces(const DriverRequest& rq, tracefile::ReaderState& reader, Driv
     req.lag = rq.lags[h - 1];
     req.missing = kPlotMissing;
     req.capacity = kMaxPoints;
-    const int trc = stats::RDTD_TRC(reader, st.engine, req, res);
+    const int trc = stats::RDTD_TRC(reader, st.engine, req, res, os);
     if (res.plot_type == 14) {
       ps.rank_hist = true;
       final_type = 4;
@@ -228,7 +228,7 @@ int compute_traces(const DriverRequest& rq, tracefile::ReaderState& reader, Driv
       count_arrays.attach(cres);
       stats::TraceRequest creq = req;
       creq.code = 1;
-      const int ctrc = stats::RDTD_TRC(reader, st.engine, creq, cres);
+      const int ctrc = stats::RDTD_TRC(reader, st.engine, creq, cres, os);
       if (ctrc < 0) {
         tracefile::RDTD_MSG(ctrc, "RDTD_TRC", os);
         PLT_MSG(-6, " ", os);
@@ -469,7 +469,7 @@ int plot_traces(const DriverRequest& rq, util::TextUnit& control, tracefile::Rea
     req.trace = rq.traces[0];
     req.code = code;
     req.lag = rq.lags[0];
-    if (stats::RDTD_TRC(reader, st.engine, req, res) >= 0) {
+    if (stats::RDTD_TRC(reader, st.engine, req, res, os) >= 0) {
       st.bin_counts.assign(res.y.begin(), res.y.begin() + std::clamp(res.points, 0, kMaxPoints));
     }
   }
@@ -508,7 +508,7 @@ int plot_traces(const DriverRequest& rq, util::TextUnit& control, tracefile::Rea
       req.trace = rq.traces[h];
       req.code = 1;
       req.lag = rq.lags[h];
-      if (stats::RDTD_TRC(reader, st.engine, req, res) < 0) continue;
+      if (stats::RDTD_TRC(reader, st.engine, req, res, os) < 0) continue;
       const int points = std::clamp(std::min(st.traces.count[h], res.points), 0, kMaxPoints);
       std::vector<float> values(points);
       for (int i = 0; i < points; ++i) values[i] = st.traces.Y(h, i);
@@ -762,8 +762,7 @@ int PLT_TBXW(DriverState& st, const tracefile::ReaderState& reader, std::ostream
 }
 
 int PLT_DRIV(const DriverRequest& rq, util::TextUnit& control, tracefile::ReaderState& reader,
-             DriverState& st) {
-  std::ostream& os = std::cout;
+             DriverState& st, std::ostream& os) {
   PlotState& ps = st.plot;
   reset_plot_state(ps, kMaxTraces, true);
   ps.output_dir = st.output_dir;

@@ -8,7 +8,7 @@
 // Graphics devices are set up by the control-file reader and ended again here; drawing the plot
 // itself belongs to the graphics work.
 //
-// Everything the user needs to know is printed on standard output as it happens; the returned
+// Everything the user needs to know is printed on the caller's stream as it happens; the returned
 // plotting code (PLT_MSG) is for the caller's information only.
 #ifndef KOR_PLOT_DRIVER_H_
 #define KOR_PLOT_DRIVER_H_
@@ -78,10 +78,11 @@ struct DriverState {
 inline constexpr int kBxwPoints = 64;  // abscissa points of the box-whisker results
 
 // Runs the plot of `request`: reads the graphics control file from `control` and the plot's
-// tables from `reader`.  Returns the plotting return code (0, a warning or the error that ended
-// the run, already reported).
+// tables from `reader`, writing its messages (and those of the engine, resampling and the
+// significance test) to `os`.  Returns the plotting return code (0, a warning or the error that
+// ended the run, already reported).
 int PLT_DRIV(const DriverRequest& request, util::TextUnit& control, tracefile::ReaderState& reader,
-             DriverState& state);
+             DriverState& state, std::ostream& os);
 
 // Running mean of `y` over a window of `window` points: `align` < 0 takes the window - 1 points
 // before each point, > 0 the window - 1 points after it, 0 window/2 points after and window/2

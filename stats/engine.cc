@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <iostream>
+#include <ostream>
 
 #include "metrics/codes.h"
 #include "stats/adjust.h"
@@ -23,23 +23,23 @@ bool present(double v) { return v > tracefile::kMissingLimit; }
 
 // Reads the plot again from the unit and plot number the reader kept.  A failure is reported and
 // leaves the reload flag set; the call goes on with the sums as they are.
-void reread_plot(ReaderState& rs) {
+void reread_plot(ReaderState& rs, std::ostream& os) {
   if (rs.unit == nullptr) {
-    tracefile::RDTD_MSG(-11, " Error re-initializing");  // no unit was ever read: no code text
+    tracefile::RDTD_MSG(-11, " Error re-initializing", os);  // no unit was ever read: no code text
     rs.reload = true;
     return;
   }
   int count = 0;
   int rc = tracefile::RDTD_INI(rs, *rs.unit, count);
   if (rc != 0) {
-    tracefile::RDTD_MSG(rc, " Error re-initializing");
+    tracefile::RDTD_MSG(rc, " Error re-initializing", os);
     rs.reload = true;
     return;
   }
   int traces = 0, plot_type = 0;
-  rc = tracefile::RDTD_FND(rs, *rs.unit, rs.plot_number, 1, traces, plot_type);
+  rc = tracefile::RDTD_FND(rs, *rs.unit, rs.plot_number, 1, traces, plot_type, os);
   if (rc != 0) {
-    tracefile::RDTD_MSG(rc, " Error re-finding data");
+    tracefile::RDTD_MSG(rc, " Error re-finding data", os);
     rs.reload = true;
   }
 }
@@ -291,7 +291,8 @@ void TraceArrays::attach(TraceResult& result) {
   result.x_values = x_values;
 }
 
-int RDTD_TRC(ReaderState& rs, TraceEngine& engine, const TraceRequest& request, TraceResult& r) {
+int RDTD_TRC(ReaderState& rs, TraceEngine& engine, const TraceRequest& request, TraceResult& r,
+             std::ostream& os) {
   const double missing = request.missing;
   r.code = request.code;
   r.count_code = -4;
@@ -311,7 +312,7 @@ int RDTD_TRC(ReaderState& rs, TraceEngine& engine, const TraceRequest& request, 
   if (rs.traces[t - 1].trace_value < 0) return -32;
   std::fill_n(r.y.begin(), std::min<std::size_t>(r.y.size(), kMaxPoints), missing);
 
-  if (rs.reload) reread_plot(rs);
+  if (rs.reload) reread_plot(rs, os);
   if (t > rs.trace_count) return -37;  // the plot read again has lost the trace
   const tracefile::TraceInfo& info = rs.traces[t - 1];
   const int points = std::clamp(info.points, 0, kMaxPoints);
@@ -330,7 +331,7 @@ int RDTD_TRC(ReaderState& rs, TraceEngine& engine, const TraceRequest& request, 
   const metrics::DecodedCode d =
       metrics::decode_code(request.code, fho, rs.first_ind_field == metrics::kThresholdAxisField);
   r.code = d.code;
-  metrics::write_prefix_warning(d.prefix, std::cout);
+  metrics::write_prefix_warning(d.prefix, os);
   std::string bias_tag, lag_tag = "    ";
   int rc = bias_adjustment(rs, t, d.prefix, bias_tag);
   if (rc == 0) rc = threshold_lag_adjustment(rs, t, d.lag, lag_tag);
@@ -356,7 +357,7 @@ int RDTD_TRC(ReaderState& rs, TraceEngine& engine, const TraceRequest& request, 
     double* row = engine.work_sums.data() + static_cast<std::size_t>(kFields) * (p - 1);
     for (int k = 1; k <= kFields; ++k) row[k - 1] = rs.sum(t, k, p);
   }
-  Call c(rs, engine, request, r);
+  Call c(rs, engine, request, r, os);
   c.trace = t;
   c.points = points;
   c.depth = depth;

@@ -17,6 +17,7 @@
 #ifndef KOR_STATS_ENGINE_H_
 #define KOR_STATS_ENGINE_H_
 
+#include <iosfwd>
 #include <span>
 #include <string>
 #include <vector>
@@ -96,9 +97,11 @@ struct TraceArrays {
 //   -38  the fill-in points of a time series would pass the capacity
 //   -26  a point lies on no position of the common x axis
 //   -7, -8, -9  the reference date of a time series cannot carry fill-in dates
-// Code 0 returns 0 at once with nothing written but the initial outputs.
+// Code 0 returns 0 at once with nothing written but the initial outputs.  Warnings (the dH/dF
+// prefix, a failed re-reading of the plot, rejected ROC points) and the lists loaded when the plot
+// is read again are written to `os`.
 [[nodiscard]] int RDTD_TRC(tracefile::ReaderState& reader, TraceEngine& engine,
-                           const TraceRequest& request, TraceResult& result);
+                           const TraceRequest& request, TraceResult& result, std::ostream& os);
 
 }  // namespace kor::stats
 

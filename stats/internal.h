@@ -2,6 +2,7 @@
 #ifndef KOR_STATS_INTERNAL_H_
 #define KOR_STATS_INTERNAL_H_
 
+#include <iosfwd>
 #include <string>
 #include <string_view>
 
@@ -16,13 +17,15 @@ inline constexpr float kRangeStart =
 
 // Everything one RDTD_TRC call works with.
 struct Call {
-  Call(tracefile::ReaderState& rs, TraceEngine& e, const TraceRequest& q, TraceResult& r)
-      : reader(rs), engine(e), request(q), result(r) {}
+  Call(tracefile::ReaderState& rs, TraceEngine& e, const TraceRequest& q, TraceResult& r,
+       std::ostream& out)
+      : reader(rs), engine(e), request(q), result(r), os(out) {}
 
   tracefile::ReaderState& reader;
   TraceEngine& engine;
   const TraceRequest& request;
   TraceResult& result;
+  std::ostream& os;  // messages of the call
   int trace = 0;     // plot-relative trace number
   int points = 0;    // the trace's point count P
   int depth = 0;     // the trace's data depth D

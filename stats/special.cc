@@ -4,7 +4,7 @@
 // diagram over the data fields).
 #include <algorithm>
 #include <cmath>
-#include <iostream>
+#include <ostream>
 #include <vector>
 
 #include "stats/internal.h"
@@ -150,7 +150,7 @@ int roc_from_pbs(Call& c, bool points) {
     }
     const double f = total.hits + total.false_alarms;
     const double o = total.hits + total.misses;
-    util::list_write(std::cout, {" F H O n = ", f, total.hits, o, n});
+    util::list_write(c.os, {" F H O n = ", f, total.hits, o, n});
     return constant_odds_roc(c, n, f, total.hits, o, -63);
   }
   int count = 0, bad = 0;
@@ -170,7 +170,7 @@ int roc_from_pbs(Call& c, bool points) {
     r.y[count] = pod;
     ++count;
   }
-  if (bad > 0) util::list_write(std::cout, {bad, " bad ROC points rejected. "});
+  if (bad > 0) util::list_write(c.os, {bad, " bad ROC points rejected. "});
   r.points = count;
   if (count == 0) return -62;
   // Exchanging neighbours until a pass exchanges nothing keeps equal x in their order.
@@ -299,7 +299,7 @@ int rank_histogram(Call& c) {
   start_special(c, "PROBABILITY", 'c', 14);
   const int d = c.depth;
   if (d > c.capacity) return -31;
-  if (c.points > 1) tracefile::RDTD_MSG(4, "");
+  if (c.points > 1) tracefile::RDTD_MSG(4, "", c.os);
   double total = 0.0;
   std::vector<double> bins(static_cast<std::size_t>(d) + 1, 0.0);
   for (int p = 1; p <= c.points; ++p) {
@@ -335,7 +335,7 @@ int summary_rank_plot(Call& c) {
   TraceResult& r = c.result;
   start_special(c, "PROBABILITY", 'c', 14);
   if (c.capacity < 4) return -31;
-  if (c.points > 1) tracefile::RDTD_MSG(4, "");
+  if (c.points > 1) tracefile::RDTD_MSG(4, "", c.os);
   const int d = c.depth;
   double s = 0.0, below = 0.0, inside = 0.0, above = 0.0;
   for (int p = 1; p <= c.points; ++p) {

@@ -7,6 +7,7 @@
 #ifndef KOR_UTIL_TEXT_H_
 #define KOR_UTIL_TEXT_H_
 
+#include <iosfwd>
 #include <span>
 #include <string>
 #include <string_view>
@@ -97,9 +98,8 @@ bool IS_MISSING(double v);
 
 // Copies `field` without trailing blanks into `out` as a NUL-terminated text of at most
 // `out.size()` bytes, the NUL included.  When it does not fit, copies what fits and writes the
-// truncation warning as a free-format line to standard output.  Returns 0, or 1 when the text was
-// truncated.
-int ST_NULL(std::string_view field, std::span<char> out);
+// truncation warning as a free-format line to `os`.  Returns 0, or 1 when the text was truncated.
+int ST_NULL(std::string_view field, std::span<char> out, std::ostream& os);
 
 // Helpers for fixed-length fields.
 // `s` cut or blank-padded to exactly `width` characters.
