@@ -6,6 +6,7 @@
 #include <string>
 
 #include "driver/free_input.h"
+#include "plot/kinds.h"
 #include "tracefile/messages.h"
 #include "util/listout.h"
 #include "util/text.h"
@@ -99,7 +100,7 @@ DialogueResult run_dialogue(std::istream& in, util::TextUnit& control, util::Tex
   }
 
   const int method = req.method;
-  if (method == 1 && lag != kLagList) {
+  if (method == plot::kAllTraces && lag != kLagList) {
     std::array<int, 1> discard{};
     (void)input.read_ints(discard);  // a value kept for old dialogue files; a failure is ignored
     std::array<int, 1> op{};
@@ -115,7 +116,7 @@ DialogueResult run_dialogue(std::istream& in, util::TextUnit& control, util::Tex
       req.traces[i] = i + 1;
       req.lags[i] = lag;
     }
-  } else if (method == 2) {
+  } else if (method == plot::kListedTraces) {
     std::string line;
     if (!input.read_line(line, kListWidth)) {
       say({" Standard input for trace #s failed."});
@@ -156,7 +157,7 @@ DialogueResult run_dialogue(std::istream& in, util::TextUnit& control, util::Tex
       req.lags.fill(0);
       for (int i = 0; i < req.trace_count; ++i) req.lags[i] = lag;
     }
-  } else if (method >= 3 && method <= 6 && lag != kLagList) {
+  } else if (method >= plot::kDifference && method <= plot::kSignificance && lag != kLagList) {
     std::array<int, 2> pair{};
     if (!input.read_ints(pair)) {
       say({" Standard input for trace #s failed."});
@@ -165,7 +166,7 @@ DialogueResult run_dialogue(std::istream& in, util::TextUnit& control, util::Tex
     req.trace_count = 2;
     req.traces[0] = pair[0];
     req.traces[1] = pair[1];
-    const bool two_codes = method == 5 || method == 6;
+    const bool two_codes = method == plot::kSkillAgainst || method == plot::kSignificance;
     if (pair[0] == pair[1] && two_codes) {
       std::array<int, 2> ops{};
       if (!input.read_ints(ops)) {

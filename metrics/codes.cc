@@ -7,6 +7,7 @@
 #include <ostream>
 
 #include "util/listout.h"
+#include "util/missing.h"
 
 namespace kor::metrics {
 namespace {
@@ -14,7 +15,8 @@ namespace {
 using R = Routine;
 using G = CodeGroup;
 constexpr std::optional<double> kNone = std::nullopt;
-constexpr double kReferenceScore = -9999.0;  // perfect value given for the benchmark reference
+// The perfect value given for the benchmark reference: the plot-level missing value.
+constexpr double kReferenceScore = util::kPlotMissing;
 
 using S = Scalar;
 using V = Vector;

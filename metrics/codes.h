@@ -23,6 +23,21 @@ namespace kor::metrics {
 
 inline constexpr double kUnbounded = 1.0e29;  // perfect value of an unbounded score
 
+// Codes that the callers single out.
+enum SpecialCode : int {
+  kWeightCode = -1,              // the weight of each data record
+  kSampleCountCode = 1,          // plain data field 1, the sample count N
+  kOddsRatioRocCode = 1032,      // ROC curve from the odds ratio
+  kAttributeDiagramCode = 1360,  // attribute diagram of PBS_ traces (display 6)
+  kPbsRocRejectingCode = 1362,   // ROC curve from PBS_ data, bad points rejected
+  kPbsRocCode = 1363,            // ROC curve from PBS_ data
+  kRankHistogramCode = 1600,     // rank histogram of the analysis in the forecast intervals
+  kSummaryRankCode = 1605,       // the summary rank plot of the same
+  kCrpsReliabilityCode = 2307,   // CRPS reliability diagram (display 7)
+  kCountShareCode = 9001,        // each point's count as a fraction of the trace total
+  kCrpsCumulativeCode = 9002,    // cumulative probabilities of a CRPS trace
+};
+
 // The code groups, tested in this order (the first that holds the code wins).
 enum class CodeGroup {
   kNone,              // no group: an invalid code

@@ -39,18 +39,18 @@
 #include <optional>
 #include <string_view>
 
+#include "tracefile/format.h"
+
 namespace kor::metrics {
 
 // -------------------------------------------------------------------------------------------------
 // Constants
 // -------------------------------------------------------------------------------------------------
 
-inline constexpr int kMaxFields = 28;             // data depth limit of a record
-inline constexpr double kUsableAbove = -1.0e30;   // a field is usable when strictly greater
-inline constexpr float kMinStart = 1.1e30f;       // start value of Output::min
-inline constexpr float kMaxStart = -1.1e30f;      // start value of Output::max
-inline constexpr int kMaxPbsProbabilities = 14;   // length of a PBS category-probability list
-inline constexpr int kMaxCrpsProbabilities = 11;  // length of a CRPS calibration list
+// The field dimension of a sums array: a record's data depth limit.
+inline constexpr int kMaxFields = tracefile::kMaxDepth;
+inline constexpr float kMinStart = 1.1e30f;   // start value of Output::min
+inline constexpr float kMaxStart = -1.1e30f;  // start value of Output::max
 
 // Error words.
 inline constexpr int kOk = 0;
@@ -59,8 +59,9 @@ inline constexpr int kBadOption = -2;        // option or category out of range
 inline constexpr int kBadCategory = -3;      // category beyond the record
 inline constexpr int kBadCountOption = -99;  // option of count_fraction out of range
 
-// True when a field value is usable (greater than -1.0e30).
-constexpr bool usable(double v) { return v > kUsableAbove; }
+// True when a field value is usable: not missing by the rule of the data tables (greater than
+// -1.0e30).
+constexpr bool usable(double v) { return !tracefile::is_table_missing(v); }
 
 // -------------------------------------------------------------------------------------------------
 // Inputs and outputs

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "plot/kinds.h"
 #include "tracefile/format.h"
 #include "util/format.h"
 #include "util/text.h"
@@ -28,7 +29,7 @@ std::array<std::string, 4> axis_items(std::string_view value) {
 std::optional<double> optional_real(std::string_view item) {
   if (util::ST_TLEN(item) == 0) return std::nullopt;
   double v = 0.0;
-  if (util::ST_TREL(item, v) != 0 || v == util::kMissing) return std::nullopt;
+  if (util::ST_TREL(item, v) != 0 || v == util::kPlotMissing) return std::nullopt;
   return v;
 }
 
@@ -165,8 +166,8 @@ int y_axis(AxisState& axis, std::string_view value, int final_type, bool colon_f
   place_labels(axis, incs, start, stop, n, n);
   axis.start = start;
   axis.stop = stop;
-  if (final_type == 3) axis.stop += 0.05 * std::fabs(stop - start);
-  if (final_type == 5) axis.start = 0.0;
+  if (final_type == kSkillScore) axis.stop += 0.05 * std::fabs(stop - start);
+  if (final_type == kHistogram) axis.start = 0.0;
   return 0;
 }
 
@@ -310,7 +311,7 @@ int x_axis_from_xax(PlotState& state, std::string_view value, const MergedAxis& 
   }
 
   double start = 0.0, stop = 0.0;
-  start_stop(items, lo, hi, final_type == 5, start, stop);
+  start_stop(items, lo, hi, final_type == kHistogram, start, stop);
   if (time_start) {
     start = *time_start;
     stop = *time_stop;
@@ -475,7 +476,7 @@ std::vector<std::string> category_label_texts(const PlotState& state, int final_
                                               int point_count) {
   std::vector<std::string> out;
   const int users = std::clamp(state.user_xlabel_count, 0, kMaxUserLabels);
-  if (final_type == 4 && users > 0) {
+  if (final_type == kBinnedData && users > 0) {
     for (int i = 0; i < std::min(users, point_count); ++i) out.push_back(state.user_xlabels[i]);
     return out;
   }

@@ -7,6 +7,7 @@
 #include <span>
 #include <vector>
 
+#include "plot/kinds.h"
 #include "plot/messages.h"
 #include "resample/resample.h"
 #include "util/format.h"
@@ -422,7 +423,7 @@ void initial_ranges(PlotState& s, const ControlInput& in) {
     a.max_diff = a.min_diff = 0.0;
   };
   switch (in.final_type) {
-    case 2: {
+    case kScatter: {
       const int m = std::min(n, 2);
       double lo = kBig, hi = -kBig;
       for (int i = 0; i < m; ++i) {
@@ -434,13 +435,13 @@ void initial_ranges(PlotState& s, const ControlInput& in) {
       s.right_axis = false;
       return;
     }
-    case 5:
+    case kHistogram:
       set(s.x, n > 0 ? in.ymin[0] : kBig, n > 0 ? in.ymax[0] : -kBig);
       set(s.y, 0.0, 1.0);
       s.right_axis = false;
       return;
-    case 7:
-    case 8:
+    case kAttributeDiagram:
+    case kCrpsReliability:
       set(s.x, 0.0, 1.0);
       set(s.y, 0.0, 1.0);
       set(s.ry, 0.0, 1.0);
@@ -485,15 +486,15 @@ void decode_fac(PlotState& s, std::string_view value, int final_type) {
   }
   s.left_factor = left;
   switch (final_type) {
-    case 2:
+    case kScatter:
       scale_range(s.x, left);
       scale_range(s.y, left);
       break;
-    case 5:
+    case kHistogram:
       scale_range(s.x, left);
       break;
-    case 7:
-    case 8:
+    case kAttributeDiagram:
+    case kCrpsReliability:
       break;
     default:
       scale_range(s.y, left);
@@ -501,7 +502,7 @@ void decode_fac(PlotState& s, std::string_view value, int final_type) {
   }
   double right = 0.0;
   if (s.right_axis && util::ST_TLEN(items[1]) > 0 && util::ST_TREL(items[1], right) == 0 &&
-      final_type != 7 && final_type != 8) {
+      final_type != kAttributeDiagram && final_type != kCrpsReliability) {
     s.right_factor = right;
     scale_range(s.ry, right);
     if (s.right_only) s.y = s.ry;
@@ -749,7 +750,7 @@ int read_control_file(PlotState& s, util::TextUnit& unit, const ControlInput& in
       for (int i = 0; i < n; ++i) c += s.bar_colour[i] != 0 ? 1 : 0;
       s.bar_width = widen_for_bars(s, c, labels);
     }
-    if (in.final_type == 7 && n >= 2) {
+    if (in.final_type == kAttributeDiagram && n >= 2) {
       const int half = n / 2;
       for (int i = 0; i < half; ++i) {
         s.bar_colour[half + i] = s.bar_colour[i];

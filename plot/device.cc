@@ -14,7 +14,6 @@ namespace kor::plot {
 namespace {
 
 constexpr int kMaxColourItems = 64;
-constexpr double kNoSize = -9999.0;
 
 }  // namespace
 
@@ -44,9 +43,9 @@ DeviceSpec parse_device(std::string_view device) {
   if (util::ST_TLEN(spec.file) == 0) spec.file = default_output_name(spec.name);
   spec.bxw_file = std::string(util::rtrim(spec.file)) + "_bxw";
 
-  std::array<double, 2> size{kNoSize, kNoSize};
+  std::array<double, 2> size{kPlotMissing, kPlotMissing};
   int scount = 0;
-  (void)util::ST_SPLR(items[2], ';', kNoSize, size, scount);
+  (void)util::ST_SPLR(items[2], ';', kPlotMissing, size, scount);
   spec.open_name = spec.name;
   char colour = items[3].empty() ? ' ' : util::ST_UPPR(items[3].substr(0, 1))[0];
   if (spec.name == "PSP") {

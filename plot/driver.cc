@@ -6,8 +6,10 @@
 #include <ostream>
 
 #include "graphics/link.h"
+#include "metrics/codes.h"
 #include "plot/control.h"
 #include "plot/graphics_device.h"
+#include "plot/kinds.h"
 #include "plot/labels.h"
 #include "plot/messages.h"
 #include "plot/text_output.h"
@@ -21,16 +23,24 @@ namespace kor::plot {
 
 namespace {
 
-constexpr float kMissing = -9999.0f;
-
-bool missing(double v) { return std::fabs(v - kPlotMissing) < 0.1; }
-
 // A double of the statistics engine stored in the driver's single-precision arrays: values beyond
 // the single-precision range become the largest finite value of their sign.
 float to_float(double v) {
   if (std::isnan(v)) return static_cast<float>(v);
   return static_cast<float>(
       std::clamp(v, -static_cast<double>(FLT_MAX), static_cast<double>(FLT_MAX)));
+}
+
+// The code whose values count the bins of an FHO skill-score or binned-data plot: the volume
+// percentages of forecasts and hits count their own raw sums (the sum of field 2 or 3 itself);
+// every other code counts with the engine's count code (the observed events).
+int bin_count_code(int opcode, int count_code) {
+  const metrics::CodeEntry* e = metrics::find_code(opcode, tracefile::kMaxDepth).entry;
+  const std::optional<metrics::Percent> form = e ? metrics::percent_form(*e) : std::nullopt;
+  const bool volume =
+      form == metrics::Percent::kVolume || form == metrics::Percent::kCumulativeVolume;
+  constexpr int kObservedField = 4;
+  return volume && e->option != kObservedField ? -e->option : count_code;
 }
 
 bool bxw_wanted(const PlotState& ps) {
@@ -85,7 +95,7 @@ void value_range(DriverState& st, int h) {
   float lo = 1.1e31f, hi = -1.1e31f;
   for (int i = 0; i < std::clamp(st.traces.count[h], 0, kMaxPoints); ++i) {
     const float v = st.traces.Y(h, i);
-    if (missing(v) || std::isnan(v)) continue;
+    if (util::IS_MISSING(v) || std::isnan(v)) continue;
     lo = std::min(lo, v);
     hi = std::max(hi, v);
   }
@@ -137,7 +147,9 @@ int compute_traces(const DriverRequest& rq, tracefile::ReaderState& reader, Driv
   std::vector<double> pool;  // numeric x of every trace's points, indexed by the merged tags
   for (int h = 1; h <= n; ++h) {
     const int code =
-        (rq.method == 2 || rq.method == 5 || rq.method == 6) ? rq.opcodes[h - 1] : rq.opcodes[0];
+        (rq.method == kListedTraces || rq.method == kSkillAgainst || rq.method == kSignificance)
+            ? rq.opcodes[h - 1]
+            : rq.opcodes[0];
     const int trace = rq.traces[h - 1];
     int file_trace = 0;
     (void)tracefile::RDTD_OTN(reader, h, trace, file_trace, os);
@@ -152,28 +164,28 @@ int compute_traces(const DriverRequest& rq, tracefile::ReaderState& reader, Driv
     req.missing = kPlotMissing;
     req.capacity = kMaxPoints;
     const int trc = stats::RDTD_TRC(reader, st.engine, req, res, os);
-    if (res.plot_type == 14) {
+    if (res.plot_type == stats::kRankHistogramPlot) {
       ps.rank_hist = true;
-      final_type = 4;
-    } else if (res.plot_type == 24) {
+      final_type = kBinnedData;
+    } else if (res.plot_type == stats::kFieldDiagramPlot) {
       ps.depth_flag = true;
-      final_type = 4;
+      final_type = kBinnedData;
     }
     if (trc != 0) {
       const std::string name = "TRACE #" + util::format("(I2.2)", {h}) + " error from RDTD_TRC:";
       tracefile::RDTD_MSG(trc, name, os);
     }
-    if ((code == 1360) != (rq.display == 6)) {
+    if ((code == metrics::kAttributeDiagramCode) != (rq.display == kAttributeDisplay)) {
       PLT_MSG(-31, " ", os);
       return -31;
     }
-    if ((code == 2307) != (rq.display == 7)) {
+    if ((code == metrics::kCrpsReliabilityCode) != (rq.display == kCrpsDisplay)) {
       PLT_MSG(-47, " ", os);
       return -47;
     }
 
     const int points = std::clamp(res.points, 0, kMaxPoints);
-    if (h == 1 && code == 1360 && points >= 1) {
+    if (h == 1 && code == metrics::kAttributeDiagramCode && points >= 1) {
       auto piece = [](std::string_view s) {
         std::string t = trimmed(s);
         return t.substr(0, std::min<std::size_t>(t.size(), 10));
@@ -223,11 +235,11 @@ int compute_traces(const DriverRequest& rq, tracefile::ReaderState& reader, Driv
       return -6;
     }
 
-    if (rq.plot_type >= 3) {
+    if (rq.plot_type == tracefile::kSkillScorePlot || rq.plot_type == tracefile::kBinnedDataPlot) {
       stats::TraceResult cres;
       count_arrays.attach(cres);
       stats::TraceRequest creq = req;
-      creq.code = 1;
+      creq.code = metrics::kSampleCountCode;
       const int ctrc = stats::RDTD_TRC(reader, st.engine, creq, cres, os);
       if (ctrc < 0) {
         tracefile::RDTD_MSG(ctrc, "RDTD_TRC", os);
@@ -271,8 +283,8 @@ int compute_traces(const DriverRequest& rq, tracefile::ReaderState& reader, Driv
 int diagram(const DriverRequest& rq, util::TextUnit& control, tracefile::ReaderState& reader,
             DriverState& st, std::ostream& os) {
   PlotState& ps = st.plot;
-  const bool attr = rq.display == 6;
-  const int final_type = attr ? 7 : 8;
+  const bool attr = rq.display == kAttributeDisplay;
+  const int final_type = attr ? kAttributeDiagram : kCrpsReliability;
   resample::DiagramOutput out;
   const int n = st.trace_count;
   int rc = attr ? resample::ATTR_DATA(n, kMaxTraces, st.traces, out)
@@ -376,9 +388,10 @@ int significance(const DriverRequest& rq, util::TextUnit& control, tracefile::Re
 int plot_traces(const DriverRequest& rq, util::TextUnit& control, tracefile::ReaderState& reader,
                 DriverState& st, int final_type, int rc, std::ostream& os) {
   PlotState& ps = st.plot;
-  const bool difference = rq.method >= 3 && rq.method <= 5;
+  const bool difference = is_difference(rq.method);
   if (difference) {
-    if (rq.display == 2 || rq.display == 5 || (rq.display == 1 && rq.plot_type == 2)) {
+    if (rq.display == kScatterDisplay || rq.display == kRocDisplay ||
+        (rq.display == kOwnType && rq.plot_type == tracefile::kScatterPlot)) {
       PLT_MSG(-20, "PLT_DRIV", os);
       return -20;
     }
@@ -394,7 +407,7 @@ int plot_traces(const DriverRequest& rq, util::TextUnit& control, tracefile::Rea
     st.trace_count = 1;
   }
   bool rpf = false;
-  if (rq.method == 2 && rq.display == 3 && st.trace_count > 1) {
+  if (rq.method == kListedTraces && rq.display == kHistogramDisplay && st.trace_count > 1) {
     const int r = resample::RANK_DATA(st.trace_count, st.traces, os);
     if (r != 0) return r;
     rpf = true;
@@ -405,22 +418,22 @@ int plot_traces(const DriverRequest& rq, util::TextUnit& control, tracefile::Rea
     st.trace_count = 1;
   }
   switch (rq.display) {
-    case 1:
+    case kOwnType:
       break;
-    case 2:
-      final_type = 2;
+    case kScatterDisplay:
+      final_type = kScatter;
       break;
-    case 3:
-      final_type = 5;
+    case kHistogramDisplay:
+      final_type = kHistogram;
       break;
-    case 4:
-      final_type = 1;
-      if (st.last_plot_type != 2) {
+    case kTimeSeriesDisplay:
+      final_type = kTimeSeries;
+      if (st.last_plot_type != tracefile::kScatterPlot) {
         util::list_write(os, {" WARNING -- plot is not a scatter plot."});
       }
       break;
-    case 5:
-      final_type = 6;
+    case kRocDisplay:
+      final_type = kRocDiagram;
       break;
     default:
       PLT_MSG(-3, "PLT_DRIV", os);
@@ -450,7 +463,7 @@ int plot_traces(const DriverRequest& rq, util::TextUnit& control, tracefile::Rea
     if (factor == 1.0) continue;
     for (int i = 0; i < std::clamp(st.traces.count[h], 0, kMaxPoints); ++i) {
       float& v = st.traces.Y(h, i);
-      if (!missing(v)) v = to_float(v * factor);
+      if (!util::IS_MISSING(v)) v = to_float(v * factor);
     }
   }
 
@@ -458,10 +471,9 @@ int plot_traces(const DriverRequest& rq, util::TextUnit& control, tracefile::Rea
 
   // Counts of the bins or thresholds of an FHO skill-score or binned-data plot.
   st.bin_counts.clear();
-  if (st.stat_type.find("FHO") != std::string::npos && (final_type == 3 || final_type == 4)) {
-    int code = st.count_code;
-    if (rq.opcodes[0] == 1009 || rq.opcodes[0] == 1012) code = -2;
-    if (rq.opcodes[0] == 1010 || rq.opcodes[0] == 1013) code = -3;
+  if (st.stat_type.find("FHO") != std::string::npos &&
+      (final_type == kSkillScore || final_type == kBinnedData)) {
+    const int code = bin_count_code(rq.opcodes[0], st.count_code);
     stats::TraceArrays arrays(kMaxPoints);
     stats::TraceResult res;
     arrays.attach(res);
@@ -506,7 +518,7 @@ int plot_traces(const DriverRequest& rq, util::TextUnit& control, tracefile::Rea
       arrays.attach(res);
       stats::TraceRequest req;
       req.trace = rq.traces[h];
-      req.code = 1;
+      req.code = metrics::kSampleCountCode;
       req.lag = rq.lags[h];
       if (stats::RDTD_TRC(reader, st.engine, req, res, os) < 0) continue;
       const int points = std::clamp(std::min(st.traces.count[h], res.points), 0, kMaxPoints);
@@ -551,18 +563,18 @@ void running_mean(std::span<float> y, int window, int align) {
     before = window / 2 - (window % 2 == 0 ? 1 : 0);
   }
   for (int i = 0; i < n; ++i) {
-    if (missing(in[i])) {
-      y[i] = kMissing;
+    if (util::IS_MISSING(in[i])) {
+      y[i] = resample::kMissingPoint;
       continue;
     }
     double sum = 0.0;
     int count = 0;
     for (int j = std::max(0, i - before); j <= std::min(n - 1, i + after); ++j) {
-      if (missing(in[j])) continue;
+      if (util::IS_MISSING(in[j])) continue;
       sum += in[j];
       ++count;
     }
-    y[i] = count > 0 ? static_cast<float>(sum / count) : kMissing;
+    y[i] = count > 0 ? static_cast<float>(sum / count) : resample::kMissingPoint;
   }
 }
 
@@ -685,7 +697,7 @@ int PLT_TBXW(DriverState& st, const tracefile::ReaderState& reader, std::ostream
     in.codes = codes;
     in.point = p;
     in.alpha = static_cast<float>(ps.test_level);
-    in.missing = kMissing;
+    in.missing = resample::kMissingPoint;
     in.capacity = kMaxTraces;
     in.context = &context;
     resample::TrcOutput out;
@@ -707,7 +719,7 @@ int PLT_TBXW(DriverState& st, const tracefile::ReaderState& reader, std::ostream
       st.bxw_upper_whisker[at] = out.upper_whisker[k];
       st.bxw_lower_whisker[at] = out.lower_whisker[k];
       util::list_write(os, {k + 1, " - median of resampled differences = ", out.median[k]});
-      if (missing(out.skew[k])) {
+      if (util::IS_MISSING(out.skew[k])) {
         util::list_write(os, {k + 1, " - skew ratio is undefined."});
       } else {
         util::list_write(os, {k + 1, " - skew ratio of resampled differences = ", out.skew[k]});
@@ -769,7 +781,7 @@ int PLT_DRIV(const DriverRequest& rq, util::TextUnit& control, tracefile::Reader
   ps.plot_number = rq.plot;
   st.resampling.ucd_path = ps.output_path("trace.ucd");
   st.first_trace = rq.traces[0];
-  if (rq.method < 1 || rq.method > 6) {
+  if (rq.method < kAllTraces || rq.method > kSignificance) {
     PLT_MSG(-4, "PLT_DRIV", os);
     return -4;
   }
@@ -783,7 +795,7 @@ int PLT_DRIV(const DriverRequest& rq, util::TextUnit& control, tracefile::Reader
   int rc = compute_traces(rq, reader, st, final_type, os);
   if (rc < 0) return rc;
 
-  if (rq.display == 0) {
+  if (rq.display == kStatisticsPage) {
     reset_plot_state(ps, st.trace_count, true);
     ps.output_dir = st.output_dir;
     ps.plot_number = rq.plot;
@@ -792,8 +804,10 @@ int PLT_DRIV(const DriverRequest& rq, util::TextUnit& control, tracefile::Reader
     (void)write_stats_page(ps, trace_data(st, st.trace_count), os);
     return rc;
   }
-  if (rq.display == 6 || rq.display == 7) return diagram(rq, control, reader, st, os);
-  if (rq.method == 6) return significance(rq, control, reader, st, final_type, os);
+  if (rq.display == kAttributeDisplay || rq.display == kCrpsDisplay) {
+    return diagram(rq, control, reader, st, os);
+  }
+  if (rq.method == kSignificance) return significance(rq, control, reader, st, final_type, os);
   return plot_traces(rq, control, reader, st, final_type, rc, os);
 }
 

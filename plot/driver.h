@@ -75,8 +75,6 @@ struct DriverState {
   std::string output_dir;
 };
 
-inline constexpr int kBxwPoints = 64;  // abscissa points of the box-whisker results
-
 // Runs the plot of `request`: reads the graphics control file from `control` and the plot's
 // tables from `reader`, writing its messages (and those of the engine, resampling and the
 // significance test) to `os`.  Returns the plotting return code (0, a warning or the error that

@@ -1,16 +1,12 @@
 #include "plot/graphics_device.h"
 
+#include "graphics/request_codes.h"
 #include "graphics/requests.h"
 
 namespace kor::plot {
 namespace {
 
-// Commands without arguments sent during device setup.
-constexpr int kClearCommand = 202;
-constexpr int kFlushCommand = 207;
-constexpr int kFrameCommand = 213;
-constexpr int kViewRequest = 301;
-constexpr int kPlotMode = 2;
+constexpr int kPlotMode = 2;  // the server mode of plotting
 
 }  // namespace
 
@@ -59,12 +55,16 @@ int GraphicsClientDevice::query_colour(int number, std::string& name, int& red, 
   return 0;
 }
 
-int GraphicsClientDevice::flush() { return graphics::send_command(link_, kFlushCommand); }
-int GraphicsClientDevice::start_frame() { return graphics::send_command(link_, kFrameCommand); }
-int GraphicsClientDevice::clear_device() { return graphics::send_command(link_, kClearCommand); }
+int GraphicsClientDevice::flush() { return graphics::send_command(link_, graphics::kFlushOutput); }
+int GraphicsClientDevice::start_frame() {
+  return graphics::send_command(link_, graphics::kStartFrame);
+}
+int GraphicsClientDevice::clear_device() {
+  return graphics::send_command(link_, graphics::kClearPage);
+}
 
 int GraphicsClientDevice::set_view(double x1, double y1, double x2, double y2) {
-  return graphics::send_four_reals(link_, kViewRequest,
+  return graphics::send_four_reals(link_, graphics::kSetView,
                                    {static_cast<float>(x1), static_cast<float>(y1),
                                     static_cast<float>(x2), static_cast<float>(y2)});
 }

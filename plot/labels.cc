@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "plot/condition_text.h"
+#include "plot/kinds.h"
 #include "plot/messages.h"
 #include "util/text.h"
 
@@ -90,7 +91,7 @@ std::string statistic_title(const PlotState& s, const TitleInput& in, bool right
     differ = differ || trimmed(in.stat_labels[h - 1], kStatLabelWidth) !=
                            trimmed(in.stat_labels[0], kStatLabelWidth);
   }
-  if (!differ || (in.method >= 3 && in.method <= 5)) return title;
+  if (!differ || is_difference(in.method)) return title;
   std::vector<std::string> seen{title};
   for (int h = 1; h <= n; ++h) {
     if (h == first || !on_side(h)) continue;
@@ -134,11 +135,11 @@ int build_titles(PlotState& s, const TitleInput& in, std::ostream& os) {
 
   // Automatic trace labels.  With METHOD 3, 4 or 5 the difference trace is labelled from the
   // first two traces of the list.
-  const bool difference = in.method >= 3 && in.method <= 5;
+  const bool difference = is_difference(in.method);
   int labelled = n;
   if (difference && in.trace_list[1] > 0) labelled = std::max(n, 2);
   // An attribute diagram's second half holds the frequency companions of the first.
-  const int first_half = type == 7 ? labelled / 2 : labelled;
+  const int first_half = type == kAttributeDiagram ? labelled / 2 : labelled;
   bool distinct = false;
   for (int h = 2; h <= first_half; ++h)
     distinct = distinct || in.trace_list[h - 1] != in.trace_list[0];
@@ -169,7 +170,7 @@ int build_titles(PlotState& s, const TitleInput& in, std::ostream& os) {
   }
 
   // Attribute diagram: reliability traces and their frequency companions.
-  if (type == 7) {
+  if (type == kAttributeDiagram) {
     const int half = n / 2;
     for (int h = 1; h <= half; ++h) {
       if (s.label_given[h - 1]) continue;
@@ -197,34 +198,34 @@ int build_titles(PlotState& s, const TitleInput& in, std::ostream& os) {
   if (util::ST_TLEN(s.x_title) == 0) {
     std::string x;
     switch (type) {
-      case 1:
+      case kTimeSeries:
         x = "TIME (YYMMDD/HHNN)";
         break;
-      case 2:
+      case kScatter:
         x = label1;
         break;
-      case 3:
-      case 4:
-        if (type == 4 && s.rank_hist) {
+      case kSkillScore:
+      case kBinnedData:
+        if (type == kBinnedData && s.rank_hist) {
           x = "ANALYSIS RANK W.R.T. ENSEMBLE";
-        } else if (type == 4 && s.depth_flag) {
+        } else if (type == kBinnedData && s.depth_flag) {
           x = "DATA FIELD DEPTH POSITION";
-        } else if (type == 3 && fss) {
+        } else if (type == kSkillScore && fss) {
           x = "SPATIAL SCALE (KM)";
         } else if (in.reader) {
           x = joined_condition_text(*in.reader);
         }
         break;
-      case 5:
+      case kHistogram:
         x = s.rpf_flag ? "PLACEMENT FOR " + label1 : label1;
         break;
-      case 6:
+      case kRocDiagram:
         x = "FALSE ALARM RATE";
         break;
-      case 7:
+      case kAttributeDiagram:
         x = "FORECAST PROBABILITY";
         break;
-      case 8:
+      case kCrpsReliability:
         x = "FORECAST QUANTILE";
         break;
       default:
@@ -232,27 +233,27 @@ int build_titles(PlotState& s, const TitleInput& in, std::ostream& os) {
     }
     s.x_title = cut(x, kAxisTitleWidth);
   }
-  const char* suffix = in.method == 3   ? " DIFFERENCE"
-                       : in.method == 4 ? " % DIFFERENCE"
-                       : in.method == 5 ? " SKILL SCORE"
-                                        : "";
-  const bool statistic_axes = type == 1 || type == 3 || type == 4;
+  const char* suffix = in.method == kDifference          ? " DIFFERENCE"
+                       : in.method == kPercentDifference ? " % DIFFERENCE"
+                       : in.method == kSkillAgainst      ? " SKILL SCORE"
+                                                         : "";
+  const bool statistic_axes = type == kTimeSeries || type == kSkillScore || type == kBinnedData;
   if (util::ST_TLEN(s.y_title) == 0) {
     std::string y;
     switch (type) {
-      case 2:
+      case kScatter:
         y = label2;
         break;
-      case 5:
+      case kHistogram:
         y = s.rpf_flag ? "RELATIVE PLACEMENT FREQUENCY" : "RELATIVE FREQUENCY";
         break;
-      case 6:
+      case kRocDiagram:
         y = "HIT RATE";
         break;
-      case 7:
+      case kAttributeDiagram:
         y = "OBSERVED FREQUENCY";
         break;
-      case 8:
+      case kCrpsReliability:
         y = "OBS CUMULTV FRQNCY";
         break;
       default:
@@ -264,7 +265,7 @@ int build_titles(PlotState& s, const TitleInput& in, std::ostream& os) {
   if (util::ST_TLEN(s.ry_title) == 0 && s.right_axis && statistic_axes) {
     s.ry_title = cut(statistic_title(s, in, true, warning) + suffix, kAxisTitleWidth);
   }
-  if (type == 7 && s.hst_count > 0 && util::ST_TLEN(s.ry_title) == 0) {
+  if (type == kAttributeDiagram && s.hst_count > 0 && util::ST_TLEN(s.ry_title) == 0) {
     bool bars = false;
     for (int h = 0; h < n; ++h) bars = bars || s.bar_colour[h] > 0;
     if (bars) s.ry_title = "FREQUENCY OF FORECAST USE HISTOGRAM";

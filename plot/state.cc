@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "plot/kinds.h"
+
 namespace kor::plot {
 
 std::string PlotState::output_path(const std::string& name) const {
@@ -97,7 +99,7 @@ void reset_plot_state(PlotState& s, int trace_count, bool full) {
   s.bxw_colour.fill(0);
   s.bxw_spacing = 0.0;
 
-  s.final_type = 1;
+  s.final_type = kTimeSeries;
   s.plot_number = 1;
   s.rank_hist = s.depth_flag = s.rpf_flag = false;
   s.attr_param_label.clear();

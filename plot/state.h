@@ -11,28 +11,32 @@
 #include <vector>
 
 #include "resample/resample.h"
+#include "stats/engine.h"
+#include "tracefile/format.h"
+#include "util/missing.h"
 
 namespace kor::plot {
 
-inline constexpr int kMaxTraces = 24;           // traces per plot
-inline constexpr int kMaxPoints = 2048;         // points per trace, merged abscissas
+using tracefile::kMaxPoints;                    // points per trace, merged abscissas
+using tracefile::kMaxTraces;                    // traces per plot
 inline constexpr int kMaxAxisLabels = 256;      // label positions per axis
 inline constexpr int kMaxAxisLabelsMade = 255;  // labels an increment may generate
 inline constexpr int kMaxUserLabels = 64;       // XUD labels
 inline constexpr int kUserLabelWidth = 20;
 inline constexpr int kMaxRefPoints = 64;  // reference polyline points
 inline constexpr int kMaxBxwErrors = 32;  // stored box-whisker request errors
+inline constexpr int kBxwPoints = 64;     // abscissa points of the box-whisker results
 inline constexpr int kSummaryValues = 6;  // per-trace legend summary values
 inline constexpr int kTitleWidth = 256;
 inline constexpr int kTraceLabelWidth = 80;
 inline constexpr int kAxisTitleWidth = 80;
-inline constexpr int kXLabelWidth = 24;     // abscissa labels
-inline constexpr int kStatLabelWidth = 20;  // statistic labels kept by the driver
+inline constexpr int kXLabelWidth = tracefile::kLabelWidth;  // abscissa labels
+inline constexpr int kStatLabelWidth = stats::kLabelWidth;   // statistic labels kept by the driver
 inline constexpr int kDeviceWidth = 80;
 inline constexpr int kColourSpecWidth = 128;
 inline constexpr int kAttrWidth = 80;  // text attribute specifications
-inline constexpr int kDefaultTrials = resample::kDefaultTrials;
-inline constexpr double kPlotMissing = -9999.0;
+using resample::kDefaultTrials;
+using util::kPlotMissing;
 
 inline constexpr char kDefaultTextAttr[] = "1/1/1/SW";
 

@@ -6,6 +6,8 @@
 #include <fstream>
 #include <iostream>
 
+#include "plot/kinds.h"
+#include "tracefile/format.h"
 #include "util/format.h"
 #include "util/listout.h"
 #include "util/text.h"
@@ -15,7 +17,6 @@ namespace {
 
 constexpr int kMaxLongWidth = 128;
 constexpr int kLongLine = 132;
-constexpr int kMaxBxwPoints = 64;
 constexpr double kMergedTolerance = 1.0e-5;
 
 int used_points(const TraceData& t) {
@@ -201,13 +202,13 @@ std::string substitute_score_tokens(std::string_view label, int final_type,
   static constexpr const char* kType8[] = {"$RPS", "$RSK", "$REL", "$RES", "$UNC", "$POT"};
   std::string text(label);
   auto replace = [&](const char* token, double value) {
-    if (util::IS_MISSING(value) || value <= -1.0e30) return;
+    if (util::IS_MISSING(value) || tracefile::is_table_missing(value)) return;
     const auto at = text.find(token);
     if (at != std::string::npos) text.replace(at, 4, four_decimals(value));
   };
-  if (final_type == 7) {
+  if (final_type == kAttributeDiagram) {
     for (int i = 0; i < 5; ++i) replace(kType7[i], summary[i]);
-  } else if (final_type == 8) {
+  } else if (final_type == kCrpsReliability) {
     for (int i = 0; i < 6; ++i) replace(kType8[i], summary[i]);
   }
   return text;
@@ -237,7 +238,7 @@ int PLT_TEXT(const PlotState& state, const TextDumpInput& input, std::ostream& o
     util::list_write(os, {"     TRACE NUMBER = ", p});
     util::list_write(os, {});
     std::string label = state.trace_labels[p - 1];
-    if (input.final_type == 7 || input.final_type == 8) {
+    if (input.final_type == kAttributeDiagram || input.final_type == kCrpsReliability) {
       label = substitute_score_tokens(label, input.final_type, state.summary[p - 1]);
     }
     if (write_long_text(os, 68, 6, label) != 0) return -23;
@@ -287,7 +288,7 @@ int write_bxw_objects(std::ostream& os, const PlotState& state, int trace, int p
   }
   const std::size_t avail =
       std::min({central.size(), ordinates.size(), tables.minus_lower.size(), tables.upper.size()});
-  const int count = std::clamp(points, 0, std::min<int>(kMaxBxwPoints, static_cast<int>(avail)));
+  const int count = std::clamp(points, 0, std::min<int>(kBxwPoints, static_cast<int>(avail)));
   auto present = [](double v) { return !util::IS_MISSING(v); };
   for (int i = 0; i < count; ++i) {
     std::array<double, 6> v;

@@ -26,30 +26,30 @@ double& at(double* sums, int member, int field, int trial) {
 
 // The line that refuses a code for which box-whisker objects make no sense; empty when allowed.
 std::string_view refusal(int s, const m::CodeLookup& found, char label_type) {
+  // The phase codes that a time axis weights over the whole trace.
+  if (label_type == 't' && found.entry != nullptr && found.entry->time_label != nullptr) {
+    return " Box-whisker objects are not supported in this context.";
+  }
   switch (s) {
-    case 1032:
+    case m::kOddsRatioRocCode:
       return " Box-whisker objects are not supported for time series parametric ROC curves.";
-    case 1360:
+    case m::kAttributeDiagramCode:
       return " Box-whisker objects are not yet supported for attribute diagrams.";
-    case 1362:
+    case m::kPbsRocRejectingCode:
       return " Box-whisker objects are not yet supported for ROC curves.";
-    case 1363:
+    case m::kPbsRocCode:
       return " Box-whisker objects are not yet supported for parametric ROC curves.";
-    case 1401:
-    case 1402:
-      return label_type == 't' ? " Box-whisker objects are not supported in this context."
-                               : std::string_view();
-    case 1600:
+    case m::kRankHistogramCode:
       return " Box-whisker objects are not supported in this context (comp code 1600).";
-    case 1605:
+    case m::kSummaryRankCode:
       return " Box-whisker objects are not supported in this context (comp code 1605).";
-    case 2307:
+    case m::kCrpsReliabilityCode:
       return " Box-whisker objects are not supported for CRPS reliability diagrams.";
-    case 9001:
+    case m::kCountShareCode:
       return " Box-whisker objects are not supported for the count fraction.";
-    case 9002:
+    case m::kCrpsCumulativeCode:
       return " Box-whisker objects are not supported for Comp Code 9002.";
-    case -1:
+    case m::kWeightCode:
       return " Box-whisker objects are not supported for Comp Code -1.";
     default:
       break;

@@ -5,8 +5,6 @@
 namespace kor::stats {
 namespace {
 
-bool present(double v) { return v > tracefile::kMissingLimit; }
-
 const std::string kBlankTag = "    ";
 
 }  // namespace
@@ -50,7 +48,10 @@ int threshold_lag_adjustment(tracefile::ReaderState& rs, int t, int lag, std::st
   for (int i = info.points; i >= lag + 1; --i) {
     const double n = rs.sum(t, 1, i);
     const double f = rs.sum(t, 2, i - lag), h = rs.sum(t, 3, i - lag), o = rs.sum(t, 4, i - lag);
-    if (!present(n) || n == 0.0 || !present(f) || !present(h) || !present(o)) continue;
+    if (tracefile::is_table_missing(n) || n == 0.0 || tracefile::is_table_missing(f) ||
+        tracefile::is_table_missing(h) || tracefile::is_table_missing(o)) {
+      continue;
+    }
     rs.sum(t, 1, i) = f + o - h;
   }
   rs.reload = true;

@@ -42,20 +42,20 @@ void range_of(const double* v, int n, double missing, float& lo, float& hi) {
 // A special plot fills call.result itself.
 int special_plot(Call& c, int code) {
   switch (code) {
-    case 1032:
+    case metrics::kOddsRatioRocCode:
       return roc_from_odds_ratio(c);
-    case 1360:
+    case metrics::kAttributeDiagramCode:
       return reliability_diagram(c, false);
-    case 1362:
-    case 1363:
-      return roc_from_pbs(c, code == 1362);
-    case 1600:
+    case metrics::kPbsRocRejectingCode:
+    case metrics::kPbsRocCode:
+      return roc_from_pbs(c, code == metrics::kPbsRocRejectingCode);
+    case metrics::kRankHistogramCode:
       return rank_histogram(c);
-    case 1605:
+    case metrics::kSummaryRankCode:
       return summary_rank_plot(c);
-    case 2307:
+    case metrics::kCrpsReliabilityCode:
       return reliability_diagram(c, true);
-    default:  // 9002
+    default:  // kCrpsCumulativeCode
       return cumulative_frequencies(c);
   }
 }
@@ -154,7 +154,7 @@ int compute_code(Call& c, int code, bool& special) {
   if (found.entry == nullptr) return 0;
   const CodeEntry& e = *found.entry;
   if (e.type_word != nullptr && !c.contains(e.type_word)) {
-    return code == 1360 ? kNeedsPbs : kNeedsCrps;
+    return code == metrics::kAttributeDiagramCode ? kNeedsPbs : kNeedsCrps;
   }
   if (e.routine == Routine::kDiagram) {
     special = true;

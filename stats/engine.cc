@@ -19,8 +19,6 @@ namespace {
 using detail::Call;
 using tracefile::ReaderState;
 
-bool present(double v) { return v > tracefile::kMissingLimit; }
-
 // Reads the plot again from the unit and plot number the reader kept.  A failure is reported and
 // leaves the reload flag set; the call goes on with the sums as they are.
 void reread_plot(ReaderState& rs, std::ostream& os) {
@@ -53,7 +51,9 @@ void accumulate_lag(ReaderState& rs, int t, int lag, int points, int depth) {
       for (int q = std::max(1, p - lag + 1); q <= p - 1; ++q) {
         for (int k = 1; k <= depth; ++k) {
           const double a = rs.sum(t, k, p), b = rs.sum(t, k, q);
-          if (present(a) && present(b)) rs.sum(t, k, p) = a + b;
+          if (!tracefile::is_table_missing(a) && !tracefile::is_table_missing(b)) {
+            rs.sum(t, k, p) = a + b;
+          }
         }
       }
     }
@@ -404,8 +404,8 @@ int RDTD_TRC(ReaderState& rs, TraceEngine& engine, const TraceRequest& request, 
   for (int i = 0; i < points && all_missing; ++i) all_missing = is_missing(c, c.values[i]);
   if (all_missing) rc = 2;
 
-  r.xmin = 1.0e30f;
-  r.xmax = -1.0e30f;
+  r.xmin = detail::kRangeStart;
+  r.xmax = -detail::kRangeStart;
   if (rs.plot_type == 1 || rs.plot_type == 2) {
     place_on_time_axis(c);
     if (rs.plot_type == 1) {

@@ -30,7 +30,7 @@ struct Call {
   int points = 0;    // the trace's point count P
   int depth = 0;     // the trace's data depth D
   int capacity = 0;  // points the output arrays take
-  double missing = -9999.0;
+  double missing = util::kPlotMissing;
   std::string stat;  // statistic type in force, 24 characters
   bool fho = false;
   bool has_ensemble = false;  // this trace's type carries an ensemble size
@@ -43,7 +43,7 @@ struct Call {
 
   float ymin = kRangeStart, ymax = -kRangeStart;
   std::string label;  // not padded
-  double perfect = -9999.0;
+  double perfect = util::kPlotMissing;
 
   bool contains(std::string_view word) const { return stat.find(word) != std::string::npos; }
   double F(int field, int point) const { return reader.sum(trace, field, point); }

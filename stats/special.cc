@@ -16,12 +16,10 @@
 namespace kor::stats::detail {
 namespace {
 
-bool present(double v) { return v > tracefile::kMissingLimit; }
-
 // True when fields 1..last of point p are all present.
 bool fields_present(const Call& c, int p, int last) {
   for (int k = 1; k <= last; ++k) {
-    if (!present(c.F(k, p))) return false;
+    if (tracefile::is_table_missing(c.F(k, p))) return false;
   }
   return true;
 }
@@ -279,8 +277,8 @@ int cumulative_frequencies(Call& c) {
     r.points = 0;
     return 0;
   }
-  r.ymin = 1.0e30f;
-  r.ymax = -1.0e30f;
+  r.ymin = kRangeStart;
+  r.ymax = -kRangeStart;
   for (int j = 1; j <= d - 1; ++j) {
     r.y[j - 1] = sums[j] / total;
     r.x[j - 1] = static_cast<float>(j);

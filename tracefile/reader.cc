@@ -195,7 +195,7 @@ int read_trace_records(ReaderState& s, util::TextUnit& unit, int t, const DataHe
         s.weight(t, p) = v;
       }
     }
-    if (s.sum(t, 1, p) >= kMissingLimit) all_missing = false;
+    if (!is_table_missing(s.sum(t, 1, p))) all_missing = false;
     const std::string_view label = rec.substr(0, kLabelWidth);
     if (real_labels) {
       double x = 0.0;
@@ -400,7 +400,7 @@ int merge_labels(ReaderState& s) {
 // A real label as the text of a skill-score axis: "(F10.2)", or "(F8.0)" for FSS plots; blank for
 // a missing label.  Returns false when the value does not fit the field.
 bool real_label_text(double x, bool fss, std::string& text) {
-  if (x < kMissingLimit) {
+  if (is_table_missing(x)) {
     text = kBlankLabel;
     return true;
   }
@@ -449,17 +449,17 @@ int read_data_section(ReaderState& s, util::TextUnit& unit, std::ostream& os) {
     if (wanted > 1 && kind != data_label_type) RDTD_MSG(6, "", os);
     data_label_type = kind;
     s.label_type = kind;
-    if (s.plot_type == 1 || s.plot_type == 2) {
+    if (is_time_plot(s.plot_type)) {
       if (int rc = place_time_labels(s, wanted, h, os)) return rc;
       s.label_type = 't';
     }
     ++wanted;
   }
-  if (s.plot_type == 3 || s.plot_type == 4) {
+  if (s.plot_type == kSkillScorePlot || s.plot_type == kBinnedDataPlot) {
     if (s.trace_count > 0) {
       if (int rc = merge_labels(s)) return rc;
     }
-    if (s.plot_type == 3) {
+    if (s.plot_type == kSkillScorePlot) {
       if (int rc = convert_labels(s)) return rc;
     }
   }

@@ -236,7 +236,7 @@ int ST_TINT(std::string_view text, int& value) {
 }
 
 int ST_TREL(std::string_view text, double& value, int& decimals) {
-  value = kMissing;
+  value = kPlotMissing;
   decimals = 0;
   std::string t;
   for (char c : text) {
@@ -304,8 +304,6 @@ int ST_RFMT(double value, int decimals, std::string& out) {
   out = ST_LJST(format(fmt, {value}));
   return 0;
 }
-
-bool IS_MISSING(double v) { return std::fabs(v - kMissing) < kMissingTolerance; }
 
 int ST_NULL(std::string_view field, std::span<char> out, std::ostream& os) {
   const std::string_view text = rtrim(field);

@@ -19,7 +19,7 @@
 
 namespace kor::stats {
 
-inline constexpr double M = -9999.0;
+inline constexpr double M = util::kPlotMissing;
 
 class TraceTest : public ::testing::Test {
  protected:
