@@ -134,36 +134,102 @@ int end_graphics(ControlRun& run, std::ostream& os) {
   return 0;
 }
 
+// Runs the statistics engine on plot-relative trace `trace` with `code` and `lag`; the points go to
+// `arrays` (reused from call to call), the rest to `result`.
+int engine_call(tracefile::ReaderState& reader, DriverState& st, stats::TraceArrays& arrays,
+                int trace, int code, int lag, stats::TraceResult& result, std::ostream& os) {
+  arrays.attach(result);
+  stats::TraceRequest request;
+  request.trace = trace;
+  request.code = code;
+  request.lag = lag;
+  request.missing = kPlotMissing;
+  request.capacity = kMaxPoints;
+  return stats::RDTD_TRC(reader, st.engine, request, result, os);
+}
+
+// The attribute-diagram parameter label: the first two abscissa labels of the first trace, each
+// without trailing blanks and cut to 10 characters, joined by " - " (the first alone when the
+// second is blank).
+std::string attribute_label(const stats::TraceResult& res, int points) {
+  auto piece = [](std::string_view s) {
+    std::string t = trimmed(s);
+    return t.substr(0, std::min<std::size_t>(t.size(), 10));
+  };
+  const std::string first = piece(res.x_labels[0]);
+  const std::string second = points >= 2 ? piece(res.x_labels[1]) : std::string();
+  return util::ST_TLEN(second) > 0 ? first + " - " + second : first;
+}
+
+// Keeps the engine's result for trace position t (0-based): points, extremes, labels, statistic.
+void store_trace(DriverState& st, int t, const stats::TraceResult& res, int points) {
+  st.traces.count[t] = points;
+  for (int i = 0; i < points; ++i) {
+    st.traces.X(t, i) = res.x[i];
+    st.traces.Y(t, i) = to_float(res.y[i]);
+  }
+  st.xmin[t] = res.xmin;
+  st.xmax[t] = res.xmax;
+  st.ymin[t] = res.ymin;
+  st.ymax[t] = res.ymax;
+  st.stat_labels[t] = res.label;
+  st.perfect[t] = res.perfect;
+  st.label_type = res.label_type;
+  st.last_plot_type = res.plot_type;
+  st.count_code = res.count_code;
+  st.stat_type = res.stat_type;
+}
+
+// Merges the trace's abscissas into the plot's list; `pool` keeps every trace's numeric x values,
+// indexed by the tags of the merged entries.
+void merge_abscissas(DriverState& st, const stats::TraceResult& res, int points,
+                     std::vector<double>& pool, std::ostream& os) {
+  std::vector<double> x(points);
+  std::vector<std::string> labels(points);
+  std::vector<int> tags(points);
+  for (int i = 0; i < points; ++i) {
+    x[i] = res.x[i];
+    labels[i] = res.x_labels[i];
+    tags[i] = static_cast<int>(pool.size()) + i;
+  }
+  for (int i = 0; i < points; ++i) pool.push_back(res.x_values[i]);
+  const int xl = PLT_XLBS(kMaxPoints, points, x, labels, tags, st.merged);
+  if (xl != 0) PLT_MSG(xl, "PLT_XLBS", os);
+}
+
+// The count comparison of skill-score and binned-data plots: +2 when the counts of trace h have a
+// different length from the first trace's, +3 when any count differs (NaN included), else 0.
+int compare_counts(const std::vector<double>& counts, const std::vector<double>& first) {
+  if (counts.size() != first.size()) return 2;
+  for (std::size_t i = 0; i < counts.size(); ++i) {
+    if (std::isnan(counts[i]) || std::isnan(first[i]) || counts[i] != first[i]) return 3;
+  }
+  return 0;
+}
+
 // The per-trace loop.  Returns 0, a warning of the count comparison, or the error that ends the
 // driver (already reported).
 int compute_traces(const DriverRequest& rq, tracefile::ReaderState& reader, DriverState& st,
                    int& final_type, std::ostream& os) {
   PlotState& ps = st.plot;
   const int n = st.trace_count;
+  const bool own_codes =
+      rq.method == kListedTraces || rq.method == kSkillAgainst || rq.method == kSignificance;
+  const bool compare =
+      rq.plot_type == tracefile::kSkillScorePlot || rq.plot_type == tracefile::kBinnedDataPlot;
   int rc = 0;
-  stats::TraceArrays arrays(kMaxPoints);
-  stats::TraceArrays count_arrays(kMaxPoints);
   std::vector<double> first_counts;
   std::vector<double> pool;  // numeric x of every trace's points, indexed by the merged tags
   for (int h = 1; h <= n; ++h) {
-    const int code =
-        (rq.method == kListedTraces || rq.method == kSkillAgainst || rq.method == kSignificance)
-            ? rq.opcodes[h - 1]
-            : rq.opcodes[0];
+    const int code = own_codes ? rq.opcodes[h - 1] : rq.opcodes[0];
     const int trace = rq.traces[h - 1];
+    const int lag = rq.lags[h - 1];
     int file_trace = 0;
     (void)tracefile::RDTD_OTN(reader, h, trace, file_trace, os);
     group_box_whisker(ps, h, n, code, file_trace);
 
     stats::TraceResult res;
-    arrays.attach(res);
-    stats::TraceRequest req;
-    req.trace = trace;
-    req.code = code;
-    req.lag = rq.lags[h - 1];
-    req.missing = kPlotMissing;
-    req.capacity = kMaxPoints;
-    const int trc = stats::RDTD_TRC(reader, st.engine, req, res, os);
+    const int trc = engine_call(reader, st, st.engine_values, trace, code, lag, res, os);
     if (res.plot_type == stats::kRankHistogramPlot) {
       ps.rank_hist = true;
       final_type = kBinnedData;
@@ -186,88 +252,38 @@ int compute_traces(const DriverRequest& rq, tracefile::ReaderState& reader, Driv
 
     const int points = std::clamp(res.points, 0, kMaxPoints);
     if (h == 1 && code == metrics::kAttributeDiagramCode && points >= 1) {
-      auto piece = [](std::string_view s) {
-        std::string t = trimmed(s);
-        return t.substr(0, std::min<std::size_t>(t.size(), 10));
-      };
-      const std::string first = piece(res.x_labels[0]);
-      const std::string second = points >= 2 ? piece(res.x_labels[1]) : std::string();
-      ps.attr_param_label = util::ST_TLEN(second) > 0 ? first + " - " + second : first;
+      ps.attr_param_label = attribute_label(res, points);
     }
-
     const int t = h - 1;
-    st.traces.count[t] = points;
-    for (int i = 0; i < points; ++i) {
-      st.traces.X(t, i) = res.x[i];
-      st.traces.Y(t, i) = to_float(res.y[i]);
-    }
-    st.xmin[t] = res.xmin;
-    st.xmax[t] = res.xmax;
-    st.ymin[t] = res.ymin;
-    st.ymax[t] = res.ymax;
-    st.stat_labels[t] = res.label;
-    st.perfect[t] = res.perfect;
-    st.label_type = res.label_type;
-    st.last_plot_type = res.plot_type;
-    st.count_code = res.count_code;
-    st.stat_type = res.stat_type;
-
+    store_trace(st, t, res, points);
     if (rq.smooth_window > 0) {
       running_mean(std::span<float>(&st.traces.Y(t, 0), static_cast<std::size_t>(points)),
                    rq.smooth_window, rq.smooth_align);
       value_range(st, t);
     }
-
     if (trc == 0) {
-      std::vector<double> x(points);
-      std::vector<std::string> labels(points);
-      std::vector<int> tags(points);
-      for (int i = 0; i < points; ++i) {
-        x[i] = res.x[i];
-        labels[i] = res.x_labels[i];
-        tags[i] = static_cast<int>(pool.size()) + i;
-      }
-      for (int i = 0; i < points; ++i) pool.push_back(res.x_values[i]);
-      const int xl = PLT_XLBS(kMaxPoints, points, x, labels, tags, st.merged);
-      if (xl != 0) PLT_MSG(xl, "PLT_XLBS", os);
+      merge_abscissas(st, res, points, pool, os);
     } else if (trc < 0) {
       PLT_MSG(-6, " ", os);
       return -6;
     }
 
-    if (rq.plot_type == tracefile::kSkillScorePlot || rq.plot_type == tracefile::kBinnedDataPlot) {
-      stats::TraceResult cres;
-      count_arrays.attach(cres);
-      stats::TraceRequest creq = req;
-      creq.code = metrics::kSampleCountCode;
-      const int ctrc = stats::RDTD_TRC(reader, st.engine, creq, cres, os);
-      if (ctrc < 0) {
-        tracefile::RDTD_MSG(ctrc, "RDTD_TRC", os);
-        PLT_MSG(-6, " ", os);
-        return -6;
-      }
-      const int cpoints = std::clamp(cres.points, 0, kMaxPoints);
-      std::vector<double> counts(cres.y.begin(), cres.y.begin() + cpoints);
-      if (h == 1) {
-        first_counts = counts;
-      } else {
-        int warn = 0;
-        if (counts.size() != first_counts.size()) {
-          warn = 2;
-        } else {
-          for (std::size_t i = 0; i < counts.size(); ++i) {
-            if (std::isnan(counts[i]) || std::isnan(first_counts[i]) ||
-                counts[i] != first_counts[i]) {
-              warn = 3;
-              break;
-            }
-          }
-        }
-        if (warn != 0) {
-          PLT_MSG(warn, "PLT_DRIV", os);
-          rc = warn;
-        }
-      }
+    if (!compare) continue;
+    stats::TraceResult cres;
+    const int ctrc =
+        engine_call(reader, st, st.engine_counts, trace, metrics::kSampleCountCode, lag, cres, os);
+    if (ctrc < 0) {
+      tracefile::RDTD_MSG(ctrc, "RDTD_TRC", os);
+      PLT_MSG(-6, " ", os);
+      return -6;
+    }
+    const int cpoints = std::clamp(cres.points, 0, kMaxPoints);
+    std::vector<double> counts(cres.y.begin(), cres.y.begin() + cpoints);
+    if (h == 1) {
+      first_counts = std::move(counts);
+    } else if (const int warn = compare_counts(counts, first_counts); warn != 0) {
+      PLT_MSG(warn, "PLT_DRIV", os);
+      rc = warn;
     }
   }
 
@@ -277,6 +293,17 @@ int compute_traces(const DriverRequest& rq, tracefile::ReaderState& reader, Driv
     if (tag >= 0 && tag < static_cast<int>(pool.size())) st.merged_values[j] = pool[tag];
   }
   return rc;
+}
+
+// The text dump's input: the traces as plotted and the merged abscissas.
+TextDumpInput text_dump_input(DriverState& st, int final_type) {
+  TextDumpInput in;
+  in.traces = trace_data(st, st.trace_count);
+  in.label_type = st.label_type;
+  in.merged = &st.merged;
+  in.merged_values = st.merged_values;
+  in.final_type = final_type;
+  return in;
 }
 
 // Display 6 and 7: the attribute diagram or the CRPS reliability diagram.
@@ -331,13 +358,7 @@ int diagram(const DriverRequest& rq, util::TextUnit& control, tracefile::ReaderS
     return tl;
   }
   if (ps.text.is_open()) {
-    TextDumpInput in;
-    in.traces = trace_data(st, st.trace_count);
-    in.label_type = st.label_type;
-    in.merged = &st.merged;
-    in.merged_values = st.merged_values;
-    in.final_type = final_type;
-    rc = PLT_TEXT(ps, in);
+    rc = PLT_TEXT(ps, text_dump_input(st, final_type));
     if (rc != 0) PLT_MSG(rc, "PLT_TEXT", os);
     ps.text.close();
     return rc;
@@ -384,20 +405,20 @@ int significance(const DriverRequest& rq, util::TextUnit& control, tracefile::Re
   return rc;
 }
 
-// METHODs 1 to 5 with displays 1 to 5.
-int plot_traces(const DriverRequest& rq, util::TextUnit& control, tracefile::ReaderState& reader,
-                DriverState& st, int final_type, int rc, std::ostream& os) {
-  PlotState& ps = st.plot;
-  const bool difference = is_difference(rq.method);
-  if (difference) {
+// METHODs 3 to 5 turn the two traces into their difference (TRACE_DIFF mode 1, 2 or 3), METHOD 2
+// with display 3 and several traces into the rank of the first among the others (the RPF
+// histogram); either leaves one trace.  Returns 0 or the code that ends the driver (reported).
+int combine_traces(const DriverRequest& rq, DriverState& st, bool& rpf, std::ostream& os) {
+  rpf = false;
+  if (is_difference(rq.method)) {
     if (rq.display == kScatterDisplay || rq.display == kRocDisplay ||
         (rq.display == kOwnType && rq.plot_type == tracefile::kScatterPlot)) {
       PLT_MSG(-20, "PLT_DRIV", os);
       return -20;
     }
     float lo = 0.0f, hi = 0.0f;
-    const int d =
-        resample::TRACE_DIFF(rq.method - 2, to_float(st.perfect[0]), 1, st.traces, lo, hi);
+    const int mode = rq.method - kListedTraces;
+    const int d = resample::TRACE_DIFF(mode, to_float(st.perfect[0]), 1, st.traces, lo, hi);
     if (d != 0) {
       PLT_MSG(d, "PLT_DRIV", os);
       return d;
@@ -406,7 +427,6 @@ int plot_traces(const DriverRequest& rq, util::TextUnit& control, tracefile::Rea
     st.ymax[0] = hi;
     st.trace_count = 1;
   }
-  bool rpf = false;
   if (rq.method == kListedTraces && rq.display == kHistogramDisplay && st.trace_count > 1) {
     const int r = resample::RANK_DATA(st.trace_count, st.traces, os);
     if (r != 0) return r;
@@ -417,28 +437,102 @@ int plot_traces(const DriverRequest& rq, util::TextUnit& control, tracefile::Rea
     st.xmax[0] = 1.0f;
     st.trace_count = 1;
   }
+  return 0;
+}
+
+// The final plot type that display 1 to 5 asks for (display 1 keeps the plot's own); -3, reported,
+// for another display.
+int final_type_of_display(const DriverRequest& rq, const DriverState& st, int& final_type,
+                          std::ostream& os) {
   switch (rq.display) {
     case kOwnType:
-      break;
+      return 0;
     case kScatterDisplay:
       final_type = kScatter;
-      break;
+      return 0;
     case kHistogramDisplay:
       final_type = kHistogram;
-      break;
+      return 0;
     case kTimeSeriesDisplay:
       final_type = kTimeSeries;
       if (st.last_plot_type != tracefile::kScatterPlot) {
         util::list_write(os, {" WARNING -- plot is not a scatter plot."});
       }
-      break;
+      return 0;
     case kRocDisplay:
       final_type = kRocDiagram;
-      break;
+      return 0;
     default:
       PLT_MSG(-3, "PLT_DRIV", os);
       return -3;
   }
+}
+
+// The counts of the bins or thresholds written above an FHO skill-score or binned-data plot.
+void collect_bin_counts(const DriverRequest& rq, tracefile::ReaderState& reader, DriverState& st,
+                        int final_type, std::ostream& os) {
+  st.bin_counts.clear();
+  if (st.stat_type.find("FHO") == std::string::npos ||
+      (final_type != kSkillScore && final_type != kBinnedData)) {
+    return;
+  }
+  const int code = bin_count_code(rq.opcodes[0], st.count_code);
+  stats::TraceResult res;
+  if (engine_call(reader, st, st.engine_counts, rq.traces[0], code, rq.lags[0], res, os) >= 0) {
+    st.bin_counts.assign(res.y.begin(), res.y.begin() + std::clamp(res.points, 0, kMaxPoints));
+  }
+}
+
+// The text device: the text dump, then (when resampling was asked for) the box-whisker text; both
+// files are closed.  Returns `rc`, or the last failure (reported).
+int write_text_outputs(DriverState& st, const tracefile::ReaderState& reader, int final_type,
+                       int rc, std::ostream& os) {
+  PlotState& ps = st.plot;
+  const int t = PLT_TEXT(ps, text_dump_input(st, final_type));
+  if (t != 0) {
+    PLT_MSG(t, "PLT_TEXT", os);
+    rc = t;
+  }
+  ps.text.dump.close();
+  if (ps.resample) {
+    const int b = PLT_TBXW(st, reader, os);
+    if (b != 0) {
+      PLT_MSG(b, "PLT_TBXW", os);
+      rc = b;
+    }
+  }
+  ps.text.close();
+  return rc;
+}
+
+// The legend of a graphics device shows the count-weighted mean of every trace whose label ends in
+// "+"; the counts come from the engine with the sample-count code.
+void weighted_means(const DriverRequest& rq, tracefile::ReaderState& reader, DriverState& st,
+                    std::ostream& os) {
+  PlotState& ps = st.plot;
+  const int listed = std::min({rq.trace_count, st.trace_count, kMaxTraces});
+  for (int h = 0; h < listed; ++h) {
+    if (!ps.weighted_mean[h]) continue;
+    stats::TraceResult res;
+    if (engine_call(reader, st, st.engine_counts, rq.traces[h], metrics::kSampleCountCode,
+                    rq.lags[h], res, os) < 0) {
+      continue;
+    }
+    const int points = std::clamp(std::min(st.traces.count[h], res.points), 0, kMaxPoints);
+    std::vector<float> values(points);
+    for (int i = 0; i < points; ++i) values[i] = st.traces.Y(h, i);
+    ps.summary[h][kMeanSlot] =
+        count_weighted_mean(values, std::span<const double>(res.y.data(), points));
+  }
+}
+
+// METHODs 1 to 5 with displays 1 to 5.
+int plot_traces(const DriverRequest& rq, util::TextUnit& control, tracefile::ReaderState& reader,
+                DriverState& st, int final_type, int rc, std::ostream& os) {
+  PlotState& ps = st.plot;
+  bool rpf = false;
+  if (const int c = combine_traces(rq, st, rpf, os); c != 0) return c;
+  if (const int f = final_type_of_display(rq, st, final_type, os); f != 0) return f;
 
   int device_fixed = 0;
   ControlRun run;
@@ -449,84 +543,20 @@ int plot_traces(const DriverRequest& rq, util::TextUnit& control, tracefile::Rea
     return cr;
   }
   // Box-whisker objects stand for differences between traces; a difference plot has one trace.
-  if (difference && ps.resample) {
+  if (is_difference(rq.method) && ps.resample) {
     ps.add_bxw_error(8);
     ps.resample = false;
   }
   ps.rpf_flag = rpf;
   ps.final_type = final_type;
-
-  // Scale factors of the two axes.
-  for (int h = 0; h < st.trace_count; ++h) {
-    const bool right = ps.right_axis && ps.right_trace[h];
-    const double factor = right ? ps.right_factor : ps.left_factor;
-    if (factor == 1.0) continue;
-    for (int i = 0; i < std::clamp(st.traces.count[h], 0, kMaxPoints); ++i) {
-      float& v = st.traces.Y(h, i);
-      if (!util::IS_MISSING(v)) v = to_float(v * factor);
-    }
-  }
-
+  apply_scale_factors(ps, st.traces, st.trace_count);
   (void)build_titles(ps, title_input(st, rq.traces, rq.method, reader), os);
-
-  // Counts of the bins or thresholds of an FHO skill-score or binned-data plot.
-  st.bin_counts.clear();
-  if (st.stat_type.find("FHO") != std::string::npos &&
-      (final_type == kSkillScore || final_type == kBinnedData)) {
-    const int code = bin_count_code(rq.opcodes[0], st.count_code);
-    stats::TraceArrays arrays(kMaxPoints);
-    stats::TraceResult res;
-    arrays.attach(res);
-    stats::TraceRequest req;
-    req.trace = rq.traces[0];
-    req.code = code;
-    req.lag = rq.lags[0];
-    if (stats::RDTD_TRC(reader, st.engine, req, res, os) >= 0) {
-      st.bin_counts.assign(res.y.begin(), res.y.begin() + std::clamp(res.points, 0, kMaxPoints));
-    }
-  }
+  collect_bin_counts(rq, reader, st, final_type, os);
 
   if (ps.text.is_open()) {
-    TextDumpInput in;
-    in.traces = trace_data(st, st.trace_count);
-    in.label_type = st.label_type;
-    in.merged = &st.merged;
-    in.merged_values = st.merged_values;
-    in.final_type = final_type;
-    const int t = PLT_TEXT(ps, in);
-    if (t != 0) {
-      PLT_MSG(t, "PLT_TEXT", os);
-      rc = t;
-    }
-    ps.text.dump.close();
-    if (ps.resample) {
-      const int b = PLT_TBXW(st, reader, os);
-      if (b != 0) {
-        PLT_MSG(b, "PLT_TBXW", os);
-        rc = b;
-      }
-    }
-    ps.text.close();
+    rc = write_text_outputs(st, reader, final_type, rc, os);
   } else {
-    // The legend shows the count-weighted mean of every trace whose label ends in "+"; the
-    // counts come from the engine with computational code 1.
-    const int listed = std::min({rq.trace_count, st.trace_count, kMaxTraces});
-    for (int h = 0; h < listed; ++h) {
-      if (!ps.weighted_mean[h]) continue;
-      stats::TraceArrays arrays(kMaxPoints);
-      stats::TraceResult res;
-      arrays.attach(res);
-      stats::TraceRequest req;
-      req.trace = rq.traces[h];
-      req.code = metrics::kSampleCountCode;
-      req.lag = rq.lags[h];
-      if (stats::RDTD_TRC(reader, st.engine, req, res, os) < 0) continue;
-      const int points = std::clamp(std::min(st.traces.count[h], res.points), 0, kMaxPoints);
-      std::vector<float> values(points);
-      for (int i = 0; i < points; ++i) values[i] = st.traces.Y(h, i);
-      ps.summary[h][kMeanSlot] =
-          count_weighted_mean(values, std::span<const double>(res.y.data(), points));
-    }
+    weighted_means(rq, reader, st, os);
     const int e = end_graphics(run, os);
     if (e != 0) rc = e;
   }
@@ -547,6 +577,18 @@ double count_weighted_mean(std::span<const float> values, std::span<const double
     total += counts[i];
   }
   return total > 0.0 ? weighted / total : kPlotMissing;
+}
+
+void apply_scale_factors(const PlotState& ps, resample::PlotTraces& traces, int trace_count) {
+  for (int h = 0; h < std::clamp(trace_count, 0, kMaxTraces); ++h) {
+    const bool right = ps.right_axis && ps.right_trace[h];
+    const double factor = right ? ps.right_factor : ps.left_factor;
+    if (factor == 1.0) continue;
+    for (int i = 0; i < std::clamp(traces.count[h], 0, kMaxPoints); ++i) {
+      float& v = traces.Y(h, i);
+      if (!util::IS_MISSING(v)) v = to_float(v * factor);
+    }
+  }
 }
 
 void running_mean(std::span<float> y, int window, int align) {
@@ -652,9 +694,8 @@ int BXW_ERRS(const PlotState& ps, std::ostream& os) {
   return 0;
 }
 
-int PLT_TBXW(DriverState& st, const tracefile::ReaderState& reader, std::ostream& os) {
+int resample_box_whiskers(DriverState& st, const tracefile::ReaderState& reader, std::ostream& os) {
   PlotState& ps = st.plot;
-  if (!bxw_wanted(ps)) return 0;
   const int n = st.trace_count;
   const int points = std::clamp(st.traces.count[0], 0, kMaxPoints);
   for (int h = 1; h < n; ++h) {
@@ -726,8 +767,15 @@ int PLT_TBXW(DriverState& st, const tracefile::ReaderState& reader, std::ostream
       }
     }
   }
+  return 0;
+}
 
-  std::ostream& file = ps.text.bxw;
+int write_box_whiskers(const DriverState& st, std::ostream& file) {
+  const PlotState& ps = st.plot;
+  const int n = st.trace_count;
+  const int pairs = std::max(0, ps.pairs_per_group);
+  const int results = pairs * static_cast<int>(ps.group_opcodes.size());
+  const int used = std::min(std::clamp(st.traces.count[0], 0, kMaxPoints), kBxwPoints);
   if (!file) return -42;
   util::list_write(file, {});
   file << "************************\n"
@@ -773,6 +821,12 @@ int PLT_TBXW(DriverState& st, const tracefile::ReaderState& reader, std::ostream
   return file ? 0 : -42;
 }
 
+int PLT_TBXW(DriverState& st, const tracefile::ReaderState& reader, std::ostream& os) {
+  if (!bxw_wanted(st.plot)) return 0;
+  if (const int rc = resample_box_whiskers(st, reader, os); rc != 0) return rc;
+  return write_box_whiskers(st, st.plot.text.bxw);
+}
+
 int PLT_DRIV(const DriverRequest& rq, util::TextUnit& control, tracefile::ReaderState& reader,
              DriverState& st, std::ostream& os) {
   PlotState& ps = st.plot;
@@ -786,7 +840,10 @@ int PLT_DRIV(const DriverRequest& rq, util::TextUnit& control, tracefile::Reader
     return -4;
   }
   int final_type = rq.plot_type;
-  if (rq.trace_count > kMaxTraces) return -8;
+  if (rq.trace_count > kMaxTraces) {
+    PLT_MSG(-8, "PLT_DRIV", os);
+    return -8;
+  }
   st.trace_count = std::max(0, rq.trace_count);
   st.traces.count.fill(0);
   st.merged = MergedAxis{};

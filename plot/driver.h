@@ -68,6 +68,11 @@ struct DriverState {
   int trace_count = 0;    // traces plotted (after differences, RPF and diagram companions)
   int first_trace = 0;    // plot-relative number of the first listed trace (the benchmark)
 
+  // Arrays the statistics engine writes into, reused from call to call: the values of the trace
+  // being computed, and the counts (the count comparison, the bin counts, the weighted means).
+  stats::TraceArrays engine_values{kMaxPoints};
+  stats::TraceArrays engine_counts{kMaxPoints};
+
   // Box-whisker results of the last PLT_TBXW, per result k and point p (k * 64 + p).
   std::vector<float> bxw_minus_lower, bxw_upper, bxw_upper_whisker, bxw_lower_whisker;
 
@@ -107,9 +112,24 @@ void group_box_whisker(PlotState& state, int h, int count, int opcode, int file_
 // recorded, prints the error report.  Returns 0.
 int BXW_ERRS(const PlotState& state, std::ostream& os);
 
-// PLT_TBXW: resamples every abscissa point of the plotted traces and writes the box-whisker
-// objects to the box-whisker text file.  Returns 0, -38 (point counts differ), -39 (resampling
-// failed), -40 (wrong result count) or -42 (a write failed).
+// Multiplies every non-missing ordinate of traces 1..trace_count by the scale factor of its axis
+// (the right factor for traces on the right axis when it is in use, else the left one); a factor
+// of 1 leaves a trace as it is.
+void apply_scale_factors(const PlotState& state, resample::PlotTraces& traces, int trace_count);
+
+// Resamples every abscissa point of the plotted traces (at most 64) into the box-whisker result
+// tables of `state`, printing each result's median and skew ratio on `os`.  Returns 0, -38 (point
+// counts differ), -39 (resampling failed) or -40 (wrong result count), recording the matching
+// box-whisker request error.
+[[nodiscard]] int resample_box_whiskers(DriverState& state, const tracefile::ReaderState& reader,
+                                        std::ostream& os);
+
+// Writes the box-whisker objects of the result tables to `file`: the heading, then per result the
+// two traces' labels and one line per point.  Returns 0, or -42 when a write failed.
+[[nodiscard]] int write_box_whiskers(const DriverState& state, std::ostream& file);
+
+// PLT_TBXW: when box-whisker objects are wanted, resample_box_whiskers and then
+// write_box_whiskers to the box-whisker text file.  Returns 0 or the first failure's code.
 [[nodiscard]] int PLT_TBXW(DriverState& state, const tracefile::ReaderState& reader,
                            std::ostream& os);
 

@@ -108,38 +108,44 @@ std::string statistic_title(const PlotState& s, const TitleInput& in, bool right
   return title;
 }
 
-int build_titles(PlotState& s, const TitleInput& in, std::ostream& os) {
-  if (s.label_level != 1) return 0;
-  const int n = std::clamp(in.trace_count, 0, kMaxTraces);
-  const int type = s.final_type;
+namespace {
+
+// What the title builders share: the +8 warning of a piece that did not fit, whether the title is
+// built here and whether it carries the statistic type.
+struct TitleWork {
   int warning = 0;
-  auto append = [&](std::string_view name, std::string_view value, std::string& target,
-                    int capacity) {
-    if (label_append(name, value, target, capacity) != 0) warning = 8;
-  };
-
-  // The plot title from the general conditions.
-  const bool auto_title = util::ST_TLEN(s.title) == 0;
+  bool auto_title = false;
   bool stat_piece = false;
-  if (auto_title) s.title.clear();
-  if (auto_title && in.reader) {
-    tracefile::LabelLines glb;
-    const int rc = tracefile::RDTD_GLB(*in.reader, kMaxLines, kLineText, glb);
-    const std::string common(util::rtrim(glb.stat_type));
-    if (!common.empty() && common != "NONE") {
-      append("STAT", common, s.title, kTitleWidth);
-      stat_piece = true;
-    }
-    if (rc >= 0) append_lines(glb, stat_piece, s.title, kTitleWidth, warning);
+  void append(std::string_view name, std::string_view value, std::string& target, int capacity) {
+    if (label_append(name, value, target, capacity) != 0) warning = 8;
   }
+};
 
-  // Automatic trace labels.  With METHOD 3, 4 or 5 the difference trace is labelled from the
-  // first two traces of the list.
+// The plot title from the general conditions, when the control file gave none.
+void general_title(PlotState& s, const TitleInput& in, TitleWork& w) {
+  w.auto_title = util::ST_TLEN(s.title) == 0;
+  if (!w.auto_title) return;
+  s.title.clear();
+  if (!in.reader) return;
+  tracefile::LabelLines glb;
+  const int rc = tracefile::RDTD_GLB(*in.reader, kMaxLines, kLineText, glb);
+  const std::string common(util::rtrim(glb.stat_type));
+  if (!common.empty() && common != "NONE") {
+    w.append("STAT", common, s.title, kTitleWidth);
+    w.stat_piece = true;
+  }
+  if (rc >= 0) append_lines(glb, w.stat_piece, s.title, kTitleWidth, w.warning);
+}
+
+// Automatic trace labels from the statistic labels and the traces' own conditions; when every
+// listed trace is the same, the first trace's conditions go into the automatic title instead.
+// With METHOD 3, 4 or 5 the difference trace is labelled from the first two traces of the list.
+void trace_labels(PlotState& s, const TitleInput& in, int n, TitleWork& w) {
   const bool difference = is_difference(in.method);
   int labelled = n;
   if (difference && in.trace_list[1] > 0) labelled = std::max(n, 2);
   // An attribute diagram's second half holds the frequency companions of the first.
-  const int first_half = type == kAttributeDiagram ? labelled / 2 : labelled;
+  const int first_half = s.final_type == kAttributeDiagram ? labelled / 2 : labelled;
   bool distinct = false;
   for (int h = 2; h <= first_half; ++h)
     distinct = distinct || in.trace_list[h - 1] != in.trace_list[0];
@@ -153,24 +159,24 @@ int build_titles(PlotState& s, const TitleInput& in, std::ostream& os) {
     std::string& label = s.trace_labels[h - 1];
     label.clear();
     if (!distinct || stats_differ) {
-      append("PARM", trimmed(in.stat_labels[h - 1], kStatLabelWidth), label, kTraceLabelWidth);
+      w.append("PARM", trimmed(in.stat_labels[h - 1], kStatLabelWidth), label, kTraceLabelWidth);
     }
     if (distinct && in.reader) {
       tracefile::LabelLines tlb;
       if (tracefile::RDTD_TLB(*in.reader, in.trace_list[h - 1], kMaxLines, kLineText, tlb) >= 0) {
-        append_lines(tlb, stat_piece, label, kTraceLabelWidth, warning);
+        append_lines(tlb, w.stat_piece, label, kTraceLabelWidth, w.warning);
       }
     }
   }
-  if (!distinct && auto_title && in.reader && labelled > 0) {
+  if (!distinct && w.auto_title && in.reader && labelled > 0) {
     tracefile::LabelLines tlb;
     if (tracefile::RDTD_TLB(*in.reader, in.trace_list[0], kMaxLines, kLineText, tlb) >= 0) {
-      append_lines(tlb, stat_piece, s.title, kTitleWidth, warning);
+      append_lines(tlb, w.stat_piece, s.title, kTitleWidth, w.warning);
     }
   }
 
   // Attribute diagram: reliability traces and their frequency companions.
-  if (type == kAttributeDiagram) {
+  if (s.final_type == kAttributeDiagram) {
     const int half = n / 2;
     for (int h = 1; h <= half; ++h) {
       if (s.label_given[h - 1]) continue;
@@ -190,49 +196,43 @@ int build_titles(PlotState& s, const TitleInput& in, std::ostream& os) {
                                 std::string(util::rtrim(s.trace_labels[1])),
                             kTraceLabelWidth);
   }
+}
 
-  // Axis titles.
+// The X axis title of the final plot type.
+std::string x_title_text(const PlotState& s, const TitleInput& in) {
   const std::string label1(util::rtrim(s.trace_labels[0]));
-  const std::string label2(util::rtrim(s.trace_labels[1]));
-  const bool fss = in.stat_type.find("FSS") != std::string::npos;
-  if (util::ST_TLEN(s.x_title) == 0) {
-    std::string x;
-    switch (type) {
-      case kTimeSeries:
-        x = "TIME (YYMMDD/HHNN)";
-        break;
-      case kScatter:
-        x = label1;
-        break;
-      case kSkillScore:
-      case kBinnedData:
-        if (type == kBinnedData && s.rank_hist) {
-          x = "ANALYSIS RANK W.R.T. ENSEMBLE";
-        } else if (type == kBinnedData && s.depth_flag) {
-          x = "DATA FIELD DEPTH POSITION";
-        } else if (type == kSkillScore && fss) {
-          x = "SPATIAL SCALE (KM)";
-        } else if (in.reader) {
-          x = joined_condition_text(*in.reader);
-        }
-        break;
-      case kHistogram:
-        x = s.rpf_flag ? "PLACEMENT FOR " + label1 : label1;
-        break;
-      case kRocDiagram:
-        x = "FALSE ALARM RATE";
-        break;
-      case kAttributeDiagram:
-        x = "FORECAST PROBABILITY";
-        break;
-      case kCrpsReliability:
-        x = "FORECAST QUANTILE";
-        break;
-      default:
-        break;
-    }
-    s.x_title = cut(x, kAxisTitleWidth);
+  const int type = s.final_type;
+  switch (type) {
+    case kTimeSeries:
+      return "TIME (YYMMDD/HHNN)";
+    case kScatter:
+      return label1;
+    case kSkillScore:
+    case kBinnedData:
+      if (type == kBinnedData && s.rank_hist) return "ANALYSIS RANK W.R.T. ENSEMBLE";
+      if (type == kBinnedData && s.depth_flag) return "DATA FIELD DEPTH POSITION";
+      if (type == kSkillScore && in.stat_type.find("FSS") != std::string::npos) {
+        return "SPATIAL SCALE (KM)";
+      }
+      return in.reader ? joined_condition_text(*in.reader) : std::string();
+    case kHistogram:
+      return s.rpf_flag ? "PLACEMENT FOR " + label1 : label1;
+    case kRocDiagram:
+      return "FALSE ALARM RATE";
+    case kAttributeDiagram:
+      return "FORECAST PROBABILITY";
+    case kCrpsReliability:
+      return "FORECAST QUANTILE";
+    default:
+      return {};
   }
+}
+
+// The axis titles the control file left blank.  The statistic axes of time series, skill-score
+// and binned-data plots name the statistics (and the METHOD's difference).
+void axis_titles(PlotState& s, const TitleInput& in, int n, TitleWork& w) {
+  const int type = s.final_type;
+  if (util::ST_TLEN(s.x_title) == 0) s.x_title = cut(x_title_text(s, in), kAxisTitleWidth);
   const char* suffix = in.method == kDifference          ? " DIFFERENCE"
                        : in.method == kPercentDifference ? " % DIFFERENCE"
                        : in.method == kSkillAgainst      ? " SKILL SCORE"
@@ -242,7 +242,7 @@ int build_titles(PlotState& s, const TitleInput& in, std::ostream& os) {
     std::string y;
     switch (type) {
       case kScatter:
-        y = label2;
+        y = util::rtrim(s.trace_labels[1]);
         break;
       case kHistogram:
         y = s.rpf_flag ? "RELATIVE PLACEMENT FREQUENCY" : "RELATIVE FREQUENCY";
@@ -257,27 +257,37 @@ int build_titles(PlotState& s, const TitleInput& in, std::ostream& os) {
         y = "OBS CUMULTV FRQNCY";
         break;
       default:
-        if (statistic_axes) y = statistic_title(s, in, false, warning) + suffix;
+        if (statistic_axes) y = statistic_title(s, in, false, w.warning) + suffix;
         break;
     }
     s.y_title = cut(y, kAxisTitleWidth);
   }
   if (util::ST_TLEN(s.ry_title) == 0 && s.right_axis && statistic_axes) {
-    s.ry_title = cut(statistic_title(s, in, true, warning) + suffix, kAxisTitleWidth);
+    s.ry_title = cut(statistic_title(s, in, true, w.warning) + suffix, kAxisTitleWidth);
   }
   if (type == kAttributeDiagram && s.hst_count > 0 && util::ST_TLEN(s.ry_title) == 0) {
     bool bars = false;
     for (int h = 0; h < n; ++h) bars = bars || s.bar_colour[h] > 0;
     if (bars) s.ry_title = "FREQUENCY OF FORECAST USE HISTOGRAM";
   }
+}
 
-  if (s.resample && auto_title) {
+}  // namespace
+
+int build_titles(PlotState& s, const TitleInput& in, std::ostream& os) {
+  if (s.label_level != 1) return 0;
+  const int n = std::clamp(in.trace_count, 0, kMaxTraces);
+  TitleWork w;
+  general_title(s, in, w);
+  trace_labels(s, in, n, w);
+  axis_titles(s, in, n, w);
+  if (s.resample && w.auto_title) {
     char level[32];
     std::snprintf(level, sizeof level, "%g", s.test_level);
-    append("CI ALPHA", level, s.title, kTitleWidth);
+    w.append("CI ALPHA", level, s.title, kTitleWidth);
   }
-  if (warning != 0) PLT_MSG(warning, " ", os);
-  return warning;
+  if (w.warning != 0) PLT_MSG(w.warning, " ", os);
+  return w.warning;
 }
 
 }  // namespace kor::plot

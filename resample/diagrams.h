@@ -29,6 +29,8 @@ struct PlotTraces {
   std::array<int, kPlotTraces> count{};
   float& X(int trace, int i) { return x[static_cast<std::size_t>(trace) * leading + i]; }
   float& Y(int trace, int i) { return y[static_cast<std::size_t>(trace) * leading + i]; }
+  float X(int trace, int i) const { return x[static_cast<std::size_t>(trace) * leading + i]; }
+  float Y(int trace, int i) const { return y[static_cast<std::size_t>(trace) * leading + i]; }
 };
 
 // Six summary scores per trace.

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <sstream>
 #include <vector>
 
@@ -202,6 +203,67 @@ TEST(CountWeightedMean, SkipsMissingValuesAndCounts) {
   };
   for (const Case& c : kCases) {
     EXPECT_DOUBLE_EQ(count_weighted_mean(c.values, c.counts), c.mean) << c.what;
+  }
+}
+
+TEST(ScaleFactors, EachAxisItsFactorAndMissingPointsStay) {
+  struct Case {
+    const char* what;
+    bool right_axis;
+    bool second_on_right;
+    double left, right;
+    std::vector<float> first, second;  // after scaling, from {2, M, -3} and {5, M}
+  };
+  const Case kCases[] = {
+      {"left factor 100", false, false, 100, 1, {200, M, -300}, {500, M}},
+      {"right trace takes the right factor", true, true, 10, -2, {20, M, -30}, {-10, M}},
+      {"right flags without a right axis", false, true, 10, -2, {20, M, -30}, {50, M}},
+      {"factors of 1 change nothing", true, true, 1, 1, {2, M, -3}, {5, M}},
+  };
+  for (const Case& c : kCases) {
+    PlotState ps;
+    ps.right_axis = c.right_axis;
+    ps.right_trace[1] = c.second_on_right;
+    ps.left_factor = c.left;
+    ps.right_factor = c.right;
+    resample::PlotTraces traces(8);
+    const std::vector<float> in[] = {{2, M, -3}, {5, M}};
+    for (int h = 0; h < 2; ++h) {
+      traces.count[h] = static_cast<int>(in[h].size());
+      for (std::size_t i = 0; i < in[h].size(); ++i) traces.Y(h, i) = in[h][i];
+    }
+    traces.count[2] = 1;
+    traces.Y(2, 0) = 7;  // beyond the trace count: untouched
+    apply_scale_factors(ps, traces, 2);
+    for (std::size_t i = 0; i < c.first.size(); ++i)
+      EXPECT_EQ(traces.Y(0, i), c.first[i]) << c.what;
+    for (std::size_t i = 0; i < c.second.size(); ++i) {
+      EXPECT_EQ(traces.Y(1, i), c.second[i]) << c.what;
+    }
+    EXPECT_EQ(traces.Y(2, 0), 7.0f) << c.what;
+  }
+}
+
+TEST(PlotDriver, RefusedRequestsAreReported) {
+  struct Case {
+    const char* what;
+    int method, traces, rc;
+    const char* out;
+  };
+  constexpr Case kCases[] = {
+      {"METHOD 7", 7, 2, -4, " PLT_DRIV\n -04 = The plotting method is invalid\n"},
+      {"25 traces", 1, 25, -8, " PLT_DRIV\n -08 = number of traces exceeds maximum allowed\n"},
+  };
+  for (const Case& c : kCases) {
+    DriverRequest rq;
+    rq.method = c.method;
+    rq.trace_count = c.traces;
+    util::TextUnit control(9);
+    auto reader = std::make_unique<tracefile::ReaderState>();
+    auto state = std::make_unique<DriverState>();
+    std::ostringstream os;
+    EXPECT_EQ(PLT_DRIV(rq, control, *reader, *state, os), c.rc) << c.what;
+    EXPECT_EQ(os.str(), c.out) << c.what;
   }
 }
 
