@@ -273,9 +273,8 @@ double nice_increment(double range, int intervals, int base) {
   return r * std::pow(static_cast<double>(base), k);
 }
 
-int x_axis_from_xax(PlotState& state, std::string_view value, const MergedAxis& times,
+int x_axis_from_xax(XAxisState& axis, std::string_view value, const MergedAxis& times,
                     int final_type) {
-  XAxisState& axis = state.x;
   const auto items = axis_items(value);
 
   std::optional<double> time_start, time_stop;
@@ -341,12 +340,12 @@ int x_axis_from_xax(PlotState& state, std::string_view value, const MergedAxis& 
   return 0;
 }
 
-int y_axis_from_yax(PlotState& state, std::string_view value, int final_type) {
-  return y_axis(state.y, value, final_type, true);
+int y_axis_from_yax(AxisState& y, std::string_view value, int final_type) {
+  return y_axis(y, value, final_type, true);
 }
 
-int ry_axis_from_rya(PlotState& state, std::string_view value, int final_type) {
-  return y_axis(state.ry, value, final_type, false);
+int ry_axis_from_rya(AxisState& ry, std::string_view value, int final_type) {
+  return y_axis(ry, value, final_type, false);
 }
 
 void parse_axis_label(std::string_view value, std::string& text, int& line) {
@@ -470,19 +469,19 @@ int time_labels(const XAxisState& x, const MergedAxis& points, TimeLabels& out) 
   return status;
 }
 
-std::vector<std::string> category_label_texts(const PlotState& state, int final_type,
+std::vector<std::string> category_label_texts(const PlotSettings& settings, int final_type,
                                               char label_type, const MergedAxis& merged,
                                               const std::vector<double>& merged_values,
                                               int point_count) {
   std::vector<std::string> out;
-  const int users = std::clamp(state.user_xlabel_count, 0, kMaxUserLabels);
+  const int users = std::clamp(settings.user_xlabel_count, 0, kMaxUserLabels);
   if (final_type == kBinnedData && users > 0) {
-    for (int i = 0; i < std::min(users, point_count); ++i) out.push_back(state.user_xlabels[i]);
+    for (int i = 0; i < std::min(users, point_count); ++i) out.push_back(settings.user_xlabels[i]);
     return out;
   }
   if (label_type != 'r') {
     if (users > 0) {
-      for (int i = 0; i < users; ++i) out.push_back(state.user_xlabels[i]);
+      for (int i = 0; i < users; ++i) out.push_back(settings.user_xlabels[i]);
       return out;
     }
     const int count =

@@ -65,20 +65,21 @@ DeviceSpec parse_device(std::string_view device) {
   return spec;
 }
 
-int open_text_device(PlotState& state, const DeviceSpec& spec) {
-  state.text.close();
-  state.text.dump.clear();
-  state.text.bxw.clear();
-  state.text.dump_name = state.output_path(spec.file);
-  state.text.bxw_name = state.output_path(spec.bxw_file);
+int open_text_device(PlotFiles& files, bool clear, const DeviceSpec& spec) {
+  TextDevice& text = files.text;
+  text.close();
+  text.dump.clear();
+  text.bxw.clear();
+  text.dump_name = files.output_path(spec.file);
+  text.bxw_name = files.output_path(spec.bxw_file);
   // With CLE off the new output goes after what the files already hold; a file that does not
   // exist yet is created either way.
-  const auto mode = state.clear ? std::ios::out | std::ios::trunc : std::ios::out | std::ios::app;
-  state.text.dump.open(state.text.dump_name, mode);
-  if (!state.text.dump.is_open()) return -22;
-  state.text.bxw.open(state.text.bxw_name, mode);
-  if (!state.text.bxw.is_open()) {
-    state.text.close();
+  const auto mode = clear ? std::ios::out | std::ios::trunc : std::ios::out | std::ios::app;
+  text.dump.open(text.dump_name, mode);
+  if (!text.dump.is_open()) return -22;
+  text.bxw.open(text.bxw_name, mode);
+  if (!text.bxw.is_open()) {
+    text.close();
     return -41;
   }
   return 0;
@@ -132,21 +133,22 @@ int apply_colours(std::string_view spec_text, DeviceRequests& requests, std::ost
   return status;
 }
 
-int setup_graphics_device(PlotState& state, const DeviceSpec& spec, DeviceRequests& requests,
-                          std::ostream& os) {
+int setup_graphics_device(const PlotSettings& settings, const DeviceSpec& spec,
+                          DeviceRequests& requests, std::ostream& os) {
   int rc = requests.set_device(spec.open_name, spec.file, spec.colour_type, spec.xsize, spec.ysize);
   if (rc != 0) {
     PLT_MSG(-2, "RETURN CODE FROM MPLT = " + util::format("(I8)", {rc}), os);
     PLT_MSG(-2, "Invalid device", os);
     return -2;
   }
-  if (util::ST_TLEN(state.colours) > 0) {
-    (void)apply_colours(state.colours, requests, os);
+  if (util::ST_TLEN(settings.colours) > 0) {
+    (void)apply_colours(settings.colours, requests, os);
     (void)requests.flush();
   }
   (void)requests.start_frame();
-  if (state.clear) (void)requests.clear_device();
-  rc = requests.set_view(state.panel[0], state.panel[1], state.panel[2], state.panel[3]);
+  if (settings.clear) (void)requests.clear_device();
+  rc =
+      requests.set_view(settings.panel[0], settings.panel[1], settings.panel[2], settings.panel[3]);
   if (rc != 0) {
     PLT_MSG(-10, util::pad(" Cannot set view region", 32), os);
     return -10;

@@ -55,14 +55,15 @@ DeviceSpec parse_device(std::string_view device);
 // Default output name of a device ("" for an unknown device).
 std::string default_output_name(std::string_view device_name);
 
-// Opens the text dump and box-whisker text files of the text device: afresh with CLE on, for
-// appending with CLE off.  Returns 0, -22 (text dump) or -41 (box-whisker text).
-[[nodiscard]] int open_text_device(PlotState& state, const DeviceSpec& spec);
+// Opens the text dump and box-whisker text files of the text device in the files' output
+// directory: afresh with `clear` (CLE on), for appending without.  Returns 0, -22 (text dump) or
+// -41 (box-whisker text).
+[[nodiscard]] int open_text_device(PlotFiles& files, bool clear, const DeviceSpec& spec);
 
 // Sets up a graphics device through `requests` after the server was started: device, colours,
 // frame, clear, view region.  Reports its failures through PLT_MSG on `os` and returns 0, -2 or
 // -10.
-[[nodiscard]] int setup_graphics_device(PlotState& state, const DeviceSpec& spec,
+[[nodiscard]] int setup_graphics_device(const PlotSettings& settings, const DeviceSpec& spec,
                                         DeviceRequests& requests, std::ostream& os);
 
 // Applies a colour specification ("n=name;n=r:g:b;...", a trailing "?" lists the colours) and

@@ -43,10 +43,6 @@ int bin_count_code(int opcode, int count_code) {
   return volume && e->option != kObservedField ? -e->option : count_code;
 }
 
-bool bxw_wanted(const PlotState& ps) {
-  return std::any_of(ps.bxw_colour.begin(), ps.bxw_colour.end(), [](int c) { return c > 0; });
-}
-
 std::string trimmed(std::string_view s) { return std::string(util::rtrim(s)); }
 
 // The points of traces 1..count for the statistics page and the text dump.
@@ -73,6 +69,10 @@ TitleInput title_input(const DriverState& st, const std::array<int, kMaxTraces>&
   ti.method = method;
   ti.stat_type = trimmed(st.stat_type);
   ti.reader = &reader;
+  ti.final_type = st.results.final_type;
+  ti.rank_hist = st.results.rank_hist;
+  ti.depth_flag = st.results.depth_flag;
+  ti.rpf_flag = st.results.rpf_flag;
   return ti;
 }
 
@@ -112,11 +112,13 @@ struct ControlRun {
 
 int read_control(DriverState& st, util::TextUnit& control, int final_type, int& device_fixed,
                  ControlRun& run, std::ostream& os) {
+  const ControlInput in = control_input(st, final_type);
+  int rc = parse_control_file(st.settings, st.results.bxw, control, in, device_fixed, os);
+  if (rc == 0) rc = derive_layout(st.layout, st.settings, st.results.bxw, in, os);
+  if (rc != 0) return rc;
   GraphicsClientDevice device(run.link);
-  const int rc =
-      read_control_file(st.plot, control, control_input(st, final_type), device_fixed, &device, os);
-  st.plot.output_dir = st.output_dir;
-  run.graphics = st.plot.graphics_started;
+  rc = start_output_device(st.settings, st.files, device_fixed, &device, os);
+  run.graphics = st.files.graphics_started;
   return rc;
 }
 
@@ -211,7 +213,6 @@ int compare_counts(const std::vector<double>& counts, const std::vector<double>&
 // driver (already reported).
 int compute_traces(const DriverRequest& rq, tracefile::ReaderState& reader, DriverState& st,
                    int& final_type, std::ostream& os) {
-  PlotState& ps = st.plot;
   const int n = st.trace_count;
   const bool own_codes =
       rq.method == kListedTraces || rq.method == kSkillAgainst || rq.method == kSignificance;
@@ -226,15 +227,15 @@ int compute_traces(const DriverRequest& rq, tracefile::ReaderState& reader, Driv
     const int lag = rq.lags[h - 1];
     int file_trace = 0;
     (void)tracefile::RDTD_OTN(reader, h, trace, file_trace, os);
-    group_box_whisker(ps, h, n, code, file_trace);
+    group_box_whisker(st.results.bxw, h, n, code, file_trace);
 
     stats::TraceResult res;
     const int trc = engine_call(reader, st, st.engine_values, trace, code, lag, res, os);
     if (res.plot_type == stats::kRankHistogramPlot) {
-      ps.rank_hist = true;
+      st.results.rank_hist = true;
       final_type = kBinnedData;
     } else if (res.plot_type == stats::kFieldDiagramPlot) {
-      ps.depth_flag = true;
+      st.results.depth_flag = true;
       final_type = kBinnedData;
     }
     if (trc != 0) {
@@ -252,7 +253,7 @@ int compute_traces(const DriverRequest& rq, tracefile::ReaderState& reader, Driv
 
     const int points = std::clamp(res.points, 0, kMaxPoints);
     if (h == 1 && code == metrics::kAttributeDiagramCode && points >= 1) {
-      ps.attr_param_label = attribute_label(res, points);
+      st.results.attr_param_label = attribute_label(res, points);
     }
     const int t = h - 1;
     store_trace(st, t, res, points);
@@ -303,13 +304,13 @@ TextDumpInput text_dump_input(DriverState& st, int final_type) {
   in.merged = &st.merged;
   in.merged_values = st.merged_values;
   in.final_type = final_type;
+  in.summary = st.results.summary;
   return in;
 }
 
 // Display 6 and 7: the attribute diagram or the CRPS reliability diagram.
 int diagram(const DriverRequest& rq, util::TextUnit& control, tracefile::ReaderState& reader,
             DriverState& st, std::ostream& os) {
-  PlotState& ps = st.plot;
   const bool attr = rq.display == kAttributeDisplay;
   const int final_type = attr ? kAttributeDiagram : kCrpsReliability;
   resample::DiagramOutput out;
@@ -320,10 +321,9 @@ int diagram(const DriverRequest& rq, util::TextUnit& control, tracefile::ReaderS
     PLT_MSG(rc, "PLT_DRIV", os);
     return rc;
   }
-  const std::string param_label = ps.attr_param_label;
   for (int h = 0; h < n; ++h) {
-    for (int v = 0; v < (attr ? 5 : 6); ++v) ps.summary[h][v] = out.scores[h][v];
-    if (attr) ps.clim_freq[h] = out.scores[h][5];
+    for (int v = 0; v < (attr ? 5 : 6); ++v) st.results.summary[h][v] = out.scores[h][v];
+    if (attr) st.results.clim_freq[h] = out.scores[h][5];
   }
   if (attr) {
     st.trace_count = 2 * n;
@@ -349,18 +349,17 @@ int diagram(const DriverRequest& rq, util::TextUnit& control, tracefile::ReaderS
       list[n + h - 1] = h;
     }
   }
-  ps.attr_param_label = param_label;
-  ps.final_type = final_type;
-  const int tl = build_titles(ps, title_input(st, list, rq.method, reader), os);
+  st.results.final_type = final_type;
+  const int tl = build_titles(st.settings, st.layout, title_input(st, list, rq.method, reader), os);
   if (tl < 0) {
     PLT_MSG(tl, "PLT_DRIV", os);
     (void)end_graphics(run, os);
     return tl;
   }
-  if (ps.text.is_open()) {
-    rc = PLT_TEXT(ps, text_dump_input(st, final_type));
+  if (st.files.text.is_open()) {
+    rc = PLT_TEXT(st.layout, text_dump_input(st, final_type), st.files.text);
     if (rc != 0) PLT_MSG(rc, "PLT_TEXT", os);
-    ps.text.close();
+    st.files.text.close();
     return rc;
   }
   return end_graphics(run, os);
@@ -369,19 +368,19 @@ int diagram(const DriverRequest& rq, util::TextUnit& control, tracefile::ReaderS
 // METHOD 6: the paired significance test of two traces.
 int significance(const DriverRequest& rq, util::TextUnit& control, tracefile::ReaderState& reader,
                  DriverState& st, int final_type, std::ostream& os) {
-  PlotState& ps = st.plot;
   int device_fixed = 1;
   ControlRun run;
   int rc = read_control(st, control, final_type, device_fixed, run, os);
   if (rc != 0) {
     (void)end_graphics(run, os);
-    ps.text.close();
+    st.files.text.close();
     return rc;
   }
-  (void)build_titles(ps, title_input(st, rq.traces, rq.method, reader), os);
+  st.results.final_type = final_type;
+  (void)build_titles(st.settings, st.layout, title_input(st, rq.traces, rq.method, reader), os);
   const std::string code_label = trimmed(st.stat_labels[0]);
   const std::array<std::string, 2> texts{code_label, code_label};
-  std::array<std::string, 2> labels{ps.trace_labels[0], ps.trace_labels[1]};
+  std::array<std::string, 2> labels{st.layout.trace_labels[0], st.layout.trace_labels[1]};
   std::string from, to;
   if (st.merged.count > 0) {
     from = util::ST_LJST(trimmed(st.merged.label[0]));
@@ -392,15 +391,15 @@ int significance(const DriverRequest& rq, util::TextUnit& control, tracefile::Re
   in.traces = st.trace_count;
   in.y = st.traces.y;
   in.points = st.traces.count;
-  in.title = ps.title;
+  in.title = st.layout.title;
   in.labels = labels;
   in.texts = texts;
   in.range_from = from;
   in.range_to = to;
-  in.serial_correlation = ps.sig_test;
-  rc = resample::SIG_TEST(in, os, ps.output_path("kor_sig_test1.txt"));
+  in.serial_correlation = st.settings.sig_test;
+  rc = resample::SIG_TEST(in, os, st.files.output_path("kor_sig_test1.txt"));
   if (rc != 0) PLT_MSG(rc, "PLT_DRIV", os);
-  ps.text.close();
+  st.files.text.close();
   (void)end_graphics(run, os);
   return rc;
 }
@@ -487,21 +486,20 @@ void collect_bin_counts(const DriverRequest& rq, tracefile::ReaderState& reader,
 // files are closed.  Returns `rc`, or the last failure (reported).
 int write_text_outputs(DriverState& st, const tracefile::ReaderState& reader, int final_type,
                        int rc, std::ostream& os) {
-  PlotState& ps = st.plot;
-  const int t = PLT_TEXT(ps, text_dump_input(st, final_type));
+  const int t = PLT_TEXT(st.layout, text_dump_input(st, final_type), st.files.text);
   if (t != 0) {
     PLT_MSG(t, "PLT_TEXT", os);
     rc = t;
   }
-  ps.text.dump.close();
-  if (ps.resample) {
+  st.files.text.dump.close();
+  if (st.settings.resample) {
     const int b = PLT_TBXW(st, reader, os);
     if (b != 0) {
       PLT_MSG(b, "PLT_TBXW", os);
       rc = b;
     }
   }
-  ps.text.close();
+  st.files.text.close();
   return rc;
 }
 
@@ -509,10 +507,9 @@ int write_text_outputs(DriverState& st, const tracefile::ReaderState& reader, in
 // "+"; the counts come from the engine with the sample-count code.
 void weighted_means(const DriverRequest& rq, tracefile::ReaderState& reader, DriverState& st,
                     std::ostream& os) {
-  PlotState& ps = st.plot;
   const int listed = std::min({rq.trace_count, st.trace_count, kMaxTraces});
   for (int h = 0; h < listed; ++h) {
-    if (!ps.weighted_mean[h]) continue;
+    if (!st.settings.weighted_mean[h]) continue;
     stats::TraceResult res;
     if (engine_call(reader, st, st.engine_counts, rq.traces[h], metrics::kSampleCountCode,
                     rq.lags[h], res, os) < 0) {
@@ -521,7 +518,7 @@ void weighted_means(const DriverRequest& rq, tracefile::ReaderState& reader, Dri
     const int points = std::clamp(std::min(st.traces.count[h], res.points), 0, kMaxPoints);
     std::vector<float> values(points);
     for (int i = 0; i < points; ++i) values[i] = st.traces.Y(h, i);
-    ps.summary[h][kMeanSlot] =
+    st.results.summary[h][kMeanSlot] =
         count_weighted_mean(values, std::span<const double>(res.y.data(), points));
   }
 }
@@ -529,7 +526,6 @@ void weighted_means(const DriverRequest& rq, tracefile::ReaderState& reader, Dri
 // METHODs 1 to 5 with displays 1 to 5.
 int plot_traces(const DriverRequest& rq, util::TextUnit& control, tracefile::ReaderState& reader,
                 DriverState& st, int final_type, int rc, std::ostream& os) {
-  PlotState& ps = st.plot;
   bool rpf = false;
   if (const int c = combine_traces(rq, st, rpf, os); c != 0) return c;
   if (const int f = final_type_of_display(rq, st, final_type, os); f != 0) return f;
@@ -539,34 +535,37 @@ int plot_traces(const DriverRequest& rq, util::TextUnit& control, tracefile::Rea
   const int cr = read_control(st, control, final_type, device_fixed, run, os);
   if (cr != 0) {
     (void)end_graphics(run, os);
-    ps.text.close();
+    st.files.text.close();
     return cr;
   }
   // Box-whisker objects stand for differences between traces; a difference plot has one trace.
-  if (is_difference(rq.method) && ps.resample) {
-    ps.add_bxw_error(8);
-    ps.resample = false;
+  if (is_difference(rq.method) && st.settings.resample) {
+    st.results.bxw.add_error(8);
+    st.settings.resample = false;
   }
-  ps.rpf_flag = rpf;
-  ps.final_type = final_type;
-  apply_scale_factors(ps, st.traces, st.trace_count);
-  (void)build_titles(ps, title_input(st, rq.traces, rq.method, reader), os);
+  st.results.rpf_flag = rpf;
+  st.results.final_type = final_type;
+  apply_scale_factors(st.settings, st.traces, st.trace_count);
+  (void)build_titles(st.settings, st.layout, title_input(st, rq.traces, rq.method, reader), os);
   collect_bin_counts(rq, reader, st, final_type, os);
 
-  if (ps.text.is_open()) {
+  if (st.files.text.is_open()) {
     rc = write_text_outputs(st, reader, final_type, rc, os);
   } else {
     weighted_means(rq, reader, st, os);
     const int e = end_graphics(run, os);
     if (e != 0) rc = e;
   }
-  BXW_ERRS(ps, os);
+  BXW_ERRS(st.settings, st.results.bxw, os);
   return rc;
 }
 
 }  // namespace
 
-DriverState::DriverState() { reset_plot_state(plot, kMaxTraces, true); }
+DriverState::DriverState() {
+  reset_settings(settings, kMaxTraces, true);
+  reset_results(results);
+}
 
 double count_weighted_mean(std::span<const float> values, std::span<const double> counts) {
   double weighted = 0.0, total = 0.0;
@@ -579,10 +578,11 @@ double count_weighted_mean(std::span<const float> values, std::span<const double
   return total > 0.0 ? weighted / total : kPlotMissing;
 }
 
-void apply_scale_factors(const PlotState& ps, resample::PlotTraces& traces, int trace_count) {
+void apply_scale_factors(const PlotSettings& settings, resample::PlotTraces& traces,
+                         int trace_count) {
   for (int h = 0; h < std::clamp(trace_count, 0, kMaxTraces); ++h) {
-    const bool right = ps.right_axis && ps.right_trace[h];
-    const double factor = right ? ps.right_factor : ps.left_factor;
+    const bool right = settings.right_axis && settings.right_trace[h];
+    const double factor = right ? settings.right_factor : settings.left_factor;
     if (factor == 1.0) continue;
     for (int i = 0; i < std::clamp(traces.count[h], 0, kMaxPoints); ++i) {
       float& v = traces.Y(h, i);
@@ -620,57 +620,57 @@ void running_mean(std::span<float> y, int window, int align) {
   }
 }
 
-void group_box_whisker(PlotState& ps, int h, int count, int opcode, int file_trace) {
+void group_box_whisker(BoxWhiskerBook& book, int h, int count, int opcode, int file_trace) {
   if (h == 1 && count > 1) {
-    ps.first_group_traces.assign(1, file_trace);
-    ps.group_opcodes.assign(1, opcode);
-    ps.group_start = 1;
+    book.first_group_traces.assign(1, file_trace);
+    book.group_opcodes.assign(1, opcode);
+    book.group_start = 1;
     return;
   }
   if (h > 1 && h < count) {
-    if (!ps.group_opcodes.empty() && opcode == ps.group_opcodes.back()) {
-      if (!ps.group_size_fixed) {
-        ps.first_group_traces.push_back(file_trace);
+    if (!book.group_opcodes.empty() && opcode == book.group_opcodes.back()) {
+      if (!book.group_size_fixed) {
+        book.first_group_traces.push_back(file_trace);
       } else {
-        const int len = static_cast<int>(ps.first_group_traces.size());
+        const int len = static_cast<int>(book.first_group_traces.size());
         int pos = len > 0 ? h % len : 0;
         if (pos == 0 || pos > kMaxTraces) pos = len;
-        if (pos >= 1 && ps.first_group_traces[pos - 1] != file_trace) ps.bxw_flag[h - 1] = -1;
+        if (pos >= 1 && book.first_group_traces[pos - 1] != file_trace) book.flag[h - 1] = -1;
       }
     } else {
-      ps.group_opcodes.push_back(opcode);
-      if (h == 2) ps.add_bxw_error(1);
-      if (!ps.group_size_fixed) {
-        ps.group_size = h - ps.group_start;
-        ps.group_size_fixed = true;
-      } else if (h - ps.group_start != ps.group_size) {
-        ps.add_bxw_error(2);
+      book.group_opcodes.push_back(opcode);
+      if (h == 2) book.add_error(1);
+      if (!book.group_size_fixed) {
+        book.group_size = h - book.group_start;
+        book.group_size_fixed = true;
+      } else if (h - book.group_start != book.group_size) {
+        book.add_error(2);
       }
-      ps.group_start = h;
+      book.group_start = h;
     }
     return;
   }
   if (h != count) return;
-  if (ps.group_opcodes.empty()) {
-    ps.add_bxw_error(3);
+  if (book.group_opcodes.empty()) {
+    book.add_error(3);
     return;
   }
-  const bool differs = opcode != ps.group_opcodes.back();
-  const int len = static_cast<int>(ps.first_group_traces.size());
-  const bool exempt = differs && (ps.group_opcodes.size() == 1 || (len > 0 && count % len == 1));
+  const bool differs = opcode != book.group_opcodes.back();
+  const int len = static_cast<int>(book.first_group_traces.size());
+  const bool exempt = differs && (book.group_opcodes.size() == 1 || (len > 0 && count % len == 1));
   if (!exempt) {
     if (differs) {
-      ps.add_bxw_error(4);
-    } else if (!ps.group_size_fixed) {
-      ps.first_group_traces.push_back(file_trace);
+      book.add_error(4);
+    } else if (!book.group_size_fixed) {
+      book.first_group_traces.push_back(file_trace);
     }
   }
-  ps.pairs_per_group = static_cast<int>(ps.first_group_traces.size()) - 1;
-  if (ps.pairs_per_group < 1) ps.add_bxw_error(3);
+  book.pairs_per_group = static_cast<int>(book.first_group_traces.size()) - 1;
+  if (book.pairs_per_group < 1) book.add_error(3);
 }
 
-int BXW_ERRS(const PlotState& ps, std::ostream& os) {
-  if (!bxw_wanted(ps) || ps.bxw_error_count <= 0) return 0;
+int BXW_ERRS(const PlotSettings& settings, const BoxWhiskerBook& book, std::ostream& os) {
+  if (!box_whiskers_wanted(settings) || book.error_count <= 0) return 0;
   static constexpr const char* kLines[] = {
       " COMP CODES must be same for paired/grouped traces.",
       " # of pairs must be same for all COMP CODE groups.",
@@ -684,8 +684,8 @@ int BXW_ERRS(const PlotState& ps, std::ostream& os) {
   };
   util::list_write(os, {" ERRORS detected associated with box-whisker request:"});
   bool grouping = false;
-  for (int i = 0; i < std::min(ps.bxw_error_count, kMaxBxwErrors); ++i) {
-    const int code = ps.bxw_errors[i];
+  for (int i = 0; i < std::min(book.error_count, kMaxBxwErrors); ++i) {
+    const int code = book.errors[i];
     if (code < 1 || code > 9) continue;
     util::list_write(os, {kLines[code - 1]});
     grouping = grouping || code <= 4;
@@ -695,17 +695,16 @@ int BXW_ERRS(const PlotState& ps, std::ostream& os) {
 }
 
 int resample_box_whiskers(DriverState& st, const tracefile::ReaderState& reader, std::ostream& os) {
-  PlotState& ps = st.plot;
   const int n = st.trace_count;
   const int points = std::clamp(st.traces.count[0], 0, kMaxPoints);
   for (int h = 1; h < n; ++h) {
     if (st.traces.count[h] != points) {
-      ps.add_bxw_error(5);
+      st.results.bxw.add_error(5);
       return -38;
     }
   }
-  const int pairs = std::max(0, ps.pairs_per_group);
-  const int lines = static_cast<int>(ps.group_opcodes.size());
+  const int pairs = std::max(0, st.results.bxw.pairs_per_group);
+  const int lines = static_cast<int>(st.results.bxw.group_opcodes.size());
   const int results = pairs * lines;
   const int used = std::min(points, kBxwPoints);
   const std::size_t table = static_cast<std::size_t>(kMaxTraces) * kBxwPoints;
@@ -726,18 +725,18 @@ int resample_box_whiskers(DriverState& st, const tracefile::ReaderState& reader,
     context.lists.crps_count = std::clamp(info.crps_count, 0, resample::kCrpsCount);
     for (int i = 0; i < context.lists.crps_count; ++i) context.lists.crps[i] = info.crps[i];
   }
-  st.resampling.trials = ps.trials;
-  st.resampling.serial_correlation = ps.sig_test;
-  std::vector<int> codes(ps.group_opcodes);
-  const std::vector<int> traces(ps.first_group_traces);
+  st.resampling.trials = st.settings.trials;
+  st.resampling.serial_correlation = st.settings.sig_test;
+  std::vector<int> codes(st.results.bxw.group_opcodes);
+  const std::vector<int> traces(st.results.bxw.first_group_traces);
 
   for (int p = 1; p <= used; ++p) {
     resample::TrcInput in;
-    in.plot = ps.plot_number;
+    in.plot = st.results.plot_number;
     in.traces = traces;
     in.codes = codes;
     in.point = p;
-    in.alpha = static_cast<float>(ps.test_level);
+    in.alpha = static_cast<float>(st.settings.test_level);
     in.missing = resample::kMissingPoint;
     in.capacity = kMaxTraces;
     in.context = &context;
@@ -746,11 +745,11 @@ int resample_box_whiskers(DriverState& st, const tracefile::ReaderState& reader,
     int word = 0;
     resample::RSMP_ERR(rc, " ", word, os);
     if (rc != 0) {
-      ps.add_bxw_error(6);
+      st.results.bxw.add_error(6);
       return -39;
     }
     if (out.count != results || results > kMaxTraces) {
-      ps.add_bxw_error(7);
+      st.results.bxw.add_error(7);
       return -40;
     }
     for (int k = 0; k < results; ++k) {
@@ -771,17 +770,16 @@ int resample_box_whiskers(DriverState& st, const tracefile::ReaderState& reader,
 }
 
 int write_box_whiskers(const DriverState& st, std::ostream& file) {
-  const PlotState& ps = st.plot;
   const int n = st.trace_count;
-  const int pairs = std::max(0, ps.pairs_per_group);
-  const int results = pairs * static_cast<int>(ps.group_opcodes.size());
+  const int pairs = std::max(0, st.results.bxw.pairs_per_group);
+  const int results = pairs * static_cast<int>(st.results.bxw.group_opcodes.size());
   const int used = std::min(std::clamp(st.traces.count[0], 0, kMaxPoints), kBxwPoints);
   if (!file) return -42;
   util::list_write(file, {});
   file << "************************\n"
        << "BOX-WHISKER OBJECT DATA\n";
   util::list_write(file, {});
-  file << trimmed(ps.title) << '\n';
+  file << trimmed(st.layout.title) << '\n';
   if (!file) return -42;
   for (int k = 0; k < results; ++k) {
     const int line = k / std::max(1, pairs);
@@ -789,12 +787,12 @@ int write_box_whiskers(const DriverState& st, std::ostream& file) {
     const int bench = line * (pairs + 1) + 1;  // plot position of the group's benchmark trace
     const int paired = bench + pair;
     if (paired > n) break;
-    file << trimmed(ps.trace_labels[paired - 1]) << '\n'
+    file << trimmed(st.layout.trace_labels[paired - 1]) << '\n'
          << "            VERSUS first trace:\n"
-         << trimmed(ps.trace_labels[bench - 1]) << '\n';
+         << trimmed(st.layout.trace_labels[bench - 1]) << '\n';
     if (!file) return -42;
     file << " X# BENCHMRK_VAL PAIRED_VALUE MIN_WSKR_VAL  CI_LOWERBND  CI_UPPERBND MAX_WSKR_VAL\n";
-    if (ps.bxw_colour[k] < 1) {
+    if (st.settings.bxw_colour[k] < 1) {
       file << util::format("(1X,'**',8X,A)", {"ZERO COLOR NUMBER = NO BXWSKR OBJECTS"}) << '\n';
     } else {
       std::vector<double> central(used), ordinates(used);
@@ -808,9 +806,10 @@ int write_box_whiskers(const DriverState& st, std::ostream& file) {
         tables.upper_whisker.push_back(st.bxw_upper_whisker[at]);
         tables.lower_whisker.push_back(st.bxw_lower_whisker[at]);
       }
-      const bool right = ps.right_axis && ps.right_trace[bench - 1];
-      const double scale = right ? ps.right_factor : ps.left_factor;
-      if (write_bxw_objects(file, ps, k + 1, used, central, ordinates, tables, scale) != 0) {
+      const bool right = st.settings.right_axis && st.settings.right_trace[bench - 1];
+      const double scale = right ? st.settings.right_factor : st.settings.left_factor;
+      if (write_bxw_objects(file, st.settings, k + 1, used, central, ordinates, tables, scale) !=
+          0) {
         return -42;
       }
     }
@@ -822,18 +821,18 @@ int write_box_whiskers(const DriverState& st, std::ostream& file) {
 }
 
 int PLT_TBXW(DriverState& st, const tracefile::ReaderState& reader, std::ostream& os) {
-  if (!bxw_wanted(st.plot)) return 0;
+  if (!box_whiskers_wanted(st.settings)) return 0;
   if (const int rc = resample_box_whiskers(st, reader, os); rc != 0) return rc;
-  return write_box_whiskers(st, st.plot.text.bxw);
+  return write_box_whiskers(st, st.files.text.bxw);
 }
 
 int PLT_DRIV(const DriverRequest& rq, util::TextUnit& control, tracefile::ReaderState& reader,
              DriverState& st, std::ostream& os) {
-  PlotState& ps = st.plot;
-  reset_plot_state(ps, kMaxTraces, true);
-  ps.output_dir = st.output_dir;
-  ps.plot_number = rq.plot;
-  st.resampling.ucd_path = ps.output_path("trace.ucd");
+  reset_settings(st.settings, kMaxTraces, true);
+  reset_results(st.results);
+  st.layout = PlotLayout{};
+  st.results.plot_number = rq.plot;
+  st.resampling.ucd_path = st.files.output_path("trace.ucd");
   st.first_trace = rq.traces[0];
   if (rq.method < kAllTraces || rq.method > kSignificance) {
     PLT_MSG(-4, "PLT_DRIV", os);
@@ -853,12 +852,13 @@ int PLT_DRIV(const DriverRequest& rq, util::TextUnit& control, tracefile::Reader
   if (rc < 0) return rc;
 
   if (rq.display == kStatisticsPage) {
-    reset_plot_state(ps, st.trace_count, true);
-    ps.output_dir = st.output_dir;
-    ps.plot_number = rq.plot;
-    ps.final_type = final_type;
-    (void)build_titles(ps, title_input(st, rq.traces, rq.method, reader), os);
-    (void)write_stats_page(ps, trace_data(st, st.trace_count), os);
+    reset_settings(st.settings, st.trace_count, true);
+    reset_results(st.results);
+    st.results.plot_number = rq.plot;
+    st.results.final_type = final_type;
+    (void)build_titles(st.settings, st.layout, title_input(st, rq.traces, rq.method, reader), os);
+    (void)write_stats_page(st.layout, st.files.output_path("kor_statspage.txt"),
+                           trace_data(st, st.trace_count), os);
     return rc;
   }
   if (rq.display == kAttributeDisplay || rq.display == kCrpsDisplay) {

@@ -50,8 +50,14 @@ struct DriverState {
   DriverState();
 
   stats::TraceEngine engine;
-  PlotState plot;
   resample::ResampleState resampling;
+
+  // The plot: what the control file sets, what follows from it and the data, what the driver
+  // finds out, and the files of the run (their output directory is set by the caller).
+  PlotSettings settings;
+  PlotLayout layout;
+  PlotResults results;
+  PlotFiles files;
 
   // Per trace (position h - 1): the points as plotted, their extremes, labels and statistic.
   resample::PlotTraces traces{kMaxPoints};
@@ -75,9 +81,6 @@ struct DriverState {
 
   // Box-whisker results of the last PLT_TBXW, per result k and point p (k * 64 + p).
   std::vector<float> bxw_minus_lower, bxw_upper, bxw_upper_whisker, bxw_lower_whisker;
-
-  // Where output files are read and written ("" = the working directory).
-  std::string output_dir;
 };
 
 // Runs the plot of `request`: reads the graphics control file from `control` and the plot's
@@ -106,16 +109,17 @@ double count_weighted_mean(std::span<const float> values, std::span<const double
 // The box-whisker grouping of trace position h (1-based) with op code `opcode` and file trace
 // number `file_trace` in a list of `count` traces: records the groups of equal op codes, checks
 // that later groups repeat the first group's traces, and records request errors 1 to 4.
-void group_box_whisker(PlotState& state, int h, int count, int opcode, int file_trace);
+void group_box_whisker(BoxWhiskerBook& book, int h, int count, int opcode, int file_trace);
 
 // BXW_ERRS: when box-whisker objects are wanted (a colour above 0) and request errors were
 // recorded, prints the error report.  Returns 0.
-int BXW_ERRS(const PlotState& state, std::ostream& os);
+int BXW_ERRS(const PlotSettings& settings, const BoxWhiskerBook& book, std::ostream& os);
 
 // Multiplies every non-missing ordinate of traces 1..trace_count by the scale factor of its axis
 // (the right factor for traces on the right axis when it is in use, else the left one); a factor
 // of 1 leaves a trace as it is.
-void apply_scale_factors(const PlotState& state, resample::PlotTraces& traces, int trace_count);
+void apply_scale_factors(const PlotSettings& settings, resample::PlotTraces& traces,
+                         int trace_count);
 
 // Resamples every abscissa point of the plotted traces (at most 64) into the box-whisker result
 // tables of `state`, printing each result's median and skew ratio on `os`.  Returns 0, -38 (point

@@ -109,20 +109,18 @@ TEST(BoxWhiskerGrouping, GroupsPairsAndRequestErrors) {
        0},
   };
   for (const GroupCase& c : kCases) {
-    PlotState ps;
-    reset_plot_state(ps, kMaxTraces, true);
+    BoxWhiskerBook book;
     const int n = static_cast<int>(c.files.size());
-    for (int h = 1; h <= n; ++h) group_box_whisker(ps, h, n, c.opcodes[h - 1], c.files[h - 1]);
+    for (int h = 1; h <= n; ++h) group_box_whisker(book, h, n, c.opcodes[h - 1], c.files[h - 1]);
     if (!c.want_first_group.empty()) {
-      EXPECT_EQ(ps.first_group_traces, c.want_first_group) << c.what;
-      EXPECT_EQ(ps.group_opcodes, c.want_opcodes) << c.what;
-      EXPECT_EQ(ps.pairs_per_group, c.want_pairs) << c.what;
+      EXPECT_EQ(book.first_group_traces, c.want_first_group) << c.what;
+      EXPECT_EQ(book.group_opcodes, c.want_opcodes) << c.what;
+      EXPECT_EQ(book.pairs_per_group, c.want_pairs) << c.what;
     }
-    const std::vector<int> errors(ps.bxw_errors.begin(),
-                                  ps.bxw_errors.begin() + ps.bxw_error_count);
+    const std::vector<int> errors(book.errors.begin(), book.errors.begin() + book.error_count);
     EXPECT_EQ(errors, c.want_errors) << c.what;
     for (int h = 1; h <= n; ++h) {
-      EXPECT_EQ(ps.bxw_flag[h - 1], h == c.flagged ? -1 : 0) << c.what << " trace " << h;
+      EXPECT_EQ(book.flag[h - 1], h == c.flagged ? -1 : 0) << c.what << " trace " << h;
     }
   }
 }
@@ -163,24 +161,26 @@ TEST(BoxWhiskerErrors, ReportOnlyWhenObjectsWantedAndErrorsRecorded) {
        "  Check trace number and COMP CODE specifications.\n"},
   };
   for (const ErrsCase& c : kCases) {
-    PlotState ps;
-    reset_plot_state(ps, 2, true);
-    if (c.colour) ps.bxw_colour[0] = 3;
-    for (int e : c.errors) ps.add_bxw_error(e);
+    PlotSettings settings;
+    BoxWhiskerBook book;
+    reset_settings(settings, 2, true);
+    if (c.colour) settings.bxw_colour[0] = 3;
+    for (int e : c.errors) book.add_error(e);
     std::ostringstream os;
-    EXPECT_EQ(BXW_ERRS(ps, os), 0) << c.what;
+    EXPECT_EQ(BXW_ERRS(settings, book, os), 0) << c.what;
     EXPECT_EQ(os.str(), c.want) << c.what;
   }
 }
 
 TEST(BoxWhiskerErrors, ErrorsBeyondTheStoredOnesAreNotPrinted) {
-  PlotState ps;
-  reset_plot_state(ps, 2, true);
-  ps.bxw_colour[0] = 1;
-  for (int i = 0; i < kMaxBxwErrors; ++i) ps.add_bxw_error(5);
-  ps.add_bxw_error(1);  // the 33rd is counted, not stored
+  PlotSettings settings;
+  BoxWhiskerBook book;
+  reset_settings(settings, 2, true);
+  settings.bxw_colour[0] = 1;
+  for (int i = 0; i < kMaxBxwErrors; ++i) book.add_error(5);
+  book.add_error(1);  // the 33rd is counted, not stored
   std::ostringstream os;
-  (void)BXW_ERRS(ps, os);
+  (void)BXW_ERRS(settings, book, os);
   EXPECT_EQ(os.str().find("COMP CODES"), std::string::npos);
   EXPECT_EQ(os.str().find("Check trace"), std::string::npos);
 }
@@ -221,7 +221,7 @@ TEST(ScaleFactors, EachAxisItsFactorAndMissingPointsStay) {
       {"factors of 1 change nothing", true, true, 1, 1, {2, M, -3}, {5, M}},
   };
   for (const Case& c : kCases) {
-    PlotState ps;
+    PlotSettings ps;
     ps.right_axis = c.right_axis;
     ps.right_trace[1] = c.second_on_right;
     ps.left_factor = c.left;
