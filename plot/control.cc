@@ -795,7 +795,7 @@ int derive_layout(PlotLayout& l, const PlotSettings& s, const BoxWhiskerBook& bo
 }
 
 int start_output_device(const PlotSettings& s, PlotFiles& files, int& device_fixed,
-                        DeviceRequests* requests, std::ostream& os) {
+                        graphics::DrawingRequests* requests, std::ostream& os) {
   const DeviceSpec spec = parse_device(s.device);
   const auto tx = spec.name.find("TX");
   device_fixed = tx == std::string::npos ? 0 : static_cast<int>(tx) + 1;
@@ -804,7 +804,7 @@ int start_output_device(const PlotSettings& s, PlotFiles& files, int& device_fix
     if (rc != 0) PLT_MSG(rc, " ", os);
     return rc;
   }
-  const int status = requests ? requests->start() : -101;
+  const int status = requests ? start_graphics(*requests) : -101;
   if (status != 0) {
     PLT_MSG(-1, "RETURN CODE FROM MPLT = " + util::format("(I8)", {status}), os);
     return -1;

@@ -86,7 +86,7 @@ double widen_for_bars(XAxisState& x, int c, int labels);
 // "TX" in the device name (1 for the text device, 0 when absent).  Returns 0 or the code that
 // ended the step (reported).
 [[nodiscard]] int start_output_device(const PlotSettings& settings, PlotFiles& files,
-                                      int& device_fixed, DeviceRequests* requests,
+                                      int& device_fixed, graphics::DrawingRequests* requests,
                                       std::ostream& os);
 
 }  // namespace kor::plot

@@ -4,6 +4,7 @@
 #include <array>
 #include <ostream>
 
+#include "graphics/request_codes.h"
 #include "plot/messages.h"
 #include "plot/text_output.h"
 #include "util/format.h"
@@ -14,6 +15,9 @@ namespace kor::plot {
 namespace {
 
 constexpr int kMaxColourItems = 64;
+constexpr int kColourNameLength = 16;  // colour names of the listing
+constexpr int kDeviceNameLength = 32;  // the device's names of the colours
+constexpr int kPlotMode = 2;           // the server mode of plotting
 
 }  // namespace
 
@@ -85,7 +89,8 @@ int open_text_device(PlotFiles& files, bool clear, const DeviceSpec& spec) {
   return 0;
 }
 
-int apply_colours(std::string_view spec_text, DeviceRequests& requests, std::ostream& os) {
+int apply_colours(std::string_view spec_text, graphics::DrawingRequests& requests,
+                  std::ostream& os) {
   std::string spec(util::rtrim(spec_text));
   bool listing = false;
   if (!spec.empty() && spec.back() == '?') {
@@ -114,28 +119,40 @@ int apply_colours(std::string_view spec_text, DeviceRequests& requests, std::ost
     } else if (what == "INIT") {
       rc = requests.init_colours();
     } else if (!what.empty()) {
-      rc = requests.define_colour(number, parts[1]);
+      rc = requests.define_colour_name(number, parts[1]);
     }
     if (rc != 0 && status == 0) status = rc;
   }
   if (!listing) return status;
   int colours = 0;
-  const int rc = requests.colour_count(colours);
+  const int rc = requests.query_colour_count(colours);
   if (rc != 0) return status == 0 ? rc : status;
   os << colour_listing_header() << '\n';
   for (int n = 1; n <= std::min(colours, kMaxColourItems); ++n) {
-    std::string name, device_name;
-    int red = 0, green = 0, blue = 0;
-    if (requests.query_colour(n, name, red, green, blue, device_name) != 0) break;
-    os << colour_listing_line(n, name, red, green, blue, device_name) << '\n';
+    graphics::ColourInfo c;
+    if (requests.query_colour(n, kColourNameLength, kDeviceNameLength, c) != 0) break;
+    os << colour_listing_line(n, c.name, c.red, c.green, c.blue, c.device_name) << '\n';
   }
   util::list_write(os, {});
   return status;
 }
 
+int start_graphics(graphics::DrawingRequests& requests) {
+  bool running = false;
+  int rc = requests.start_plotting(0, running);
+  if (rc != 0) return rc;
+  int mode = 0;
+  rc = requests.query_mode(mode);
+  if (rc != 0) return rc;
+  if (mode != kPlotMode) rc = requests.set_mode(kPlotMode);
+  return rc;
+}
+
 int setup_graphics_device(const PlotSettings& settings, const DeviceSpec& spec,
-                          DeviceRequests& requests, std::ostream& os) {
-  int rc = requests.set_device(spec.open_name, spec.file, spec.colour_type, spec.xsize, spec.ysize);
+                          graphics::DrawingRequests& requests, std::ostream& os) {
+  int rc = requests.select_device(
+      spec.open_name, spec.colour_type, spec.file,
+      {static_cast<float>(spec.xsize), static_cast<float>(spec.ysize), 0.0f});
   if (rc != 0) {
     PLT_MSG(-2, "RETURN CODE FROM MPLT = " + util::format("(I8)", {rc}), os);
     PLT_MSG(-2, "Invalid device", os);
@@ -143,12 +160,14 @@ int setup_graphics_device(const PlotSettings& settings, const DeviceSpec& spec,
   }
   if (util::ST_TLEN(settings.colours) > 0) {
     (void)apply_colours(settings.colours, requests, os);
-    (void)requests.flush();
+    (void)requests.send_command(graphics::kFlushOutput);
   }
-  (void)requests.start_frame();
-  if (settings.clear) (void)requests.clear_device();
-  rc =
-      requests.set_view(settings.panel[0], settings.panel[1], settings.panel[2], settings.panel[3]);
+  (void)requests.send_command(graphics::kStartFrame);
+  if (settings.clear) (void)requests.send_command(graphics::kClearPage);
+  rc = requests.send_four_reals(
+      graphics::kSetView,
+      {static_cast<float>(settings.panel[0]), static_cast<float>(settings.panel[1]),
+       static_cast<float>(settings.panel[2]), static_cast<float>(settings.panel[3])});
   if (rc != 0) {
     PLT_MSG(-10, util::pad(" Cannot set view region", 32), os);
     return -10;

@@ -8,7 +8,6 @@
 #include "graphics/link.h"
 #include "metrics/codes.h"
 #include "plot/control.h"
-#include "plot/graphics_device.h"
 #include "plot/kinds.h"
 #include "plot/labels.h"
 #include "plot/messages.h"
@@ -103,31 +102,34 @@ void value_range(DriverState& st, int h) {
   st.ymax[h] = hi;
 }
 
-// Reads the graphics control file.  A graphics device is started by the reader through the link;
-// `graphics` tells the caller that it has to end it.
+// The graphics link of the run and the requests over it; `graphics` tells that a graphics device
+// was started and has to be ended.
 struct ControlRun {
   graphics::LinkState link;
+  graphics::LinkRequests requests{link};
   bool graphics = false;
 };
 
+// The steps that follow the traces: the control file parsed into the settings, the layout
+// derived, and the text files opened or the graphics device started.  Returns 0 or the code that
+// ended a step (reported).
 int read_control(DriverState& st, util::TextUnit& control, int final_type, int& device_fixed,
                  ControlRun& run, std::ostream& os) {
   const ControlInput in = control_input(st, final_type);
   int rc = parse_control_file(st.settings, st.results.bxw, control, in, device_fixed, os);
   if (rc == 0) rc = derive_layout(st.layout, st.settings, st.results.bxw, in, os);
   if (rc != 0) return rc;
-  GraphicsClientDevice device(run.link);
-  rc = start_output_device(st.settings, st.files, device_fixed, &device, os);
+  rc = start_output_device(st.settings, st.files, device_fixed, &run.requests, os);
   run.graphics = st.files.graphics_started;
   return rc;
 }
 
-// Ends graphics started by the control-file reader: the device subprocesses stay running for the
-// next run from the same terminal.
+// Ends graphics started by read_control: the device subprocesses stay running for the next run
+// from the same terminal.
 int end_graphics(ControlRun& run, std::ostream& os) {
   if (!run.graphics) return 0;
   run.graphics = false;
-  const int status = graphics::GR_END(run.link, 0);
+  const int status = run.requests.end_plotting(0);
   if (status != 0) {
     PLT_MSG(-14, "GRAPHICS PROC ERROR # = " + util::format("(I8)", {status}), os);
     return -14;

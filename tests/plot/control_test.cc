@@ -6,12 +6,30 @@
 #include <fstream>
 #include <sstream>
 
-#include "fake_device.h"
+#include "tests/support/recording_requests.h"
 
 namespace kor::plot {
 namespace {
 
 namespace fs = std::filesystem;
+using kor::testing::RecordedRequest;
+using kor::testing::RecordingRequests;
+
+// A recorded request in one line: its code, texts, integers and reals.
+std::string describe(const RecordedRequest& r) {
+  std::ostringstream os;
+  os << r.code;
+  for (const std::string& t : r.texts) os << ' ' << t;
+  for (int i : r.ints) os << ' ' << i;
+  for (float v : r.reals) os << ' ' << v;
+  return os.str();
+}
+
+std::vector<std::string> described(const RecordingRequests& dev) {
+  std::vector<std::string> out;
+  for (const RecordedRequest& r : dev.calls) out.push_back(describe(r));
+  return out;
+}
 
 ControlInput three_traces() {
   ControlInput in;
@@ -513,7 +531,8 @@ class ControlFile : public ::testing::Test {
     files_.text.close();
     fs::remove_all(dir_);
   }
-  int run(const std::string& text, ControlInput in, int fixed = 0, DeviceRequests* dev = nullptr) {
+  int run(const std::string& text, ControlInput in, int fixed = 0,
+          graphics::DrawingRequests* dev = nullptr) {
     const fs::path path = dir_ / "test.ctl";
     std::ofstream(path) << text;
     util::TextUnit unit(9);
@@ -700,45 +719,59 @@ TEST_F(ControlFile, GraphicsDeviceWithoutAServer) {
 }
 
 TEST_F(ControlFile, GraphicsDeviceRequests) {
-  FakeDevice dev;
+  RecordingRequests dev;  // the server answers that it is in the plotting mode already
   ASSERT_EQ(
       run("DEV=GF|myplot.gif\nPAN=UL\nCOL=2=BLUE;3=10:20:30;1=INIT\n", three_traces(), 0, &dev), 0);
-  EXPECT_EQ(dev.calls, (std::vector<std::string>{"start", "device GF myplot.gif 1 700 700",
-                                                 "name 2 BLUE", "rgb 3 10 20 30", "init colours",
-                                                 "flush", "frame", "clear", "view 0 0.51 0.49 1"}));
+  // Start plotting in mode 0, the mode query, the device, the colours, flush, frame, clear, view.
+  EXPECT_EQ(described(dev),
+            (std::vector<std::string>{"101 0", "104", "216 GF myplot.gif 1 700 700 0",
+                                      "1205 BLUE 2", "1202 3 10 20 30", "1204", "207", "213", "202",
+                                      "301 0 0.51 0.49 1"}));
   EXPECT_EQ(out_.str(), "");
+
+  // A server in another mode is set to the plotting mode.
+  RecordingRequests other;
+  other.mode = 1;
+  ASSERT_EQ(run("DEV=XW\n", three_traces(), 0, &other), 0);
+  EXPECT_EQ(other.codes(), (std::vector<int>{101, 104, 103, 216, 213, 202, 301}));
+  EXPECT_EQ(describe(other.calls[2]), "103 2");
 }
 
 TEST_F(ControlFile, GraphicsDeviceFailures) {
-  FakeDevice dev;
-  dev.start_status = -40;
+  RecordingRequests dev;
+  dev.returns[graphics::kStartPlotting] = {-40};
   EXPECT_EQ(run("DEV=PSC\n", three_traces(), 0, &dev), -1);
   EXPECT_EQ(out_.str(),
             " RETURN CODE FROM MPLT =      -40\n -01 = Cannot start graphics processing\n");
 
-  FakeDevice bad_device;
-  bad_device.device_status = 7;
+  RecordingRequests bad_device;
+  bad_device.returns[graphics::kSelectDevice] = {7};
   out_.str("");
   EXPECT_EQ(run("DEV=PSC\nCLE=N\n", three_traces(), 0, &bad_device), -2);
-  EXPECT_EQ(bad_device.calls[1], "device PS psc.plt 2 11 8.5");
+  EXPECT_EQ(describe(bad_device.calls[2]), "216 PS psc.plt 2 11 8.5 0");
   EXPECT_EQ(out_.str(),
             " RETURN CODE FROM MPLT =        7\n -02 = Cannot set output graphics device\n"
             " Invalid device\n -02 = Cannot set output graphics device\n");
 
-  FakeDevice bad_view;
-  bad_view.view_status = 3;
+  RecordingRequests bad_view;
+  bad_view.returns[graphics::kSetView] = {3};
   out_.str("");
   EXPECT_EQ(run("DEV=XW||500;-1|m\nCLE=N\n", three_traces(), 0, &bad_view), -10);
-  EXPECT_EQ(bad_view.calls[1], "device XW kor 0 500 700");
-  EXPECT_EQ(bad_view.calls.back(), "view 0 0 1 1");
-  EXPECT_EQ(std::count(bad_view.calls.begin(), bad_view.calls.end(), "clear"), 0);
+  EXPECT_EQ(describe(bad_view.calls[2]), "216 XW kor 0 500 700 0");
+  EXPECT_EQ(describe(bad_view.calls.back()), "301 0 0 1 1");
+  const std::vector<int> codes = bad_view.codes();
+  EXPECT_EQ(std::count(codes.begin(), codes.end(), graphics::kClearPage), 0);
   EXPECT_EQ(out_.str(),
             "  Cannot set view region         \n"
             " -10 = unable to set PANEL view region in graphics\n");
 }
 
 TEST_F(ControlFile, ColourListing) {
-  FakeDevice dev;
+  RecordingRequests dev;
+  dev.colour_count = 3;
+  dev.colours = {{1, {"COLOUR1", 1, 2, 255, "x1"}},
+                 {2, {"", 2, 4, 255, "x2"}},
+                 {3, {"COLOUR3", 3, 6, 255, "x3"}}};
   ASSERT_EQ(run("DEV=XW\nCOL=4=RED?\n", three_traces(), 0, &dev), 0);
   EXPECT_EQ(out_.str(),
             "  COLOR  COLOR NAME        RED  GREEN  BLUE  X COLOR NAME\n"

@@ -1,6 +1,5 @@
-// Device setup of a graphics device through the real graphics link, against the test server.
-#include "plot/graphics_device.h"
-
+// Device setup of a graphics device through the requests over the real graphics link, against the
+// test server.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -12,6 +11,7 @@
 #include "../graphics/fake_server.h"
 #include "../graphics/test_transport.h"
 #include "../util/scratch.h"
+#include "graphics/drawing.h"
 #include "plot/control.h"
 #include "plot/state.h"
 
@@ -43,7 +43,7 @@ class GraphicsDeviceTest : public ::testing::Test {
     in.final_type = 1;
     files_.output_dir = bin_.path();
     int device_fixed = 0;
-    GraphicsClientDevice device(link_);
+    graphics::LinkRequests device(link_);
     int rc = parse_control_file(settings_, results_.bxw, unit, in, device_fixed, out_);
     if (rc == 0) rc = derive_layout(layout_, settings_, results_.bxw, in, out_);
     if (rc == 0) rc = start_output_device(settings_, files_, device_fixed, &device, out_);
