@@ -501,6 +501,22 @@ TEST(CodeTable, ObjectsAndExceedance) {
 }
 TEST(CodeTable, ContinuousRankedProbability) { check_record(crps_record()); }
 
+// The combined scalar codes are missing where either part is: here the error deviation (its
+// radicand 0 + 0 - 2 x 1 is negative) while the bias 1 - 0 is not.
+TEST(CodeTable, CombinedScalarCodesNeedBothParts) {
+  const testing::SumsArray sums({{1, 1, 0, 1, 1, 0}});
+  for (int code : {1110, 1111}) {
+    double value = 4242.0, scratch = 0.0;
+    Output out{&value};
+    CodeInputs inputs;
+    inputs.depth = 6;
+    inputs.scratch = &scratch;
+    ASSERT_EQ(evaluate(*find_code(code, 6).entry, sums.view(), kM, inputs, out), kOk) << code;
+    EXPECT_EQ(value, kM) << code;
+    EXPECT_EQ(out.min, static_cast<float>(kM)) << code;  // no value left: both ends missing
+  }
+}
+
 TEST(CodeTable, RawSumsAndTheirPercentages) {
   const std::vector<double> thresholds = {1, 4};
   const testing::SumsArray sums({{100, 30, 20, 40}, {100, 10, 5, 15}});
@@ -586,6 +602,33 @@ TEST(CodeGroups, RangesAndPreconditions) {
       {131115, 23, CodeGroup::kTrack, false},
       {101116, 23, CodeGroup::kNone, false},
       {141101, 23, CodeGroup::kNone, false},
+      // Just outside each group.
+      {1000, 4, CodeGroup::kPlainField, false},
+      {1200, 8, CodeGroup::kNone, false},
+      {1300, 8, CodeGroup::kNone, false},
+      {1364, 8, CodeGroup::kNone, false},
+      {1400, 11, CodeGroup::kNone, false},
+      {1408, 11, CodeGroup::kNone, false},
+      {1499, 9, CodeGroup::kNone, false},
+      {1589, 9, CodeGroup::kNone, false},
+      {1591, 9, CodeGroup::kNone, false},
+      {1599, 6, CodeGroup::kNone, false},
+      {1699, 6, CodeGroup::kNone, false},
+      {1701, 6, CodeGroup::kNone, false},
+      {1800, 8, CodeGroup::kNone, false},
+      {1802, 8, CodeGroup::kNone, false},
+      {1900, 11, CodeGroup::kNone, false},
+      {1904, 11, CodeGroup::kNone, false},
+      {2000, 17, CodeGroup::kNone, false},
+      {2006, 17, CodeGroup::kNone, false},
+      {2100, 4, CodeGroup::kNone, false},
+      {2102, 4, CodeGroup::kNone, false},
+      {2200, 8, CodeGroup::kNone, false},
+      {2205, 8, CodeGroup::kNone, false},
+      {2300, 10, CodeGroup::kNone, false},
+      {2308, 10, CodeGroup::kNone, false},
+      {9000, 4, CodeGroup::kNone, false},
+      {9003, 4, CodeGroup::kNone, false},
       {-1, 4, CodeGroup::kWeight, false},
       {0, 4, CodeGroup::kPlainField, false},
       {-1001, 4, CodeGroup::kPlainField, false},
