@@ -352,6 +352,7 @@ TEST_F(KorDriver, ResampledSkillScorePlotWithBoxWhiskerText) {
       << r.out;
   EXPECT_NE(r.out.find("  1 - median of resampled differences = "), std::string::npos);
   EXPECT_EQ(r.out.find("ERRORS detected"), std::string::npos);
+  EXPECT_EQ(r.out.find("PLT_TBXW"), std::string::npos) << r.out;  // the text was written
   const std::string bxw = dir_.read("txt.dmp_bxw");
   EXPECT_NE(bxw.find("************************\nBOX-WHISKER OBJECT DATA\n"), std::string::npos);
   EXPECT_NE(bxw.find("MODEL=REGIONAL\n            VERSUS first trace:\nMODEL=GLOBAL\n"),

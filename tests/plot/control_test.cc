@@ -510,7 +510,13 @@ TEST(ControlPasses, BarWidth) {
   s.x.data_max = 3.0;
   EXPECT_NEAR(widen_for_bars(s.x, 2, 4), 0.25, 1e-12);
   EXPECT_NEAR(s.x.data_min, -0.5, 1e-12);
-  // A single abscissa has nothing to widen into; no labels, no bars.
+  // One abscissa: 3 slots, none to widen into; the bar takes a third of the range.
+  s.x.data_min = 1.0;
+  s.x.data_max = 2.5;
+  EXPECT_NEAR(widen_for_bars(s.x, 1, 1), 0.5, 1e-12);
+  EXPECT_EQ(s.x.data_min, 1.0);
+  EXPECT_EQ(s.x.data_max, 2.5);
+  // A single abscissa value has nothing to widen into; no labels, no bars.
   s.x.data_min = s.x.data_max = 2.0;
   EXPECT_EQ(widen_for_bars(s.x, 1, 1), 0.0);
   EXPECT_EQ(widen_for_bars(s.x, 1, 0), 0.0);
@@ -729,6 +735,11 @@ TEST_F(ControlFile, GraphicsDeviceRequests) {
                                       "301 0 0.51 0.49 1"}));
   EXPECT_EQ(out_.str(), "");
 
+  // A colour of two components is no colour.
+  RecordingRequests two;
+  ASSERT_EQ(run("DEV=XW\nCOL=2=1:2\n", three_traces(), 0, &two), 0);
+  EXPECT_EQ(two.codes(), (std::vector<int>{101, 104, 216, 207, 213, 202, 301}));
+
   // A server in another mode is set to the plotting mode.
   RecordingRequests other;
   other.mode = 1;
@@ -799,6 +810,7 @@ TEST(DeviceSpec, NamesSizesAndColourTypes) {
       {"PS1", "PS1", "ps1.plt", "ps1.plt_bxw", "PS", 0, 11, 8.5},
       {"nc||800;600|colour", "NC", "Nmeta", "Nmeta_bxw", "NC", 2, 800, 600},
       {"xw||-5", "XW", "kor", "kor_bxw", "XW", 1, 700, 700},
+      {"xw||0;5", "XW", "kor", "kor_bxw", "XW", 1, 0, 5},  // only a negative size takes 700
   };
   for (const Case& c : kCases) {
     const DeviceSpec d = parse_device(c.device);

@@ -260,6 +260,14 @@ TEST(Titles, AttributeDiagramCompanions) {
   EXPECT_EQ(l.x_title, "FORECAST PROBABILITY");
   EXPECT_EQ(l.y_title, "OBSERVED FREQUENCY");
   EXPECT_EQ(l.ry_title, "FREQUENCY OF FORECAST USE HISTOGRAM");
+
+  // A given label keeps its text and leaves its companion's as given.
+  s.trace_labels[0] = "MINE";
+  s.label_given[0] = true;
+  ASSERT_EQ(build_titles(s, l, in, os), 0);
+  EXPECT_EQ(l.trace_labels[0], "MINE");
+  EXPECT_EQ(l.trace_labels[2], "");
+  EXPECT_EQ(l.trace_labels[1], "FHOUR=48 RELIABILITY");
 }
 
 TEST(Titles, LabelTooLongIsDroppedWithAWarning) {
