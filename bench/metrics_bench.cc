@@ -7,7 +7,7 @@
 #include <random>
 #include <vector>
 
-#include "resample/metrics/metrics.h"
+#include "metrics/metrics.h"
 
 namespace kor::metrics {
 namespace {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "driver/free_input.h"
+#include "plot/kinds.h"
 #include "tracefile/messages.h"
 #include "util/listout.h"
 #include "util/text.h"
@@ -51,29 +52,146 @@ void write_banner() {
   say({});
 }
 
-DialogueResult run_dialogue(std::istream& in, util::TextUnit& control, util::TextUnit& trace,
-                            tracefile::ReaderState& reader) {
-  FreeInput input(in);
+namespace {
+
+// The two file names: the graphics control file on `control`, the trace data file on `trace`.
+// Returns 0 or the stop code.
+int open_files(FreeInput& input, util::TextUnit& control, util::TextUnit& trace) {
   std::string name;
   if (!input.read_line(name, kNameWidth)) {
     say({" Standard input for graphics control file", " name failed."});
-    return stop_with(1);
+    return 1;
   }
   if (!open_old(control, name)) {
     say({" Cannot open ", util::rtrim(name)});
-    return stop_with(2);
+    return 2;
   }
   if (!input.read_line(name, kNameWidth)) {
     say({" Standard input for trace data file name", " failed."});
-    return stop_with(3);
+    return 3;
   }
   if (!open_old(trace, name)) {
     say({" Cannot open ", util::rtrim(name)});
-    return stop_with(4);
+    return 4;
   }
+  return 0;
+}
+
+// METHOD 1: every trace of the plot with one op code (after a value that is read and ignored).
+// Returns 0 or the stop code.
+int read_all_traces(FreeInput& input, int lag, int trace_count, PlotRequest& req) {
+  std::array<int, 1> discard{};
+  (void)input.read_ints(discard);  // a value kept for old dialogue files; a failure is ignored
+  std::array<int, 1> op{};
+  if (!input.read_ints(op)) {
+    say({" Standard input for Op Code failed."});
+    return 9;
+  }
+  req.opcode_count = 1;
+  req.opcodes[0] = op[0];
+  read_smoothing(input, req);
+  req.trace_count = std::min(trace_count, tracefile::kMaxTraces);
+  for (int i = 0; i < req.trace_count; ++i) {
+    req.traces[i] = i + 1;
+    req.lags[i] = lag;
+  }
+  return 0;
+}
+
+// METHOD 2: a line of trace numbers, a line of as many op codes, the smoothing numbers and, with
+// LAG = -9999, a line of lags.  Returns 0 or the stop code.
+int read_listed_traces(FreeInput& input, int lag, PlotRequest& req) {
+  std::string line;
+  if (!input.read_line(line, kListWidth)) {
+    say({" Standard input for trace #s failed."});
+    return 10;
+  }
+  req.traces.fill(0);
+  int rc = util::ST_SPLI(line, ' ', -1, req.traces, req.trace_count);
+  if (req.trace_count < 1 || req.traces[0] < 1 || rc < 0) {
+    say({"Invalid trace numbers."});
+    return 11;
+  }
+  if (!input.read_line(line, kListWidth)) {
+    say({" Standard input for Op Codes failed."});
+    return 14;
+  }
+  rc = util::ST_SPLI(line, ' ', -1, req.opcodes, req.opcode_count);
+  if (req.opcode_count < 1 || rc < 0) {
+    say({"Invalid Op Codes."});
+    return 15;
+  }
+  if (req.opcode_count != req.trace_count) {
+    say({"# of Op codes must equal # of traces."});
+    return 16;
+  }
+  read_smoothing(input, req);
+  if (lag != kLagList) {
+    req.lags.fill(0);
+    for (int i = 0; i < req.trace_count; ++i) req.lags[i] = lag;
+    return 0;
+  }
+  if (!input.read_line(line, kListWidth)) {
+    say({" ", "Standard input for individual lag numbers failed."});
+    return 17;
+  }
+  int lag_count = 0;
+  (void)util::ST_SPLI(line, ' ', -1, req.lags, lag_count);
+  if (lag_count != req.trace_count) {
+    say({" ", "# of lag numbers must equal # of traces."});
+    return 18;
+  }
+  return 0;
+}
+
+// METHODs 3 to 6: two trace numbers and one op code (METHODs 5 and 6 with the same trace twice:
+// two op codes), then the smoothing numbers.  Returns 0 or the stop code.
+int read_trace_pair(FreeInput& input, int method, int lag, PlotRequest& req) {
+  std::array<int, 2> pair{};
+  if (!input.read_ints(pair)) {
+    say({" Standard input for trace #s failed."});
+    return 10;
+  }
+  req.trace_count = 2;
+  req.traces[0] = pair[0];
+  req.traces[1] = pair[1];
+  const bool two_codes = method == plot::kSkillAgainst || method == plot::kSignificance;
+  if (pair[0] == pair[1] && two_codes) {
+    std::array<int, 2> ops{};
+    if (!input.read_ints(ops)) {
+      say({" Same trace requires two different op codes."});
+      return 9;
+    }
+    req.opcode_count = 2;
+    req.opcodes[0] = ops[0];
+    req.opcodes[1] = ops[1];
+  } else {
+    std::array<int, 1> op{};
+    if (!input.read_ints(op)) {
+      say({" Standard input for Op Code failed."});
+      return 9;
+    }
+    req.opcode_count = 1;
+    req.opcodes[0] = op[0];
+    if (two_codes) {
+      req.opcode_count = 2;
+      req.opcodes[1] = op[0];
+    }
+  }
+  read_smoothing(input, req);
+  req.lags[0] = req.lags[1] = lag;
+  return 0;
+}
+
+}  // namespace
+
+DialogueResult run_dialogue(std::istream& in, util::TextUnit& control, util::TextUnit& trace,
+                            tracefile::ReaderState& reader) {
+  FreeInput input(in);
+  if (const int stop = open_files(input, control, trace); stop != 0) return stop_with(stop);
   int plot_count = 0;
   if (int rc = tracefile::RDTD_INI(reader, trace, plot_count)) {
-    tracefile::RDTD_MSG(rc, "RDTD_INI");
+    tracefile::RDTD_MSG(rc, "RDTD_INI", std::cout);
     return stop_with(5);
   }
   std::array<int, 4> plot_line{};
@@ -92,103 +210,20 @@ DialogueResult run_dialogue(std::istream& in, util::TextUnit& control, util::Tex
     return stop_with(7);
   }
   int trace_count = 0;
-  if (int rc = tracefile::RDTD_FND(reader, trace, req.plot, 1, trace_count, req.plot_type)) {
-    tracefile::RDTD_MSG(rc, "RDTD_FND");
+  if (int rc =
+          tracefile::RDTD_FND(reader, trace, req.plot, 1, trace_count, req.plot_type, std::cout)) {
+    tracefile::RDTD_MSG(rc, "RDTD_FND", std::cout);
     return stop_with(8);
   }
 
   const int method = req.method;
-  if (method == 1 && lag != kLagList) {
-    std::array<int, 1> discard{};
-    (void)input.read_ints(discard);  // a value kept for old dialogue files; a failure is ignored
-    std::array<int, 1> op{};
-    if (!input.read_ints(op)) {
-      say({" Standard input for Op Code failed."});
-      return stop_with(9);
-    }
-    req.opcode_count = 1;
-    req.opcodes[0] = op[0];
-    read_smoothing(input, req);
-    req.trace_count = std::min(trace_count, tracefile::kMaxTraces);
-    for (int i = 0; i < req.trace_count; ++i) {
-      req.traces[i] = i + 1;
-      req.lags[i] = lag;
-    }
-  } else if (method == 2) {
-    std::string line;
-    if (!input.read_line(line, kListWidth)) {
-      say({" Standard input for trace #s failed."});
-      return stop_with(10);
-    }
-    req.traces.fill(0);
-    int rc = util::ST_SPLI(line, ' ', -1, req.traces, req.trace_count);
-    if (req.trace_count < 1 || req.traces[0] < 1 || rc < 0) {
-      say({"Invalid trace numbers."});
-      return stop_with(11);
-    }
-    if (!input.read_line(line, kListWidth)) {
-      say({" Standard input for Op Codes failed."});
-      return stop_with(14);
-    }
-    rc = util::ST_SPLI(line, ' ', -1, req.opcodes, req.opcode_count);
-    if (req.opcode_count < 1 || rc < 0) {
-      say({"Invalid Op Codes."});
-      return stop_with(15);
-    }
-    if (req.opcode_count != req.trace_count) {
-      say({"# of Op codes must equal # of traces."});
-      return stop_with(16);
-    }
-    read_smoothing(input, req);
-    if (lag == kLagList) {
-      if (!input.read_line(line, kListWidth)) {
-        say({" ", "Standard input for individual lag numbers failed."});
-        return stop_with(17);
-      }
-      int lag_count = 0;
-      (void)util::ST_SPLI(line, ' ', -1, req.lags, lag_count);
-      if (lag_count != req.trace_count) {
-        say({" ", "# of lag numbers must equal # of traces."});
-        return stop_with(18);
-      }
-    } else {
-      req.lags.fill(0);
-      for (int i = 0; i < req.trace_count; ++i) req.lags[i] = lag;
-    }
-  } else if (method >= 3 && method <= 6 && lag != kLagList) {
-    std::array<int, 2> pair{};
-    if (!input.read_ints(pair)) {
-      say({" Standard input for trace #s failed."});
-      return stop_with(10);
-    }
-    req.trace_count = 2;
-    req.traces[0] = pair[0];
-    req.traces[1] = pair[1];
-    const bool two_codes = method == 5 || method == 6;
-    if (pair[0] == pair[1] && two_codes) {
-      std::array<int, 2> ops{};
-      if (!input.read_ints(ops)) {
-        say({" Same trace requires two different op codes."});
-        return stop_with(9);
-      }
-      req.opcode_count = 2;
-      req.opcodes[0] = ops[0];
-      req.opcodes[1] = ops[1];
-    } else {
-      std::array<int, 1> op{};
-      if (!input.read_ints(op)) {
-        say({" Standard input for Op Code failed."});
-        return stop_with(9);
-      }
-      req.opcode_count = 1;
-      req.opcodes[0] = op[0];
-      if (two_codes) {
-        req.opcode_count = 2;
-        req.opcodes[1] = op[0];
-      }
-    }
-    read_smoothing(input, req);
-    req.lags[0] = req.lags[1] = lag;
+  int stop = 0;
+  if (method == plot::kAllTraces && lag != kLagList) {
+    stop = read_all_traces(input, lag, trace_count, req);
+  } else if (method == plot::kListedTraces) {
+    stop = read_listed_traces(input, lag, req);
+  } else if (method >= plot::kDifference && method <= plot::kSignificance && lag != kLagList) {
+    stop = read_trace_pair(input, method, lag, req);
   } else {
     if (lag == kLagList) {
       say({" LAG = -9999 is not valid for ", "METHOD = ", method, "."});
@@ -197,6 +232,7 @@ DialogueResult run_dialogue(std::istream& in, util::TextUnit& control, util::Tex
     }
     return result;  // no plot; the run ends normally
   }
+  if (stop != 0) return stop_with(stop);
   result.plot = true;
   return result;
 }

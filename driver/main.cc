@@ -15,7 +15,7 @@ int main() {
   util::TextUnit trace(driver::kTraceUnit);
   auto reader = std::make_unique<tracefile::ReaderState>();
   const driver::DialogueResult result = driver::run_dialogue(std::cin, control, trace, *reader);
-  if (result.stop_code != 0) util::stop(result.stop_code);
+  if (result.stop_code != 0) util::stop(result.stop_code, std::cout);
   if (result.plot) (void)driver::run_plot(result.request, control, *reader);
   trace.close();
   return 0;

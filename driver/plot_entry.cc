@@ -1,5 +1,6 @@
 #include "driver/plot_entry.h"
 
+#include <iostream>
 #include <memory>
 
 #include "plot/driver.h"
@@ -21,7 +22,7 @@ int run_plot(const PlotRequest& request, util::TextUnit& control, tracefile::Rea
   rq.lags = request.lags;
   // The driver's tables are large: one set on the heap for the run.
   auto state = std::make_unique<plot::DriverState>();
-  return plot::PLT_DRIV(rq, control, reader, *state);
+  return plot::PLT_DRIV(rq, control, reader, *state, std::cout);
 }
 
 }  // namespace kor::driver

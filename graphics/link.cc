@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "graphics/request_codes.h"
 #include "util/environment.h"
 
 namespace kor::graphics {
@@ -324,7 +325,7 @@ int GR_INIT(LinkState& link, int mode, bool& running) {
   link.transfer = kIdle;
   link.receive_type = kServerType;
   link.send_type = kClientType;
-  const Word request[3] = {3, 101, mode};
+  const Word request[3] = {3, kStartPlotting, mode};
   int status = REQ_PUT(link, request);
   Word reply[2] = {0, 0};
   if (status == 0) status = REQ_GET(link, reply);
@@ -333,7 +334,7 @@ int GR_INIT(LinkState& link, int mode, bool& running) {
 }
 
 int GR_END(LinkState& link, int option) {
-  const Word request[3] = {3, 102, option};
+  const Word request[3] = {3, kEndPlotting, option};
   int status = REQ_PUT(link, request);
   Word reply[1] = {0};
   if (status == 0) status = REQ_GET(link, reply);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "graphics/request_codes.h"
 #include "util/text.h"
 
 namespace kor::graphics {
@@ -75,7 +76,7 @@ int point_request(LinkState& link, int code, char system, std::span<const float>
 bool exceeds_request_limit(std::int64_t length) { return length + 2 >= kRequestLimit; }
 
 int set_mode(LinkState& link, int mode) {
-  const Word request[3] = {3, 103, mode};
+  const Word request[3] = {3, kSetMode, mode};
   return exchange(link, request);
 }
 
@@ -92,7 +93,7 @@ int query_word(LinkState& link, int code, int& value) {
 
 }  // namespace
 
-int query_mode(LinkState& link, int& mode) { return query_word(link, 104, mode); }
+int query_mode(LinkState& link, int& mode) { return query_word(link, kQueryMode, mode); }
 
 int send_command(LinkState& link, int code) {
   const Word request[2] = {2, code};
@@ -101,7 +102,7 @@ int send_command(LinkState& link, int code) {
 
 int select_device(LinkState& link, std::string_view device, int colour_type, std::string_view file,
                   const std::array<float, 3>& reals) {
-  std::vector<Word> request = {27, 216};
+  std::vector<Word> request = {27, kSelectDevice};
   const std::vector<Word> name = pack_text(util::pad(device, 12), 3);
   const std::vector<Word> out = pack_text(util::pad(file, 72), 18);
   request.insert(request.end(), name.begin(), name.end());
@@ -120,7 +121,7 @@ int send_four_reals(LinkState& link, int code, const std::array<float, 4>& value
 int query_bounds(LinkState& link, char system, Bounds& bounds) {
   const int sys = coordinate_system(system);
   if (sys == 0) return kBadSystem;
-  const Word request[3] = {3, 303, sys};
+  const Word request[3] = {3, kQueryBounds, sys};
   Word result[4] = {};
   const int rc = exchange(link, request, result);
   if (rc == 0) {
@@ -132,7 +133,7 @@ int query_bounds(LinkState& link, char system, Bounds& bounds) {
 
 int set_graph_coordinates(LinkState& link, const GraphCoordinates& g) {
   const Word request[9] = {9,
-                           601,
+                           kSetGraph,
                            g.x_type,
                            g.y_type,
                            g.third,
@@ -149,7 +150,7 @@ int draw_axis(LinkState& link, const AxisPlace& axis, const std::array<int, 5>& 
   if (exceeds_request_limit(length)) return kTooLarge;
   const int n = static_cast<int>(ticks.size());
   const Word head[10] = {static_cast<Word>(length),
-                         603,
+                         kDrawAxis,
                          axis.axis,
                          as_word(axis.position),
                          settings[0],
@@ -175,7 +176,7 @@ int draw_axis_labels(LinkState& link, const AxisPlace& axis, const std::array<in
   const std::int64_t length = static_cast<std::int64_t>(n) * w + n + 10;
   if (exceeds_request_limit(length)) return kTooLarge;
   std::vector<Word> request = {static_cast<Word>(length),
-                               604,
+                               kDrawAxisLabels,
                                axis.axis,
                                as_word(axis.position),
                                settings[0],
@@ -196,15 +197,15 @@ int draw_axis_labels(LinkState& link, const AxisPlace& axis, const std::array<in
 
 int draw_polyline(LinkState& link, char system, std::span<const float> x,
                   std::span<const float> y) {
-  return point_request(link, 801, system, x, y, 2);
+  return point_request(link, kPolyline, system, x, y, 2);
 }
 
 int draw_markers(LinkState& link, char system, std::span<const float> x, std::span<const float> y) {
-  return point_request(link, 803, system, x, y, 1);
+  return point_request(link, kMarkers, system, x, y, 1);
 }
 
 int fill_polygon(LinkState& link, char system, std::span<const float> x, std::span<const float> y) {
-  return point_request(link, 812, system, x, y, 3);
+  return point_request(link, kFillPolygon, system, x, y, 3);
 }
 
 int draw_text(LinkState& link, char system, float x, float y, std::string_view text, float rotation,
@@ -215,7 +216,7 @@ int draw_text(LinkState& link, char system, float x, float y, std::string_view t
   if (t.empty()) return 0;
   std::replace(t.begin(), t.end(), '\n', '\r');
   const int e = text_words(static_cast<int>(t.size()));
-  std::vector<Word> request = {e + 8, 802, sys, real_word(x), real_word(y)};
+  std::vector<Word> request = {e + 8, kText, sys, real_word(x), real_word(y)};
   const std::vector<Word> words = pack_text(t, e);
   request.insert(request.end(), words.begin(), words.end());
   request.push_back(real_word(rotation));
@@ -233,7 +234,7 @@ int transform_points(LinkState& link, char from, char to, std::span<float> x, st
   for (std::size_t start = 0; start < n; start += kTransformSlice) {
     const std::size_t m = std::min<std::size_t>(kTransformSlice, n - start);
     const int count = static_cast<int>(m);
-    const Word head[5] = {2 * count + 5, 901, from_sys, to_sys, count};
+    const Word head[5] = {2 * count + 5, kTransform, from_sys, to_sys, count};
     int status = REQ_PUT(link, head);
     if (status == 0) status = put_reals(link, x.subspan(start, m));
     if (status == 0) status = put_reals(link, y.subspan(start, m));
@@ -256,12 +257,12 @@ int transform_points(LinkState& link, char from, char to, std::span<float> x, st
 }
 
 int set_line_attributes(LinkState& link, const LineAttributes& a) {
-  const Word request[6] = {6, 1001, a.type, a.type_flag, a.width, a.width_flag};
+  const Word request[6] = {6, kSetLineAttributes, a.type, a.type_flag, a.width, a.width_flag};
   return exchange(link, request);
 }
 
 int query_line_attributes(LinkState& link, LineAttributes& a) {
-  const Word request[2] = {2, 1007};
+  const Word request[2] = {2, kQueryLineAttributes};
   Word r[4] = {a.type, a.type_flag, a.width, a.width_flag};
   const int rc = exchange(link, request, r);
   if (rc == 0) a = {r[0], r[1], r[2], r[3]};
@@ -269,13 +270,14 @@ int query_line_attributes(LinkState& link, LineAttributes& a) {
 }
 
 int set_text_attributes(LinkState& link, const TextAttributes& a) {
-  const Word request[9] = {9,       1002,     a.font,     a.hardware,     real_word(a.size),
-                           a.width, a.border, a.rotation, a.justification};
+  const Word request[9] = {9,          kSetTextAttributes, a.font,
+                           a.hardware, real_word(a.size),  a.width,
+                           a.border,   a.rotation,         a.justification};
   return exchange(link, request);
 }
 
 int query_text_attributes(LinkState& link, TextAttributes& a) {
-  const Word request[2] = {2, 1008};
+  const Word request[2] = {2, kQueryTextAttributes};
   Word r[7] = {a.font,   a.hardware, real_word(a.size), a.width,
                a.border, a.rotation, a.justification};
   const int rc = exchange(link, request, r);
@@ -284,12 +286,13 @@ int query_text_attributes(LinkState& link, TextAttributes& a) {
 }
 
 int set_marker_attributes(LinkState& link, const MarkerAttributes& a) {
-  const Word request[6] = {6, 1005, a.type, a.flag, real_word(a.size), real_word(a.width)};
+  const Word request[6] = {6,      kSetMarkerAttributes, a.type,
+                           a.flag, real_word(a.size),    real_word(a.width)};
   return exchange(link, request);
 }
 
 int query_attribute_values(LinkState& link, AttributeValues& v) {
-  const Word request[2] = {2, 1013};
+  const Word request[2] = {2, kQueryAttributeValues};
   Word r[6] = {v.first[0], v.first[1], real_word(v.reals[0]), real_word(v.reals[1]),
                v.last[0],  v.last[1]};
   const int rc = exchange(link, request, r);
@@ -302,34 +305,38 @@ int query_attribute_values(LinkState& link, AttributeValues& v) {
 }
 
 int set_colour(LinkState& link, int colour) {
-  const Word request[3] = {3, 1201, colour};
+  const Word request[3] = {3, kSetColour, colour};
   return exchange(link, request);
 }
 
 int define_colour(LinkState& link, int colour, int red, int green, int blue) {
-  const Word request[6] = {6, 1202, colour, red, green, blue};
+  const Word request[6] = {6, kDefineColour, colour, red, green, blue};
   return exchange(link, request);
 }
 
 int init_colours(LinkState& link) {
-  const Word request[2] = {2, 1204};
+  const Word request[2] = {2, kInitColours};
   return exchange(link, request);
 }
 
 int define_colour_name(LinkState& link, int colour, std::string_view name) {
-  std::vector<Word> request = {14, 1205, colour, 40};
+  std::vector<Word> request = {14, kDefineColourName, colour, 40};
   const std::vector<Word> words = pack_text(util::pad(name, 40), 10);
   request.insert(request.end(), words.begin(), words.end());
   return exchange(link, request);
 }
 
-int query_current_colour(LinkState& link, int& colour) { return query_word(link, 1207, colour); }
+int query_current_colour(LinkState& link, int& colour) {
+  return query_word(link, kQueryCurrentColour, colour);
+}
 
-int query_colour_count(LinkState& link, int& count) { return query_word(link, 1208, count); }
+int query_colour_count(LinkState& link, int& count) {
+  return query_word(link, kQueryColourCount, count);
+}
 
 int query_colour(LinkState& link, int colour, int name_length, int device_length,
                  ColourInfo& info) {
-  const Word request[3] = {3, 1206, colour};
+  const Word request[3] = {3, kQueryColour, colour};
   std::array<Word, 43> r;
   const std::vector<Word> blank = pack_text("", 20);
   std::copy(blank.begin(), blank.end(), r.begin());

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "plot/kinds.h"
 #include "tracefile/format.h"
 #include "util/format.h"
 #include "util/text.h"
@@ -28,7 +29,7 @@ std::array<std::string, 4> axis_items(std::string_view value) {
 std::optional<double> optional_real(std::string_view item) {
   if (util::ST_TLEN(item) == 0) return std::nullopt;
   double v = 0.0;
-  if (util::ST_TREL(item, v) != 0 || v == util::kMissing) return std::nullopt;
+  if (util::ST_TREL(item, v) != 0 || v == util::kPlotMissing) return std::nullopt;
   return v;
 }
 
@@ -165,8 +166,8 @@ int y_axis(AxisState& axis, std::string_view value, int final_type, bool colon_f
   place_labels(axis, incs, start, stop, n, n);
   axis.start = start;
   axis.stop = stop;
-  if (final_type == 3) axis.stop += 0.05 * std::fabs(stop - start);
-  if (final_type == 5) axis.start = 0.0;
+  if (final_type == kSkillScore) axis.stop += 0.05 * std::fabs(stop - start);
+  if (final_type == kHistogram) axis.start = 0.0;
   return 0;
 }
 
@@ -272,9 +273,8 @@ double nice_increment(double range, int intervals, int base) {
   return r * std::pow(static_cast<double>(base), k);
 }
 
-int x_axis_from_xax(PlotState& state, std::string_view value, const MergedAxis& times,
+int x_axis_from_xax(XAxisState& axis, std::string_view value, const MergedAxis& times,
                     int final_type) {
-  XAxisState& axis = state.x;
   const auto items = axis_items(value);
 
   std::optional<double> time_start, time_stop;
@@ -310,7 +310,7 @@ int x_axis_from_xax(PlotState& state, std::string_view value, const MergedAxis& 
   }
 
   double start = 0.0, stop = 0.0;
-  start_stop(items, lo, hi, final_type == 5, start, stop);
+  start_stop(items, lo, hi, final_type == kHistogram, start, stop);
   if (time_start) {
     start = *time_start;
     stop = *time_stop;
@@ -340,12 +340,12 @@ int x_axis_from_xax(PlotState& state, std::string_view value, const MergedAxis& 
   return 0;
 }
 
-int y_axis_from_yax(PlotState& state, std::string_view value, int final_type) {
-  return y_axis(state.y, value, final_type, true);
+int y_axis_from_yax(AxisState& y, std::string_view value, int final_type) {
+  return y_axis(y, value, final_type, true);
 }
 
-int ry_axis_from_rya(PlotState& state, std::string_view value, int final_type) {
-  return y_axis(state.ry, value, final_type, false);
+int ry_axis_from_rya(AxisState& ry, std::string_view value, int final_type) {
+  return y_axis(ry, value, final_type, false);
 }
 
 void parse_axis_label(std::string_view value, std::string& text, int& line) {
@@ -469,19 +469,19 @@ int time_labels(const XAxisState& x, const MergedAxis& points, TimeLabels& out) 
   return status;
 }
 
-std::vector<std::string> category_label_texts(const PlotState& state, int final_type,
+std::vector<std::string> category_label_texts(const PlotSettings& settings, int final_type,
                                               char label_type, const MergedAxis& merged,
                                               const std::vector<double>& merged_values,
                                               int point_count) {
   std::vector<std::string> out;
-  const int users = std::clamp(state.user_xlabel_count, 0, kMaxUserLabels);
-  if (final_type == 4 && users > 0) {
-    for (int i = 0; i < std::min(users, point_count); ++i) out.push_back(state.user_xlabels[i]);
+  const int users = std::clamp(settings.user_xlabel_count, 0, kMaxUserLabels);
+  if (final_type == kBinnedData && users > 0) {
+    for (int i = 0; i < std::min(users, point_count); ++i) out.push_back(settings.user_xlabels[i]);
     return out;
   }
   if (label_type != 'r') {
     if (users > 0) {
-      for (int i = 0; i < users; ++i) out.push_back(state.user_xlabels[i]);
+      for (int i = 0; i < users; ++i) out.push_back(settings.user_xlabels[i]);
       return out;
     }
     const int count =

@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "plot/state.h"
+#include "plot/layout.h"
 
 namespace kor::plot {
 
@@ -34,17 +34,17 @@ struct MergedAxis {
                            const std::vector<std::string>& labels, const std::vector<int>& tags,
                            MergedAxis& merged);
 
-// X axis from the XAX value (start/stop/increments/frequencies).  Uses state.x.data_min/max as the
-// data range and `times` (the abscissa labels and positions of a time series) for the
+// X axis from the XAX value (start/stop/increments/frequencies).  Uses x.data_min/max as the data
+// range and `times` (the abscissa labels and positions of a time series) for the
 // "YYYYMMDDHH:YYYYMMDDHH" form.  Returns 0 or -19 (a date-time of that form that is not ten
 // characters or cannot be placed on the time axis); the axis is left unchanged on failure.
-[[nodiscard]] int x_axis_from_xax(PlotState& state, std::string_view value, const MergedAxis& times,
+[[nodiscard]] int x_axis_from_xax(XAxisState& x, std::string_view value, const MergedAxis& times,
                                   int final_type);
 
 // Left Y axis from the YAX value (which may carry the "increment:n" form) and right Y axis from the
-// RYA value, from state.y and state.ry data ranges.  Return 0.
-[[nodiscard]] int y_axis_from_yax(PlotState& state, std::string_view value, int final_type);
-[[nodiscard]] int ry_axis_from_rya(PlotState& state, std::string_view value, int final_type);
+// RYA value, from the axis' own data range.  Return 0.
+[[nodiscard]] int y_axis_from_yax(AxisState& y, std::string_view value, int final_type);
+[[nodiscard]] int ry_axis_from_rya(AxisState& ry, std::string_view value, int final_type);
 
 // The "nice" increment of a range split into `intervals` parts, normalised in steps of `base`
 // (at most 28 steps each way).  0 for an empty or non-finite range.
@@ -78,7 +78,7 @@ std::vector<std::string> shorten_time_labels(const std::vector<LabelTime>& times
 // X label texts of skill-score and binned-data plots (final types 3 and 4): XUD labels, the merged
 // labels without blanks, or for label type 'r' each merged value written with as many decimals as
 // the spacing of the values needs.  At most 255 labels.
-std::vector<std::string> category_label_texts(const PlotState& state, int final_type,
+std::vector<std::string> category_label_texts(const PlotSettings& settings, int final_type,
                                               char label_type, const MergedAxis& merged,
                                               const std::vector<double>& merged_values,
                                               int point_count);

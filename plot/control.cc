@@ -7,6 +7,8 @@
 #include <span>
 #include <vector>
 
+#include "plot/axes.h"
+#include "plot/kinds.h"
 #include "plot/messages.h"
 #include "resample/resample.h"
 #include "util/format.h"
@@ -49,7 +51,7 @@ std::string cut(std::string_view text, int width) {
 
 // ---- pass-3 decoders ----
 
-int decode_bor(PlotState& s, std::string_view value) {
+int decode_bor(PlotSettings& s, std::string_view value) {
   std::array<int, 3> v{-9, -9, -9};
   int count = 0;
   if (util::ST_SPLI(value, '/', -9, v, count) != 0) return 5;
@@ -59,7 +61,7 @@ int decode_bor(PlotState& s, std::string_view value) {
   return 0;
 }
 
-int decode_btext(PlotState& s, std::string_view value, std::ostream& os) {
+int decode_btext(PlotSettings& s, std::string_view value, std::ostream& os) {
   int count = 0;
   auto items = groups<4>(value, count);
   int colour = 0;
@@ -110,7 +112,7 @@ int decode_btext(PlotState& s, std::string_view value, std::ostream& os) {
   return 0;
 }
 
-int decode_nsm(PlotState& s, std::string_view value, std::ostream& os) {
+int decode_nsm(PlotSettings& s, std::string_view value, std::ostream& os) {
   int trials = 0;
   const int rc = util::ST_TINT(value, trials) == 0 ? 0 : 14;
   if (rc != 0) trials = 0;
@@ -118,7 +120,7 @@ int decode_nsm(PlotState& s, std::string_view value, std::ostream& os) {
   return rc;
 }
 
-int decode_hst(PlotState& s, std::string_view value) {
+int decode_hst(PlotSettings& s, std::string_view value) {
   std::array<int, kMaxTraces> colours{};
   int count = 0;
   (void)util::ST_SPLI(value, ';', 0, colours, count);
@@ -127,7 +129,7 @@ int decode_hst(PlotState& s, std::string_view value) {
   return 0;
 }
 
-int decode_lin(PlotState& s, std::string_view value, int n) {
+int decode_lin(PlotSettings& s, std::string_view value, int n) {
   int gcount = 0;
   const auto g = groups<4>(value, gcount);
   std::array<std::array<int, kMaxTraces>, 4> v;
@@ -149,7 +151,7 @@ int decode_lin(PlotState& s, std::string_view value, int n) {
   return 0;
 }
 
-int decode_adl(PlotState& s, std::string_view value) {
+int decode_adl(PlotSettings& s, std::string_view value) {
   int gcount = 0;
   const auto g = groups<3>(value, gcount);
   std::array<int, 4> colour{1, 1, 1, 1}, type{2, 2, 2, 2}, width{1, 1, 1, 1};
@@ -163,7 +165,7 @@ int decode_adl(PlotState& s, std::string_view value) {
   return 0;
 }
 
-int decode_mar(PlotState& s, std::string_view value, int n) {
+int decode_mar(PlotSettings& s, std::string_view value, int n) {
   int gcount = 0;
   const auto g = groups<4>(value, gcount);
   const int m = std::clamp(n, 1, kMaxTraces);
@@ -195,7 +197,7 @@ struct Panel {
   double x1, y1, x2, y2;
 };
 
-int decode_pan(PlotState& s, std::string_view value) {
+int decode_pan(PlotSettings& s, std::string_view value) {
   const std::string v = util::ST_UPPR(util::ST_NOBL(value));
   std::array<double, 4> box{};
   int count = 0;
@@ -243,7 +245,7 @@ int decode_pan(PlotState& s, std::string_view value) {
   return -9;
 }
 
-int decode_pty(PlotState& s, std::string_view value) {
+int decode_pty(PlotSettings& s, std::string_view value) {
   int gcount = 0;
   const auto g = groups<3>(value, gcount);
   std::array<std::string, 2> types;
@@ -270,14 +272,14 @@ int decode_pty(PlotState& s, std::string_view value) {
   return 0;
 }
 
-int decode_lab(PlotState& s, std::string_view value) {
+int decode_lab(PlotSettings& s, std::string_view value) {
   int level = 0;
   if (util::ST_TINT(value, level) != 0 || level < 0 || level > 2) return 6;
   s.label_level = level;
   return 0;
 }
 
-int decode_ttext(PlotState& s, std::string_view value) {
+int decode_ttext(PlotSettings& s, std::string_view value) {
   std::array<std::string, 3> items;
   int count = 0;
   (void)util::ST_SPLS(value, '|', kDefaultTextAttr, kAttrWidth, items, count);
@@ -288,7 +290,7 @@ int decode_ttext(PlotState& s, std::string_view value) {
   return 0;
 }
 
-int decode_trace_label(PlotState& s, std::string_view keyword, std::string_view value) {
+int decode_trace_label(PlotSettings& s, std::string_view keyword, std::string_view value) {
   if (!keyword.empty() && keyword.back() >= '0' && keyword.back() <= '9') {
     std::string_view rest = keyword.substr(keyword.find("TRA") + 3);
     while (!rest.empty() && (std::isalpha(static_cast<unsigned char>(rest[0])) || rest[0] == '_')) {
@@ -333,7 +335,7 @@ void decode_ref_lines(RefLines& lines, std::string_view value) {
   lines = out;
 }
 
-int decode_ref(PlotState& s, std::string_view value) {
+int decode_ref(PlotSettings& s, std::string_view value) {
   const auto slash = value.find('/');
   const std::string_view points = value.substr(0, slash);
   std::array<std::string, kMaxRefPoints> items;
@@ -363,7 +365,7 @@ int decode_ref(PlotState& s, std::string_view value) {
   return 0;
 }
 
-int decode_xud(PlotState& s, std::string_view value) {
+int decode_xud(PlotSettings& s, std::string_view value) {
   std::array<std::string, kMaxUserLabels> labels;
   int count = 0;
   (void)util::ST_SPLS(value, '/', "", kUserLabelWidth, labels, count);
@@ -372,7 +374,7 @@ int decode_xud(PlotState& s, std::string_view value) {
   return 0;
 }
 
-// Range helpers.
+// Scales a value range and its differences by a FAC factor.
 void scale_range(AxisState& axis, double f) {
   double lo = axis.data_min * f, hi = axis.data_max * f;
   if (lo > hi) std::swap(lo, hi);
@@ -396,11 +398,11 @@ std::string control_value(std::string_view line) {
   return std::string(line.substr(eq + 1));
 }
 
-void set_trial_count(PlotState& s, int trials, std::ostream& os) {
+void set_trial_count(PlotSettings& s, int trials, std::ostream& os) {
   s.trials = resample::accepted_trial_count(trials, os);
 }
 
-void decode_rst(PlotState& s, std::string_view value, int trace_count) {
+void decode_rst(PlotSettings& s, std::string_view value, int trace_count) {
   std::array<int, kMaxTraces> pos{};
   int count = 0;
   const int rc = util::ST_SPLI(value, '/', 0, pos, count);
@@ -414,7 +416,7 @@ void decode_rst(PlotState& s, std::string_view value, int trace_count) {
   s.right_axis = std::any_of(s.right_trace.begin(), s.right_trace.end(), [](bool b) { return b; });
 }
 
-void initial_ranges(PlotState& s, const ControlInput& in) {
+void initial_ranges(PlotLayout& l, const PlotSettings& s, const ControlInput& in) {
   const int n = std::clamp(in.trace_count, 0, kMaxTraces);
   auto set = [](AxisState& a, double lo, double hi) {
     a.data_min = lo;
@@ -422,28 +424,26 @@ void initial_ranges(PlotState& s, const ControlInput& in) {
     a.max_diff = a.min_diff = 0.0;
   };
   switch (in.final_type) {
-    case 2: {
+    case kScatter: {
       const int m = std::min(n, 2);
       double lo = kBig, hi = -kBig;
       for (int i = 0; i < m; ++i) {
         lo = std::min(lo, in.ymin[i]);
         hi = std::max(hi, in.ymax[i]);
       }
-      set(s.x, lo, hi);
-      set(s.y, lo, hi);
-      s.right_axis = false;
+      set(l.x, lo, hi);
+      set(l.y, lo, hi);
       return;
     }
-    case 5:
-      set(s.x, n > 0 ? in.ymin[0] : kBig, n > 0 ? in.ymax[0] : -kBig);
-      set(s.y, 0.0, 1.0);
-      s.right_axis = false;
+    case kHistogram:
+      set(l.x, n > 0 ? in.ymin[0] : kBig, n > 0 ? in.ymax[0] : -kBig);
+      set(l.y, 0.0, 1.0);
       return;
-    case 7:
-    case 8:
-      set(s.x, 0.0, 1.0);
-      set(s.y, 0.0, 1.0);
-      set(s.ry, 0.0, 1.0);
+    case kAttributeDiagram:
+    case kCrpsReliability:
+      set(l.x, 0.0, 1.0);
+      set(l.y, 0.0, 1.0);
+      set(l.ry, 0.0, 1.0);
       return;
     default:
       break;
@@ -453,9 +453,9 @@ void initial_ranges(PlotState& s, const ControlInput& in) {
     xlo = std::min(xlo, in.xmin[i]);
     xhi = std::max(xhi, in.xmax[i]);
   }
-  set(s.x, xlo, xhi);
+  set(l.x, xlo, xhi);
   for (bool right : {false, true}) {
-    AxisState& a = right ? s.ry : s.y;
+    AxisState& a = right ? l.ry : l.y;
     double lo = kBig, hi = -kBig;
     double maxlo = kBig, maxhi = -kBig, minlo = kBig, minhi = -kBig;
     for (int i = 0; i < n; ++i) {
@@ -471,10 +471,10 @@ void initial_ranges(PlotState& s, const ControlInput& in) {
     if (maxhi >= maxlo) a.max_diff = maxhi - maxlo;
     if (minhi >= minlo) a.min_diff = minhi - minlo;
   }
-  if (s.right_only) s.y = s.ry;
+  if (s.right_only) l.y = l.ry;
 }
 
-void decode_fac(PlotState& s, std::string_view value, int final_type) {
+void decode_fac(PlotSettings& s, std::string_view value, int final_type) {
   std::array<std::string, 2> items;
   int count = 0;
   (void)util::ST_SPLS(value, '/', "", 32, items, count);
@@ -484,31 +484,42 @@ void decode_fac(PlotState& s, std::string_view value, int final_type) {
     return;
   }
   s.left_factor = left;
-  switch (final_type) {
-    case 2:
-      scale_range(s.x, left);
-      scale_range(s.y, left);
-      break;
-    case 5:
-      scale_range(s.x, left);
-      break;
-    case 7:
-    case 8:
-      break;
-    default:
-      scale_range(s.y, left);
-      break;
-  }
+  ScaleLine line;
+  line.left = left;
   double right = 0.0;
   if (s.right_axis && util::ST_TLEN(items[1]) > 0 && util::ST_TREL(items[1], right) == 0 &&
-      final_type != 7 && final_type != 8) {
+      final_type != kAttributeDiagram && final_type != kCrpsReliability) {
     s.right_factor = right;
-    scale_range(s.ry, right);
-    if (s.right_only) s.y = s.ry;
+    line.right = right;
+  }
+  s.scale_lines.push_back(line);
+}
+
+void scale_ranges(PlotLayout& l, const PlotSettings& s, int final_type) {
+  for (const ScaleLine& line : s.scale_lines) {
+    switch (final_type) {
+      case kScatter:
+        scale_range(l.x, line.left);
+        scale_range(l.y, line.left);
+        break;
+      case kHistogram:
+        scale_range(l.x, line.left);
+        break;
+      case kAttributeDiagram:
+      case kCrpsReliability:
+        break;
+      default:
+        scale_range(l.y, line.left);
+        break;
+    }
+    if (line.right) {
+      scale_range(l.ry, *line.right);
+      if (s.right_only) l.y = l.ry;
+    }
   }
 }
 
-void decode_bxw(PlotState& s, std::string_view value, std::ostream& os) {
+void decode_bxw(PlotSettings& s, BoxWhiskerBook& book, std::string_view value, std::ostream& os) {
   s.bxw_request.fill(0);
   s.bxw_colour.fill(0);
   if (util::ST_TLEN(value) == 0) {
@@ -518,8 +529,8 @@ void decode_bxw(PlotState& s, std::string_view value, std::ostream& os) {
   std::array<std::string, 5> items;
   int count = 0;
   (void)util::ST_SPLS(value, '/', "", kGroupWidth, items, count);
-  const int groups_count = std::max<int>(1, static_cast<int>(s.group_opcodes.size()));
-  const int objects = std::clamp(groups_count * std::max(0, s.pairs_per_group), 1, kMaxTraces);
+  const int groups_count = std::max<int>(1, static_cast<int>(book.group_opcodes.size()));
+  const int objects = std::clamp(groups_count * std::max(0, book.pairs_per_group), 1, kMaxTraces);
   for (int k = 0; k < 2; ++k) {
     std::array<int, kMaxTraces> v;
     v.fill(1);
@@ -530,11 +541,11 @@ void decode_bxw(PlotState& s, std::string_view value, std::ostream& os) {
     (k == 0 ? s.bxw_request : s.bxw_colour) = v;
   }
   // Object k stands for pair i of group g: the paired trace is trace g * (pairs + 1) + i + 2.
-  const int pairs = std::max(1, s.pairs_per_group);
+  const int pairs = std::max(1, book.pairs_per_group);
   for (int k = 0; k < objects; ++k) {
     const int trace = (k / pairs) * (pairs + 1) + (k % pairs) + 2;
-    if (s.bxw_request[k] > 0 && trace <= kMaxTraces && s.bxw_flag[trace - 1] == -1) {
-      s.add_bxw_error(9);
+    if (s.bxw_request[k] > 0 && trace <= kMaxTraces && book.flag[trace - 1] == -1) {
+      book.add_error(9);
     }
   }
   s.resample = std::any_of(s.bxw_request.begin(), s.bxw_request.end(), [](int r) { return r > 0; });
@@ -559,7 +570,7 @@ void decode_bxw(PlotState& s, std::string_view value, std::ostream& os) {
   s.bxw_second = contains_any(util::ST_UPPR(items[4]), "YT");
 }
 
-int apply_control_line(PlotState& s, std::string_view line, const ControlInput& in,
+int apply_control_line(PlotSettings& s, std::string_view line, const ControlInput& in,
                        int device_fixed, std::ostream& os) {
   const std::string key = control_keyword(line);
   const std::string value = control_value(line);
@@ -606,16 +617,25 @@ int apply_control_line(PlotState& s, std::string_view line, const ControlInput& 
     decode_ref_lines(s.right_refs, value);
     return 0;
   }
-  if (k3 == "XAX") return 0;  // taken after the bar widths (read_control_file)
+  if (k3 == "XAX") {
+    s.xax = value;
+    return 0;
+  }
   if (k3 == "XLA") {
     parse_axis_label(value, s.x_title, s.x_title_line);
     return 0;
   }
   if (k3 == "XUD") return decode_xud(s, value);
-  if (k3 == "YAX") return y_axis_from_yax(s, value, in.final_type);
+  if (k3 == "YAX") {
+    s.yax = value;
+    s.yax_given = true;
+    return 0;
+  }
   if (k3 == "RYA") {
     s.right_axis = true;
-    return ry_axis_from_rya(s, value, in.final_type);
+    s.rya = value;
+    s.rya_given = true;
+    return 0;
   }
   if (k3 == "YLA") {
     parse_axis_label(value, s.y_title, s.y_title_line);
@@ -646,30 +666,29 @@ int apply_control_line(PlotState& s, std::string_view line, const ControlInput& 
   return 4;
 }
 
-double widen_for_bars(PlotState& s, int c, int labels) {
+double widen_for_bars(XAxisState& x, int c, int labels) {
   if (labels <= 0) return 0.0;
   const double slots = static_cast<double>(c + 2) * labels;
   const double room = slots - 2.0 * (1.0 + c / 2.0);
-  double range = std::fabs(s.x.data_max - s.x.data_min);
+  double range = std::fabs(x.data_max - x.data_min);
   // With a single abscissa there is no room between neighbours to widen into.
-  if (room > 0.0 && s.x.data_max >= s.x.data_min) {
+  if (room > 0.0 && x.data_max >= x.data_min) {
     const double side = ((slots / room) - 1.0) * range / 2.0;
-    s.x.data_min -= side;
-    s.x.data_max += side;
-    range = std::fabs(s.x.data_max - s.x.data_min);
+    x.data_min -= side;
+    x.data_max += side;
+    range = std::fabs(x.data_max - x.data_min);
   }
   return range / slots;
 }
 
-int read_control_file(PlotState& s, util::TextUnit& unit, const ControlInput& in, int& device_fixed,
-                      DeviceRequests* requests, std::ostream& os) {
+int parse_control_file(PlotSettings& s, BoxWhiskerBook& book, util::TextUnit& unit,
+                       const ControlInput& in, int device_fixed, std::ostream& os) {
   if (in.trace_count >= kMaxTraces + 1) {
     PLT_MSG(-8, " ", os);
     return -8;
   }
   const int n = std::max(0, in.trace_count);
-  reset_plot_state(s, n, false);
-  s.final_type = in.final_type;
+  reset_settings(s, n, false);
   set_trial_count(s, kDefaultTrials, os);
 
   std::string line;
@@ -697,8 +716,8 @@ int read_control_file(PlotState& s, util::TextUnit& unit, const ControlInput& in
     }
   }
   if (s.right_only) s.first_left = 1;
-
-  initial_ranges(s, in);
+  // A scatter plot and a histogram have no right axis.
+  if (in.final_type == kScatter || in.final_type == kHistogram) s.right_axis = false;
 
   // Pass 2: scale factors and the box-whisker request.
   unit.rewind();
@@ -707,30 +726,15 @@ int read_control_file(PlotState& s, util::TextUnit& unit, const ControlInput& in
     if (key.find("TRA") != std::string::npos) continue;
     const std::string k3 = key.substr(0, 3);
     if (k3 == "FAC") decode_fac(s, control_value(line), in.final_type);
-    if (k3 == "BXW") decode_bxw(s, control_value(line), os);
-  }
-  if (s.resample) {
-    for (AxisState* a : {&s.y, &s.ry}) {
-      a->data_max += 2.0 * a->max_diff;
-      a->data_min -= 2.0 * a->min_diff;
-    }
+    if (k3 == "BXW") decode_bxw(s, book, control_value(line), os);
   }
 
   // Pass 3: everything else.
-  bool yax = false, rya = false;
-  std::string xax;
   unit.rewind();
   while (unit.read(line, kLineWidth)) {
-    const std::string key = control_keyword(line);
-    const std::string k3 = key.substr(0, 3);
-    if (key.find("TRA") == std::string::npos) {
-      if (k3 == "XAX") xax = control_value(line);
-      if (k3 == "YAX") yax = true;
-      if (k3 == "RYA") rya = true;
-    }
     const int rc = apply_control_line(s, line, in, device_fixed, os);
     if (rc == 4) {
-      PLT_MSG(4, key, os);
+      PLT_MSG(4, control_keyword(line), os);
     } else if (rc != 0) {
       PLT_MSG(rc, " ", os);
     }
@@ -740,58 +744,72 @@ int read_control_file(PlotState& s, util::TextUnit& unit, const ControlInput& in
     return -25;
   }
 
+  // The traces drawn as bars; an attribute diagram's frequency companions (the second half of
+  // the traces) then take over the bar colours of the first half on the right axis, without lines.
+  for (int i = 0; i < n; ++i) s.bar_traces += s.bar_colour[i] != 0 ? 1 : 0;
+  if (s.hst_count > 0 && in.final_type == kAttributeDiagram && n >= 2) {
+    const int half = n / 2;
+    for (int i = 0; i < half; ++i) {
+      s.bar_colour[half + i] = s.bar_colour[i];
+      s.bar_colour[i] = 0;
+      s.right_trace[half + i] = true;
+      s.line_colour[half + i] = 0;
+    }
+    s.right_axis = true;
+    s.first_right = half + 1;
+  }
+  return 0;
+}
+
+int derive_layout(PlotLayout& l, const PlotSettings& s, const BoxWhiskerBook& book,
+                  const ControlInput& in, std::ostream& os) {
+  l = PlotLayout{};
+  initial_ranges(l, s, in);
+  scale_ranges(l, s, in.final_type);
+  if (s.resample) {
+    for (AxisState* a : {&l.y, &l.ry}) {
+      a->data_max += 2.0 * a->max_diff;
+      a->data_min -= 2.0 * a->min_diff;
+    }
+  }
+
   // Bars beside each other at every abscissa, then the box-whisker spacing.
   const int labels = in.labels ? std::max(0, in.labels->count) : 0;
   const bool bars = s.hst_count > 0;
-  if (bars) {
-    if (labels > 0) {
-      int c = 0;
-      for (int i = 0; i < n; ++i) c += s.bar_colour[i] != 0 ? 1 : 0;
-      s.bar_width = widen_for_bars(s, c, labels);
-    }
-    if (in.final_type == 7 && n >= 2) {
-      const int half = n / 2;
-      for (int i = 0; i < half; ++i) {
-        s.bar_colour[half + i] = s.bar_colour[i];
-        s.bar_colour[i] = 0;
-        s.right_trace[half + i] = true;
-        s.line_colour[half + i] = 0;
-      }
-      s.right_axis = true;
-      s.first_right = half + 1;
-    }
-  }
+  if (bars && labels > 0) l.bar_width = widen_for_bars(l.x, s.bar_traces, labels);
   if (!s.resample || (bars && labels > 0)) {
-    s.bxw_spacing = s.bar_width;
+    l.bxw_spacing = l.bar_width;
   } else {
-    s.bxw_spacing = widen_for_bars(s, std::max(0, s.pairs_per_group), labels);
+    l.bxw_spacing = widen_for_bars(l.x, std::max(0, book.pairs_per_group), labels);
   }
 
-  // Axes.
+  // Axes: the last XAX, YAX and RYA values, or their defaults.
   const MergedAxis none;
-  int rc = x_axis_from_xax(s, xax, in.labels ? *in.labels : none, in.final_type);
-  if (rc == 0 && !yax) rc = y_axis_from_yax(s, "", in.final_type);
-  if (rc == 0 && !rya && s.right_axis) rc = ry_axis_from_rya(s, "", in.final_type);
-  if (rc != 0) {
-    PLT_MSG(rc, " ", os);
-    return rc;
+  int rc = x_axis_from_xax(l.x, s.xax, in.labels ? *in.labels : none, in.final_type);
+  if (rc == 0) rc = y_axis_from_yax(l.y, s.yax_given ? s.yax : "", in.final_type);
+  if (rc == 0 && (s.rya_given || s.right_axis)) {
+    rc = ry_axis_from_rya(l.ry, s.rya_given ? s.rya : "", in.final_type);
   }
+  if (rc != 0) PLT_MSG(rc, " ", os);
+  return rc;
+}
 
-  // Device.
+int start_output_device(const PlotSettings& s, PlotFiles& files, int& device_fixed,
+                        graphics::DrawingRequests* requests, std::ostream& os) {
   const DeviceSpec spec = parse_device(s.device);
   const auto tx = spec.name.find("TX");
   device_fixed = tx == std::string::npos ? 0 : static_cast<int>(tx) + 1;
   if (spec.name.rfind("TX", 0) == 0) {
-    rc = open_text_device(s, spec);
+    const int rc = open_text_device(files, s.clear, spec);
     if (rc != 0) PLT_MSG(rc, " ", os);
     return rc;
   }
-  const int status = requests ? requests->start() : -101;
+  const int status = requests ? start_graphics(*requests) : -101;
   if (status != 0) {
     PLT_MSG(-1, "RETURN CODE FROM MPLT = " + util::format("(I8)", {status}), os);
     return -1;
   }
-  s.graphics_started = true;
+  files.graphics_started = true;
   return setup_graphics_device(s, spec, *requests, os);
 }
 

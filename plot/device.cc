@@ -4,6 +4,7 @@
 #include <array>
 #include <ostream>
 
+#include "graphics/request_codes.h"
 #include "plot/messages.h"
 #include "plot/text_output.h"
 #include "util/format.h"
@@ -14,7 +15,9 @@ namespace kor::plot {
 namespace {
 
 constexpr int kMaxColourItems = 64;
-constexpr double kNoSize = -9999.0;
+constexpr int kColourNameLength = 16;  // colour names of the listing
+constexpr int kDeviceNameLength = 32;  // the device's names of the colours
+constexpr int kPlotMode = 2;           // the server mode of plotting
 
 }  // namespace
 
@@ -45,9 +48,9 @@ DeviceSpec parse_device(std::string_view device) {
   if (util::ST_TLEN(spec.file) == 0) spec.file = default_output_name(spec.name);
   spec.bxw_file = std::string(util::rtrim(spec.file)) + "_bxw";
 
-  std::array<double, 2> size{kNoSize, kNoSize};
+  std::array<double, 2> size{kPlotMissing, kPlotMissing};
   int scount = 0;
-  (void)util::ST_SPLR(items[2], ';', kNoSize, size, scount);
+  (void)util::ST_SPLR(items[2], ';', kPlotMissing, size, scount);
   spec.open_name = spec.name;
   char colour = items[3].empty() ? ' ' : util::ST_UPPR(items[3].substr(0, 1))[0];
   if (spec.name == "PSP") {
@@ -67,26 +70,28 @@ DeviceSpec parse_device(std::string_view device) {
   return spec;
 }
 
-int open_text_device(PlotState& state, const DeviceSpec& spec) {
-  state.text.close();
-  state.text.dump.clear();
-  state.text.bxw.clear();
-  state.text.dump_name = state.output_path(spec.file);
-  state.text.bxw_name = state.output_path(spec.bxw_file);
+int open_text_device(PlotFiles& files, bool clear, const DeviceSpec& spec) {
+  TextDevice& text = files.text;
+  text.close();
+  text.dump.clear();
+  text.bxw.clear();
+  text.dump_name = files.output_path(spec.file);
+  text.bxw_name = files.output_path(spec.bxw_file);
   // With CLE off the new output goes after what the files already hold; a file that does not
   // exist yet is created either way.
-  const auto mode = state.clear ? std::ios::out | std::ios::trunc : std::ios::out | std::ios::app;
-  state.text.dump.open(state.text.dump_name, mode);
-  if (!state.text.dump.is_open()) return -22;
-  state.text.bxw.open(state.text.bxw_name, mode);
-  if (!state.text.bxw.is_open()) {
-    state.text.close();
+  const auto mode = clear ? std::ios::out | std::ios::trunc : std::ios::out | std::ios::app;
+  text.dump.open(text.dump_name, mode);
+  if (!text.dump.is_open()) return -22;
+  text.bxw.open(text.bxw_name, mode);
+  if (!text.bxw.is_open()) {
+    text.close();
     return -41;
   }
   return 0;
 }
 
-int apply_colours(std::string_view spec_text, DeviceRequests& requests, std::ostream& os) {
+int apply_colours(std::string_view spec_text, graphics::DrawingRequests& requests,
+                  std::ostream& os) {
   std::string spec(util::rtrim(spec_text));
   bool listing = false;
   if (!spec.empty() && spec.back() == '?') {
@@ -115,40 +120,55 @@ int apply_colours(std::string_view spec_text, DeviceRequests& requests, std::ost
     } else if (what == "INIT") {
       rc = requests.init_colours();
     } else if (!what.empty()) {
-      rc = requests.define_colour(number, parts[1]);
+      rc = requests.define_colour_name(number, parts[1]);
     }
     if (rc != 0 && status == 0) status = rc;
   }
   if (!listing) return status;
   int colours = 0;
-  const int rc = requests.colour_count(colours);
+  const int rc = requests.query_colour_count(colours);
   if (rc != 0) return status == 0 ? rc : status;
   os << colour_listing_header() << '\n';
   for (int n = 1; n <= std::min(colours, kMaxColourItems); ++n) {
-    std::string name, device_name;
-    int red = 0, green = 0, blue = 0;
-    if (requests.query_colour(n, name, red, green, blue, device_name) != 0) break;
-    os << colour_listing_line(n, name, red, green, blue, device_name) << '\n';
+    graphics::ColourInfo c;
+    if (requests.query_colour(n, kColourNameLength, kDeviceNameLength, c) != 0) break;
+    os << colour_listing_line(n, c.name, c.red, c.green, c.blue, c.device_name) << '\n';
   }
   util::list_write(os, {});
   return status;
 }
 
-int setup_graphics_device(PlotState& state, const DeviceSpec& spec, DeviceRequests& requests,
-                          std::ostream& os) {
-  int rc = requests.set_device(spec.open_name, spec.file, spec.colour_type, spec.xsize, spec.ysize);
+int start_graphics(graphics::DrawingRequests& requests) {
+  bool running = false;
+  int rc = requests.start_plotting(0, running);
+  if (rc != 0) return rc;
+  int mode = 0;
+  rc = requests.query_mode(mode);
+  if (rc != 0) return rc;
+  if (mode != kPlotMode) rc = requests.set_mode(kPlotMode);
+  return rc;
+}
+
+int setup_graphics_device(const PlotSettings& settings, const DeviceSpec& spec,
+                          graphics::DrawingRequests& requests, std::ostream& os) {
+  int rc = requests.select_device(
+      spec.open_name, spec.colour_type, spec.file,
+      {static_cast<float>(spec.xsize), static_cast<float>(spec.ysize), 0.0f});
   if (rc != 0) {
     PLT_MSG(-2, "RETURN CODE FROM MPLT = " + util::format("(I8)", {rc}), os);
     PLT_MSG(-2, "Invalid device", os);
     return -2;
   }
-  if (util::ST_TLEN(state.colours) > 0) {
-    (void)apply_colours(state.colours, requests, os);
-    (void)requests.flush();
+  if (util::ST_TLEN(settings.colours) > 0) {
+    (void)apply_colours(settings.colours, requests, os);
+    (void)requests.send_command(graphics::kFlushOutput);
   }
-  (void)requests.start_frame();
-  if (state.clear) (void)requests.clear_device();
-  rc = requests.set_view(state.panel[0], state.panel[1], state.panel[2], state.panel[3]);
+  (void)requests.send_command(graphics::kStartFrame);
+  if (settings.clear) (void)requests.send_command(graphics::kClearPage);
+  rc = requests.send_four_reals(
+      graphics::kSetView,
+      {static_cast<float>(settings.panel[0]), static_cast<float>(settings.panel[1]),
+       static_cast<float>(settings.panel[2]), static_cast<float>(settings.panel[3])});
   if (rc != 0) {
     PLT_MSG(-10, util::pad(" Cannot set view region", 32), os);
     return -10;

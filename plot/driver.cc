@@ -3,11 +3,12 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
-#include <iostream>
+#include <ostream>
 
 #include "graphics/link.h"
+#include "metrics/codes.h"
 #include "plot/control.h"
-#include "plot/graphics_device.h"
+#include "plot/kinds.h"
 #include "plot/labels.h"
 #include "plot/messages.h"
 #include "plot/text_output.h"
@@ -21,10 +22,6 @@ namespace kor::plot {
 
 namespace {
 
-constexpr float kMissing = -9999.0f;
-
-bool missing(double v) { return std::fabs(v - kPlotMissing) < 0.1; }
-
 // A double of the statistics engine stored in the driver's single-precision arrays: values beyond
 // the single-precision range become the largest finite value of their sign.
 float to_float(double v) {
@@ -33,8 +30,16 @@ float to_float(double v) {
       std::clamp(v, -static_cast<double>(FLT_MAX), static_cast<double>(FLT_MAX)));
 }
 
-bool bxw_wanted(const PlotState& ps) {
-  return std::any_of(ps.bxw_colour.begin(), ps.bxw_colour.end(), [](int c) { return c > 0; });
+// The code whose values count the bins of an FHO skill-score or binned-data plot: the volume
+// percentages of forecasts and hits count their own raw sums (the sum of field 2 or 3 itself);
+// every other code counts with the engine's count code (the observed events).
+int bin_count_code(int opcode, int count_code) {
+  const metrics::CodeEntry* e = metrics::find_code(opcode, tracefile::kMaxDepth).entry;
+  const std::optional<metrics::Percent> form = e ? metrics::percent_form(*e) : std::nullopt;
+  const bool volume =
+      form == metrics::Percent::kVolume || form == metrics::Percent::kCumulativeVolume;
+  constexpr int kObservedField = 4;
+  return volume && e->option != kObservedField ? -e->option : count_code;
 }
 
 std::string trimmed(std::string_view s) { return std::string(util::rtrim(s)); }
@@ -63,6 +68,10 @@ TitleInput title_input(const DriverState& st, const std::array<int, kMaxTraces>&
   ti.method = method;
   ti.stat_type = trimmed(st.stat_type);
   ti.reader = &reader;
+  ti.final_type = st.results.final_type;
+  ti.rank_hist = st.results.rank_hist;
+  ti.depth_flag = st.results.depth_flag;
+  ti.rpf_flag = st.results.rpf_flag;
   return ti;
 }
 
@@ -85,7 +94,7 @@ void value_range(DriverState& st, int h) {
   float lo = 1.1e31f, hi = -1.1e31f;
   for (int i = 0; i < std::clamp(st.traces.count[h], 0, kMaxPoints); ++i) {
     const float v = st.traces.Y(h, i);
-    if (missing(v) || std::isnan(v)) continue;
+    if (util::IS_MISSING(v) || std::isnan(v)) continue;
     lo = std::min(lo, v);
     hi = std::max(hi, v);
   }
@@ -93,29 +102,34 @@ void value_range(DriverState& st, int h) {
   st.ymax[h] = hi;
 }
 
-// Reads the graphics control file.  A graphics device is started by the reader through the link;
-// `graphics` tells the caller that it has to end it.
+// The graphics link of the run and the requests over it; `graphics` tells that a graphics device
+// was started and has to be ended.
 struct ControlRun {
   graphics::LinkState link;
+  graphics::LinkRequests requests{link};
   bool graphics = false;
 };
 
+// The steps that follow the traces: the control file parsed into the settings, the layout
+// derived, and the text files opened or the graphics device started.  Returns 0 or the code that
+// ended a step (reported).
 int read_control(DriverState& st, util::TextUnit& control, int final_type, int& device_fixed,
                  ControlRun& run, std::ostream& os) {
-  GraphicsClientDevice device(run.link);
-  const int rc =
-      read_control_file(st.plot, control, control_input(st, final_type), device_fixed, &device, os);
-  st.plot.output_dir = st.output_dir;
-  run.graphics = st.plot.graphics_started;
+  const ControlInput in = control_input(st, final_type);
+  int rc = parse_control_file(st.settings, st.results.bxw, control, in, device_fixed, os);
+  if (rc == 0) rc = derive_layout(st.layout, st.settings, st.results.bxw, in, os);
+  if (rc != 0) return rc;
+  rc = start_output_device(st.settings, st.files, device_fixed, &run.requests, os);
+  run.graphics = st.files.graphics_started;
   return rc;
 }
 
-// Ends graphics started by the control-file reader: the device subprocesses stay running for the
-// next run from the same terminal.
+// Ends graphics started by read_control: the device subprocesses stay running for the next run
+// from the same terminal.
 int end_graphics(ControlRun& run, std::ostream& os) {
   if (!run.graphics) return 0;
   run.graphics = false;
-  const int status = graphics::GR_END(run.link, 0);
+  const int status = run.requests.end_plotting(0);
   if (status != 0) {
     PLT_MSG(-14, "GRAPHICS PROC ERROR # = " + util::format("(I8)", {status}), os);
     return -14;
@@ -124,138 +138,155 @@ int end_graphics(ControlRun& run, std::ostream& os) {
   return 0;
 }
 
+// Runs the statistics engine on plot-relative trace `trace` with `code` and `lag`; the points go to
+// `arrays` (reused from call to call), the rest to `result`.
+int engine_call(tracefile::ReaderState& reader, DriverState& st, stats::TraceArrays& arrays,
+                int trace, int code, int lag, stats::TraceResult& result, std::ostream& os) {
+  arrays.attach(result);
+  stats::TraceRequest request;
+  request.trace = trace;
+  request.code = code;
+  request.lag = lag;
+  request.missing = kPlotMissing;
+  request.capacity = kMaxPoints;
+  return stats::RDTD_TRC(reader, st.engine, request, result, os);
+}
+
+// The attribute-diagram parameter label: the first two abscissa labels of the first trace, each
+// without trailing blanks and cut to 10 characters, joined by " - " (the first alone when the
+// second is blank).
+std::string attribute_label(const stats::TraceResult& res, int points) {
+  auto piece = [](std::string_view s) {
+    std::string t = trimmed(s);
+    return t.substr(0, std::min<std::size_t>(t.size(), 10));
+  };
+  const std::string first = piece(res.x_labels[0]);
+  const std::string second = points >= 2 ? piece(res.x_labels[1]) : std::string();
+  return util::ST_TLEN(second) > 0 ? first + " - " + second : first;
+}
+
+// Keeps the engine's result for trace position t (0-based): points, extremes, labels, statistic.
+void store_trace(DriverState& st, int t, const stats::TraceResult& res, int points) {
+  st.traces.count[t] = points;
+  for (int i = 0; i < points; ++i) {
+    st.traces.X(t, i) = res.x[i];
+    st.traces.Y(t, i) = to_float(res.y[i]);
+  }
+  st.xmin[t] = res.xmin;
+  st.xmax[t] = res.xmax;
+  st.ymin[t] = res.ymin;
+  st.ymax[t] = res.ymax;
+  st.stat_labels[t] = res.label;
+  st.perfect[t] = res.perfect;
+  st.label_type = res.label_type;
+  st.last_plot_type = res.plot_type;
+  st.count_code = res.count_code;
+  st.stat_type = res.stat_type;
+}
+
+// Merges the trace's abscissas into the plot's list; `pool` keeps every trace's numeric x values,
+// indexed by the tags of the merged entries.
+void merge_abscissas(DriverState& st, const stats::TraceResult& res, int points,
+                     std::vector<double>& pool, std::ostream& os) {
+  std::vector<double> x(points);
+  std::vector<std::string> labels(points);
+  std::vector<int> tags(points);
+  for (int i = 0; i < points; ++i) {
+    x[i] = res.x[i];
+    labels[i] = res.x_labels[i];
+    tags[i] = static_cast<int>(pool.size()) + i;
+  }
+  for (int i = 0; i < points; ++i) pool.push_back(res.x_values[i]);
+  const int xl = PLT_XLBS(kMaxPoints, points, x, labels, tags, st.merged);
+  if (xl != 0) PLT_MSG(xl, "PLT_XLBS", os);
+}
+
+// The count comparison of skill-score and binned-data plots: +2 when the counts of trace h have a
+// different length from the first trace's, +3 when any count differs (NaN included), else 0.
+int compare_counts(const std::vector<double>& counts, const std::vector<double>& first) {
+  if (counts.size() != first.size()) return 2;
+  for (std::size_t i = 0; i < counts.size(); ++i) {
+    if (std::isnan(counts[i]) || std::isnan(first[i]) || counts[i] != first[i]) return 3;
+  }
+  return 0;
+}
+
 // The per-trace loop.  Returns 0, a warning of the count comparison, or the error that ends the
 // driver (already reported).
 int compute_traces(const DriverRequest& rq, tracefile::ReaderState& reader, DriverState& st,
                    int& final_type, std::ostream& os) {
-  PlotState& ps = st.plot;
   const int n = st.trace_count;
+  const bool own_codes =
+      rq.method == kListedTraces || rq.method == kSkillAgainst || rq.method == kSignificance;
+  const bool compare =
+      rq.plot_type == tracefile::kSkillScorePlot || rq.plot_type == tracefile::kBinnedDataPlot;
   int rc = 0;
-  stats::TraceArrays arrays(kMaxPoints);
-  stats::TraceArrays count_arrays(kMaxPoints);
   std::vector<double> first_counts;
   std::vector<double> pool;  // numeric x of every trace's points, indexed by the merged tags
   for (int h = 1; h <= n; ++h) {
-    const int code =
-        (rq.method == 2 || rq.method == 5 || rq.method == 6) ? rq.opcodes[h - 1] : rq.opcodes[0];
+    const int code = own_codes ? rq.opcodes[h - 1] : rq.opcodes[0];
     const int trace = rq.traces[h - 1];
+    const int lag = rq.lags[h - 1];
     int file_trace = 0;
-    (void)tracefile::RDTD_OTN(reader, h, trace, file_trace);
-    group_box_whisker(ps, h, n, code, file_trace);
+    (void)tracefile::RDTD_OTN(reader, h, trace, file_trace, os);
+    group_box_whisker(st.results.bxw, h, n, code, file_trace);
 
     stats::TraceResult res;
-    arrays.attach(res);
-    stats::TraceRequest req;
-    req.trace = trace;
-    req.code = code;
-    req.lag = rq.lags[h - 1];
-    req.missing = kPlotMissing;
-    req.capacity = kMaxPoints;
-    const int trc = stats::RDTD_TRC(reader, st.engine, req, res);
-    if (res.plot_type == 14) {
-      ps.rank_hist = true;
-      final_type = 4;
-    } else if (res.plot_type == 24) {
-      ps.depth_flag = true;
-      final_type = 4;
+    const int trc = engine_call(reader, st, st.engine_values, trace, code, lag, res, os);
+    if (res.plot_type == stats::kRankHistogramPlot) {
+      st.results.rank_hist = true;
+      final_type = kBinnedData;
+    } else if (res.plot_type == stats::kFieldDiagramPlot) {
+      st.results.depth_flag = true;
+      final_type = kBinnedData;
     }
     if (trc != 0) {
       const std::string name = "TRACE #" + util::format("(I2.2)", {h}) + " error from RDTD_TRC:";
       tracefile::RDTD_MSG(trc, name, os);
     }
-    if ((code == 1360) != (rq.display == 6)) {
+    if ((code == metrics::kAttributeDiagramCode) != (rq.display == kAttributeDisplay)) {
       PLT_MSG(-31, " ", os);
       return -31;
     }
-    if ((code == 2307) != (rq.display == 7)) {
+    if ((code == metrics::kCrpsReliabilityCode) != (rq.display == kCrpsDisplay)) {
       PLT_MSG(-47, " ", os);
       return -47;
     }
 
     const int points = std::clamp(res.points, 0, kMaxPoints);
-    if (h == 1 && code == 1360 && points >= 1) {
-      auto piece = [](std::string_view s) {
-        std::string t = trimmed(s);
-        return t.substr(0, std::min<std::size_t>(t.size(), 10));
-      };
-      const std::string first = piece(res.x_labels[0]);
-      const std::string second = points >= 2 ? piece(res.x_labels[1]) : std::string();
-      ps.attr_param_label = util::ST_TLEN(second) > 0 ? first + " - " + second : first;
+    if (h == 1 && code == metrics::kAttributeDiagramCode && points >= 1) {
+      st.results.attr_param_label = attribute_label(res, points);
     }
-
     const int t = h - 1;
-    st.traces.count[t] = points;
-    for (int i = 0; i < points; ++i) {
-      st.traces.X(t, i) = res.x[i];
-      st.traces.Y(t, i) = to_float(res.y[i]);
-    }
-    st.xmin[t] = res.xmin;
-    st.xmax[t] = res.xmax;
-    st.ymin[t] = res.ymin;
-    st.ymax[t] = res.ymax;
-    st.stat_labels[t] = res.label;
-    st.perfect[t] = res.perfect;
-    st.label_type = res.label_type;
-    st.last_plot_type = res.plot_type;
-    st.count_code = res.count_code;
-    st.stat_type = res.stat_type;
-
+    store_trace(st, t, res, points);
     if (rq.smooth_window > 0) {
       running_mean(std::span<float>(&st.traces.Y(t, 0), static_cast<std::size_t>(points)),
                    rq.smooth_window, rq.smooth_align);
       value_range(st, t);
     }
-
     if (trc == 0) {
-      std::vector<double> x(points);
-      std::vector<std::string> labels(points);
-      std::vector<int> tags(points);
-      for (int i = 0; i < points; ++i) {
-        x[i] = res.x[i];
-        labels[i] = res.x_labels[i];
-        tags[i] = static_cast<int>(pool.size()) + i;
-      }
-      for (int i = 0; i < points; ++i) pool.push_back(res.x_values[i]);
-      const int xl = PLT_XLBS(kMaxPoints, points, x, labels, tags, st.merged);
-      if (xl != 0) PLT_MSG(xl, "PLT_XLBS", os);
+      merge_abscissas(st, res, points, pool, os);
     } else if (trc < 0) {
       PLT_MSG(-6, " ", os);
       return -6;
     }
 
-    if (rq.plot_type >= 3) {
-      stats::TraceResult cres;
-      count_arrays.attach(cres);
-      stats::TraceRequest creq = req;
-      creq.code = 1;
-      const int ctrc = stats::RDTD_TRC(reader, st.engine, creq, cres);
-      if (ctrc < 0) {
-        tracefile::RDTD_MSG(ctrc, "RDTD_TRC", os);
-        PLT_MSG(-6, " ", os);
-        return -6;
-      }
-      const int cpoints = std::clamp(cres.points, 0, kMaxPoints);
-      std::vector<double> counts(cres.y.begin(), cres.y.begin() + cpoints);
-      if (h == 1) {
-        first_counts = counts;
-      } else {
-        int warn = 0;
-        if (counts.size() != first_counts.size()) {
-          warn = 2;
-        } else {
-          for (std::size_t i = 0; i < counts.size(); ++i) {
-            if (std::isnan(counts[i]) || std::isnan(first_counts[i]) ||
-                counts[i] != first_counts[i]) {
-              warn = 3;
-              break;
-            }
-          }
-        }
-        if (warn != 0) {
-          PLT_MSG(warn, "PLT_DRIV", os);
-          rc = warn;
-        }
-      }
+    if (!compare) continue;
+    stats::TraceResult cres;
+    const int ctrc =
+        engine_call(reader, st, st.engine_counts, trace, metrics::kSampleCountCode, lag, cres, os);
+    if (ctrc < 0) {
+      tracefile::RDTD_MSG(ctrc, "RDTD_TRC", os);
+      PLT_MSG(-6, " ", os);
+      return -6;
+    }
+    const int cpoints = std::clamp(cres.points, 0, kMaxPoints);
+    std::vector<double> counts(cres.y.begin(), cres.y.begin() + cpoints);
+    if (h == 1) {
+      first_counts = std::move(counts);
+    } else if (const int warn = compare_counts(counts, first_counts); warn != 0) {
+      PLT_MSG(warn, "PLT_DRIV", os);
+      rc = warn;
     }
   }
 
@@ -267,12 +298,23 @@ int compute_traces(const DriverRequest& rq, tracefile::ReaderState& reader, Driv
   return rc;
 }
 
+// The text dump's input: the traces as plotted and the merged abscissas.
+TextDumpInput text_dump_input(DriverState& st, int final_type) {
+  TextDumpInput in;
+  in.traces = trace_data(st, st.trace_count);
+  in.label_type = st.label_type;
+  in.merged = &st.merged;
+  in.merged_values = st.merged_values;
+  in.final_type = final_type;
+  in.summary = st.results.summary;
+  return in;
+}
+
 // Display 6 and 7: the attribute diagram or the CRPS reliability diagram.
 int diagram(const DriverRequest& rq, util::TextUnit& control, tracefile::ReaderState& reader,
             DriverState& st, std::ostream& os) {
-  PlotState& ps = st.plot;
-  const bool attr = rq.display == 6;
-  const int final_type = attr ? 7 : 8;
+  const bool attr = rq.display == kAttributeDisplay;
+  const int final_type = attr ? kAttributeDiagram : kCrpsReliability;
   resample::DiagramOutput out;
   const int n = st.trace_count;
   int rc = attr ? resample::ATTR_DATA(n, kMaxTraces, st.traces, out)
@@ -281,10 +323,9 @@ int diagram(const DriverRequest& rq, util::TextUnit& control, tracefile::ReaderS
     PLT_MSG(rc, "PLT_DRIV", os);
     return rc;
   }
-  const std::string param_label = ps.attr_param_label;
   for (int h = 0; h < n; ++h) {
-    for (int v = 0; v < (attr ? 5 : 6); ++v) ps.summary[h][v] = out.scores[h][v];
-    if (attr) ps.clim_freq[h] = out.scores[h][5];
+    for (int v = 0; v < (attr ? 5 : 6); ++v) st.results.summary[h][v] = out.scores[h][v];
+    if (attr) st.results.clim_freq[h] = out.scores[h][5];
   }
   if (attr) {
     st.trace_count = 2 * n;
@@ -310,24 +351,17 @@ int diagram(const DriverRequest& rq, util::TextUnit& control, tracefile::ReaderS
       list[n + h - 1] = h;
     }
   }
-  ps.attr_param_label = param_label;
-  ps.final_type = final_type;
-  const int tl = build_titles(ps, title_input(st, list, rq.method, reader), os);
+  st.results.final_type = final_type;
+  const int tl = build_titles(st.settings, st.layout, title_input(st, list, rq.method, reader), os);
   if (tl < 0) {
     PLT_MSG(tl, "PLT_DRIV", os);
     (void)end_graphics(run, os);
     return tl;
   }
-  if (ps.text.is_open()) {
-    TextDumpInput in;
-    in.traces = trace_data(st, st.trace_count);
-    in.label_type = st.label_type;
-    in.merged = &st.merged;
-    in.merged_values = st.merged_values;
-    in.final_type = final_type;
-    rc = PLT_TEXT(ps, in);
+  if (st.files.text.is_open()) {
+    rc = PLT_TEXT(st.layout, text_dump_input(st, final_type), st.files.text);
     if (rc != 0) PLT_MSG(rc, "PLT_TEXT", os);
-    ps.text.close();
+    st.files.text.close();
     return rc;
   }
   return end_graphics(run, os);
@@ -336,19 +370,19 @@ int diagram(const DriverRequest& rq, util::TextUnit& control, tracefile::ReaderS
 // METHOD 6: the paired significance test of two traces.
 int significance(const DriverRequest& rq, util::TextUnit& control, tracefile::ReaderState& reader,
                  DriverState& st, int final_type, std::ostream& os) {
-  PlotState& ps = st.plot;
   int device_fixed = 1;
   ControlRun run;
   int rc = read_control(st, control, final_type, device_fixed, run, os);
   if (rc != 0) {
     (void)end_graphics(run, os);
-    ps.text.close();
+    st.files.text.close();
     return rc;
   }
-  (void)build_titles(ps, title_input(st, rq.traces, rq.method, reader), os);
+  st.results.final_type = final_type;
+  (void)build_titles(st.settings, st.layout, title_input(st, rq.traces, rq.method, reader), os);
   const std::string code_label = trimmed(st.stat_labels[0]);
   const std::array<std::string, 2> texts{code_label, code_label};
-  std::array<std::string, 2> labels{ps.trace_labels[0], ps.trace_labels[1]};
+  std::array<std::string, 2> labels{st.layout.trace_labels[0], st.layout.trace_labels[1]};
   std::string from, to;
   if (st.merged.count > 0) {
     from = util::ST_LJST(trimmed(st.merged.label[0]));
@@ -359,32 +393,33 @@ int significance(const DriverRequest& rq, util::TextUnit& control, tracefile::Re
   in.traces = st.trace_count;
   in.y = st.traces.y;
   in.points = st.traces.count;
-  in.title = ps.title;
+  in.title = st.layout.title;
   in.labels = labels;
   in.texts = texts;
   in.range_from = from;
   in.range_to = to;
-  in.serial_correlation = ps.sig_test;
-  rc = resample::SIG_TEST(in, os, ps.output_path("kor_sig_test1.txt"));
+  in.serial_correlation = st.settings.sig_test;
+  rc = resample::SIG_TEST(in, os, st.files.output_path("kor_sig_test1.txt"));
   if (rc != 0) PLT_MSG(rc, "PLT_DRIV", os);
-  ps.text.close();
+  st.files.text.close();
   (void)end_graphics(run, os);
   return rc;
 }
 
-// METHODs 1 to 5 with displays 1 to 5.
-int plot_traces(const DriverRequest& rq, util::TextUnit& control, tracefile::ReaderState& reader,
-                DriverState& st, int final_type, int rc, std::ostream& os) {
-  PlotState& ps = st.plot;
-  const bool difference = rq.method >= 3 && rq.method <= 5;
-  if (difference) {
-    if (rq.display == 2 || rq.display == 5 || (rq.display == 1 && rq.plot_type == 2)) {
+// METHODs 3 to 5 turn the two traces into their difference (TRACE_DIFF mode 1, 2 or 3), METHOD 2
+// with display 3 and several traces into the rank of the first among the others (the RPF
+// histogram); either leaves one trace.  Returns 0 or the code that ends the driver (reported).
+int combine_traces(const DriverRequest& rq, DriverState& st, bool& rpf, std::ostream& os) {
+  rpf = false;
+  if (is_difference(rq.method)) {
+    if (rq.display == kScatterDisplay || rq.display == kRocDisplay ||
+        (rq.display == kOwnType && rq.plot_type == tracefile::kScatterPlot)) {
       PLT_MSG(-20, "PLT_DRIV", os);
       return -20;
     }
     float lo = 0.0f, hi = 0.0f;
-    const int d =
-        resample::TRACE_DIFF(rq.method - 2, to_float(st.perfect[0]), 1, st.traces, lo, hi);
+    const int mode = rq.method - kListedTraces;
+    const int d = resample::TRACE_DIFF(mode, to_float(st.perfect[0]), 1, st.traces, lo, hi);
     if (d != 0) {
       PLT_MSG(d, "PLT_DRIV", os);
       return d;
@@ -393,8 +428,7 @@ int plot_traces(const DriverRequest& rq, util::TextUnit& control, tracefile::Rea
     st.ymax[0] = hi;
     st.trace_count = 1;
   }
-  bool rpf = false;
-  if (rq.method == 2 && rq.display == 3 && st.trace_count > 1) {
+  if (rq.method == kListedTraces && rq.display == kHistogramDisplay && st.trace_count > 1) {
     const int r = resample::RANK_DATA(st.trace_count, st.traces, os);
     if (r != 0) return r;
     rpf = true;
@@ -404,127 +438,136 @@ int plot_traces(const DriverRequest& rq, util::TextUnit& control, tracefile::Rea
     st.xmax[0] = 1.0f;
     st.trace_count = 1;
   }
+  return 0;
+}
+
+// The final plot type that display 1 to 5 asks for (display 1 keeps the plot's own); -3, reported,
+// for another display.
+int final_type_of_display(const DriverRequest& rq, const DriverState& st, int& final_type,
+                          std::ostream& os) {
   switch (rq.display) {
-    case 1:
-      break;
-    case 2:
-      final_type = 2;
-      break;
-    case 3:
-      final_type = 5;
-      break;
-    case 4:
-      final_type = 1;
-      if (st.last_plot_type != 2) {
+    case kOwnType:
+      return 0;
+    case kScatterDisplay:
+      final_type = kScatter;
+      return 0;
+    case kHistogramDisplay:
+      final_type = kHistogram;
+      return 0;
+    case kTimeSeriesDisplay:
+      final_type = kTimeSeries;
+      if (st.last_plot_type != tracefile::kScatterPlot) {
         util::list_write(os, {" WARNING -- plot is not a scatter plot."});
       }
-      break;
-    case 5:
-      final_type = 6;
-      break;
+      return 0;
+    case kRocDisplay:
+      final_type = kRocDiagram;
+      return 0;
     default:
       PLT_MSG(-3, "PLT_DRIV", os);
       return -3;
   }
+}
+
+// The counts of the bins or thresholds written above an FHO skill-score or binned-data plot.
+void collect_bin_counts(const DriverRequest& rq, tracefile::ReaderState& reader, DriverState& st,
+                        int final_type, std::ostream& os) {
+  st.bin_counts.clear();
+  if (st.stat_type.find("FHO") == std::string::npos ||
+      (final_type != kSkillScore && final_type != kBinnedData)) {
+    return;
+  }
+  const int code = bin_count_code(rq.opcodes[0], st.count_code);
+  stats::TraceResult res;
+  if (engine_call(reader, st, st.engine_counts, rq.traces[0], code, rq.lags[0], res, os) >= 0) {
+    st.bin_counts.assign(res.y.begin(), res.y.begin() + std::clamp(res.points, 0, kMaxPoints));
+  }
+}
+
+// The text device: the text dump, then (when resampling was asked for) the box-whisker text; both
+// files are closed.  Returns `rc`, or the last failure (reported).
+int write_text_outputs(DriverState& st, const tracefile::ReaderState& reader, int final_type,
+                       int rc, std::ostream& os) {
+  const int t = PLT_TEXT(st.layout, text_dump_input(st, final_type), st.files.text);
+  if (t != 0) {
+    PLT_MSG(t, "PLT_TEXT", os);
+    rc = t;
+  }
+  st.files.text.dump.close();
+  if (st.settings.resample) {
+    const int b = PLT_TBXW(st, reader, os);
+    if (b != 0) {
+      PLT_MSG(b, "PLT_TBXW", os);
+      rc = b;
+    }
+  }
+  st.files.text.close();
+  return rc;
+}
+
+// The legend of a graphics device shows the count-weighted mean of every trace whose label ends in
+// "+"; the counts come from the engine with the sample-count code.
+void weighted_means(const DriverRequest& rq, tracefile::ReaderState& reader, DriverState& st,
+                    std::ostream& os) {
+  const int listed = std::min({rq.trace_count, st.trace_count, kMaxTraces});
+  for (int h = 0; h < listed; ++h) {
+    if (!st.settings.weighted_mean[h]) continue;
+    stats::TraceResult res;
+    if (engine_call(reader, st, st.engine_counts, rq.traces[h], metrics::kSampleCountCode,
+                    rq.lags[h], res, os) < 0) {
+      continue;
+    }
+    const int points = std::clamp(std::min(st.traces.count[h], res.points), 0, kMaxPoints);
+    std::vector<float> values(points);
+    for (int i = 0; i < points; ++i) values[i] = st.traces.Y(h, i);
+    st.results.summary[h][kMeanSlot] =
+        count_weighted_mean(values, std::span<const double>(res.y.data(), points));
+  }
+}
+
+// METHODs 1 to 5 with displays 1 to 5.
+int plot_traces(const DriverRequest& rq, util::TextUnit& control, tracefile::ReaderState& reader,
+                DriverState& st, int final_type, int rc, std::ostream& os) {
+  bool rpf = false;
+  if (const int c = combine_traces(rq, st, rpf, os); c != 0) return c;
+  if (const int f = final_type_of_display(rq, st, final_type, os); f != 0) return f;
 
   int device_fixed = 0;
   ControlRun run;
   const int cr = read_control(st, control, final_type, device_fixed, run, os);
   if (cr != 0) {
     (void)end_graphics(run, os);
-    ps.text.close();
+    st.files.text.close();
     return cr;
   }
   // Box-whisker objects stand for differences between traces; a difference plot has one trace.
-  if (difference && ps.resample) {
-    ps.add_bxw_error(8);
-    ps.resample = false;
+  if (is_difference(rq.method) && st.settings.resample) {
+    st.results.bxw.add_error(8);
+    st.settings.resample = false;
   }
-  ps.rpf_flag = rpf;
-  ps.final_type = final_type;
+  st.results.rpf_flag = rpf;
+  st.results.final_type = final_type;
+  apply_scale_factors(st.settings, st.traces, st.trace_count);
+  (void)build_titles(st.settings, st.layout, title_input(st, rq.traces, rq.method, reader), os);
+  collect_bin_counts(rq, reader, st, final_type, os);
 
-  // Scale factors of the two axes.
-  for (int h = 0; h < st.trace_count; ++h) {
-    const bool right = ps.right_axis && ps.right_trace[h];
-    const double factor = right ? ps.right_factor : ps.left_factor;
-    if (factor == 1.0) continue;
-    for (int i = 0; i < std::clamp(st.traces.count[h], 0, kMaxPoints); ++i) {
-      float& v = st.traces.Y(h, i);
-      if (!missing(v)) v = to_float(v * factor);
-    }
-  }
-
-  (void)build_titles(ps, title_input(st, rq.traces, rq.method, reader), os);
-
-  // Counts of the bins or thresholds of an FHO skill-score or binned-data plot.
-  st.bin_counts.clear();
-  if (st.stat_type.find("FHO") != std::string::npos && (final_type == 3 || final_type == 4)) {
-    int code = st.count_code;
-    if (rq.opcodes[0] == 1009 || rq.opcodes[0] == 1012) code = -2;
-    if (rq.opcodes[0] == 1010 || rq.opcodes[0] == 1013) code = -3;
-    stats::TraceArrays arrays(kMaxPoints);
-    stats::TraceResult res;
-    arrays.attach(res);
-    stats::TraceRequest req;
-    req.trace = rq.traces[0];
-    req.code = code;
-    req.lag = rq.lags[0];
-    if (stats::RDTD_TRC(reader, st.engine, req, res) >= 0) {
-      st.bin_counts.assign(res.y.begin(), res.y.begin() + std::clamp(res.points, 0, kMaxPoints));
-    }
-  }
-
-  if (ps.text.is_open()) {
-    TextDumpInput in;
-    in.traces = trace_data(st, st.trace_count);
-    in.label_type = st.label_type;
-    in.merged = &st.merged;
-    in.merged_values = st.merged_values;
-    in.final_type = final_type;
-    const int t = PLT_TEXT(ps, in);
-    if (t != 0) {
-      PLT_MSG(t, "PLT_TEXT", os);
-      rc = t;
-    }
-    ps.text.dump.close();
-    if (ps.resample) {
-      const int b = PLT_TBXW(st, reader, os);
-      if (b != 0) {
-        PLT_MSG(b, "PLT_TBXW", os);
-        rc = b;
-      }
-    }
-    ps.text.close();
+  if (st.files.text.is_open()) {
+    rc = write_text_outputs(st, reader, final_type, rc, os);
   } else {
-    // The legend shows the count-weighted mean of every trace whose label ends in "+"; the
-    // counts come from the engine with computational code 1.
-    const int listed = std::min({rq.trace_count, st.trace_count, kMaxTraces});
-    for (int h = 0; h < listed; ++h) {
-      if (!ps.weighted_mean[h]) continue;
-      stats::TraceArrays arrays(kMaxPoints);
-      stats::TraceResult res;
-      arrays.attach(res);
-      stats::TraceRequest req;
-      req.trace = rq.traces[h];
-      req.code = 1;
-      req.lag = rq.lags[h];
-      if (stats::RDTD_TRC(reader, st.engine, req, res) < 0) continue;
-      const int points = std::clamp(std::min(st.traces.count[h], res.points), 0, kMaxPoints);
-      std::vector<float> values(points);
-      for (int i = 0; i < points; ++i) values[i] = st.traces.Y(h, i);
-      ps.summary[h][kMeanSlot] =
-          count_weighted_mean(values, std::span<const double>(res.y.data(), points));
-    }
+    weighted_means(rq, reader, st, os);
     const int e = end_graphics(run, os);
     if (e != 0) rc = e;
   }
-  BXW_ERRS(ps, os);
+  BXW_ERRS(st.settings, st.results.bxw, os);
   return rc;
 }
 
 }  // namespace
 
-DriverState::DriverState() { reset_plot_state(plot, kMaxTraces, true); }
+DriverState::DriverState() {
+  reset_settings(settings, kMaxTraces, true);
+  reset_results(results);
+}
 
 double count_weighted_mean(std::span<const float> values, std::span<const double> counts) {
   double weighted = 0.0, total = 0.0;
@@ -535,6 +578,19 @@ double count_weighted_mean(std::span<const float> values, std::span<const double
     total += counts[i];
   }
   return total > 0.0 ? weighted / total : kPlotMissing;
+}
+
+void apply_scale_factors(const PlotSettings& settings, resample::PlotTraces& traces,
+                         int trace_count) {
+  for (int h = 0; h < std::clamp(trace_count, 0, kMaxTraces); ++h) {
+    const bool right = settings.right_axis && settings.right_trace[h];
+    const double factor = right ? settings.right_factor : settings.left_factor;
+    if (factor == 1.0) continue;
+    for (int i = 0; i < std::clamp(traces.count[h], 0, kMaxPoints); ++i) {
+      float& v = traces.Y(h, i);
+      if (!util::IS_MISSING(v)) v = to_float(v * factor);
+    }
+  }
 }
 
 void running_mean(std::span<float> y, int window, int align) {
@@ -551,72 +607,72 @@ void running_mean(std::span<float> y, int window, int align) {
     before = window / 2 - (window % 2 == 0 ? 1 : 0);
   }
   for (int i = 0; i < n; ++i) {
-    if (missing(in[i])) {
-      y[i] = kMissing;
+    if (util::IS_MISSING(in[i])) {
+      y[i] = resample::kMissingPoint;
       continue;
     }
     double sum = 0.0;
     int count = 0;
     for (int j = std::max(0, i - before); j <= std::min(n - 1, i + after); ++j) {
-      if (missing(in[j])) continue;
+      if (util::IS_MISSING(in[j])) continue;
       sum += in[j];
       ++count;
     }
-    y[i] = count > 0 ? static_cast<float>(sum / count) : kMissing;
+    y[i] = count > 0 ? static_cast<float>(sum / count) : resample::kMissingPoint;
   }
 }
 
-void group_box_whisker(PlotState& ps, int h, int count, int opcode, int file_trace) {
+void group_box_whisker(BoxWhiskerBook& book, int h, int count, int opcode, int file_trace) {
   if (h == 1 && count > 1) {
-    ps.first_group_traces.assign(1, file_trace);
-    ps.group_opcodes.assign(1, opcode);
-    ps.group_start = 1;
+    book.first_group_traces.assign(1, file_trace);
+    book.group_opcodes.assign(1, opcode);
+    book.group_start = 1;
     return;
   }
   if (h > 1 && h < count) {
-    if (!ps.group_opcodes.empty() && opcode == ps.group_opcodes.back()) {
-      if (!ps.group_size_fixed) {
-        ps.first_group_traces.push_back(file_trace);
+    if (!book.group_opcodes.empty() && opcode == book.group_opcodes.back()) {
+      if (!book.group_size_fixed) {
+        book.first_group_traces.push_back(file_trace);
       } else {
-        const int len = static_cast<int>(ps.first_group_traces.size());
+        const int len = static_cast<int>(book.first_group_traces.size());
         int pos = len > 0 ? h % len : 0;
         if (pos == 0 || pos > kMaxTraces) pos = len;
-        if (pos >= 1 && ps.first_group_traces[pos - 1] != file_trace) ps.bxw_flag[h - 1] = -1;
+        if (pos >= 1 && book.first_group_traces[pos - 1] != file_trace) book.flag[h - 1] = -1;
       }
     } else {
-      ps.group_opcodes.push_back(opcode);
-      if (h == 2) ps.add_bxw_error(1);
-      if (!ps.group_size_fixed) {
-        ps.group_size = h - ps.group_start;
-        ps.group_size_fixed = true;
-      } else if (h - ps.group_start != ps.group_size) {
-        ps.add_bxw_error(2);
+      book.group_opcodes.push_back(opcode);
+      if (h == 2) book.add_error(1);
+      if (!book.group_size_fixed) {
+        book.group_size = h - book.group_start;
+        book.group_size_fixed = true;
+      } else if (h - book.group_start != book.group_size) {
+        book.add_error(2);
       }
-      ps.group_start = h;
+      book.group_start = h;
     }
     return;
   }
   if (h != count) return;
-  if (ps.group_opcodes.empty()) {
-    ps.add_bxw_error(3);
+  if (book.group_opcodes.empty()) {
+    book.add_error(3);
     return;
   }
-  const bool differs = opcode != ps.group_opcodes.back();
-  const int len = static_cast<int>(ps.first_group_traces.size());
-  const bool exempt = differs && (ps.group_opcodes.size() == 1 || (len > 0 && count % len == 1));
+  const bool differs = opcode != book.group_opcodes.back();
+  const int len = static_cast<int>(book.first_group_traces.size());
+  const bool exempt = differs && (book.group_opcodes.size() == 1 || (len > 0 && count % len == 1));
   if (!exempt) {
     if (differs) {
-      ps.add_bxw_error(4);
-    } else if (!ps.group_size_fixed) {
-      ps.first_group_traces.push_back(file_trace);
+      book.add_error(4);
+    } else if (!book.group_size_fixed) {
+      book.first_group_traces.push_back(file_trace);
     }
   }
-  ps.pairs_per_group = static_cast<int>(ps.first_group_traces.size()) - 1;
-  if (ps.pairs_per_group < 1) ps.add_bxw_error(3);
+  book.pairs_per_group = static_cast<int>(book.first_group_traces.size()) - 1;
+  if (book.pairs_per_group < 1) book.add_error(3);
 }
 
-int BXW_ERRS(const PlotState& ps, std::ostream& os) {
-  if (!bxw_wanted(ps) || ps.bxw_error_count <= 0) return 0;
+int BXW_ERRS(const PlotSettings& settings, const BoxWhiskerBook& book, std::ostream& os) {
+  if (!box_whiskers_wanted(settings) || book.error_count <= 0) return 0;
   static constexpr const char* kLines[] = {
       " COMP CODES must be same for paired/grouped traces.",
       " # of pairs must be same for all COMP CODE groups.",
@@ -630,8 +686,8 @@ int BXW_ERRS(const PlotState& ps, std::ostream& os) {
   };
   util::list_write(os, {" ERRORS detected associated with box-whisker request:"});
   bool grouping = false;
-  for (int i = 0; i < std::min(ps.bxw_error_count, kMaxBxwErrors); ++i) {
-    const int code = ps.bxw_errors[i];
+  for (int i = 0; i < std::min(book.error_count, kMaxBxwErrors); ++i) {
+    const int code = book.errors[i];
     if (code < 1 || code > 9) continue;
     util::list_write(os, {kLines[code - 1]});
     grouping = grouping || code <= 4;
@@ -640,19 +696,17 @@ int BXW_ERRS(const PlotState& ps, std::ostream& os) {
   return 0;
 }
 
-int PLT_TBXW(DriverState& st, const tracefile::ReaderState& reader, std::ostream& os) {
-  PlotState& ps = st.plot;
-  if (!bxw_wanted(ps)) return 0;
+int resample_box_whiskers(DriverState& st, const tracefile::ReaderState& reader, std::ostream& os) {
   const int n = st.trace_count;
   const int points = std::clamp(st.traces.count[0], 0, kMaxPoints);
   for (int h = 1; h < n; ++h) {
     if (st.traces.count[h] != points) {
-      ps.add_bxw_error(5);
+      st.results.bxw.add_error(5);
       return -38;
     }
   }
-  const int pairs = std::max(0, ps.pairs_per_group);
-  const int lines = static_cast<int>(ps.group_opcodes.size());
+  const int pairs = std::max(0, st.results.bxw.pairs_per_group);
+  const int lines = static_cast<int>(st.results.bxw.group_opcodes.size());
   const int results = pairs * lines;
   const int used = std::min(points, kBxwPoints);
   const std::size_t table = static_cast<std::size_t>(kMaxTraces) * kBxwPoints;
@@ -673,19 +727,19 @@ int PLT_TBXW(DriverState& st, const tracefile::ReaderState& reader, std::ostream
     context.lists.crps_count = std::clamp(info.crps_count, 0, resample::kCrpsCount);
     for (int i = 0; i < context.lists.crps_count; ++i) context.lists.crps[i] = info.crps[i];
   }
-  st.resampling.trials = ps.trials;
-  st.resampling.serial_correlation = ps.sig_test;
-  std::vector<int> codes(ps.group_opcodes);
-  const std::vector<int> traces(ps.first_group_traces);
+  st.resampling.trials = st.settings.trials;
+  st.resampling.serial_correlation = st.settings.sig_test;
+  std::vector<int> codes(st.results.bxw.group_opcodes);
+  const std::vector<int> traces(st.results.bxw.first_group_traces);
 
   for (int p = 1; p <= used; ++p) {
     resample::TrcInput in;
-    in.plot = ps.plot_number;
+    in.plot = st.results.plot_number;
     in.traces = traces;
     in.codes = codes;
     in.point = p;
-    in.alpha = static_cast<float>(ps.test_level);
-    in.missing = kMissing;
+    in.alpha = static_cast<float>(st.settings.test_level);
+    in.missing = resample::kMissingPoint;
     in.capacity = kMaxTraces;
     in.context = &context;
     resample::TrcOutput out;
@@ -693,11 +747,11 @@ int PLT_TBXW(DriverState& st, const tracefile::ReaderState& reader, std::ostream
     int word = 0;
     resample::RSMP_ERR(rc, " ", word, os);
     if (rc != 0) {
-      ps.add_bxw_error(6);
+      st.results.bxw.add_error(6);
       return -39;
     }
     if (out.count != results || results > kMaxTraces) {
-      ps.add_bxw_error(7);
+      st.results.bxw.add_error(7);
       return -40;
     }
     for (int k = 0; k < results; ++k) {
@@ -707,21 +761,27 @@ int PLT_TBXW(DriverState& st, const tracefile::ReaderState& reader, std::ostream
       st.bxw_upper_whisker[at] = out.upper_whisker[k];
       st.bxw_lower_whisker[at] = out.lower_whisker[k];
       util::list_write(os, {k + 1, " - median of resampled differences = ", out.median[k]});
-      if (missing(out.skew[k])) {
+      if (util::IS_MISSING(out.skew[k])) {
         util::list_write(os, {k + 1, " - skew ratio is undefined."});
       } else {
         util::list_write(os, {k + 1, " - skew ratio of resampled differences = ", out.skew[k]});
       }
     }
   }
+  return 0;
+}
 
-  std::ostream& file = ps.text.bxw;
+int write_box_whiskers(const DriverState& st, std::ostream& file) {
+  const int n = st.trace_count;
+  const int pairs = std::max(0, st.results.bxw.pairs_per_group);
+  const int results = pairs * static_cast<int>(st.results.bxw.group_opcodes.size());
+  const int used = std::min(std::clamp(st.traces.count[0], 0, kMaxPoints), kBxwPoints);
   if (!file) return -42;
   util::list_write(file, {});
   file << "************************\n"
        << "BOX-WHISKER OBJECT DATA\n";
   util::list_write(file, {});
-  file << trimmed(ps.title) << '\n';
+  file << trimmed(st.layout.title) << '\n';
   if (!file) return -42;
   for (int k = 0; k < results; ++k) {
     const int line = k / std::max(1, pairs);
@@ -729,12 +789,12 @@ int PLT_TBXW(DriverState& st, const tracefile::ReaderState& reader, std::ostream
     const int bench = line * (pairs + 1) + 1;  // plot position of the group's benchmark trace
     const int paired = bench + pair;
     if (paired > n) break;
-    file << trimmed(ps.trace_labels[paired - 1]) << '\n'
+    file << trimmed(st.layout.trace_labels[paired - 1]) << '\n'
          << "            VERSUS first trace:\n"
-         << trimmed(ps.trace_labels[bench - 1]) << '\n';
+         << trimmed(st.layout.trace_labels[bench - 1]) << '\n';
     if (!file) return -42;
     file << " X# BENCHMRK_VAL PAIRED_VALUE MIN_WSKR_VAL  CI_LOWERBND  CI_UPPERBND MAX_WSKR_VAL\n";
-    if (ps.bxw_colour[k] < 1) {
+    if (st.settings.bxw_colour[k] < 1) {
       file << util::format("(1X,'**',8X,A)", {"ZERO COLOR NUMBER = NO BXWSKR OBJECTS"}) << '\n';
     } else {
       std::vector<double> central(used), ordinates(used);
@@ -748,9 +808,10 @@ int PLT_TBXW(DriverState& st, const tracefile::ReaderState& reader, std::ostream
         tables.upper_whisker.push_back(st.bxw_upper_whisker[at]);
         tables.lower_whisker.push_back(st.bxw_lower_whisker[at]);
       }
-      const bool right = ps.right_axis && ps.right_trace[bench - 1];
-      const double scale = right ? ps.right_factor : ps.left_factor;
-      if (write_bxw_objects(file, ps, k + 1, used, central, ordinates, tables, scale) != 0) {
+      const bool right = st.settings.right_axis && st.settings.right_trace[bench - 1];
+      const double scale = right ? st.settings.right_factor : st.settings.left_factor;
+      if (write_bxw_objects(file, st.settings, k + 1, used, central, ordinates, tables, scale) !=
+          0) {
         return -42;
       }
     }
@@ -761,21 +822,29 @@ int PLT_TBXW(DriverState& st, const tracefile::ReaderState& reader, std::ostream
   return file ? 0 : -42;
 }
 
+int PLT_TBXW(DriverState& st, const tracefile::ReaderState& reader, std::ostream& os) {
+  if (!box_whiskers_wanted(st.settings)) return 0;
+  if (const int rc = resample_box_whiskers(st, reader, os); rc != 0) return rc;
+  return write_box_whiskers(st, st.files.text.bxw);
+}
+
 int PLT_DRIV(const DriverRequest& rq, util::TextUnit& control, tracefile::ReaderState& reader,
-             DriverState& st) {
-  std::ostream& os = std::cout;
-  PlotState& ps = st.plot;
-  reset_plot_state(ps, kMaxTraces, true);
-  ps.output_dir = st.output_dir;
-  ps.plot_number = rq.plot;
-  st.resampling.ucd_path = ps.output_path("trace.ucd");
+             DriverState& st, std::ostream& os) {
+  reset_settings(st.settings, kMaxTraces, true);
+  reset_results(st.results);
+  st.layout = PlotLayout{};
+  st.results.plot_number = rq.plot;
+  st.resampling.ucd_path = st.files.output_path("trace.ucd");
   st.first_trace = rq.traces[0];
-  if (rq.method < 1 || rq.method > 6) {
+  if (rq.method < kAllTraces || rq.method > kSignificance) {
     PLT_MSG(-4, "PLT_DRIV", os);
     return -4;
   }
   int final_type = rq.plot_type;
-  if (rq.trace_count > kMaxTraces) return -8;
+  if (rq.trace_count > kMaxTraces) {
+    PLT_MSG(-8, "PLT_DRIV", os);
+    return -8;
+  }
   st.trace_count = std::max(0, rq.trace_count);
   st.traces.count.fill(0);
   st.merged = MergedAxis{};
@@ -784,17 +853,20 @@ int PLT_DRIV(const DriverRequest& rq, util::TextUnit& control, tracefile::Reader
   int rc = compute_traces(rq, reader, st, final_type, os);
   if (rc < 0) return rc;
 
-  if (rq.display == 0) {
-    reset_plot_state(ps, st.trace_count, true);
-    ps.output_dir = st.output_dir;
-    ps.plot_number = rq.plot;
-    ps.final_type = final_type;
-    (void)build_titles(ps, title_input(st, rq.traces, rq.method, reader), os);
-    (void)write_stats_page(ps, trace_data(st, st.trace_count), os);
+  if (rq.display == kStatisticsPage) {
+    reset_settings(st.settings, st.trace_count, true);
+    reset_results(st.results);
+    st.results.plot_number = rq.plot;
+    st.results.final_type = final_type;
+    (void)build_titles(st.settings, st.layout, title_input(st, rq.traces, rq.method, reader), os);
+    (void)write_stats_page(st.layout, st.files.output_path("kor_statspage.txt"),
+                           trace_data(st, st.trace_count), os);
     return rc;
   }
-  if (rq.display == 6 || rq.display == 7) return diagram(rq, control, reader, st, os);
-  if (rq.method == 6) return significance(rq, control, reader, st, final_type, os);
+  if (rq.display == kAttributeDisplay || rq.display == kCrpsDisplay) {
+    return diagram(rq, control, reader, st, os);
+  }
+  if (rq.method == kSignificance) return significance(rq, control, reader, st, final_type, os);
   return plot_traces(rq, control, reader, st, final_type, rc, os);
 }
 

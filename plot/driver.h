@@ -8,7 +8,7 @@
 // Graphics devices are set up by the control-file reader and ended again here; drawing the plot
 // itself belongs to the graphics work.
 //
-// Everything the user needs to know is printed on standard output as it happens; the returned
+// Everything the user needs to know is printed on the caller's stream as it happens; the returned
 // plotting code (PLT_MSG) is for the caller's information only.
 #ifndef KOR_PLOT_DRIVER_H_
 #define KOR_PLOT_DRIVER_H_
@@ -50,8 +50,14 @@ struct DriverState {
   DriverState();
 
   stats::TraceEngine engine;
-  PlotState plot;
   resample::ResampleState resampling;
+
+  // The plot: what the control file sets, what follows from it and the data, what the driver
+  // finds out, and the files of the run (their output directory is set by the caller).
+  PlotSettings settings;
+  PlotLayout layout;
+  PlotResults results;
+  PlotFiles files;
 
   // Per trace (position h - 1): the points as plotted, their extremes, labels and statistic.
   resample::PlotTraces traces{kMaxPoints};
@@ -68,20 +74,21 @@ struct DriverState {
   int trace_count = 0;    // traces plotted (after differences, RPF and diagram companions)
   int first_trace = 0;    // plot-relative number of the first listed trace (the benchmark)
 
+  // Arrays the statistics engine writes into, reused from call to call: the values of the trace
+  // being computed, and the counts (the count comparison, the bin counts, the weighted means).
+  stats::TraceArrays engine_values{kMaxPoints};
+  stats::TraceArrays engine_counts{kMaxPoints};
+
   // Box-whisker results of the last PLT_TBXW, per result k and point p (k * 64 + p).
   std::vector<float> bxw_minus_lower, bxw_upper, bxw_upper_whisker, bxw_lower_whisker;
-
-  // Where output files are read and written ("" = the working directory).
-  std::string output_dir;
 };
 
-inline constexpr int kBxwPoints = 64;  // abscissa points of the box-whisker results
-
 // Runs the plot of `request`: reads the graphics control file from `control` and the plot's
-// tables from `reader`.  Returns the plotting return code (0, a warning or the error that ended
-// the run, already reported).
+// tables from `reader`, writing its messages (and those of the engine, resampling and the
+// significance test) to `os`.  Returns the plotting return code (0, a warning or the error that
+// ended the run, already reported).
 int PLT_DRIV(const DriverRequest& request, util::TextUnit& control, tracefile::ReaderState& reader,
-             DriverState& state);
+             DriverState& state, std::ostream& os);
 
 // Running mean of `y` over a window of `window` points: `align` < 0 takes the window - 1 points
 // before each point, > 0 the window - 1 points after it, 0 window/2 points after and window/2
@@ -102,15 +109,31 @@ double count_weighted_mean(std::span<const float> values, std::span<const double
 // The box-whisker grouping of trace position h (1-based) with op code `opcode` and file trace
 // number `file_trace` in a list of `count` traces: records the groups of equal op codes, checks
 // that later groups repeat the first group's traces, and records request errors 1 to 4.
-void group_box_whisker(PlotState& state, int h, int count, int opcode, int file_trace);
+void group_box_whisker(BoxWhiskerBook& book, int h, int count, int opcode, int file_trace);
 
 // BXW_ERRS: when box-whisker objects are wanted (a colour above 0) and request errors were
 // recorded, prints the error report.  Returns 0.
-int BXW_ERRS(const PlotState& state, std::ostream& os);
+int BXW_ERRS(const PlotSettings& settings, const BoxWhiskerBook& book, std::ostream& os);
 
-// PLT_TBXW: resamples every abscissa point of the plotted traces and writes the box-whisker
-// objects to the box-whisker text file.  Returns 0, -38 (point counts differ), -39 (resampling
-// failed), -40 (wrong result count) or -42 (a write failed).
+// Multiplies every non-missing ordinate of traces 1..trace_count by the scale factor of its axis
+// (the right factor for traces on the right axis when it is in use, else the left one); a factor
+// of 1 leaves a trace as it is.
+void apply_scale_factors(const PlotSettings& settings, resample::PlotTraces& traces,
+                         int trace_count);
+
+// Resamples every abscissa point of the plotted traces (at most 64) into the box-whisker result
+// tables of `state`, printing each result's median and skew ratio on `os`.  Returns 0, -38 (point
+// counts differ), -39 (resampling failed) or -40 (wrong result count), recording the matching
+// box-whisker request error.
+[[nodiscard]] int resample_box_whiskers(DriverState& state, const tracefile::ReaderState& reader,
+                                        std::ostream& os);
+
+// Writes the box-whisker objects of the result tables to `file`: the heading, then per result the
+// two traces' labels and one line per point.  Returns 0, or -42 when a write failed.
+[[nodiscard]] int write_box_whiskers(const DriverState& state, std::ostream& file);
+
+// PLT_TBXW: when box-whisker objects are wanted, resample_box_whiskers and then
+// write_box_whiskers to the box-whisker text file.  Returns 0 or the first failure's code.
 [[nodiscard]] int PLT_TBXW(DriverState& state, const tracefile::ReaderState& reader,
                            std::ostream& os);
 

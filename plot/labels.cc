@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "plot/condition_text.h"
+#include "plot/kinds.h"
 #include "plot/messages.h"
 #include "util/text.h"
 
@@ -79,7 +80,7 @@ int label_append(std::string_view name, std::string_view value, std::string& tar
   return 0;
 }
 
-std::string statistic_title(const PlotState& s, const TitleInput& in, bool right, int& warning) {
+std::string statistic_title(const PlotSettings& s, const TitleInput& in, bool right, int& warning) {
   const int n = std::clamp(in.trace_count, 0, kMaxTraces);
   if (n == 0) return {};
   const int first = std::clamp(right ? s.first_right : s.first_left, 1, n);
@@ -90,7 +91,7 @@ std::string statistic_title(const PlotState& s, const TitleInput& in, bool right
     differ = differ || trimmed(in.stat_labels[h - 1], kStatLabelWidth) !=
                            trimmed(in.stat_labels[0], kStatLabelWidth);
   }
-  if (!differ || (in.method >= 3 && in.method <= 5)) return title;
+  if (!differ || is_difference(in.method)) return title;
   std::vector<std::string> seen{title};
   for (int h = 1; h <= n; ++h) {
     if (h == first || !on_side(h)) continue;
@@ -107,38 +108,44 @@ std::string statistic_title(const PlotState& s, const TitleInput& in, bool right
   return title;
 }
 
-int build_titles(PlotState& s, const TitleInput& in, std::ostream& os) {
-  if (s.label_level != 1) return 0;
-  const int n = std::clamp(in.trace_count, 0, kMaxTraces);
-  const int type = s.final_type;
+namespace {
+
+// What the title builders share: the +8 warning of a piece that did not fit, whether the title is
+// built here and whether it carries the statistic type.
+struct TitleWork {
   int warning = 0;
-  auto append = [&](std::string_view name, std::string_view value, std::string& target,
-                    int capacity) {
-    if (label_append(name, value, target, capacity) != 0) warning = 8;
-  };
-
-  // The plot title from the general conditions.
-  const bool auto_title = util::ST_TLEN(s.title) == 0;
+  bool auto_title = false;
   bool stat_piece = false;
-  if (auto_title) s.title.clear();
-  if (auto_title && in.reader) {
-    tracefile::LabelLines glb;
-    const int rc = tracefile::RDTD_GLB(*in.reader, kMaxLines, kLineText, glb);
-    const std::string common(util::rtrim(glb.stat_type));
-    if (!common.empty() && common != "NONE") {
-      append("STAT", common, s.title, kTitleWidth);
-      stat_piece = true;
-    }
-    if (rc >= 0) append_lines(glb, stat_piece, s.title, kTitleWidth, warning);
+  void append(std::string_view name, std::string_view value, std::string& target, int capacity) {
+    if (label_append(name, value, target, capacity) != 0) warning = 8;
   }
+};
 
-  // Automatic trace labels.  With METHOD 3, 4 or 5 the difference trace is labelled from the
-  // first two traces of the list.
-  const bool difference = in.method >= 3 && in.method <= 5;
+// The plot title from the general conditions, when the control file gave none.
+void general_title(PlotLayout& l, const TitleInput& in, TitleWork& w) {
+  w.auto_title = util::ST_TLEN(l.title) == 0;
+  if (!w.auto_title) return;
+  l.title.clear();
+  if (!in.reader) return;
+  tracefile::LabelLines glb;
+  const int rc = tracefile::RDTD_GLB(*in.reader, kMaxLines, kLineText, glb);
+  const std::string common(util::rtrim(glb.stat_type));
+  if (!common.empty() && common != "NONE") {
+    w.append("STAT", common, l.title, kTitleWidth);
+    w.stat_piece = true;
+  }
+  if (rc >= 0) append_lines(glb, w.stat_piece, l.title, kTitleWidth, w.warning);
+}
+
+// Automatic trace labels from the statistic labels and the traces' own conditions; when every
+// listed trace is the same, the first trace's conditions go into the automatic title instead.
+// With METHOD 3, 4 or 5 the difference trace is labelled from the first two traces of the list.
+void trace_labels(const PlotSettings& s, PlotLayout& l, const TitleInput& in, int n, TitleWork& w) {
+  const bool difference = is_difference(in.method);
   int labelled = n;
   if (difference && in.trace_list[1] > 0) labelled = std::max(n, 2);
   // An attribute diagram's second half holds the frequency companions of the first.
-  const int first_half = type == 7 ? labelled / 2 : labelled;
+  const int first_half = in.final_type == kAttributeDiagram ? labelled / 2 : labelled;
   bool distinct = false;
   for (int h = 2; h <= first_half; ++h)
     distinct = distinct || in.trace_list[h - 1] != in.trace_list[0];
@@ -149,35 +156,35 @@ int build_titles(PlotState& s, const TitleInput& in, std::ostream& os) {
   }
   for (int h = 1; h <= first_half; ++h) {
     if (s.label_given[h - 1]) continue;
-    std::string& label = s.trace_labels[h - 1];
+    std::string& label = l.trace_labels[h - 1];
     label.clear();
     if (!distinct || stats_differ) {
-      append("PARM", trimmed(in.stat_labels[h - 1], kStatLabelWidth), label, kTraceLabelWidth);
+      w.append("PARM", trimmed(in.stat_labels[h - 1], kStatLabelWidth), label, kTraceLabelWidth);
     }
     if (distinct && in.reader) {
       tracefile::LabelLines tlb;
       if (tracefile::RDTD_TLB(*in.reader, in.trace_list[h - 1], kMaxLines, kLineText, tlb) >= 0) {
-        append_lines(tlb, stat_piece, label, kTraceLabelWidth, warning);
+        append_lines(tlb, w.stat_piece, label, kTraceLabelWidth, w.warning);
       }
     }
   }
-  if (!distinct && auto_title && in.reader && labelled > 0) {
+  if (!distinct && w.auto_title && in.reader && labelled > 0) {
     tracefile::LabelLines tlb;
     if (tracefile::RDTD_TLB(*in.reader, in.trace_list[0], kMaxLines, kLineText, tlb) >= 0) {
-      append_lines(tlb, stat_piece, s.title, kTitleWidth, warning);
+      append_lines(tlb, w.stat_piece, l.title, kTitleWidth, w.warning);
     }
   }
 
   // Attribute diagram: reliability traces and their frequency companions.
-  if (type == 7) {
+  if (in.final_type == kAttributeDiagram) {
     const int half = n / 2;
     for (int h = 1; h <= half; ++h) {
       if (s.label_given[h - 1]) continue;
-      const std::string base(util::rtrim(s.trace_labels[h - 1]));
-      s.trace_labels[h - 1] = cut(base + " RELIABILITY", kTraceLabelWidth);
+      const std::string base(util::rtrim(l.trace_labels[h - 1]));
+      l.trace_labels[h - 1] = cut(base + " RELIABILITY", kTraceLabelWidth);
       if (!s.label_given[half + h - 1]) {
         const bool bars = s.hst_count > 0 && s.bar_colour[half + h - 1] > 0;
-        s.trace_labels[half + h - 1] =
+        l.trace_labels[half + h - 1] =
             cut(base + (bars ? " USE HISTOGRAM" : " FRCST USE FREQUENCY"), kTraceLabelWidth);
       }
     }
@@ -185,98 +192,107 @@ int build_titles(PlotState& s, const TitleInput& in, std::ostream& os) {
 
   // The difference trace is named after both traces.
   if (difference && !s.label_given[0] && labelled >= 2) {
-    s.trace_labels[0] = cut(std::string(util::rtrim(s.trace_labels[0])) + " - " +
-                                std::string(util::rtrim(s.trace_labels[1])),
+    l.trace_labels[0] = cut(std::string(util::rtrim(l.trace_labels[0])) + " - " +
+                                std::string(util::rtrim(l.trace_labels[1])),
                             kTraceLabelWidth);
   }
+}
 
-  // Axis titles.
-  const std::string label1(util::rtrim(s.trace_labels[0]));
-  const std::string label2(util::rtrim(s.trace_labels[1]));
-  const bool fss = in.stat_type.find("FSS") != std::string::npos;
-  if (util::ST_TLEN(s.x_title) == 0) {
-    std::string x;
-    switch (type) {
-      case 1:
-        x = "TIME (YYMMDD/HHNN)";
-        break;
-      case 2:
-        x = label1;
-        break;
-      case 3:
-      case 4:
-        if (type == 4 && s.rank_hist) {
-          x = "ANALYSIS RANK W.R.T. ENSEMBLE";
-        } else if (type == 4 && s.depth_flag) {
-          x = "DATA FIELD DEPTH POSITION";
-        } else if (type == 3 && fss) {
-          x = "SPATIAL SCALE (KM)";
-        } else if (in.reader) {
-          x = joined_condition_text(*in.reader);
-        }
-        break;
-      case 5:
-        x = s.rpf_flag ? "PLACEMENT FOR " + label1 : label1;
-        break;
-      case 6:
-        x = "FALSE ALARM RATE";
-        break;
-      case 7:
-        x = "FORECAST PROBABILITY";
-        break;
-      case 8:
-        x = "FORECAST QUANTILE";
-        break;
-      default:
-        break;
-    }
-    s.x_title = cut(x, kAxisTitleWidth);
+// The X axis title of the final plot type.
+std::string x_title_text(const PlotLayout& l, const TitleInput& in) {
+  const std::string label1(util::rtrim(l.trace_labels[0]));
+  const int type = in.final_type;
+  switch (type) {
+    case kTimeSeries:
+      return "TIME (YYMMDD/HHNN)";
+    case kScatter:
+      return label1;
+    case kSkillScore:
+    case kBinnedData:
+      if (type == kBinnedData && in.rank_hist) return "ANALYSIS RANK W.R.T. ENSEMBLE";
+      if (type == kBinnedData && in.depth_flag) return "DATA FIELD DEPTH POSITION";
+      if (type == kSkillScore && in.stat_type.find("FSS") != std::string::npos) {
+        return "SPATIAL SCALE (KM)";
+      }
+      return in.reader ? joined_condition_text(*in.reader) : std::string();
+    case kHistogram:
+      return in.rpf_flag ? "PLACEMENT FOR " + label1 : label1;
+    case kRocDiagram:
+      return "FALSE ALARM RATE";
+    case kAttributeDiagram:
+      return "FORECAST PROBABILITY";
+    case kCrpsReliability:
+      return "FORECAST QUANTILE";
+    default:
+      return {};
   }
-  const char* suffix = in.method == 3   ? " DIFFERENCE"
-                       : in.method == 4 ? " % DIFFERENCE"
-                       : in.method == 5 ? " SKILL SCORE"
-                                        : "";
-  const bool statistic_axes = type == 1 || type == 3 || type == 4;
-  if (util::ST_TLEN(s.y_title) == 0) {
+}
+
+// The axis titles the control file left blank.  The statistic axes of time series, skill-score
+// and binned-data plots name the statistics (and the METHOD's difference).
+void axis_titles(const PlotSettings& s, PlotLayout& l, const TitleInput& in, int n, TitleWork& w) {
+  const int type = in.final_type;
+  if (util::ST_TLEN(l.x_title) == 0) l.x_title = cut(x_title_text(l, in), kAxisTitleWidth);
+  const char* suffix = in.method == kDifference          ? " DIFFERENCE"
+                       : in.method == kPercentDifference ? " % DIFFERENCE"
+                       : in.method == kSkillAgainst      ? " SKILL SCORE"
+                                                         : "";
+  const bool statistic_axes = type == kTimeSeries || type == kSkillScore || type == kBinnedData;
+  if (util::ST_TLEN(l.y_title) == 0) {
     std::string y;
     switch (type) {
-      case 2:
-        y = label2;
+      case kScatter:
+        y = util::rtrim(l.trace_labels[1]);
         break;
-      case 5:
-        y = s.rpf_flag ? "RELATIVE PLACEMENT FREQUENCY" : "RELATIVE FREQUENCY";
+      case kHistogram:
+        y = in.rpf_flag ? "RELATIVE PLACEMENT FREQUENCY" : "RELATIVE FREQUENCY";
         break;
-      case 6:
+      case kRocDiagram:
         y = "HIT RATE";
         break;
-      case 7:
+      case kAttributeDiagram:
         y = "OBSERVED FREQUENCY";
         break;
-      case 8:
+      case kCrpsReliability:
         y = "OBS CUMULTV FRQNCY";
         break;
       default:
-        if (statistic_axes) y = statistic_title(s, in, false, warning) + suffix;
+        if (statistic_axes) y = statistic_title(s, in, false, w.warning) + suffix;
         break;
     }
-    s.y_title = cut(y, kAxisTitleWidth);
+    l.y_title = cut(y, kAxisTitleWidth);
   }
-  if (util::ST_TLEN(s.ry_title) == 0 && s.right_axis && statistic_axes) {
-    s.ry_title = cut(statistic_title(s, in, true, warning) + suffix, kAxisTitleWidth);
+  if (util::ST_TLEN(l.ry_title) == 0 && s.right_axis && statistic_axes) {
+    l.ry_title = cut(statistic_title(s, in, true, w.warning) + suffix, kAxisTitleWidth);
   }
-  if (type == 7 && s.hst_count > 0 && util::ST_TLEN(s.ry_title) == 0) {
+  if (type == kAttributeDiagram && s.hst_count > 0 && util::ST_TLEN(l.ry_title) == 0) {
     bool bars = false;
     for (int h = 0; h < n; ++h) bars = bars || s.bar_colour[h] > 0;
-    if (bars) s.ry_title = "FREQUENCY OF FORECAST USE HISTOGRAM";
+    if (bars) l.ry_title = "FREQUENCY OF FORECAST USE HISTOGRAM";
   }
+}
 
-  if (s.resample && auto_title) {
+}  // namespace
+
+int build_titles(const PlotSettings& s, PlotLayout& l, const TitleInput& in, std::ostream& os) {
+  l.title = s.title;
+  l.trace_labels = s.trace_labels;
+  l.x_title = s.x_title;
+  l.y_title = s.y_title;
+  l.ry_title = s.ry_title;
+  if (s.label_level != 1) return 0;
+  const int n = std::clamp(in.trace_count, 0, kMaxTraces);
+  TitleWork w;
+  general_title(l, in, w);
+  trace_labels(s, l, in, n, w);
+  axis_titles(s, l, in, n, w);
+  if (s.resample && w.auto_title) {
     char level[32];
     std::snprintf(level, sizeof level, "%g", s.test_level);
-    append("CI ALPHA", level, s.title, kTitleWidth);
+    w.append("CI ALPHA", level, l.title, kTitleWidth);
   }
-  if (warning != 0) PLT_MSG(warning, " ", os);
-  return warning;
+  if (w.warning != 0) PLT_MSG(w.warning, " ", os);
+  return w.warning;
 }
 
 }  // namespace kor::plot

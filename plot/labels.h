@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "plot/state.h"
+#include "plot/layout.h"
 #include "tracefile/reader.h"
 
 namespace kor::plot {
@@ -28,18 +28,24 @@ struct TitleInput {
   int method = 1;
   std::string stat_type;                           // statistic type of the plot's traces
   const tracefile::ReaderState* reader = nullptr;  // conditions of the plot; none: no pieces
+  int final_type = 1;                              // FinalType
+  bool rank_hist = false;                          // the traces are rank histograms
+  bool depth_flag = false;                         // the traces are diagrams over the data fields
+  bool rpf_flag = false;  // the histogram is the rank of the first trace among the others
 };
 
 // The Y-axis statistic label of one side: the first left (or right) trace's statistic label and,
 // when the traces' labels differ and the method is not 3, 4 or 5, the other labels of that side
 // after " | " (each distinct label once).  `warning` becomes 8 when a label did not fit.
-std::string statistic_title(const PlotState& state, const TitleInput& input, bool right,
+std::string statistic_title(const PlotSettings& settings, const TitleInput& input, bool right,
                             int& warning);
 
-// Builds the title, the automatic trace labels and the axis titles into the plot state (final
-// type, flags and label level are taken from the state).  A label that did not fit is reported
-// here with the +08 warning, which is also returned; otherwise 0.
-[[nodiscard]] int build_titles(PlotState& state, const TitleInput& input, std::ostream& os);
+// The titles and labels of the layout: those the settings give, and with label level 1 the blank
+// ones built from the plot's conditions, the statistic labels and the final type (the title,
+// the automatic trace labels, the axis titles).  A label that did not fit is reported here with
+// the +08 warning, which is also returned; otherwise 0.
+[[nodiscard]] int build_titles(const PlotSettings& settings, PlotLayout& layout,
+                               const TitleInput& input, std::ostream& os);
 
 }  // namespace kor::plot
 

@@ -1,6 +1,6 @@
 #include "plot/messages.h"
 
-#include <iostream>
+#include <ostream>
 
 #include "util/listout.h"
 #include "util/text.h"
@@ -96,7 +96,5 @@ int PLT_MSG(int code, std::string_view caller, std::ostream& os) {
   if (!text.empty()) util::list_write(os, {text});
   return 0;
 }
-
-int PLT_MSG(int code, std::string_view caller) { return PLT_MSG(code, caller, std::cout); }
 
 }  // namespace kor::plot

@@ -20,7 +20,6 @@ std::string plot_message(int code);
 // text at its full length, trailing blanks included), then the message line of `code` when the
 // code has one.  Both are free-format lines.  Always returns 0, its own status.
 int PLT_MSG(int code, std::string_view caller, std::ostream& os);
-int PLT_MSG(int code, std::string_view caller);  // on standard output
 
 }  // namespace kor::plot
 

@@ -2,20 +2,22 @@
 
 #include <algorithm>
 
+#include "plot/kinds.h"
+
 namespace kor::plot {
 
-std::string PlotState::output_path(const std::string& name) const {
+std::string PlotFiles::output_path(const std::string& name) const {
   if (output_dir.empty()) return name;
   if (output_dir.back() == '/') return output_dir + name;
   return output_dir + "/" + name;
 }
 
-void PlotState::add_bxw_error(int code) {
-  if (bxw_error_count >= 0 && bxw_error_count < kMaxBxwErrors) bxw_errors[bxw_error_count] = code;
-  ++bxw_error_count;
+void BoxWhiskerBook::add_error(int code) {
+  if (error_count >= 0 && error_count < kMaxBxwErrors) errors[error_count] = code;
+  ++error_count;
 }
 
-void reset_plot_state(PlotState& s, int trace_count, bool full) {
+void reset_settings(PlotSettings& s, int trace_count, bool full) {
   const int n = std::clamp(trace_count, 0, kMaxTraces);
   s.title.clear();
   for (auto& label : s.trace_labels) label.clear();
@@ -33,6 +35,7 @@ void reset_plot_state(PlotState& s, int trace_count, bool full) {
   s.colours.clear();
   s.dev_given = false;
   s.left_factor = s.right_factor = 1.0;
+  s.scale_lines.clear();
 
   for (int i = 0; i < kMaxTraces; ++i) {
     s.line_colour[i] = 1;
@@ -65,9 +68,10 @@ void reset_plot_state(PlotState& s, int trace_count, bool full) {
   s.ref_y.fill(0.0);
   s.ref_colour = s.ref_type = s.ref_width = 1;
 
-  s.x = XAxisState{};
-  s.y = AxisState{};
-  s.ry = AxisState{};
+  s.xax.clear();
+  s.yax.clear();
+  s.rya.clear();
+  s.yax_given = s.rya_given = false;
   for (auto& label : s.user_xlabels) label.clear();
   s.user_xlabel_count = 0;
   s.reversed = false;
@@ -78,7 +82,7 @@ void reset_plot_state(PlotState& s, int trace_count, bool full) {
 
   s.bar_colour.fill(0);
   s.hst_count = 0;
-  s.bar_width = 0.0;
+  s.bar_traces = 0;
 
   s.btext_count = 0;
   s.btext_x = s.btext_y = kPlotMissing;
@@ -86,7 +90,6 @@ void reset_plot_state(PlotState& s, int trace_count, bool full) {
   s.btext_attr.clear();
   s.btext_box = true;
   s.sig_test = true;
-  s.trace_count = n;
 
   if (!full) return;
   s.trials = kDefaultTrials;
@@ -95,24 +98,20 @@ void reset_plot_state(PlotState& s, int trace_count, bool full) {
   s.bxw_print = s.bxw_second = false;
   s.bxw_request.fill(0);
   s.bxw_colour.fill(0);
-  s.bxw_spacing = 0.0;
+}
 
-  s.final_type = 1;
-  s.plot_number = 1;
-  s.rank_hist = s.depth_flag = s.rpf_flag = false;
-  s.attr_param_label.clear();
-  for (auto& row : s.summary) row.fill(kPlotMissing);
-  s.clim_freq.fill(kPlotMissing);
+bool box_whiskers_wanted(const PlotSettings& s) {
+  return std::any_of(s.bxw_colour.begin(), s.bxw_colour.end(), [](int c) { return c > 0; });
+}
 
-  s.group_opcodes.clear();
-  s.first_group_traces.clear();
-  s.group_size_fixed = false;
-  s.group_size = 0;
-  s.group_start = 1;
-  s.bxw_flag.fill(0);
-  s.bxw_errors.fill(0);
-  s.bxw_error_count = 0;
-  s.pairs_per_group = 0;
+void reset_results(PlotResults& r) {
+  r.final_type = kTimeSeries;
+  r.plot_number = 1;
+  r.rank_hist = r.depth_flag = r.rpf_flag = false;
+  r.attr_param_label.clear();
+  for (auto& row : r.summary) row.fill(kPlotMissing);
+  r.clim_freq.fill(kPlotMissing);
+  r.bxw = BoxWhiskerBook{};
 }
 
 }  // namespace kor::plot

@@ -6,6 +6,8 @@
 #include <fstream>
 #include <iostream>
 
+#include "plot/kinds.h"
+#include "tracefile/format.h"
 #include "util/format.h"
 #include "util/listout.h"
 #include "util/text.h"
@@ -15,7 +17,6 @@ namespace {
 
 constexpr int kMaxLongWidth = 128;
 constexpr int kLongLine = 132;
-constexpr int kMaxBxwPoints = 64;
 constexpr double kMergedTolerance = 1.0e-5;
 
 // The merged abscissa positions in ascending order, to find the label of a point by binary search
@@ -189,15 +190,15 @@ TraceStats trace_stats(const TraceData& trace) {
   return st;
 }
 
-int write_stats_page(const PlotState& state, const std::vector<TraceData>& traces,
-                     std::ostream& out) {
-  std::ofstream file(state.output_path("kor_statspage.txt"), std::ios::out | std::ios::trunc);
+int write_stats_page(const PlotLayout& layout, const std::string& path,
+                     const std::vector<TraceData>& traces, std::ostream& out) {
+  std::ofstream file(path, std::ios::out | std::ios::trunc);
   const std::string blank = util::list_text({});  // " \n"
   const std::string blank_line = blank.substr(0, blank.size() - 1);
   const int count = std::min<int>(static_cast<int>(traces.size()), kMaxTraces);
   for (int p = 1; p <= count; ++p) {
     const TraceStats st = trace_stats(traces[p - 1]);
-    const std::string& label = state.trace_labels[p - 1];
+    const std::string& label = layout.trace_labels[p - 1];
     const std::string header = util::format("(/,35X,'TRACE # ',I2)", {p});
     const std::string label_line =
         util::ST_TLEN(label) > 78 ? std::string(util::rtrim(label)) : centred80(label);
@@ -211,7 +212,7 @@ int write_stats_page(const PlotState& state, const std::vector<TraceData>& trace
       continue;
     }
     both(out, file, blank_line);
-    for (const std::string& piece : title_pieces(state.title)) both(out, file, centred80(piece));
+    for (const std::string& piece : title_pieces(layout.title)) both(out, file, centred80(piece));
     both(out, file, header);
     both(out, file, label_line);
     both(out, file, blank_line);
@@ -238,29 +239,29 @@ std::string substitute_score_tokens(std::string_view label, int final_type,
   static constexpr const char* kType8[] = {"$RPS", "$RSK", "$REL", "$RES", "$UNC", "$POT"};
   std::string text(label);
   auto replace = [&](const char* token, double value) {
-    if (util::IS_MISSING(value) || value <= -1.0e30) return;
+    if (util::IS_MISSING(value) || tracefile::is_table_missing(value)) return;
     const auto at = text.find(token);
     if (at != std::string::npos) text.replace(at, 4, four_decimals(value));
   };
-  if (final_type == 7) {
+  if (final_type == kAttributeDiagram) {
     for (int i = 0; i < 5; ++i) replace(kType7[i], summary[i]);
-  } else if (final_type == 8) {
+  } else if (final_type == kCrpsReliability) {
     for (int i = 0; i < 6; ++i) replace(kType8[i], summary[i]);
   }
   return text;
 }
 
-int PLT_TEXT(PlotState& state, const TextDumpInput& input) {
-  if (!state.text.dump.is_open()) return -22;
-  return PLT_TEXT(static_cast<const PlotState&>(state), input, state.text.dump);
+int PLT_TEXT(const PlotLayout& layout, const TextDumpInput& input, TextDevice& text) {
+  if (!text.dump.is_open()) return -22;
+  return PLT_TEXT(layout, input, text.dump);
 }
 
-int PLT_TEXT(const PlotState& state, const TextDumpInput& input, std::ostream& os) {
+int PLT_TEXT(const PlotLayout& layout, const TextDumpInput& input, std::ostream& os) {
   util::list_write(os, {});
   os << util::format("(24X,A)", {"************************"}) << '\n';
   util::list_write(os, {});
   if (!os) return -23;
-  if (write_long_text(os, 72, -1, state.title) != 0) return -23;
+  if (write_long_text(os, 72, -1, layout.title) != 0) return -23;
 
   const MergedAxis empty;
   const MergedAxis& merged = input.merged ? *input.merged : empty;
@@ -275,15 +276,15 @@ int PLT_TEXT(const PlotState& state, const TextDumpInput& input, std::ostream& o
     util::list_write(os, {"   -----------------------"});
     util::list_write(os, {"     TRACE NUMBER = ", p});
     util::list_write(os, {});
-    std::string label = state.trace_labels[p - 1];
-    if (input.final_type == 7 || input.final_type == 8) {
-      label = substitute_score_tokens(label, input.final_type, state.summary[p - 1]);
+    std::string label = layout.trace_labels[p - 1];
+    if (input.final_type == kAttributeDiagram || input.final_type == kCrpsReliability) {
+      label = substitute_score_tokens(label, input.final_type, input.summary[p - 1]);
     }
     if (write_long_text(os, 68, 6, label) != 0) return -23;
     util::list_write(os, {});
-    if (write_long_text(os, 64, 8, "X AXIS LABEL = " + state.x_title) != 0) return -23;
+    if (write_long_text(os, 64, 8, "X AXIS LABEL = " + layout.x_title) != 0) return -23;
     util::list_write(os, {});
-    if (write_long_text(os, 64, 8, "Y AXIS LABEL = " + state.y_title) != 0) return -23;
+    if (write_long_text(os, 64, 8, "Y AXIS LABEL = " + layout.y_title) != 0) return -23;
     util::list_write(os, {});
     os << util::format("(8X,'X POSITION',12X,'X AXIS LABEL',11X,'VALUE OF Y')", {}) << '\n';
     const int points = used_points(trace);
@@ -316,16 +317,16 @@ int PLT_TEXT(const PlotState& state, const TextDumpInput& input, std::ostream& o
   return os ? 0 : -23;
 }
 
-int write_bxw_objects(std::ostream& os, const PlotState& state, int trace, int points,
+int write_bxw_objects(std::ostream& os, const PlotSettings& settings, int trace, int points,
                       const std::vector<double>& central, const std::vector<double>& ordinates,
                       const BxwTables& tables, double scale) {
-  if (trace < 1 || trace > kMaxTraces || state.bxw_request[trace - 1] <= 0) {
+  if (trace < 1 || trace > kMaxTraces || settings.bxw_request[trace - 1] <= 0) {
     os << util::format("(1X,'**',8X,A)", {"ZERO COLOR NUMBER = NO BXWSKR OBJECTS"}) << '\n';
     return os ? 0 : -42;
   }
   const std::size_t avail =
       std::min({central.size(), ordinates.size(), tables.minus_lower.size(), tables.upper.size()});
-  const int count = std::clamp(points, 0, std::min<int>(kMaxBxwPoints, static_cast<int>(avail)));
+  const int count = std::clamp(points, 0, std::min<int>(kBxwPoints, static_cast<int>(avail)));
   auto present = [](double v) { return !util::IS_MISSING(v); };
   for (int i = 0; i < count; ++i) {
     std::array<double, 6> v;
@@ -341,7 +342,7 @@ int write_bxw_objects(std::ostream& os, const PlotState& state, int trace, int p
       v[4] = c + upper;
       const bool have_ext = static_cast<std::size_t>(i) < tables.lower_whisker.size() &&
                             static_cast<std::size_t>(i) < tables.upper_whisker.size();
-      if (state.bxw_print && have_ext && present(tables.lower_whisker[i]) &&
+      if (settings.bxw_print && have_ext && present(tables.lower_whisker[i]) &&
           present(tables.upper_whisker[i])) {
         v[2] = c - lower - tables.lower_whisker[i] * scale;
         v[5] = c + upper + tables.upper_whisker[i] * scale;

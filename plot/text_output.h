@@ -37,11 +37,12 @@ struct TraceStats {
 };
 TraceStats trace_stats(const TraceData& trace);
 
-// The statistics page: for each of `traces`, the title, the trace header and label and the two
-// tables, every line written to `out` and then to the file "kor_statspage.txt" in the state's
-// output directory (created or overwritten).  Returns 0 (the page does not check its writes).
-int write_stats_page(const PlotState& state, const std::vector<TraceData>& traces,
-                     std::ostream& out);
+// The statistics page: for each of `traces`, the layout's title, the trace header and label and
+// the two tables, every line written to `out` and then to the file `path` (created or
+// overwritten; the driver names "kor_statspage.txt").  Returns 0 (the page does not check its
+// writes).
+int write_stats_page(const PlotLayout& layout, const std::string& path,
+                     const std::vector<TraceData>& traces, std::ostream& out);
 
 // Replaces the score tokens of a label by the trace's summary values written with 4 decimals:
 // final type 7 "$BSC", "$BSK", "$REL", "$RES", "$UNC"; final type 8 "$RPS", "$RSK", "$REL",
@@ -49,18 +50,20 @@ int write_stats_page(const PlotState& state, const std::vector<TraceData>& trace
 std::string substitute_score_tokens(std::string_view label, int final_type,
                                     const std::array<double, kSummaryValues>& summary);
 
-// PLT_TEXT: the text dump of the plot on the text device's dump file.  `merged_values` holds the
-// merged values written for label type 'r'.  Returns 0, -22 (the dump file is not open) or -23
-// (a write failed).
+// PLT_TEXT: the text dump of the plot with the layout's title, trace labels and axis titles, on
+// the text device's dump file (or `os`).  `merged_values` holds the merged values written for
+// label type 'r'; the summary values replace the score tokens of attribute and CRPS reliability
+// labels.  Returns 0, -22 (the dump file is not open) or -23 (a write failed).
 struct TextDumpInput {
   std::vector<TraceData> traces;
   char label_type = ' ';
   const MergedAxis* merged = nullptr;
   std::vector<double> merged_values;
   int final_type = 1;
+  std::array<std::array<double, kSummaryValues>, kMaxTraces> summary{};
 };
-[[nodiscard]] int PLT_TEXT(PlotState& state, const TextDumpInput& input);
-[[nodiscard]] int PLT_TEXT(const PlotState& state, const TextDumpInput& input, std::ostream& os);
+[[nodiscard]] int PLT_TEXT(const PlotLayout& layout, const TextDumpInput& input, TextDevice& text);
+[[nodiscard]] int PLT_TEXT(const PlotLayout& layout, const TextDumpInput& input, std::ostream& os);
 
 // Resampling results of one box-whisker result, per point (at most 64 points are written).
 struct BxwTables {
@@ -72,9 +75,10 @@ struct BxwTables {
 
 // The box-whisker object lines of trace position `trace` (1-based) on `os`: the zero-colour line
 // when the trace has no request, else one line per point with the central value, the ordinate and
-// the four box and whisker ends scaled by `scale`.  Returns 0, or -42 when a write fails.
-[[nodiscard]] int write_bxw_objects(std::ostream& os, const PlotState& state, int trace, int points,
-                                    const std::vector<double>& central,
+// the four box and whisker ends scaled by `scale` (the whisker ends with the BXW print flag).
+// Returns 0, or -42 when a write fails.
+[[nodiscard]] int write_bxw_objects(std::ostream& os, const PlotSettings& settings, int trace,
+                                    int points, const std::vector<double>& central,
                                     const std::vector<double>& ordinates, const BxwTables& tables,
                                     double scale);
 

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <ostream>
 
-#include "resample/metrics/metrics.h"
+#include "metrics/metrics.h"
 #include "util/listout.h"
 
 namespace kor::resample {
@@ -13,11 +13,10 @@ namespace {
 
 namespace m = ::kor::metrics;
 
-bool missing(float v) { return std::fabs(v - kPlotMissing) < 0.1f; }
-
 // One sample of `depth` fields: field 1 is 1, fields 2..depth are y values 2..depth of `trace`.
 std::vector<double> sample_of(PlotTraces& t, int trace, int depth) {
-  std::vector<double> s(static_cast<std::size_t>(std::max(depth, m::kMaxFields)), -1.1e31);
+  std::vector<double> s(static_cast<std::size_t>(std::max(depth, m::kMaxFields)),
+                        tracefile::kMissingFill);
   s[0] = 1;
   for (int k = 2; k <= depth; ++k) s[k - 1] = t.Y(trace, k - 1);
   return s;
@@ -100,14 +99,14 @@ int ATTR_DATA(int traces, int capacity, PlotTraces& t, DiagramOutput& out) {
       m::Output res{&v[slot]};
       if (const int w = fn(res); w != 0 && word == 0) word = w;
     };
-    run(0, [&](m::Output& res) { return m::brier(0, in, n, p.data(), k, kPlotMissing, res); });
+    run(0, [&](m::Output& res) { return m::brier(0, in, n, p.data(), k, kMissingPoint, res); });
     static constexpr int kOption[] = {4, 1, 2, 3};
     for (int i = 0; i < 4; ++i) {
       run(1 + i, [&](m::Output& res) {
-        return m::brier_decomposition(kOption[i], in, n, p.data(), k, kPlotMissing, res);
+        return m::brier_decomposition(kOption[i], in, n, p.data(), k, kMissingPoint, res);
       });
     }
-    run(5, [&](m::Output& res) { return m::climatology(1, in, n, kPlotMissing, res); });
+    run(5, [&](m::Output& res) { return m::climatology(1, in, n, kMissingPoint, res); });
     if (word != 0) return -34;
     for (int i = 0; i < 6; ++i) r.scores[o][i] = v[i];
   }
@@ -129,7 +128,7 @@ int ATTR_DATA(int traces, int capacity, PlotTraces& t, DiagramOutput& out) {
         if (std::fabs(t.X(o, j - 1) - r.merged[i]) > 5e-5f) continue;
         const double forecasts = j == 1 ? 1 - total : t.Y(o, j - 1);
         const double events = t.Y(o, k + j - 1);
-        freq = forecasts == 0 ? kPlotMissing : static_cast<float>(events / forecasts);
+        freq = forecasts == 0 ? kMissingPoint : static_cast<float>(events / forecasts);
         break;
       }
       t.Y(f, i) = freq;
@@ -171,7 +170,8 @@ int CRPS_DATA(int traces, int capacity, PlotTraces& t, DiagramOutput& out, std::
     for (int i = 0; i < 6; ++i) {
       double v = 0;
       m::Output res{&v};
-      if (m::crps_decomposition(kOption[i], in, n, cal.data(), cal_count, kPlotMissing, res) != 0) {
+      if (m::crps_decomposition(kOption[i], in, n, cal.data(), cal_count, kMissingPoint, res) !=
+          0) {
         return -48;
       }
       r.scores[o][i] = v;
@@ -208,17 +208,17 @@ int TRACE_DIFF(int mode, float perfect, int position, PlotTraces& t, float& min,
   max = -1.1e31f;
   for (int i = 0; i < n; ++i) {
     const float b = t.Y(0, i), v = t.Y(position, i);
-    float d = kPlotMissing;
-    if (!missing(b) && !missing(v)) {
+    float d = kMissingPoint;
+    if (!util::IS_MISSING(b) && !util::IS_MISSING(v)) {
       d = v - b;
       if (mode == 2) {
-        d = b == 0 ? kPlotMissing : d / std::fabs(b) * 100;
+        d = b == 0 ? kMissingPoint : d / std::fabs(b) * 100;
       } else if (mode == 3) {
-        d = !missing(perfect) && perfect != b ? d / (perfect - b) : kPlotMissing;
+        d = !util::IS_MISSING(perfect) && perfect != b ? d / (perfect - b) : kMissingPoint;
       }
     }
     t.Y(0, i) = d;
-    if (!missing(d)) {
+    if (!util::IS_MISSING(d)) {
       min = std::min(min, d);
       max = std::max(max, d);
     }
@@ -241,14 +241,14 @@ int RANK_DATA(int traces, PlotTraces& t, std::ostream& os) {
   const int n = std::clamp(t.count[0], 0, t.leading);
   for (int i = 0; i < n; ++i) {
     const float first = t.Y(0, i);
-    bool all = !missing(first);
+    bool all = !util::IS_MISSING(first);
     int not_above = 0;
     for (int j = 1; j < traces && all; ++j) {
       const float v = t.Y(j, i);
-      if (missing(v)) all = false;
+      if (util::IS_MISSING(v)) all = false;
       not_above += v <= first;
     }
-    t.Y(0, i) = all ? static_cast<float>(traces - not_above) : kPlotMissing;
+    t.Y(0, i) = all ? static_cast<float>(traces - not_above) : kMissingPoint;
   }
   return 0;
 }

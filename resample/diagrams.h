@@ -9,10 +9,14 @@
 #include <iosfwd>
 #include <vector>
 
+#include "tracefile/format.h"
+#include "util/missing.h"
+
 namespace kor::resample {
 
-inline constexpr int kPlotTraces = 24;
-inline constexpr float kPlotMissing = -9999.0f;
+inline constexpr int kPlotTraces = tracefile::kMaxTraces;
+// The plot-level missing value in the single precision of the trace arrays.
+inline constexpr float kMissingPoint = static_cast<float>(util::kPlotMissing);
 
 // The plot's trace arrays: trace j's point i at x[i + leading j], y[i + leading j].
 struct PlotTraces {
@@ -25,6 +29,8 @@ struct PlotTraces {
   std::array<int, kPlotTraces> count{};
   float& X(int trace, int i) { return x[static_cast<std::size_t>(trace) * leading + i]; }
   float& Y(int trace, int i) { return y[static_cast<std::size_t>(trace) * leading + i]; }
+  float X(int trace, int i) const { return x[static_cast<std::size_t>(trace) * leading + i]; }
+  float Y(int trace, int i) const { return y[static_cast<std::size_t>(trace) * leading + i]; }
 };
 
 // Six summary scores per trace.

@@ -24,23 +24,30 @@
 #include <string_view>
 #include <vector>
 
+#include "metrics/metrics.h"
 #include "resample/accumulate.h"
 #include "resample/draws.h"
 #include "resample/ucd.h"
+#include "tracefile/format.h"
+#include "util/missing.h"
 
 namespace kor::resample {
 
 // Capacities.
-inline constexpr int kMaxTraces = 24;       // traces per plot (so at most 23 pairs)
+using tracefile::kMaxTraces;                // traces per plot (so at most 23 pairs)
 inline constexpr int kMaxRecords = 132000;  // records per trace at one abscissa point
 inline constexpr int kTrialSlots = 10008;   // trials a result array holds
 inline constexpr int kMinTrials = 100;      // accepted trial counts (RSMP_NTRL)
 inline constexpr int kMaxTrials = 10002;
 inline constexpr int kDefaultTrials = 2000;
-inline constexpr int kSumFields = 28;  // field dimension of the trial sums handed to metrics
-inline constexpr double kRecordMissing = -1.1e30;  // a record value at or below this is missing
-inline constexpr int kPbsCount = 14;
-inline constexpr int kCrpsCount = 11;
+inline constexpr int kSumFields = metrics::kMaxFields;  // field dimension of the trial sums
+inline constexpr int kPbsCount = tracefile::kMaxPbs;    // PBS category probabilities of a trace
+inline constexpr int kCrpsCount = tracefile::kMaxCrps;  // CRPS calibration values of a trace
+
+// The missing level of the uncombined records: a record value at or below kRecordMissing is
+// missing (so is NaN).
+inline constexpr double kRecordMissing = -1.1e30;
+constexpr bool is_record_missing(double v) { return !(v > kRecordMissing); }
 
 // Return codes.
 inline constexpr int kNoValues = 2;
@@ -159,9 +166,9 @@ struct TrcInput {
   std::span<int> codes;         // one computational code per statistic line (may be rewritten)
   int point = 1;                // abscissa point P, from 1
   float alpha = 0.05f;          // test level
-  float missing = -9999.0f;     // M
-  int capacity = kMaxTraces;    // results the caller's arrays hold
-  const MetricContext* context = nullptr;  // required
+  float missing = static_cast<float>(util::kPlotMissing);  // M
+  int capacity = kMaxTraces;                               // results the caller's arrays hold
+  const MetricContext* context = nullptr;                  // required
 };
 
 // Results k = (line - 1) (N - 1) + pair, 0-based here.

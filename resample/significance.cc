@@ -8,6 +8,7 @@
 
 #include "util/format.h"
 #include "util/listout.h"
+#include "util/missing.h"
 
 namespace kor::resample {
 namespace {
@@ -18,8 +19,6 @@ std::string_view trim(std::string_view s) {
 }
 
 std::string blanks(long n) { return std::string(n > 0 ? static_cast<std::size_t>(n) : 0, ' '); }
-
-bool present(float v) { return std::fabs(v + 9999.0f) > 0.1f; }
 
 // The title broken into lines of at most 72 characters at the last blank before the limit, each
 // centred on column 40.
@@ -103,6 +102,8 @@ int SIG_TEST(const SigInput& in, std::ostream& console, const std::string& path)
 
   const float* y1 = in.y.data();
   const float* y2 = in.y.data() + in.leading;
+  // A point takes part when both traces have a value there (NaN counts as no value).
+  auto present = [](float v) { return !std::isnan(v) && !util::IS_MISSING(v); };
   auto both = [&](int i) { return i >= 0 && i < n && present(y1[i]) && present(y2[i]); };
   std::vector<float> d(static_cast<std::size_t>(n), 0.0f);
   int m = 0, m1 = 0, m2 = 0;

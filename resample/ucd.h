@@ -13,9 +13,11 @@
 #include <string>
 #include <vector>
 
+#include "tracefile/format.h"
+
 namespace kor::resample {
 
-inline constexpr int kMaxDepth = 28;  // data values per record
+using tracefile::kMaxDepth;  // data values per record
 
 // One plot's records of a `trace.ucd` file, in file order.
 struct UcdRecords {

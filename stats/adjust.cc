@@ -1,11 +1,9 @@
 #include "stats/adjust.h"
 
-#include "resample/metrics/metrics.h"
+#include "metrics/codes.h"
 
 namespace kor::stats {
 namespace {
-
-bool present(double v) { return v > tracefile::kMissingLimit; }
 
 const std::string kBlankTag = "    ";
 
@@ -13,49 +11,25 @@ const std::string kBlankTag = "    ";
 
 int bias_adjustment(tracefile::ReaderState& rs, int t, int prefix, std::string& tag) {
   tag = kBlankTag;
-  static const char* const kTags[] = {"DHDF", "ORBA", "DHDA", "FRQM"};
-  if (prefix < 101 || prefix > 104 || t < 1 || t > tracefile::kMaxTraces) return 0;
-  tag = kTags[prefix - 101];
+  if (metrics::bias_tag(prefix).empty() || t < 1 || t > tracefile::kMaxTraces) return 0;
+  tag = metrics::bias_tag(prefix);
   const tracefile::TraceInfo& info = rs.traces[t - 1];
   const int depth = info.depth;
-  if (depth < 4 || (prefix == 104 && depth < 5)) return -46;
+  if (!metrics::bias_depth_ok(prefix, depth)) return -46;
   for (int p = 1; p <= info.points; ++p) {
-    const double n = rs.sum(t, 1, p), f = rs.sum(t, 2, p), h = rs.sum(t, 3, p), o = rs.sum(t, 4, p);
-    if (!present(n) || !present(f) || !present(h) || !present(o) || n == 0.0) continue;
-    double new_f = o;
-    double new_h = h;
-    switch (prefix) {
-      case 101: {
-        const auto hits = metrics::dhdf_hits(f, h, o);
-        if (!hits) continue;
-        new_h = *hits;
-        break;
-      }
-      case 102: {
-        const auto hits = metrics::orba_hits(n, f, h, o);
-        if (!hits) continue;
-        new_h = *hits;
-        break;
-      }
-      case 103: {
-        const auto hits =
-            metrics::dhda_hits(static_cast<float>(f), static_cast<float>(h), static_cast<float>(o));
-        if (!hits) continue;
-        new_h = *hits;
-        break;
-      }
-      default: {
-        // Frequency matching takes the bias-removed sums of the file; a point without them stays.
-        const double matched_h = rs.sum(t, 5, p);
-        const double matched_f = depth >= 6 ? rs.sum(t, 6, p) : o;
-        if (!present(matched_h) || !present(matched_f)) continue;
-        new_f = matched_f;
-        new_h = matched_h;
-        break;
-      }
+    metrics::FhoCounts counts;
+    counts.n = rs.sum(t, 1, p);
+    counts.forecasts = rs.sum(t, 2, p);
+    counts.hits = rs.sum(t, 3, p);
+    counts.observed = rs.sum(t, 4, p);
+    if (prefix == metrics::kFrequencyPrefix) {
+      counts.matched_hits = rs.sum(t, 5, p);
+      counts.matched_forecasts = depth >= 6 ? rs.sum(t, 6, p) : counts.observed;
     }
-    rs.sum(t, 2, p) = new_f;
-    rs.sum(t, 3, p) = new_h;
+    const auto adjusted = metrics::adjust_counts(prefix, counts);
+    if (!adjusted) continue;
+    rs.sum(t, 2, p) = adjusted->forecasts;
+    rs.sum(t, 3, p) = adjusted->hits;
   }
   rs.reload = true;
   return 0;
@@ -74,7 +48,10 @@ int threshold_lag_adjustment(tracefile::ReaderState& rs, int t, int lag, std::st
   for (int i = info.points; i >= lag + 1; --i) {
     const double n = rs.sum(t, 1, i);
     const double f = rs.sum(t, 2, i - lag), h = rs.sum(t, 3, i - lag), o = rs.sum(t, 4, i - lag);
-    if (!present(n) || n == 0.0 || !present(f) || !present(h) || !present(o)) continue;
+    if (tracefile::is_table_missing(n) || n == 0.0 || tracefile::is_table_missing(f) ||
+        tracefile::is_table_missing(h) || tracefile::is_table_missing(o)) {
+      continue;
+    }
     rs.sum(t, 1, i) = f + o - h;
   }
   rs.reload = true;

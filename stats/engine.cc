@@ -3,15 +3,14 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <iostream>
-#include <limits>
+#include <ostream>
 
+#include "metrics/codes.h"
 #include "stats/adjust.h"
 #include "stats/internal.h"
 #include "tracefile/format.h"
 #include "tracefile/messages.h"
 #include "util/format.h"
-#include "util/listout.h"
 #include "util/text.h"
 
 namespace kor::stats {
@@ -20,27 +19,25 @@ namespace {
 using detail::Call;
 using tracefile::ReaderState;
 
-bool present(double v) { return v > tracefile::kMissingLimit; }
-
 // Reads the plot again from the unit and plot number the reader kept.  A failure is reported and
 // leaves the reload flag set; the call goes on with the sums as they are.
-void reread_plot(ReaderState& rs) {
+void reread_plot(ReaderState& rs, std::ostream& os) {
   if (rs.unit == nullptr) {
-    tracefile::RDTD_MSG(-11, " Error re-initializing");  // no unit was ever read: no code text
+    tracefile::RDTD_MSG(-11, " Error re-initializing", os);  // no unit was ever read: no code text
     rs.reload = true;
     return;
   }
   int count = 0;
   int rc = tracefile::RDTD_INI(rs, *rs.unit, count);
   if (rc != 0) {
-    tracefile::RDTD_MSG(rc, " Error re-initializing");
+    tracefile::RDTD_MSG(rc, " Error re-initializing", os);
     rs.reload = true;
     return;
   }
   int traces = 0, plot_type = 0;
-  rc = tracefile::RDTD_FND(rs, *rs.unit, rs.plot_number, 1, traces, plot_type);
+  rc = tracefile::RDTD_FND(rs, *rs.unit, rs.plot_number, 1, traces, plot_type, os);
   if (rc != 0) {
-    tracefile::RDTD_MSG(rc, " Error re-finding data");
+    tracefile::RDTD_MSG(rc, " Error re-finding data", os);
     rs.reload = true;
   }
 }
@@ -54,7 +51,9 @@ void accumulate_lag(ReaderState& rs, int t, int lag, int points, int depth) {
       for (int q = std::max(1, p - lag + 1); q <= p - 1; ++q) {
         for (int k = 1; k <= depth; ++k) {
           const double a = rs.sum(t, k, p), b = rs.sum(t, k, q);
-          if (present(a) && present(b)) rs.sum(t, k, p) = a + b;
+          if (!tracefile::is_table_missing(a) && !tracefile::is_table_missing(b)) {
+            rs.sum(t, k, p) = a + b;
+          }
         }
       }
     }
@@ -75,33 +74,6 @@ void accumulate_lag(ReaderState& rs, int t, int lag, int points, int depth) {
     }
   }
   rs.reload = true;
-}
-
-struct Decoded {
-  int statistic = 0;
-  int prefix = 0;
-  int lag = 0;
-};
-
-// Splits a code into statistic code, bias prefix and threshold lag.  `code` is replaced by its
-// absolute value when it carries a prefix.
-Decoded decode(int& code, bool fho, int axis_field) {
-  Decoded d;
-  const long long magnitude = std::llabs(static_cast<long long>(code));
-  const long long sign = code < 0 ? -1 : 1;
-  if (fho && magnitude > 1000000 && magnitude <= 1049999) {
-    code = static_cast<int>(magnitude);
-    d.prefix = static_cast<int>(magnitude / 10000);
-    d.statistic = static_cast<int>(sign * (magnitude - 10000LL * d.prefix));
-  } else if (fho && axis_field == 11 && magnitude > 2000000 &&
-             magnitude <= std::numeric_limits<int>::max()) {
-    code = static_cast<int>(magnitude);
-    d.lag = static_cast<int>((magnitude / 10000) % 100);
-    d.statistic = static_cast<int>(sign * (magnitude - 10000LL * d.lag - 2000000));
-  } else {
-    d.statistic = code;
-  }
-  return d;
 }
 
 // Ensemble size of an ensemble statistic type: the integer after the first "/".
@@ -319,7 +291,8 @@ void TraceArrays::attach(TraceResult& result) {
   result.x_values = x_values;
 }
 
-int RDTD_TRC(ReaderState& rs, TraceEngine& engine, const TraceRequest& request, TraceResult& r) {
+int RDTD_TRC(ReaderState& rs, TraceEngine& engine, const TraceRequest& request, TraceResult& r,
+             std::ostream& os) {
   const double missing = request.missing;
   r.code = request.code;
   r.count_code = -4;
@@ -339,7 +312,7 @@ int RDTD_TRC(ReaderState& rs, TraceEngine& engine, const TraceRequest& request, 
   if (rs.traces[t - 1].trace_value < 0) return -32;
   std::fill_n(r.y.begin(), std::min<std::size_t>(r.y.size(), kMaxPoints), missing);
 
-  if (rs.reload) reread_plot(rs);
+  if (rs.reload) reread_plot(rs, os);
   if (t > rs.trace_count) return -37;  // the plot read again has lost the trace
   const tracefile::TraceInfo& info = rs.traces[t - 1];
   const int points = std::clamp(info.points, 0, kMaxPoints);
@@ -355,14 +328,10 @@ int RDTD_TRC(ReaderState& rs, TraceEngine& engine, const TraceRequest& request, 
   if (stat.find("ST_MODE") != std::string::npos) r.count_code = 1;
   const bool fho = stat.find("FHO") != std::string::npos;
 
-  int code = request.code;
-  const Decoded d = decode(code, fho, rs.first_ind_field);
-  r.code = code;
-  if (d.prefix == 101) {
-    util::list_write(std::cout, {});
-    util::list_write(std::cout, {" WARNING:  dH/dF bias adjustment is not", " recommended."});
-    util::list_write(std::cout, {});
-  }
+  const metrics::DecodedCode d =
+      metrics::decode_code(request.code, fho, rs.first_ind_field == metrics::kThresholdAxisField);
+  r.code = d.code;
+  metrics::write_prefix_warning(d.prefix, os);
   std::string bias_tag, lag_tag = "    ";
   int rc = bias_adjustment(rs, t, d.prefix, bias_tag);
   if (rc == 0) rc = threshold_lag_adjustment(rs, t, d.lag, lag_tag);
@@ -388,7 +357,7 @@ int RDTD_TRC(ReaderState& rs, TraceEngine& engine, const TraceRequest& request, 
     double* row = engine.work_sums.data() + static_cast<std::size_t>(kFields) * (p - 1);
     for (int k = 1; k <= kFields; ++k) row[k - 1] = rs.sum(t, k, p);
   }
-  Call c(rs, engine, request, r);
+  Call c(rs, engine, request, r, os);
   c.trace = t;
   c.points = points;
   c.depth = depth;
@@ -435,8 +404,8 @@ int RDTD_TRC(ReaderState& rs, TraceEngine& engine, const TraceRequest& request, 
   for (int i = 0; i < points && all_missing; ++i) all_missing = is_missing(c, c.values[i]);
   if (all_missing) rc = 2;
 
-  r.xmin = 1.0e30f;
-  r.xmax = -1.0e30f;
+  r.xmin = detail::kRangeStart;
+  r.xmax = -detail::kRangeStart;
   if (rs.plot_type == 1 || rs.plot_type == 2) {
     place_on_time_axis(c);
     if (rs.plot_type == 1) {

@@ -17,17 +17,24 @@
 #ifndef KOR_STATS_ENGINE_H_
 #define KOR_STATS_ENGINE_H_
 
+#include <iosfwd>
 #include <span>
 #include <string>
 #include <vector>
 
+#include "metrics/codes.h"
 #include "tracefile/reader.h"
+#include "util/missing.h"
 
 namespace kor::stats {
 
 inline constexpr int kMaxPoints = tracefile::kMaxPoints;  // points per trace and per returned plot
 inline constexpr int kLabelWidth = 20;                    // statistic label kept by the plot driver
-inline constexpr double kUnbounded = 1.0e29;              // perfect value of an unbounded score
+using metrics::kUnbounded;                                // perfect value of an unbounded score
+
+// Plot types that the special plots return in place of the reader's (besides binned data).
+inline constexpr int kRankHistogramPlot = 14;  // rank histograms of codes 1600 and 1605
+inline constexpr int kFieldDiagramPlot = 24;   // a diagram over the data fields of the trace
 
 // What RDTD_TRC keeps between calls.  Owned by the caller (one per run), never initialised from a
 // file: a fresh engine has no ensemble size and no last statistic type.
@@ -46,10 +53,10 @@ struct TraceEngine {
 
 // The inputs of one call.
 struct TraceRequest {
-  int trace = 1;                  // plot-relative trace number, 1..trace count
-  int code = 0;                   // computational code, possibly with a prefix
-  int lag = 0;                    // lag accumulation over neighbouring points (0 none)
-  double missing = -9999.0;       // the value of a missing point
+  int trace = 1;                        // plot-relative trace number, 1..trace count
+  int code = 0;                         // computational code, possibly with a prefix
+  int lag = 0;                          // lag accumulation over neighbouring points (0 none)
+  double missing = util::kPlotMissing;  // the value of a missing point
   int capacity = kMaxPoints;      // points the caller can take (the arrays of TraceResult hold at
                                   // least this many; the smaller of the two is used)
   int label_width = kLabelWidth;  // the label is cut or blank-padded to this width
@@ -95,9 +102,11 @@ struct TraceArrays {
 //   -38  the fill-in points of a time series would pass the capacity
 //   -26  a point lies on no position of the common x axis
 //   -7, -8, -9  the reference date of a time series cannot carry fill-in dates
-// Code 0 returns 0 at once with nothing written but the initial outputs.
+// Code 0 returns 0 at once with nothing written but the initial outputs.  Warnings (the dH/dF
+// prefix, a failed re-reading of the plot, rejected ROC points) and the lists loaded when the plot
+// is read again are written to `os`.
 [[nodiscard]] int RDTD_TRC(tracefile::ReaderState& reader, TraceEngine& engine,
-                           const TraceRequest& request, TraceResult& result);
+                           const TraceRequest& request, TraceResult& result, std::ostream& os);
 
 }  // namespace kor::stats
 

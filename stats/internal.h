@@ -2,10 +2,11 @@
 #ifndef KOR_STATS_INTERNAL_H_
 #define KOR_STATS_INTERNAL_H_
 
+#include <iosfwd>
 #include <string>
 #include <string_view>
 
-#include "resample/metrics/metrics.h"
+#include "metrics/metrics.h"
 #include "stats/engine.h"
 #include "tracefile/reader.h"
 
@@ -16,18 +17,20 @@ inline constexpr float kRangeStart =
 
 // Everything one RDTD_TRC call works with.
 struct Call {
-  Call(tracefile::ReaderState& rs, TraceEngine& e, const TraceRequest& q, TraceResult& r)
-      : reader(rs), engine(e), request(q), result(r) {}
+  Call(tracefile::ReaderState& rs, TraceEngine& e, const TraceRequest& q, TraceResult& r,
+       std::ostream& out)
+      : reader(rs), engine(e), request(q), result(r), os(out) {}
 
   tracefile::ReaderState& reader;
   TraceEngine& engine;
   const TraceRequest& request;
   TraceResult& result;
+  std::ostream& os;  // messages of the call
   int trace = 0;     // plot-relative trace number
   int points = 0;    // the trace's point count P
   int depth = 0;     // the trace's data depth D
   int capacity = 0;  // points the output arrays take
-  double missing = -9999.0;
+  double missing = util::kPlotMissing;
   std::string stat;  // statistic type in force, 24 characters
   bool fho = false;
   bool has_ensemble = false;  // this trace's type carries an ensemble size
@@ -40,7 +43,7 @@ struct Call {
 
   float ymin = kRangeStart, ymax = -kRangeStart;
   std::string label;  // not padded
-  double perfect = -9999.0;
+  double perfect = util::kPlotMissing;
 
   bool contains(std::string_view word) const { return stat.find(word) != std::string::npos; }
   double F(int field, int point) const { return reader.sum(trace, field, point); }
@@ -58,13 +61,6 @@ void plain_field_label(std::string_view stat_type, int k, double missing, std::s
 
 // The name of the label list file of a statistic type ("" when there is none).
 std::string label_list_name(std::string_view stat_type);
-
-// Scalar partial-sum statistic s (1101..1116) over `sums`, with the derived codes' combination and
-// range rules.  `ensemble` < 0 means none known (1116 then gives missing values).  Returns the
-// metric routine's code.
-[[nodiscard]] int scalar_statistic(int s, const metrics::SumsView& sums, double missing,
-                                   int ensemble, double* values, double* values2, float& ymin,
-                                   float& ymax);
 
 // Track statistics (codes 10000 Q + S): Q 10 distance, 11 central pressure, 12 maximum wind, 13
 // 850 hPa vorticity; S 1101..1115.  Returns 0, -55 (another Q) or -56/-57/-58 (data depth too small

@@ -4,7 +4,7 @@
 // diagram over the data fields).
 #include <algorithm>
 #include <cmath>
-#include <iostream>
+#include <ostream>
 #include <vector>
 
 #include "stats/internal.h"
@@ -16,12 +16,10 @@
 namespace kor::stats::detail {
 namespace {
 
-bool present(double v) { return v > tracefile::kMissingLimit; }
-
 // True when fields 1..last of point p are all present.
 bool fields_present(const Call& c, int p, int last) {
   for (int k = 1; k <= last; ++k) {
-    if (!present(c.F(k, p))) return false;
+    if (tracefile::is_table_missing(c.F(k, p))) return false;
   }
   return true;
 }
@@ -150,7 +148,7 @@ int roc_from_pbs(Call& c, bool points) {
     }
     const double f = total.hits + total.false_alarms;
     const double o = total.hits + total.misses;
-    util::list_write(std::cout, {" F H O n = ", f, total.hits, o, n});
+    util::list_write(c.os, {" F H O n = ", f, total.hits, o, n});
     return constant_odds_roc(c, n, f, total.hits, o, -63);
   }
   int count = 0, bad = 0;
@@ -170,7 +168,7 @@ int roc_from_pbs(Call& c, bool points) {
     r.y[count] = pod;
     ++count;
   }
-  if (bad > 0) util::list_write(std::cout, {bad, " bad ROC points rejected. "});
+  if (bad > 0) util::list_write(c.os, {bad, " bad ROC points rejected. "});
   r.points = count;
   if (count == 0) return -62;
   // Exchanging neighbours until a pass exchanges nothing keeps equal x in their order.
@@ -279,8 +277,8 @@ int cumulative_frequencies(Call& c) {
     r.points = 0;
     return 0;
   }
-  r.ymin = 1.0e30f;
-  r.ymax = -1.0e30f;
+  r.ymin = kRangeStart;
+  r.ymax = -kRangeStart;
   for (int j = 1; j <= d - 1; ++j) {
     r.y[j - 1] = sums[j] / total;
     r.x[j - 1] = static_cast<float>(j);
@@ -299,7 +297,7 @@ int rank_histogram(Call& c) {
   start_special(c, "PROBABILITY", 'c', 14);
   const int d = c.depth;
   if (d > c.capacity) return -31;
-  if (c.points > 1) tracefile::RDTD_MSG(4, "");
+  if (c.points > 1) tracefile::RDTD_MSG(4, "", c.os);
   double total = 0.0;
   std::vector<double> bins(static_cast<std::size_t>(d) + 1, 0.0);
   for (int p = 1; p <= c.points; ++p) {
@@ -335,7 +333,7 @@ int summary_rank_plot(Call& c) {
   TraceResult& r = c.result;
   start_special(c, "PROBABILITY", 'c', 14);
   if (c.capacity < 4) return -31;
-  if (c.points > 1) tracefile::RDTD_MSG(4, "");
+  if (c.points > 1) tracefile::RDTD_MSG(4, "", c.os);
   const int d = c.depth;
   double s = 0.0, below = 0.0, inside = 0.0, above = 0.0;
   for (int p = 1; p <= c.points; ++p) {

@@ -33,8 +33,24 @@ inline constexpr int kDataHeaderWidth = 512;  // data header records
 inline constexpr int kPlainValueWidth = 20;   // "D20.12" values
 inline constexpr int kPackedValueWidth = 8;   // one blank and seven packed characters
 
-inline constexpr double kMissingFill = -1.1e31;   // initial value of the data tables
-inline constexpr double kMissingLimit = -1.0e30;  // a value below this is missing
+// The plot types of a trace data file (field 7 of a group header).
+enum PlotType : int {
+  kTimeSeriesPlot = 1,  // x positions are times
+  kScatterPlot = 2,     // x positions are times too
+  kSkillScorePlot = 3,  // a common x axis of thresholds or other values
+  kBinnedDataPlot = 4,  // a common x axis of bins
+};
+// Plot types 1 and 2 place their points on a time axis.
+constexpr bool is_time_plot(int plot_type) {
+  return plot_type == kTimeSeriesPlot || plot_type == kScatterPlot;
+}
+
+// The missing level of the data tables: they are filled with kMissingFill before reading, and a
+// value at or below kMissingLimit is missing (so is NaN).  Every sums array handed to the metric
+// library follows the same rule.
+inline constexpr double kMissingFill = -1.1e31;
+inline constexpr double kMissingLimit = -1.0e30;
+constexpr bool is_table_missing(double v) { return !(v > kMissingLimit); }
 
 // Name of a field ID: 1-24 from the name table, 101 "COUNT", 102-109 "DV_01".."DV_08", and for
 // further data columns 110-200 "DV_09".."DV_99" and above 200 "DV_**".  IDs below 1 and from 25 to

@@ -1,6 +1,6 @@
 #include "tracefile/messages.h"
 
-#include <iostream>
+#include <ostream>
 #include <string>
 
 #include "util/listout.h"
@@ -118,7 +118,5 @@ int RDTD_MSG(int code, std::string_view routine, std::ostream& os) {
   }
   return 0;
 }
-
-int RDTD_MSG(int code, std::string_view routine) { return RDTD_MSG(code, routine, std::cout); }
 
 }  // namespace kor::tracefile

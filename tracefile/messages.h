@@ -14,7 +14,6 @@ std::string reader_message(int code);
 // Writes `routine` (when not blank, without trailing blanks) as a line of its own and then the line
 // of `code`, both as free-format lines on `os`.  Always returns 0, its own return code.
 int RDTD_MSG(int code, std::string_view routine, std::ostream& os);
-int RDTD_MSG(int code, std::string_view routine);  // on standard output
 
 }  // namespace kor::tracefile
 

@@ -2,7 +2,7 @@
 
 #include <array>
 #include <filesystem>
-#include <iostream>
+#include <ostream>
 #include <vector>
 
 #include "tracefile/messages.h"
@@ -57,8 +57,8 @@ FileState read_probability_file(const std::string& name, int limit, std::vector<
 }
 
 // The name of a probability file padded to 32 characters, followed by the unreadable-file text.
-void report_unreadable(const std::string& name) {
-  RDTD_MSG(3, util::pad(name, kFileNameWidth) + " not readable -- defaults used");
+void report_unreadable(const std::string& name, std::ostream& os) {
+  RDTD_MSG(3, util::pad(name, kFileNameWidth) + " not readable -- defaults used", os);
 }
 
 std::string fixed(std::string_view fmt, double v) { return util::format(fmt, {v}); }
@@ -78,7 +78,8 @@ std::string pbs_set_name(std::string_view stat_type) {
   return util::ST_LOWR(rest);
 }
 
-int load_pbs_probabilities(ReaderState& state, std::string_view set, int trace, int depth) {
+int load_pbs_probabilities(ReaderState& state, std::string_view set, int trace, int depth,
+                           std::ostream& os) {
   if (!valid_trace(trace)) return -40;
   const int n = depth / 2;
   if (n >= kMaxPbs + 1) return -41;
@@ -90,7 +91,7 @@ int load_pbs_probabilities(ReaderState& state, std::string_view set, int trace, 
   const FileState file = read_probability_file(name, std::max(n, 0), values, overflow);
   if (file == FileState::kUnreadable) {
     rc = 3;
-    report_unreadable(name);
+    report_unreadable(name, os);
   }
   if (overflow) {
     info.pbs_count = static_cast<int>(values.size());
@@ -104,7 +105,7 @@ int load_pbs_probabilities(ReaderState& state, std::string_view set, int trace, 
         // The default list spaces categories 2 to n-1 by 1 / (n - 2): with fewer than three
         // categories it has no values, and a Brier score over such a list would mean nothing.
         info.pbs_count = 0;
-        util::list_write(std::cout,
+        util::list_write(os,
                          {" No DEFAULT ", std::string(set),
                           " probabilities for fewer than 3 categories, trace # ", trace, ": ", n});
         return -40;
@@ -115,32 +116,32 @@ int load_pbs_probabilities(ReaderState& state, std::string_view set, int trace, 
       for (int i = 2; i < n - 1; ++i) info.pbs[i] = info.pbs[i - 1] + s;
       info.pbs[n - 1] = 1.0;
       info.pbs_count = n;
-      util::list_write(std::cout,
+      util::list_write(os,
                        {" DEFAULT ", std::string(set), " probabilities for trace # ", trace, ": "});
     } else {
       for (int i = 0; i < n; ++i) info.pbs[i] = values[i];
       info.pbs_count = n;
-      util::list_write(std::cout, {" USER-DEFINED ", std::string(set),
-                                   " probabilities for trace # ", trace, ": "});
+      util::list_write(
+          os, {" USER-DEFINED ", std::string(set), " probabilities for trace # ", trace, ": "});
     }
   } else if (read > 3) {
     for (int i = 0; i < read; ++i) info.pbs[i] = values[i];
     info.pbs_count = read;
-    util::list_write(std::cout, {" USER-SET WWX probabilities for trace # ", trace, ": "});
+    util::list_write(os, {" USER-SET WWX probabilities for trace # ", trace, ": "});
   } else {
     constexpr double kWwx[4] = {0.0, 0.25, 0.5, 1.0};
     for (int i = 0; i < 4; ++i) info.pbs[i] = kWwx[i];
     info.pbs_count = 4;
-    util::list_write(std::cout, {" DEFAULT WWX probabilities for trace # ", trace, ": "});
+    util::list_write(os, {" DEFAULT WWX probabilities for trace # ", trace, ": "});
   }
   for (int i = 0; i < info.pbs_count; ++i) {
-    util::list_write(std::cout, {" Category ", fixed("(I3)", i + 1),
-                                 " probability = ", fixed("(F5.2)", info.pbs[i])});
+    util::list_write(
+        os, {" Category ", fixed("(I3)", i + 1), " probability = ", fixed("(F5.2)", info.pbs[i])});
   }
   return rc;
 }
 
-int load_crps_probabilities(ReaderState& state, int trace, int depth) {
+int load_crps_probabilities(ReaderState& state, int trace, int depth, std::ostream& os) {
   if (!valid_trace(trace)) return -66;
   // Levels of a depth below 8 would be none or negative: such a trace has no levels.
   const int m = std::max(0, (depth - 6) / 2);
@@ -153,17 +154,17 @@ int load_crps_probabilities(ReaderState& state, int trace, int depth) {
   const FileState file = read_probability_file(name, m, values, overflow);
   if (file == FileState::kUnreadable) {
     rc = 3;
-    report_unreadable(name);
+    report_unreadable(name, os);
   }
   const int read = static_cast<int>(values.size());
   for (int i = 0; i < read; ++i) info.crps[i] = values[i];
   info.crps_count = read;
   if (overflow) return -65;
   if (read < m) {
-    util::list_write(std::cout,
+    util::list_write(os,
                      {" Too few or no user defined cumulative ", "probs -- using default values."});
   } else {
-    util::list_write(std::cout, {" Applying user defined cumulative probs."});
+    util::list_write(os, {" Applying user defined cumulative probs."});
   }
   if (read < m) {
     static constexpr double k7[] = {0.05, 0.1, 0.25, 0.5, 0.75, 0.9, 0.95};
@@ -174,23 +175,23 @@ int load_crps_probabilities(ReaderState& state, int trace, int depth) {
     for (int i = 0; i < m; ++i) info.crps[i] = table[i];
     info.crps_count = m;
   }
-  util::list_write(std::cout, {" Cumulative probabilities for trace # ", trace, ": "});
+  util::list_write(os, {" Cumulative probabilities for trace # ", trace, ": "});
   for (int i = 0; i < info.crps_count; ++i) {
-    util::list_write(std::cout, {" Level ", fixed("(I3)", i + 1),
-                                 " cumulative probability = ", fixed("(F5.2)", info.crps[i])});
+    util::list_write(os, {" Level ", fixed("(I3)", i + 1),
+                          " cumulative probability = ", fixed("(F5.2)", info.crps[i])});
   }
   return rc;
 }
 
-int load_trace_probabilities(ReaderState& state, int trace) {
+int load_trace_probabilities(ReaderState& state, int trace, std::ostream& os) {
   if (!valid_trace(trace)) return 0;
   const TraceInfo& info = state.traces[trace - 1];
   int rc = 0;
   if (info.stat_type.find("PBS_") != std::string::npos) {
-    rc = load_pbs_probabilities(state, pbs_set_name(info.stat_type), trace, info.depth);
+    rc = load_pbs_probabilities(state, pbs_set_name(info.stat_type), trace, info.depth, os);
   }
   if (info.stat_type.find("CRPS") != std::string::npos) {
-    rc = load_crps_probabilities(state, trace, info.depth);
+    rc = load_crps_probabilities(state, trace, info.depth, os);
   }
   return rc;
 }

@@ -6,10 +6,11 @@
 // "crps_<depth>.prob": a heading line, then one probability per line as token 2 of at most three
 // blank-separated tokens (first 72 characters of the line).  Lines with more tokens, a token 2 that
 // is not a number or a number outside 0 to 1 are skipped.  Built-in defaults fill in when a file is
-// absent or too short.  Every load reports what it used on standard output.
+// absent or too short.  Every load reports what it used on the caller's stream.
 #ifndef KOR_TRACEFILE_PROBABILITY_H_
 #define KOR_TRACEFILE_PROBABILITY_H_
 
+#include <iosfwd>
 #include <string>
 #include <string_view>
 
@@ -24,7 +25,7 @@ std::string pbs_set_name(std::string_view stat_type);
 // Loads the PBS probabilities of plot-relative trace `trace` (statistic type with "PBS_") and the
 // CRPS cumulative probabilities (statistic type with "CRPS").  Returns the code of the last load
 // (0 when the trace needs none, or for a trace number outside 1..24).
-[[nodiscard]] int load_trace_probabilities(ReaderState& state, int trace);
+[[nodiscard]] int load_trace_probabilities(ReaderState& state, int trace, std::ostream& os);
 
 // PBS load for plot-relative trace `trace` (1..24) of data depth `depth`: n = depth / 2 categories.
 // Returns 0; +3 when the file exists but cannot be read (defaults used); -41 for 15 or more
@@ -32,13 +33,14 @@ std::string pbs_set_name(std::string_view stat_type);
 // than 3 categories (the default spacing 1 / (n - 2) has no value there) or the trace number is
 // outside 1..24.  On an error the list keeps what was stored so far.
 [[nodiscard]] int load_pbs_probabilities(ReaderState& state, std::string_view set, int trace,
-                                         int depth);
+                                         int depth, std::ostream& os);
 
 // CRPS load for plot-relative trace `trace` of data depth `depth`: m = (depth - 6) / 2 levels (none
 // for a depth below 8).  Returns 0; +3 as above; -64 for 12 or more levels; -65 when the file holds
 // more than m values; -66 when fewer than m values are available and m has no default table (7, 9
 // and 11 have one).  A trace number outside 1..24 gives -66.
-[[nodiscard]] int load_crps_probabilities(ReaderState& state, int trace, int depth);
+[[nodiscard]] int load_crps_probabilities(ReaderState& state, int trace, int depth,
+                                          std::ostream& os);
 
 }  // namespace kor::tracefile
 

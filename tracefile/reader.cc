@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <iostream>
 #include <optional>
+#include <ostream>
 #include <unordered_map>
 #include <utility>
 
@@ -195,7 +195,7 @@ int read_trace_records(ReaderState& s, util::TextUnit& unit, int t, const DataHe
         s.weight(t, p) = v;
       }
     }
-    if (s.sum(t, 1, p) >= kMissingLimit) all_missing = false;
+    if (!is_table_missing(s.sum(t, 1, p))) all_missing = false;
     const std::string_view label = rec.substr(0, kLabelWidth);
     if (real_labels) {
       double x = 0.0;
@@ -215,13 +215,13 @@ int read_trace_records(ReaderState& s, util::TextUnit& unit, int t, const DataHe
 // Places the points of plot-relative trace `t` on the time axis: minutes from the reference
 // date-time.  The earliest trace start is the reference; an earlier start moves the traces before
 // it.  Returns 0, -18, -19, -20, -21 or -54.
-int place_time_labels(ReaderState& s, int t, const DataHeader& h) {
+int place_time_labels(ReaderState& s, int t, const DataHeader& h, std::ostream& os) {
   if (rtrim(h.label_kind) != "c") return -18;
   TraceInfo& info = s.traces[t - 1];
   if (info.points < 1) return 0;
   const auto start = read_label_time(s.label(t, 1));
   if (!start) {
-    util::list_write(std::cout, {" Warning -- nonstandard time series trace point labels."});
+    util::list_write(os, {" Warning -- nonstandard time series trace point labels."});
     return 0;
   }
   if (!s.has_reference) {
@@ -244,7 +244,7 @@ int place_time_labels(ReaderState& s, int t, const DataHeader& h) {
     if (!minutes) return -21;
     if (*minutes < 0) return -20;
     if (p > 1 && *minutes <= s.xpos(t, p - 1)) {
-      util::list_write(std::cout, {"AFTER ", rtrim(s.label(t, p - 1))});
+      util::list_write(os, {"AFTER ", rtrim(s.label(t, p - 1))});
       return -54;
     }
     s.xpos(t, p) = *minutes;
@@ -400,7 +400,7 @@ int merge_labels(ReaderState& s) {
 // A real label as the text of a skill-score axis: "(F10.2)", or "(F8.0)" for FSS plots; blank for
 // a missing label.  Returns false when the value does not fit the field.
 bool real_label_text(double x, bool fss, std::string& text) {
-  if (x < kMissingLimit) {
+  if (is_table_missing(x)) {
     text = kBlankLabel;
     return true;
   }
@@ -429,7 +429,7 @@ int convert_labels(ReaderState& s) {
   return 0;
 }
 
-int read_data_section(ReaderState& s, util::TextUnit& unit) {
+int read_data_section(ReaderState& s, util::TextUnit& unit, std::ostream& os) {
   char data_label_type = ' ';
   std::string record;
   for (int wanted = 1; wanted <= s.trace_count;) {
@@ -446,20 +446,20 @@ int read_data_section(ReaderState& s, util::TextUnit& unit) {
     if (h.depth < 1 || h.depth > kMaxDepth || h.points > kMaxPoints) return -15;
     if (int rc = read_trace_records(s, unit, wanted, h)) return rc;
     const char kind = !h.label_kind.empty() && h.label_kind[0] == 'r' ? 'r' : 'c';
-    if (wanted > 1 && kind != data_label_type) RDTD_MSG(6, "");
+    if (wanted > 1 && kind != data_label_type) RDTD_MSG(6, "", os);
     data_label_type = kind;
     s.label_type = kind;
-    if (s.plot_type == 1 || s.plot_type == 2) {
-      if (int rc = place_time_labels(s, wanted, h)) return rc;
+    if (is_time_plot(s.plot_type)) {
+      if (int rc = place_time_labels(s, wanted, h, os)) return rc;
       s.label_type = 't';
     }
     ++wanted;
   }
-  if (s.plot_type == 3 || s.plot_type == 4) {
+  if (s.plot_type == kSkillScorePlot || s.plot_type == kBinnedDataPlot) {
     if (s.trace_count > 0) {
       if (int rc = merge_labels(s)) return rc;
     }
-    if (s.plot_type == 3) {
+    if (s.plot_type == kSkillScorePlot) {
       if (int rc = convert_labels(s)) return rc;
     }
   }
@@ -553,7 +553,7 @@ int RDTD_SDV(ReaderState& s) {
 }
 
 int RDTD_FND(ReaderState& s, util::TextUnit& unit, int plot, int read_data, int& trace_count,
-             int& plot_type) {
+             int& plot_type, std::ostream& os) {
   trace_count = 0;
   plot_type = 0;
   s.unit = &unit;
@@ -684,11 +684,11 @@ int RDTD_FND(ReaderState& s, util::TextUnit& unit, int plot, int read_data, int&
 
   int rc = 0;
   if (read_data != 0) {
-    rc = read_data_section(s, unit);
+    rc = read_data_section(s, unit, os);
     if (rc != 0) return rc;
     // Probability lists: every trace is loaded even when an earlier one failed, and the code of the
     // last load is the result.
-    for (int t = 1; t <= s.trace_count; ++t) rc = load_trace_probabilities(s, t);
+    for (int t = 1; t <= s.trace_count; ++t) rc = load_trace_probabilities(s, t, os);
   }
   s.unit = &unit;
   s.plot_number = plot;
@@ -735,11 +735,12 @@ int RDTD_TLB(const ReaderState& s, int trace, int max_lines, int text_width, Lab
   return 0;
 }
 
-int RDTD_OTN(const ReaderState& s, int graph_trace, int plot_trace, int& file_trace) {
+int RDTD_OTN(const ReaderState& s, int graph_trace, int plot_trace, int& file_trace,
+             std::ostream& os) {
   file_trace = plot_trace >= 1 && plot_trace <= s.trace_count ? s.traces[plot_trace - 1].file_trace
                                                               : util::kMissingInt;
-  util::list_write(std::cout, {" Graph rel trc # = ", graph_trace, " Plot rel trc # = ", plot_trace,
-                               " Orig trc # = ", file_trace});
+  util::list_write(os, {" Graph rel trc # = ", graph_trace, " Plot rel trc # = ", plot_trace,
+                        " Orig trc # = ", file_trace});
   return 0;
 }
 

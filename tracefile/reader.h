@@ -14,6 +14,7 @@
 #define KOR_TRACEFILE_READER_H_
 
 #include <array>
+#include <iosfwd>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -144,9 +145,9 @@ struct ReaderState {
 // Gathers plot `plot` from the header section (the unit must stand at the start of the file, as
 // RDTD_INI leaves it) and, when `read_data` is nonzero, reads its traces' data, checks time labels,
 // merges the x axis and loads the probability lists.  A plot with no group returns 0 with a trace
-// count of 0.
+// count of 0.  Warnings and the lists loaded are written to `os`.
 [[nodiscard]] int RDTD_FND(ReaderState& state, util::TextUnit& unit, int plot, int read_data,
-                           int& trace_count, int& plot_type);
+                           int& trace_count, int& plot_type, std::ostream& os);
 
 // Files the pending dependent-variable groups: as one general condition set when there are several
 // and all are identical, else as specific conditions of their traces.  Returns 0, -10 (a 17th
@@ -174,9 +175,10 @@ struct LabelLines {
 [[nodiscard]] int RDTD_TLB(const ReaderState& state, int trace, int max_lines, int text_width,
                            LabelLines& out);
 
-// File trace number of plot-relative trace `plot_trace`; writes the mapping line to standard
-// output. Returns 0; `file_trace` is -9999 for a trace number outside the plot.
-int RDTD_OTN(const ReaderState& state, int graph_trace, int plot_trace, int& file_trace);
+// File trace number of plot-relative trace `plot_trace`; writes the mapping line to `os`.
+// Returns 0; `file_trace` is -9999 for a trace number outside the plot.
+int RDTD_OTN(const ReaderState& state, int graph_trace, int plot_trace, int& file_trace,
+             std::ostream& os);
 
 }  // namespace kor::tracefile
 

@@ -69,7 +69,7 @@ void MSG_WRITE(SupportState& state, int level, std::string_view group, int numbe
   if (m.setting != 0) line = CLK_TEXT() + " " + line;
   if (m.mode == 1) {
     std::array<char, kMessageTextSize> kept{};
-    (void)ST_NULL(line, kept);
+    (void)ST_NULL(line, kept, out);
     if (static_cast<int>(m.history.size()) >= kMessageHistory) m.history.pop_front();
     m.history.emplace_back(kept.data());
     return;

@@ -7,7 +7,7 @@
 #ifndef KOR_UTIL_MESSAGES_H_
 #define KOR_UTIL_MESSAGES_H_
 
-#include <iostream>
+#include <iosfwd>
 #include <string>
 #include <string_view>
 
@@ -28,9 +28,10 @@ std::string message_line(SupportState& state, std::string_view group, int number
 // Writes message `number` of `group` unless the number is 0, `level` is above the current level or
 // the mode is -1.  With a nonzero time-stamp setting the line starts with the time text (CLK_TEXT)
 // and a blank.  Mode 0 writes " " + line to `out`; mode 1 keeps the line (at most 511 characters)
-// in the history, dropping the oldest text when 100 are kept.
+// in the history, dropping the oldest text when 100 are kept (a line cut to fit there is reported
+// on `out`).
 void MSG_WRITE(SupportState& state, int level, std::string_view group, int number,
-               std::string_view insert, std::ostream& out = std::cout);
+               std::string_view insert, std::ostream& out);
 
 }  // namespace kor::util
 

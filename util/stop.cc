@@ -6,8 +6,8 @@
 
 namespace kor::util {
 
-void stop(int code) {
-  std::cout.flush();
+void stop(int code, std::ostream& out) {
+  out.flush();
   std::fflush(stdout);
   std::cerr << "STOP " << code << '\n';
   std::cerr.flush();

@@ -3,10 +3,13 @@
 #ifndef KOR_UTIL_STOP_H_
 #define KOR_UTIL_STOP_H_
 
+#include <iosfwd>
+
 namespace kor::util {
 
-// Flushes standard output, writes "STOP <code>" and a newline on standard error, exits with 0.
-[[noreturn]] void stop(int code);
+// Flushes `out` (the program's standard output) and the C library's, writes "STOP <code>" and a
+// newline on standard error, exits with 0.
+[[noreturn]] void stop(int code, std::ostream& out);
 
 }  // namespace kor::util
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <iostream>
 #include <limits>
+#include <ostream>
 #include <vector>
 
 #include "util/format.h"
@@ -236,7 +236,7 @@ int ST_TINT(std::string_view text, int& value) {
 }
 
 int ST_TREL(std::string_view text, double& value, int& decimals) {
-  value = kMissing;
+  value = kPlotMissing;
   decimals = 0;
   std::string t;
   for (char c : text) {
@@ -305,9 +305,7 @@ int ST_RFMT(double value, int decimals, std::string& out) {
   return 0;
 }
 
-bool IS_MISSING(double v) { return std::fabs(v - kMissing) < kMissingTolerance; }
-
-int ST_NULL(std::string_view field, std::span<char> out) {
+int ST_NULL(std::string_view field, std::span<char> out, std::ostream& os) {
   const std::string_view text = rtrim(field);
   if (text.size() < out.size()) {
     text.copy(out.data(), text.size());
@@ -318,7 +316,7 @@ int ST_NULL(std::string_view field, std::span<char> out) {
     text.copy(out.data(), out.size() - 1);
     out[out.size() - 1] = '\0';
   }
-  list_write(std::cout, {"WARNING:  ST_NULL - Output string too small; input string truncated!"});
+  list_write(os, {"WARNING:  ST_NULL - Output string too small; input string truncated!"});
   return 1;
 }
 

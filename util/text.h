@@ -7,9 +7,12 @@
 #ifndef KOR_UTIL_TEXT_H_
 #define KOR_UTIL_TEXT_H_
 
+#include <iosfwd>
 #include <span>
 #include <string>
 #include <string_view>
+
+#include "util/missing.h"
 
 namespace kor::util {
 
@@ -18,9 +21,6 @@ namespace kor::util {
 inline constexpr int kWorkWidth = 160;
 // Value of a failed integer conversion.
 inline constexpr int kMissingInt = -9999;
-// Missing value of plotted quantities and its tolerance.
-inline constexpr double kMissing = -9999.0;
-inline constexpr double kMissingTolerance = 0.1;
 
 // Character classes returned by ST_CCLS.
 enum class CharClass { kDigit, kLower, kUpper, kOther };
@@ -92,14 +92,10 @@ std::string ST_CUTS(std::string_view s, std::string_view what);
 // when it does not fit).  Returns 0, or -1 for a decimals argument outside 0 to 9 (empty text).
 [[nodiscard]] int ST_RFMT(double value, int decimals, std::string& out);
 
-// True when `v` lies within 0.1 of -9999 (strictly; false for NaN).
-bool IS_MISSING(double v);
-
 // Copies `field` without trailing blanks into `out` as a NUL-terminated text of at most
 // `out.size()` bytes, the NUL included.  When it does not fit, copies what fits and writes the
-// truncation warning as a free-format line to standard output.  Returns 0, or 1 when the text was
-// truncated.
-int ST_NULL(std::string_view field, std::span<char> out);
+// truncation warning as a free-format line to `os`.  Returns 0, or 1 when the text was truncated.
+int ST_NULL(std::string_view field, std::span<char> out, std::ostream& os);
 
 // Helpers for fixed-length fields.
 // `s` cut or blank-padded to exactly `width` characters.

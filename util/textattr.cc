@@ -39,13 +39,13 @@ bool remove_first(std::string& s, std::string_view what) {
 
 }  // namespace
 
-int TBL_FONTSZ(SupportState& state, std::string_view font, double& size) {
+int TBL_FONTSZ(SupportState& state, std::string_view font, double& size, std::ostream& os) {
   size = 0.0;
   const std::string name = pad(ST_UPPR(ST_LJST(font)), 12);
   int unit = 0;
   const int rc = TBL_OPEN(state.units, "fontsz.tbl", "config", unit);
   if (rc != 0) {
-    MSG_WRITE(state, 0, "FL", rc, "fontsz.tbl");
+    MSG_WRITE(state, 0, "FL", rc, "fontsz.tbl", os);
     return rc;
   }
   int result = 4;
@@ -67,7 +67,7 @@ int TBL_FONTSZ(SupportState& state, std::string_view font, double& size) {
   return result;
 }
 
-int TXT_ATTR(SupportState& state, std::string_view attributes, TextAttr& attr) {
+int TXT_ATTR(SupportState& state, std::string_view attributes, TextAttr& attr, std::ostream& os) {
   std::string text =
       ST_UPPR(attributes.substr(0, std::min<std::size_t>(attributes.size(), kWorkWidth)));
   TextAttr a;
@@ -87,7 +87,7 @@ int TXT_ATTR(SupportState& state, std::string_view attributes, TextAttr& attr) {
   double value = 0.0;
   if (ST_TREL(items[0], value) == 0) {
     a.size = value;
-  } else if (!ST_LJST(items[0]).empty() && TBL_FONTSZ(state, items[0], value) == 0) {
+  } else if (!ST_LJST(items[0]).empty() && TBL_FONTSZ(state, items[0], value, os) == 0) {
     a.size = value;
   } else {
     a.size = 0.0;

@@ -3,6 +3,7 @@
 #ifndef KOR_UTIL_TEXTATTR_H_
 #define KOR_UTIL_TEXTATTR_H_
 
+#include <iosfwd>
 #include <string_view>
 
 #include "util/support.h"
@@ -14,8 +15,10 @@ namespace kor::util {
 // field is not a number are skipped; the first line whose name begins with the same character as
 // the font name (compared in capitals) gives the size.  Returns 0 with `size` set, 4 with size 0
 // when no line matches, or the code of TBL_OPEN when the table cannot be opened (a message of
-// group "FL" with that number and the insert "fontsz.tbl" is written; size 0).
-[[nodiscard]] int TBL_FONTSZ(SupportState& state, std::string_view font, double& size);
+// group "FL" with that number and the insert "fontsz.tbl" is written through MSG_WRITE to `os`;
+// size 0).
+[[nodiscard]] int TBL_FONTSZ(SupportState& state, std::string_view font, double& size,
+                             std::ostream& os);
 
 // A parsed text-attribute string.
 struct TextAttr {
@@ -33,7 +36,9 @@ struct TextAttr {
 // size (a real, or a font name looked up with TBL_FONTSZ), font, width, border, rotation (first
 // character N or S) and justification (first character R, C or L).  Returns 0, or -1 when the
 // size is 0 or below or the font name is not in the table; the other items are filled either way.
-[[nodiscard]] int TXT_ATTR(SupportState& state, std::string_view attributes, TextAttr& attr);
+// A missing font table is reported on `os`.
+[[nodiscard]] int TXT_ATTR(SupportState& state, std::string_view attributes, TextAttr& attr,
+                           std::ostream& os);
 
 }  // namespace kor::util
 

@@ -353,6 +353,7 @@ TEST_F(KorDriver, ResampledSkillScorePlotWithBoxWhiskerText) {
       << r.out;
   EXPECT_NE(r.out.find("  1 - median of resampled differences = "), std::string::npos);
   EXPECT_EQ(r.out.find("ERRORS detected"), std::string::npos);
+  EXPECT_EQ(r.out.find("PLT_TBXW"), std::string::npos) << r.out;  // the text was written
   const std::string bxw = dir_.read("txt.dmp_bxw");
   EXPECT_NE(bxw.find("************************\nBOX-WHISKER OBJECT DATA\n"), std::string::npos);
   EXPECT_NE(bxw.find("MODEL=REGIONAL\n            VERSUS first trace:\nMODEL=GLOBAL\n"),
@@ -408,6 +409,31 @@ TEST_F(KorDriver, BoxWhiskerOutputIsTheSameForAnyThreadCount) {
   } else {
     unsetenv("KOR_THREADS");
   }
+}
+
+// Two statistic lines (the bias and the error deviation), each pairing trace 2 with trace 1: two
+// results at every point and two blocks of objects.
+TEST_F(KorDriver, ResamplingTwoStatisticLines) {
+  write_plot3_ucd((dir_.path() / "trace.ucd").string());
+  dir_.write("b.ctl", "DEV = TX\nBXW = 1/2/.05\nNSM = 200\n");
+  const ProgramRun r = run("b.ctl\nex.trc\n3 2 1 0\n1 2 1 2\n1101 1101 1109 1109\n0 0\n");
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.out.find("ERRORS detected"), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find("PLT_TBXW"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("  2 - median of resampled differences = "), std::string::npos) << r.out;
+  const std::string bxw = dir_.read("txt.dmp_bxw");
+  // Each line's block pairs its own two traces: positions 2 and 1, then 4 and 3.
+  const std::string bias =
+      "PARM=SCALR_BIAS MODEL=REGIONAL\n            VERSUS first trace:\nPARM=SCALR_BIAS "
+      "MODEL=GLOBAL\n";
+  const std::string spread =
+      "PARM=SCLR_ERROR_SIG MODEL=REGIONAL\n            VERSUS first trace:\n"
+      "PARM=SCLR_ERROR_SIG MODEL=GLOBAL\n";
+  const auto first = bxw.find(bias);
+  ASSERT_NE(first, std::string::npos) << bxw;
+  const auto second = bxw.find(spread);
+  ASSERT_NE(second, std::string::npos) << bxw;
+  EXPECT_GT(second, first);
 }
 
 TEST_F(KorDriver, ResamplingErrorsAreReported) {

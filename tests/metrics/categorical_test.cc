@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "resample/metrics/metrics.h"
+#include "metrics/metrics.h"
 #include "tests/metrics/metrics_testing.h"
 
 namespace kor::metrics {

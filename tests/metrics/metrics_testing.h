@@ -13,14 +13,15 @@
 #include <string>
 #include <vector>
 
-#include "resample/metrics/metrics.h"
+#include "metrics/metrics.h"
+#include "util/missing.h"
 
 namespace kor::metrics::testing {
 
-inline constexpr double kM = -9999.0;         // the callers' missing value
-inline constexpr double kAbsent = -1.1e31;    // what the reader leaves in fields it never filled
-inline constexpr double kDecoy = 12345.0;     // entries of other leading indices
-inline constexpr double kUnwritten = 4242.0;  // result slots before the call
+inline constexpr double kM = util::kPlotMissing;            // the callers' missing value
+inline constexpr double kAbsent = tracefile::kMissingFill;  // what the reader leaves in fields
+inline constexpr double kDecoy = 12345.0;                   // entries of other leading indices
+inline constexpr double kUnwritten = 4242.0;                // result slots before the call
 
 // Traps division by zero and invalid operations for the whole test program.
 class FpTraps : public ::testing::Environment {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "resample/metrics/metrics.h"
+#include "metrics/metrics.h"
 #include "tests/metrics/metrics_testing.h"
 
 // The replacements below pair malloc with free throughout; GCC cannot see that once they are

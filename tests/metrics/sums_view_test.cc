@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "resample/metrics/metrics.h"
+#include "metrics/metrics.h"
 #include "tests/metrics/metrics_testing.h"
 
 namespace kor::metrics {

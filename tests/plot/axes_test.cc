@@ -37,17 +37,17 @@ TEST(XAxis, LabelPositionsFromTheIncrementItem) {
        {0, 0.04, 0.08, 0.12, 0.16, 0.2, 0.24, 0.28, 0.32}},
   };
   for (const Case& c : kCases) {
-    PlotState s;
+    PlotLayout s;
     s.x.data_min = 0.0;
     s.x.data_max = 1.0;
-    ASSERT_EQ(x_axis_from_xax(s, c.xax, MergedAxis{}, 1), 0) << c.name;
+    ASSERT_EQ(x_axis_from_xax(s.x, c.xax, MergedAxis{}, 1), 0) << c.name;
     expect_near_all(labels_of(s.x), c.labels, c.name);
   }
 }
 
 TEST(XAxis, TinyLabelBecomesZero) {
-  PlotState s;
-  ASSERT_EQ(x_axis_from_xax(s, "1.0E-8/0.35/-0.1", MergedAxis{}, 1), 0);
+  PlotLayout s;
+  ASSERT_EQ(x_axis_from_xax(s.x, "1.0E-8/0.35/-0.1", MergedAxis{}, 1), 0);
   ASSERT_EQ(s.x.label_count, 4);
   EXPECT_EQ(s.x.labels[0], 0.0);
   EXPECT_NEAR(s.x.labels[3], 0.3, 1e-7);
@@ -72,10 +72,10 @@ TEST(XAxis, DefaultRangeFromTheData) {
       {"no data at all", 1e30, -1e30, 1, -0.0375, 1.0375},
   };
   for (const Case& c : kCases) {
-    PlotState s;
+    PlotLayout s;
     s.x.data_min = c.lo;
     s.x.data_max = c.hi;
-    ASSERT_EQ(x_axis_from_xax(s, "", MergedAxis{}, c.final_type), 0) << c.name;
+    ASSERT_EQ(x_axis_from_xax(s.x, "", MergedAxis{}, c.final_type), 0) << c.name;
     EXPECT_NEAR(s.x.start, c.start, 1e-9) << c.name;
     EXPECT_NEAR(s.x.stop, c.stop, 1e-9) << c.name;
   }
@@ -100,10 +100,10 @@ TEST(XAxis, FrequenciesAndTimeUnit) {
       {"nearest integer of the first value", "0/10/-2.6", 1, 0, 1, 0, 'D', 3},
   };
   for (const Case& c : kCases) {
-    PlotState s;
+    PlotLayout s;
     s.x.data_min = 0;
     s.x.data_max = 10;
-    ASSERT_EQ(x_axis_from_xax(s, c.xax, MergedAxis{}, 1), 0) << c.name;
+    ASSERT_EQ(x_axis_from_xax(s.x, c.xax, MergedAxis{}, 1), 0) << c.name;
     EXPECT_EQ(s.x.label_freq, c.label_freq) << c.name;
     EXPECT_EQ(s.x.grid_freq, c.grid_freq) << c.name;
     EXPECT_EQ(s.x.tick_freq, c.tick_freq) << c.name;
@@ -138,9 +138,9 @@ TEST(XAxis, TimeRangeForm) {
       {"one end only", "2016022812:", -19, 0, 0},
   };
   for (const Case& c : kCases) {
-    PlotState s;
+    PlotLayout s;
     s.x.start = 42.0;
-    ASSERT_EQ(x_axis_from_xax(s, c.xax, two_days(), 1), c.code) << c.name;
+    ASSERT_EQ(x_axis_from_xax(s.x, c.xax, two_days(), 1), c.code) << c.name;
     if (c.code != 0) {
       EXPECT_EQ(s.x.start, 42.0) << c.name;
       continue;
@@ -167,8 +167,8 @@ TEST(YAxis, IncrementAndIntervalsForm) {
       {"histogram starts at zero", "2/10/2", 5, {2, 4, 6, 8, 10}, 0, 10},
   };
   for (const Case& c : kCases) {
-    PlotState s;
-    ASSERT_EQ(y_axis_from_yax(s, c.yax, c.final_type), 0) << c.name;
+    PlotLayout s;
+    ASSERT_EQ(y_axis_from_yax(s.y, c.yax, c.final_type), 0) << c.name;
     expect_near_all(labels_of(s.y), c.labels, c.name);
     EXPECT_NEAR(s.y.start, c.start, 1e-9) << c.name;
     EXPECT_NEAR(s.y.stop, c.stop, 1e-9) << c.name;
@@ -176,11 +176,11 @@ TEST(YAxis, IncrementAndIntervalsForm) {
 }
 
 TEST(YAxis, DefaultsAndRightAxis) {
-  PlotState s;
+  PlotLayout s;
   s.y.data_min = 0.0;
   s.y.data_max = 1.0;
   s.y.label_freq = 7;
-  ASSERT_EQ(y_axis_from_yax(s, "///-1;-1;-1", 3), 0);
+  ASSERT_EQ(y_axis_from_yax(s.y, "///-1;-1;-1", 3), 0);
   EXPECT_NEAR(s.y.start, -0.0375, 1e-12);
   EXPECT_NEAR(s.y.stop, 1.0375 + 0.05 * 1.075, 1e-12);
   EXPECT_EQ(s.y.label_freq, 1);
@@ -191,7 +191,7 @@ TEST(YAxis, DefaultsAndRightAxis) {
   // 0..100 (10) is used.
   s.ry.data_min = 0.0;
   s.ry.data_max = 100.0;
-  ASSERT_EQ(ry_axis_from_rya(s, "0/100/1:4", 1), 0);
+  ASSERT_EQ(ry_axis_from_rya(s.ry, "0/100/1:4", 1), 0);
   EXPECT_EQ(s.ry.label_count, 11);
   EXPECT_NEAR(s.ry.labels[1], 10.0, 1e-12);
 }
@@ -269,7 +269,7 @@ TEST(TimeLabels, ShorteningAgainstThePreviousLabel) {
 }
 
 TEST(TimeLabels, DayAxisWithAndWithoutPositions) {
-  PlotState s;
+  PlotLayout s;
   // Positions between points take the last point not after them plus the minutes past it.
   s.x.label_count = 3;
   s.x.labels[0] = -0.5;  // before the first point: skipped
@@ -286,7 +286,7 @@ TEST(TimeLabels, DayAxisWithAndWithoutPositions) {
 }
 
 TEST(TimeLabels, MonthAxisWalksTheDays) {
-  PlotState s;
+  PlotLayout s;
   MergedAxis m;
   m.count = 2;
   m.position = {0.0, 70.0};
@@ -324,7 +324,7 @@ TEST(CategoryLabels, NumericLabelsTakeTheDecimalsTheSpacingNeeds) {
       {"spacing too small for F", {0, 1e-7, 2e-7}, {"0.0000E+00", "1.0000E-07", "2.0000E-07"}},
   };
   for (const Case& c : kCases) {
-    PlotState s;
+    PlotSettings s;
     MergedAxis m;
     m.count = static_cast<int>(c.values.size());
     m.label.assign(c.values.size(), "");
@@ -333,7 +333,7 @@ TEST(CategoryLabels, NumericLabelsTakeTheDecimalsTheSpacingNeeds) {
 }
 
 TEST(CategoryLabels, UserAndMergedLabels) {
-  PlotState s;
+  PlotSettings s;
   MergedAxis m;
   m.count = 3;
   m.label = {"> 0.1 ", " >0.5", "ALL"};

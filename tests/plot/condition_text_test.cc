@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <sstream>
 #include <string>
 
 #include "tracefile/reader.h"
@@ -155,7 +156,10 @@ TEST(JoinedConditionText, FromPlotsReadByTheReader) {
     ASSERT_EQ(plots, 3);
     int traces = 0;
     int type = 0;
-    ASSERT_EQ(tracefile::RDTD_FND(*state, unit, c.plot, 0, traces, type), 0) << "plot " << c.plot;
+    std::ostringstream os;
+    ASSERT_EQ(tracefile::RDTD_FND(*state, unit, c.plot, 0, traces, type, os), 0)
+        << "plot " << c.plot;
+    EXPECT_EQ(os.str(), "") << "plot " << c.plot;
     EXPECT_EQ(joined_condition_text(*state), c.expected) << "plot " << c.plot;
   }
 }

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <sstream>
 #include <vector>
 
@@ -108,20 +109,18 @@ TEST(BoxWhiskerGrouping, GroupsPairsAndRequestErrors) {
        0},
   };
   for (const GroupCase& c : kCases) {
-    PlotState ps;
-    reset_plot_state(ps, kMaxTraces, true);
+    BoxWhiskerBook book;
     const int n = static_cast<int>(c.files.size());
-    for (int h = 1; h <= n; ++h) group_box_whisker(ps, h, n, c.opcodes[h - 1], c.files[h - 1]);
+    for (int h = 1; h <= n; ++h) group_box_whisker(book, h, n, c.opcodes[h - 1], c.files[h - 1]);
     if (!c.want_first_group.empty()) {
-      EXPECT_EQ(ps.first_group_traces, c.want_first_group) << c.what;
-      EXPECT_EQ(ps.group_opcodes, c.want_opcodes) << c.what;
-      EXPECT_EQ(ps.pairs_per_group, c.want_pairs) << c.what;
+      EXPECT_EQ(book.first_group_traces, c.want_first_group) << c.what;
+      EXPECT_EQ(book.group_opcodes, c.want_opcodes) << c.what;
+      EXPECT_EQ(book.pairs_per_group, c.want_pairs) << c.what;
     }
-    const std::vector<int> errors(ps.bxw_errors.begin(),
-                                  ps.bxw_errors.begin() + ps.bxw_error_count);
+    const std::vector<int> errors(book.errors.begin(), book.errors.begin() + book.error_count);
     EXPECT_EQ(errors, c.want_errors) << c.what;
     for (int h = 1; h <= n; ++h) {
-      EXPECT_EQ(ps.bxw_flag[h - 1], h == c.flagged ? -1 : 0) << c.what << " trace " << h;
+      EXPECT_EQ(book.flag[h - 1], h == c.flagged ? -1 : 0) << c.what << " trace " << h;
     }
   }
 }
@@ -162,24 +161,26 @@ TEST(BoxWhiskerErrors, ReportOnlyWhenObjectsWantedAndErrorsRecorded) {
        "  Check trace number and COMP CODE specifications.\n"},
   };
   for (const ErrsCase& c : kCases) {
-    PlotState ps;
-    reset_plot_state(ps, 2, true);
-    if (c.colour) ps.bxw_colour[0] = 3;
-    for (int e : c.errors) ps.add_bxw_error(e);
+    PlotSettings settings;
+    BoxWhiskerBook book;
+    reset_settings(settings, 2, true);
+    if (c.colour) settings.bxw_colour[0] = 3;
+    for (int e : c.errors) book.add_error(e);
     std::ostringstream os;
-    EXPECT_EQ(BXW_ERRS(ps, os), 0) << c.what;
+    EXPECT_EQ(BXW_ERRS(settings, book, os), 0) << c.what;
     EXPECT_EQ(os.str(), c.want) << c.what;
   }
 }
 
 TEST(BoxWhiskerErrors, ErrorsBeyondTheStoredOnesAreNotPrinted) {
-  PlotState ps;
-  reset_plot_state(ps, 2, true);
-  ps.bxw_colour[0] = 1;
-  for (int i = 0; i < kMaxBxwErrors; ++i) ps.add_bxw_error(5);
-  ps.add_bxw_error(1);  // the 33rd is counted, not stored
+  PlotSettings settings;
+  BoxWhiskerBook book;
+  reset_settings(settings, 2, true);
+  settings.bxw_colour[0] = 1;
+  for (int i = 0; i < kMaxBxwErrors; ++i) book.add_error(5);
+  book.add_error(1);  // the 33rd is counted, not stored
   std::ostringstream os;
-  (void)BXW_ERRS(ps, os);
+  (void)BXW_ERRS(settings, book, os);
   EXPECT_EQ(os.str().find("COMP CODES"), std::string::npos);
   EXPECT_EQ(os.str().find("Check trace"), std::string::npos);
 }
@@ -202,6 +203,67 @@ TEST(CountWeightedMean, SkipsMissingValuesAndCounts) {
   };
   for (const Case& c : kCases) {
     EXPECT_DOUBLE_EQ(count_weighted_mean(c.values, c.counts), c.mean) << c.what;
+  }
+}
+
+TEST(ScaleFactors, EachAxisItsFactorAndMissingPointsStay) {
+  struct Case {
+    const char* what;
+    bool right_axis;
+    bool second_on_right;
+    double left, right;
+    std::vector<float> first, second;  // after scaling, from {2, M, -3} and {5, M}
+  };
+  const Case kCases[] = {
+      {"left factor 100", false, false, 100, 1, {200, M, -300}, {500, M}},
+      {"right trace takes the right factor", true, true, 10, -2, {20, M, -30}, {-10, M}},
+      {"right flags without a right axis", false, true, 10, -2, {20, M, -30}, {50, M}},
+      {"factors of 1 change nothing", true, true, 1, 1, {2, M, -3}, {5, M}},
+  };
+  for (const Case& c : kCases) {
+    PlotSettings ps;
+    ps.right_axis = c.right_axis;
+    ps.right_trace[1] = c.second_on_right;
+    ps.left_factor = c.left;
+    ps.right_factor = c.right;
+    resample::PlotTraces traces(8);
+    const std::vector<float> in[] = {{2, M, -3}, {5, M}};
+    for (int h = 0; h < 2; ++h) {
+      traces.count[h] = static_cast<int>(in[h].size());
+      for (std::size_t i = 0; i < in[h].size(); ++i) traces.Y(h, i) = in[h][i];
+    }
+    traces.count[2] = 1;
+    traces.Y(2, 0) = 7;  // beyond the trace count: untouched
+    apply_scale_factors(ps, traces, 2);
+    for (std::size_t i = 0; i < c.first.size(); ++i)
+      EXPECT_EQ(traces.Y(0, i), c.first[i]) << c.what;
+    for (std::size_t i = 0; i < c.second.size(); ++i) {
+      EXPECT_EQ(traces.Y(1, i), c.second[i]) << c.what;
+    }
+    EXPECT_EQ(traces.Y(2, 0), 7.0f) << c.what;
+  }
+}
+
+TEST(PlotDriver, RefusedRequestsAreReported) {
+  struct Case {
+    const char* what;
+    int method, traces, rc;
+    const char* out;
+  };
+  constexpr Case kCases[] = {
+      {"METHOD 7", 7, 2, -4, " PLT_DRIV\n -04 = The plotting method is invalid\n"},
+      {"25 traces", 1, 25, -8, " PLT_DRIV\n -08 = number of traces exceeds maximum allowed\n"},
+  };
+  for (const Case& c : kCases) {
+    DriverRequest rq;
+    rq.method = c.method;
+    rq.trace_count = c.traces;
+    util::TextUnit control(9);
+    auto reader = std::make_unique<tracefile::ReaderState>();
+    auto state = std::make_unique<DriverState>();
+    std::ostringstream os;
+    EXPECT_EQ(PLT_DRIV(rq, control, *reader, *state, os), c.rc) << c.what;
+    EXPECT_EQ(os.str(), c.out) << c.what;
   }
 }
 

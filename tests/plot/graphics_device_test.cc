@@ -1,6 +1,5 @@
-// Device setup of a graphics device through the real graphics link, against the test server.
-#include "plot/graphics_device.h"
-
+// Device setup of a graphics device through the requests over the real graphics link, against the
+// test server.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -12,6 +11,7 @@
 #include "../graphics/fake_server.h"
 #include "../graphics/test_transport.h"
 #include "../util/scratch.h"
+#include "graphics/drawing.h"
 #include "plot/control.h"
 #include "plot/state.h"
 
@@ -41,10 +41,13 @@ class GraphicsDeviceTest : public ::testing::Test {
     ControlInput in;
     in.trace_count = 3;
     in.final_type = 1;
-    state_.output_dir = bin_.path();
+    files_.output_dir = bin_.path();
     int device_fixed = 0;
-    GraphicsClientDevice device(link_);
-    return read_control_file(state_, unit, in, device_fixed, &device, out_);
+    graphics::LinkRequests device(link_);
+    int rc = parse_control_file(settings_, results_.bxw, unit, in, device_fixed, out_);
+    if (rc == 0) rc = derive_layout(layout_, settings_, results_.bxw, in, out_);
+    if (rc == 0) rc = start_output_device(settings_, files_, device_fixed, &device, out_);
+    return rc;
   }
 
   gt::KeyedQueueGuard server_{gt::test_key(40)};
@@ -54,7 +57,10 @@ class GraphicsDeviceTest : public ::testing::Test {
   gt::TestTransport transport_;
   graphics::LinkState link_;
   std::ostringstream link_out_, out_;
-  PlotState state_;
+  PlotSettings settings_;
+  PlotLayout layout_;
+  PlotResults results_;
+  PlotFiles files_;
 };
 
 TEST_F(GraphicsDeviceTest, NoServerProgramMeansGraphicsCannotStart) {

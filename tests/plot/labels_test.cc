@@ -166,89 +166,108 @@ TEST(Titles, AutomaticTitleTraceLabelsAndAxisTitles) {
   };
   for (const Case& c : kCases) {
     const tracefile::ReaderState r = two_trace_plot();
-    PlotState s;
-    reset_plot_state(s, c.count, true);
-    s.final_type = c.final_type;
+    PlotSettings s;
+    PlotLayout l;
+    reset_settings(s, c.count, true);
+    TitleInput in = input_for(r, c.list, c.stats, c.count, c.method);
+    in.final_type = c.final_type;
     std::ostringstream os;
-    EXPECT_EQ(build_titles(s, input_for(r, c.list, c.stats, c.count, c.method), os), 0) << c.name;
-    EXPECT_EQ(s.title, c.title) << c.name;
-    EXPECT_EQ(s.trace_labels[0], c.label1) << c.name;
-    EXPECT_EQ(s.trace_labels[1], c.label2) << c.name;
-    EXPECT_EQ(s.x_title, c.x_title) << c.name;
-    EXPECT_EQ(s.y_title, c.y_title) << c.name;
+    EXPECT_EQ(build_titles(s, l, in, os), 0) << c.name;
+    EXPECT_EQ(l.title, c.title) << c.name;
+    EXPECT_EQ(l.trace_labels[0], c.label1) << c.name;
+    EXPECT_EQ(l.trace_labels[1], c.label2) << c.name;
+    EXPECT_EQ(l.x_title, c.x_title) << c.name;
+    EXPECT_EQ(l.y_title, c.y_title) << c.name;
     EXPECT_EQ(os.str(), "") << c.name;
   }
 }
 
 TEST(Titles, UserTextsStayAndLabelLevelZeroAddsNothing) {
   const tracefile::ReaderState r = two_trace_plot();
-  PlotState s;
-  reset_plot_state(s, 2, true);
+  PlotSettings s;
+  PlotLayout l;
+  reset_settings(s, 2, true);
   s.title = "MY PLOT";
   s.trace_labels[1] = "Mine";
   s.label_given[1] = true;
   s.y_title = "SCORE";
   s.resample = true;
   std::ostringstream os;
-  ASSERT_EQ(build_titles(s, input_for(r, {1, 2}, {"A", "A"}), os), 0);
-  EXPECT_EQ(s.title, "MY PLOT");  // no CI ALPHA on a user title
-  EXPECT_EQ(s.trace_labels[0], "FHOUR=24");
-  EXPECT_EQ(s.trace_labels[1], "Mine");
-  EXPECT_EQ(s.y_title, "SCORE");
+  ASSERT_EQ(build_titles(s, l, input_for(r, {1, 2}, {"A", "A"}), os), 0);
+  EXPECT_EQ(l.title, "MY PLOT");  // no CI ALPHA on a user title
+  EXPECT_EQ(l.trace_labels[0], "FHOUR=24");
+  EXPECT_EQ(l.trace_labels[1], "Mine");
+  EXPECT_EQ(l.y_title, "SCORE");
 
-  PlotState quiet;
-  reset_plot_state(quiet, 2, true);
+  PlotSettings quiet;
+  PlotLayout ql;
+  ql.title = "from an earlier plot";
+  reset_settings(quiet, 2, true);
   quiet.label_level = 0;
-  ASSERT_EQ(build_titles(quiet, input_for(r, {1, 2}, {"A", "A"}), os), 0);
-  EXPECT_EQ(quiet.title, "");
-  EXPECT_EQ(quiet.x_title, "");
+  quiet.x_title = "GIVEN";
+  ASSERT_EQ(build_titles(quiet, ql, input_for(r, {1, 2}, {"A", "A"}), os), 0);
+  EXPECT_EQ(ql.title, "");
+  EXPECT_EQ(ql.x_title, "GIVEN");  // the given texts are the layout's even then
 }
 
 TEST(Titles, ResamplingLevelRightAxisAndFlags) {
   const tracefile::ReaderState r = two_trace_plot();
-  PlotState s;
-  reset_plot_state(s, 2, true);
+  PlotSettings s;
+  PlotLayout l;
+  reset_settings(s, 2, true);
   s.resample = true;
   s.test_level = 0.05;
   s.right_axis = true;
   s.right_trace[1] = true;
   s.first_right = 2;
-  s.final_type = 4;
-  s.rank_hist = true;
+  TitleInput in = input_for(r, {1, 2}, {"BIAS_SCORE", "CSI"});
+  in.final_type = 4;
+  in.rank_hist = true;
   std::ostringstream os;
-  ASSERT_EQ(build_titles(s, input_for(r, {1, 2}, {"BIAS_SCORE", "CSI"}), os), 0);
-  EXPECT_EQ(s.title, "STAT=FHO MODEL=GFS V_RGN=G2/NHX CI ALPHA=0.05");
-  EXPECT_EQ(s.x_title, "ANALYSIS RANK W.R.T. ENSEMBLE");
-  EXPECT_EQ(s.y_title, "BIAS_SCORE");
-  EXPECT_EQ(s.ry_title, "CSI");
+  ASSERT_EQ(build_titles(s, l, in, os), 0);
+  EXPECT_EQ(l.title, "STAT=FHO MODEL=GFS V_RGN=G2/NHX CI ALPHA=0.05");
+  EXPECT_EQ(l.x_title, "ANALYSIS RANK W.R.T. ENSEMBLE");
+  EXPECT_EQ(l.y_title, "BIAS_SCORE");
+  EXPECT_EQ(l.ry_title, "CSI");
 
-  PlotState h;
-  reset_plot_state(h, 2, true);
-  h.final_type = 5;
-  h.rpf_flag = true;
-  ASSERT_EQ(build_titles(h, input_for(r, {1, 2}, {"A", "A"}), os), 0);
-  EXPECT_EQ(h.x_title, "PLACEMENT FOR FHOUR=24");
-  EXPECT_EQ(h.y_title, "RELATIVE PLACEMENT FREQUENCY");
+  PlotSettings h;
+  PlotLayout hl;
+  reset_settings(h, 2, true);
+  TitleInput hin = input_for(r, {1, 2}, {"A", "A"});
+  hin.final_type = 5;
+  hin.rpf_flag = true;
+  ASSERT_EQ(build_titles(h, hl, hin, os), 0);
+  EXPECT_EQ(hl.x_title, "PLACEMENT FOR FHOUR=24");
+  EXPECT_EQ(hl.y_title, "RELATIVE PLACEMENT FREQUENCY");
 }
 
 TEST(Titles, AttributeDiagramCompanions) {
   tracefile::ReaderState r = two_trace_plot();
-  PlotState s;
-  reset_plot_state(s, 4, true);
-  s.final_type = 7;
+  PlotSettings s;
+  PlotLayout l;
+  reset_settings(s, 4, true);
   s.hst_count = 1;
   s.bar_colour[2] = 5;  // the first companion is drawn as bars
   TitleInput in = input_for(r, {1, 2}, {"A", "A"}, 4);
   in.trace_list[2] = 1;
   in.trace_list[3] = 2;
+  in.final_type = 7;
   std::ostringstream os;
-  ASSERT_EQ(build_titles(s, in, os), 0);
-  EXPECT_EQ(s.trace_labels[0], "FHOUR=24 RELIABILITY");
-  EXPECT_EQ(s.trace_labels[2], "FHOUR=24 USE HISTOGRAM");
-  EXPECT_EQ(s.trace_labels[3], "FHOUR=48 FRCST USE FREQUENCY");
-  EXPECT_EQ(s.x_title, "FORECAST PROBABILITY");
-  EXPECT_EQ(s.y_title, "OBSERVED FREQUENCY");
-  EXPECT_EQ(s.ry_title, "FREQUENCY OF FORECAST USE HISTOGRAM");
+  ASSERT_EQ(build_titles(s, l, in, os), 0);
+  EXPECT_EQ(l.trace_labels[0], "FHOUR=24 RELIABILITY");
+  EXPECT_EQ(l.trace_labels[2], "FHOUR=24 USE HISTOGRAM");
+  EXPECT_EQ(l.trace_labels[3], "FHOUR=48 FRCST USE FREQUENCY");
+  EXPECT_EQ(l.x_title, "FORECAST PROBABILITY");
+  EXPECT_EQ(l.y_title, "OBSERVED FREQUENCY");
+  EXPECT_EQ(l.ry_title, "FREQUENCY OF FORECAST USE HISTOGRAM");
+
+  // A given label keeps its text and leaves its companion's as given.
+  s.trace_labels[0] = "MINE";
+  s.label_given[0] = true;
+  ASSERT_EQ(build_titles(s, l, in, os), 0);
+  EXPECT_EQ(l.trace_labels[0], "MINE");
+  EXPECT_EQ(l.trace_labels[2], "");
+  EXPECT_EQ(l.trace_labels[1], "FHOUR=48 RELIABILITY");
 }
 
 TEST(Titles, LabelTooLongIsDroppedWithAWarning) {
@@ -256,18 +275,19 @@ TEST(Titles, LabelTooLongIsDroppedWithAWarning) {
   auto& spec = r.traces[0].specific[0];
   spec.count = 8;
   for (int i = 0; i < 8; ++i) spec.values[i] = util::pad("VALUE_NUMBER_" + std::to_string(i), 24);
-  PlotState s;
-  reset_plot_state(s, 2, true);
+  PlotSettings s;
+  PlotLayout l;
+  reset_settings(s, 2, true);
   std::ostringstream os;
-  EXPECT_EQ(build_titles(s, input_for(r, {1, 2}, {"A", "A"}), os), 8);
-  EXPECT_EQ(s.trace_labels[0], "");
-  EXPECT_EQ(s.trace_labels[1], "FHOUR=48");
+  EXPECT_EQ(build_titles(s, l, input_for(r, {1, 2}, {"A", "A"}), os), 8);
+  EXPECT_EQ(l.trace_labels[0], "");
+  EXPECT_EQ(l.trace_labels[1], "FHOUR=48");
   EXPECT_EQ(os.str(), " +08 = Warning:  Label string length exceeded.\n");
 }
 
 TEST(StatisticTitle, DistinctLabelsOfOneSide) {
-  PlotState s;
-  reset_plot_state(s, 4, true);
+  PlotSettings s;
+  reset_settings(s, 4, true);
   TitleInput in;
   in.trace_count = 4;
   in.stat_labels = {"CSI", "CSI", "ETS", "BIAS"};

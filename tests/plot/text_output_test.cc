@@ -99,7 +99,7 @@ class OutputDir : public ::testing::Test {
             ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(dir_);
     fs::create_directories(dir_);
-    state_.output_dir = dir_.string();
+    files_.output_dir = dir_.string();
   }
   void TearDown() override { fs::remove_all(dir_); }
   std::string read(const std::string& name) {
@@ -109,13 +109,14 @@ class OutputDir : public ::testing::Test {
     return ss.str();
   }
   fs::path dir_;
-  PlotState state_;
+  PlotLayout layout_;
+  PlotFiles files_;
 };
 
 TEST_F(OutputDir, StatisticsPage) {
-  state_.title = "MY TITLE";
-  state_.trace_labels[0] = "Model A";
-  state_.trace_labels[1] = "Model B";
+  layout_.title = "MY TITLE";
+  layout_.trace_labels[0] = "Model A";
+  layout_.trace_labels[1] = "Model B";
   TraceData a;
   a.y = {1, 2, 3, 4, 5};
   a.x = a.y;
@@ -125,7 +126,7 @@ TEST_F(OutputDir, StatisticsPage) {
   b.x = b.y;
   b.points = 2;
   std::ostringstream out;
-  EXPECT_EQ(write_stats_page(state_, {a, b}, out), 0);
+  EXPECT_EQ(write_stats_page(layout_, files_.output_path("kor_statspage.txt"), {a, b}, out), 0);
   const std::string expected =
       " \n" + std::string(36, ' ') + "MY TITLE\n\n" + std::string(35, ' ') + "TRACE #  1\n" +
       std::string(37, ' ') + "Model A\n \n" +
@@ -142,13 +143,13 @@ TEST_F(OutputDir, StatisticsPage) {
 
 TEST_F(OutputDir, LongTitleInTwoCentredPieces) {
   // 100 characters: the first piece ends at the last blank within 72 characters.
-  state_.title = std::string(60, 'a') + " " + std::string(20, 'b') + " " + std::string(18, 'c');
+  layout_.title = std::string(60, 'a') + " " + std::string(20, 'b') + " " + std::string(18, 'c');
   TraceData a;
   a.y = {1.0};
   a.x = a.y;
   a.points = 1;
   std::ostringstream out;
-  EXPECT_EQ(write_stats_page(state_, {a}, out), 0);
+  EXPECT_EQ(write_stats_page(layout_, files_.output_path("kor_statspage.txt"), {a}, out), 0);
   std::istringstream lines(out.str());
   std::string first, second, third;
   std::getline(lines, first);
@@ -168,7 +169,7 @@ TEST(ScoreTokens, ReplacedWithFourDecimals) {
 }
 
 TEST(TextDump, PointsWithTheirLabels) {
-  PlotState s;
+  PlotLayout s;
   s.title = "DUMP";
   s.trace_labels[0] = "ANALYSIS";
   s.x_title = "X";
@@ -211,7 +212,8 @@ TEST(TextDump, PointsWithTheirLabels) {
             std::string::npos);
 
   // Without an open dump file.
-  EXPECT_EQ(PLT_TEXT(s, in), -22);
+  TextDevice closed;
+  EXPECT_EQ(PLT_TEXT(s, in, closed), -22);
 }
 
 // The label columns (24 characters after the 20 of the abscissa and 4 blanks) of the dump's point
@@ -287,7 +289,7 @@ TEST(TextDump, LabelOfTheLowestIndexWithinTheTolerance) {
 }
 
 TEST(BoxWhiskerLines, ZeroRequestAndObjects) {
-  PlotState s;
+  PlotSettings s;
   std::ostringstream os;
   BxwTables t;
   ASSERT_EQ(write_bxw_objects(os, s, 1, 0, {}, {}, t, 1.0), 0);

@@ -226,6 +226,35 @@ TEST(MetricDriverValues, TrackCodes) {
   }
 }
 
+TEST(MetricDriverValues, RangeOfTheResults) {
+  struct Case {
+    const char* name;
+    int code;
+    std::vector<std::vector<double>> trials;
+    int rc;
+    float lo, hi;
+  };
+  const float m = static_cast<float>(kM);
+  const Case kCases[] = {
+      // Biases 0.5 and 2, the third trial without observed events.
+      {"bias", 1001, {{10, 2, 1, 4}, {20, 6, 3, 3}, {5, 1, 1, 0}}, 0, 0.5f, 2.0f},
+      {"no trial with a value", 1001, {{10, 2, 1, 0}, {10, 2, 1, 0}}, 2, m, m},
+      {"the count itself", 1, {{3, 0, 0, 0}, {7, 0, 0, 0}}, 0, 3.0f, 7.0f},
+  };
+  for (const Case& c : kCases) {
+    std::vector<double> s = sums(c.trials, c.trials);
+    const int trials = static_cast<int>(c.trials.size());
+    std::vector<double> values(static_cast<std::size_t>(trials));
+    int code = c.code;
+    float lo = 0, hi = 0;
+    std::ostringstream os;
+    EXPECT_EQ(RSMP_MET(1, code, kM, trials, 4, s.data(), context("FHO"), values, lo, hi, os), c.rc)
+        << c.name;
+    EXPECT_EQ(lo, c.lo) << c.name;
+    EXPECT_EQ(hi, c.hi) << c.name;
+  }
+}
+
 TEST(MetricDriverValues, AllMissingGivesWarning) {
   const MetRun r = run(1001, 4, sums({{10, 2, 1, 0}, {10, 2, 1, 0}}, {{10, 2, 1, 3}, {1, 1, 1, 1}}),
                        context("FHO"));

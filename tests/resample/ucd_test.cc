@@ -3,12 +3,16 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 
+#include "resample/resample.h"
 #include "resample/ucd_writer.h"
+#include "tracefile/format.h"
+#include "util/missing.h"
 
 namespace kor::resample {
 namespace {
@@ -89,6 +93,36 @@ TEST(WriteUcd, NegativeAndMissingValuesRoundTrip) {
   EXPECT_EQ(r.trace[0], -3);
   EXPECT_EQ(r.point[0], 12);
   EXPECT_EQ(r.values, records[0].values);
+}
+
+// The missing levels of the package, each with its own rule: the data tables (at or below
+// -1.0e30), the uncombined records of resampling (at or below -1.1e30) and plotted values (within
+// 0.1 of -9999).
+TEST(MissingLevels, EachLevelHasItsRule) {
+  struct Case {
+    double v;
+    bool table, record, plot;
+  };
+  const double nan = std::nan("");
+  const Case kCases[] = {
+      {-1.1e31, true, true, false},     // what the reader fills its tables with
+      {-1.1e30, true, true, false},     //
+      {-1.05e30, true, false, false},   // missing in a table, a value in a record
+      {-1.0e30, true, false, false},    //
+      {-0.99e30, false, false, false},  //
+      {-9999.0, false, false, true},    //
+      {-9998.95, false, false, true},   //
+      {-9999.2, false, false, false},   //
+      {0.0, false, false, false},       //
+      {nan, true, true, false},         // no comparison holds for NaN
+  };
+  for (const Case& c : kCases) {
+    EXPECT_EQ(tracefile::is_table_missing(c.v), c.table) << c.v;
+    EXPECT_EQ(is_record_missing(c.v), c.record) << c.v;
+    EXPECT_EQ(util::IS_MISSING(c.v), c.plot) << c.v;
+  }
+  EXPECT_TRUE(tracefile::is_table_missing(tracefile::kMissingFill));
+  EXPECT_TRUE(util::IS_MISSING(util::kPlotMissing));
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -18,7 +19,7 @@
 
 namespace kor::stats {
 
-inline constexpr double M = -9999.0;
+inline constexpr double M = util::kPlotMissing;
 
 class TraceTest : public ::testing::Test {
  protected:
@@ -47,16 +48,16 @@ class TraceTest : public ::testing::Test {
   // Loads `plot` of `path` with its data.  Returns the first nonzero reader code.
   int load_path(const std::string& path, int plot) {
     if (!unit_.open(path)) return 999;
-    testing::internal::CaptureStdout();
+    std::ostringstream os;
     int count = 0, traces = 0, type = 0;
     int rc = tracefile::RDTD_INI(*reader_, unit_, count);
-    if (rc == 0) rc = tracefile::RDTD_FND(*reader_, unit_, plot, 1, traces, type);
-    load_output_ = testing::internal::GetCapturedStdout();
+    if (rc == 0) rc = tracefile::RDTD_FND(*reader_, unit_, plot, 1, traces, type, os);
+    load_output_ = os.str();
     return rc;
   }
   int load(const std::string& name, int plot) { return load_path(data(name), plot); }
 
-  // Runs RDTD_TRC; its standard output goes to out_.
+  // Runs RDTD_TRC; what it writes goes to out_.
   int run(int trace, int code, int lag = 0, int capacity = kMaxPoints) {
     TraceRequest request;
     request.trace = trace;
@@ -64,9 +65,9 @@ class TraceTest : public ::testing::Test {
     request.lag = lag;
     request.missing = M;
     request.capacity = capacity;
-    testing::internal::CaptureStdout();
-    const int rc = RDTD_TRC(*reader_, engine_, request, result_);
-    out_ = testing::internal::GetCapturedStdout();
+    std::ostringstream os;
+    const int rc = RDTD_TRC(*reader_, engine_, request, result_, os);
+    out_ = os.str();
     return rc;
   }
 

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -45,8 +46,16 @@ class ProbabilityTest : public ::testing::Test {
     return std::vector<double>(info.crps.begin(), info.crps.begin() + info.crps_count);
   }
 
+  // What the loads wrote since the last call.
+  std::string printed() {
+    const std::string text = out_.str();
+    out_.str("");
+    return text;
+  }
+
   fs::path old_, dir_;
   std::unique_ptr<ReaderState> state_;
+  std::ostringstream out_;
 };
 
 void expect_list(const std::vector<double>& got, const std::vector<double>& want,
@@ -71,25 +80,25 @@ TEST_F(ProbabilityTest, PbsDefaultsWithoutAFile) {
       {"wwx", 14, {0.0, 0.25, 0.5, 1.0}},
   };
   for (const Case& c : kCases) {
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(load_pbs_probabilities(*state_, c.set, 2, c.depth), 0) << c.set << c.depth;
-    testing::internal::GetCapturedStdout();
+    (void)printed();
+    EXPECT_EQ(load_pbs_probabilities(*state_, c.set, 2, c.depth, out_), 0) << c.set << c.depth;
+    (void)printed();
     expect_list(pbs(2), c.want, std::string(c.set) + std::to_string(c.depth));
   }
 }
 
 TEST_F(ProbabilityTest, PbsReportLines) {
-  testing::internal::CaptureStdout();
-  EXPECT_EQ(load_pbs_probabilities(*state_, "abc", 3, 8), 0);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+  (void)printed();
+  EXPECT_EQ(load_pbs_probabilities(*state_, "abc", 3, 8, out_), 0);
+  EXPECT_EQ(printed(),
             "  DEFAULT abc probabilities for trace #  3: \n"
             "  Category   1 probability =  0.00\n"
             "  Category   2 probability =  0.25\n"
             "  Category   3 probability =  0.75\n"
             "  Category   4 probability =  1.00\n");
-  testing::internal::CaptureStdout();
-  EXPECT_EQ(load_pbs_probabilities(*state_, "wwx", 1, 4), 0);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+  (void)printed();
+  EXPECT_EQ(load_pbs_probabilities(*state_, "wwx", 1, 4, out_), 0);
+  EXPECT_EQ(printed(),
             "  DEFAULT WWX probabilities for trace #  1: \n"
             "  Category   1 probability =  0.00\n"
             "  Category   2 probability =  0.25\n"
@@ -112,9 +121,9 @@ TEST_F(ProbabilityTest, PbsUserFileSkipsBadLines) {
             "7 -0.1\n"  // below 0
             "8 0.6\n"
             "9 1.0\n");
-  testing::internal::CaptureStdout();
-  EXPECT_EQ(load_pbs_probabilities(*state_, "abc", 1, 8), 0);
-  const std::string out = testing::internal::GetCapturedStdout();
+  (void)printed();
+  EXPECT_EQ(load_pbs_probabilities(*state_, "abc", 1, 8, out_), 0);
+  const std::string out = printed();
   EXPECT_EQ(out.substr(0, out.find('\n')), "  USER-DEFINED abc probabilities for trace #  1: ");
   expect_list(pbs(1), {0.1, 0.3, 0.6, 1.0}, "user");
 }
@@ -139,36 +148,36 @@ TEST_F(ProbabilityTest, PbsErrors) {
     fs::remove("pbs_abc.prob");
     if (c.file != nullptr) write("pbs_abc.prob", c.file);
     state_->traces[0].pbs_count = 0;
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(load_pbs_probabilities(*state_, "abc", 1, c.depth), c.rc) << c.name;
-    testing::internal::GetCapturedStdout();
+    (void)printed();
+    EXPECT_EQ(load_pbs_probabilities(*state_, "abc", 1, c.depth, out_), c.rc) << c.name;
+    (void)printed();
     EXPECT_EQ(state_->traces[0].pbs_count, c.count) << c.name;
   }
-  EXPECT_EQ(load_pbs_probabilities(*state_, "abc", 25, 8), -40);
-  EXPECT_EQ(load_pbs_probabilities(*state_, "abc", 0, 8), -40);
+  EXPECT_EQ(load_pbs_probabilities(*state_, "abc", 25, 8, out_), -40);
+  EXPECT_EQ(load_pbs_probabilities(*state_, "abc", 0, 8, out_), -40);
 }
 
 TEST_F(ProbabilityTest, TooFewCategoriesSaySo) {
-  testing::internal::CaptureStdout();
-  EXPECT_EQ(load_pbs_probabilities(*state_, "abc", 2, 5), -40);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+  (void)printed();
+  EXPECT_EQ(load_pbs_probabilities(*state_, "abc", 2, 5, out_), -40);
+  EXPECT_EQ(printed(),
             "  No DEFAULT abc probabilities for fewer than 3 categories, trace #  2:  2\n");
 }
 
 TEST_F(ProbabilityTest, UnreadableFileWarnsAndUsesDefaults) {
   fs::create_directory("pbs_abc.prob");
-  testing::internal::CaptureStdout();
-  EXPECT_EQ(load_pbs_probabilities(*state_, "abc", 1, 8), 3);
-  const std::string out = testing::internal::GetCapturedStdout();
+  (void)printed();
+  EXPECT_EQ(load_pbs_probabilities(*state_, "abc", 1, 8, out_), 3);
+  const std::string out = printed();
   EXPECT_EQ(out.substr(0, out.find("  DEFAULT")),
             " pbs_abc.prob                     not readable -- defaults used\n"
             " +03 = Probability file could not be used.\n");
   expect_list(pbs(1), {0.0, 0.25, 0.75, 1.0}, "defaults");
 
   fs::create_directory("crps_20.prob");
-  testing::internal::CaptureStdout();
-  EXPECT_EQ(load_crps_probabilities(*state_, 1, 20), 3);
-  testing::internal::GetCapturedStdout();
+  (void)printed();
+  EXPECT_EQ(load_crps_probabilities(*state_, 1, 20, out_), 3);
+  printed();
   expect_list(crps(1), {0.05, 0.1, 0.25, 0.5, 0.75, 0.9, 0.95}, "crps defaults");
 }
 
@@ -214,25 +223,24 @@ TEST_F(ProbabilityTest, CrpsLevels) {
     fs::remove(name);
     if (c.file != nullptr) write(name, c.file);
     state_->traces[4].crps_count = 0;
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(load_crps_probabilities(*state_, 5, c.depth), c.rc) << c.name;
-    testing::internal::GetCapturedStdout();
+    (void)printed();
+    EXPECT_EQ(load_crps_probabilities(*state_, 5, c.depth, out_), c.rc) << c.name;
+    (void)printed();
     expect_list(crps(5), c.want, c.name);
   }
 }
 
 TEST_F(ProbabilityTest, CrpsReportLines) {
   write("crps_8.prob", "levels\n1 0.5\n");
-  testing::internal::CaptureStdout();
-  EXPECT_EQ(load_crps_probabilities(*state_, 2, 8), 0);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+  (void)printed();
+  EXPECT_EQ(load_crps_probabilities(*state_, 2, 8, out_), 0);
+  EXPECT_EQ(printed(),
             "  Applying user defined cumulative probs.\n"
             "  Cumulative probabilities for trace #  2: \n"
             "  Level   1 cumulative probability =  0.50\n");
-  testing::internal::CaptureStdout();
-  EXPECT_EQ(load_crps_probabilities(*state_, 1, 10), -66);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(),
-            "  Too few or no user defined cumulative probs -- using default values.\n");
+  (void)printed();
+  EXPECT_EQ(load_crps_probabilities(*state_, 1, 10, out_), -66);
+  EXPECT_EQ(printed(), "  Too few or no user defined cumulative probs -- using default values.\n");
 }
 
 TEST_F(ProbabilityTest, TraceLoadFollowsTheStatisticType) {
@@ -251,9 +259,9 @@ TEST_F(ProbabilityTest, TraceLoadFollowsTheStatisticType) {
     state_->reset();
     state_->traces[0].stat_type = util::pad(c.type, kLabelWidth);
     state_->traces[0].depth = c.depth;
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(load_trace_probabilities(*state_, 1), c.rc) << c.type;
-    testing::internal::GetCapturedStdout();
+    (void)printed();
+    EXPECT_EQ(load_trace_probabilities(*state_, 1, out_), c.rc) << c.type;
+    (void)printed();
     EXPECT_EQ(state_->traces[0].pbs_count, c.pbs_count) << c.type;
     EXPECT_EQ(state_->traces[0].crps_count, c.crps_count) << c.type;
   }

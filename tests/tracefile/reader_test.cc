@@ -94,13 +94,21 @@ class ReaderTest : public ::testing::Test {
     if (!unit_.open(path.string())) return 999;
     int rc = RDTD_INI(*state_, unit_, plot_count_);
     if (rc != 0) return rc;
-    return RDTD_FND(*state_, unit_, plot, read_data, trace_count_, plot_type_);
+    return RDTD_FND(*state_, unit_, plot, read_data, trace_count_, plot_type_, out_);
+  }
+
+  // What the reader wrote since the last call.
+  std::string printed() {
+    const std::string text = out_.str();
+    out_.str("");
+    return text;
   }
 
   fs::path dir_;
   util::TextUnit unit_{8};
   std::unique_ptr<ReaderState> state_;
   int plot_count_ = 0, trace_count_ = 0, plot_type_ = 0;
+  std::ostringstream out_;
 };
 
 // --- the bundled example ------------------------------------------------------------------
@@ -115,9 +123,9 @@ std::string read_file(const std::string& path) {
 TEST_F(ReaderTest, ExampleTimeSeriesPlot) {
   const std::string text = read_file(std::string(KOR_EXAMPLES) + "/example.trc");
   ASSERT_FALSE(text.empty());
-  testing::internal::CaptureStdout();
+  (void)printed();
   ASSERT_EQ(load(text, 1), 0);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+  EXPECT_EQ(printed(), "");
   EXPECT_EQ(plot_count_, 3);
   EXPECT_EQ(trace_count_, 2);
   EXPECT_EQ(plot_type_, 1);
@@ -479,9 +487,9 @@ TEST_F(ReaderTest, TimeSeriesErrors) {
   };
   for (const Case& c : kCases) {
     state_ = std::make_unique<ReaderState>();
-    testing::internal::CaptureStdout();
+    (void)printed();
     const int rc = load(c.text, 1);
-    const std::string out = testing::internal::GetCapturedStdout();
+    const std::string out = printed();
     EXPECT_EQ(rc, c.expected) << c.what;
     EXPECT_EQ(out, c.output) << c.what;
   }
@@ -490,9 +498,9 @@ TEST_F(ReaderTest, TimeSeriesErrors) {
 TEST_F(ReaderTest, DifferentLabelTypesWarnAndGoOn) {
   const std::string text =
       kTwoTraceHeader + data_r(1, {1.0}, {{1.0}}) + data_c(2, {"A"}, {{1.0}}, false);
-  testing::internal::CaptureStdout();
+  (void)printed();
   const int rc = load(text, 1);
-  const std::string out = testing::internal::GetCapturedStdout();
+  const std::string out = printed();
   EXPECT_EQ(out, " +06 = Warning:  Traces have different label types.\n");
   EXPECT_EQ(state_->label_type, 'c');
   // The merge then compares text labels: trace 1's blank label and "A" make two entries.
@@ -507,7 +515,7 @@ TEST_F(ReaderTest, RereadingAfterIniRestoresTheTables) {
   state_->sum(1, 1, 1) = 99.0;
   int count = 0, traces = 0, type = 0;
   ASSERT_EQ(RDTD_INI(*state_, *state_->unit, count), 0);
-  ASSERT_EQ(RDTD_FND(*state_, *state_->unit, state_->plot_number, 1, traces, type), 0);
+  ASSERT_EQ(RDTD_FND(*state_, *state_->unit, state_->plot_number, 1, traces, type, out_), 0);
   EXPECT_DOUBLE_EQ(state_->sum(1, 1, 1), 5.0);
   EXPECT_EQ(traces, 2);
 }
@@ -516,10 +524,9 @@ TEST_F(ReaderTest, OriginalTraceNumberLine) {
   const std::string text = dep(7, 2, 1, 4, "1 A 0 0 0") + "EOCF\n";
   ASSERT_EQ(load(text, 1, 0), 0);
   int file_trace = 0;
-  testing::internal::CaptureStdout();
-  EXPECT_EQ(RDTD_OTN(*state_, 3, 1, file_trace), 0);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(),
-            "  Graph rel trc # =  3 Plot rel trc # =  1 Orig trc # =  7\n");
+  (void)printed();
+  EXPECT_EQ(RDTD_OTN(*state_, 3, 1, file_trace, out_), 0);
+  EXPECT_EQ(printed(), "  Graph rel trc # =  3 Plot rel trc # =  1 Orig trc # =  7\n");
   EXPECT_EQ(file_trace, 7);
 }
 
@@ -571,7 +578,7 @@ TEST_F(ReaderTest, DamagedExampleFilesNeverCrash) {
       }
       if (text.empty()) text = "EOCF";
     }
-    testing::internal::CaptureStdout();
+    (void)printed();
     for (int plot = 1; plot <= 3; ++plot) {
       state_ = std::make_unique<ReaderState>();
       const int rc = load(text, plot);
@@ -586,7 +593,7 @@ TEST_F(ReaderTest, DamagedExampleFilesNeverCrash) {
         }
       }
     }
-    testing::internal::GetCapturedStdout();
+    (void)printed();
   }
   EXPECT_GT(failures, 0);  // the damage is real: some copies must be rejected
 }

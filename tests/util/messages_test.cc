@@ -111,9 +111,9 @@ TEST_F(MsgWriteTest, ModeOneKeepsTheLastHundredTexts) {
 TEST_F(MsgWriteTest, HistoryTextsAreCutTo511Characters) {
   MSG_SETUP(state_, 0, 1, 0);
   const std::string insert(600, 'x');
-  ::testing::internal::CaptureStdout();  // the truncation warning
-  MSG_WRITE(state_, 0, "GR", 5, insert);
-  const std::string warning = ::testing::internal::GetCapturedStdout();
+  std::ostringstream os;  // the truncation warning
+  MSG_WRITE(state_, 0, "GR", 5, insert, os);
+  const std::string warning = os.str();
   ASSERT_EQ(state_.messages.history.size(), 1u);
   const std::string& kept = state_.messages.history.front();
   ASSERT_EQ(kept.size(), 511u);

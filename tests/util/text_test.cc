@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cmath>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -391,16 +392,16 @@ TEST(NulTerminated, FitsOrTruncatesWithWarning) {
   };
   for (const Case& c : kCases) {
     std::vector<char> buf(c.size, 'Z');
-    testing::internal::CaptureStdout();
-    const int rc = ST_NULL(c.field, buf);
-    const std::string printed = testing::internal::GetCapturedStdout();
+    std::ostringstream os;
+    const int rc = ST_NULL(c.field, buf, os);
+    const std::string printed = os.str();
     EXPECT_EQ(rc, c.rc) << c.name;
     EXPECT_EQ(std::string(buf.data()), c.out) << c.name;
     EXPECT_EQ(printed, c.warns ? kWarning : "") << c.name;
   }
-  testing::internal::CaptureStdout();
-  EXPECT_EQ(ST_NULL("x", std::span<char>()), 1);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), kWarning);
+  std::ostringstream os;
+  EXPECT_EQ(ST_NULL("x", std::span<char>(), os), 1);
+  EXPECT_EQ(os.str(), kWarning);
 }
 
 TEST(FieldHelpers, PadAndTrim) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "scratch.h"
 #include "util/messages.h"
 #include "util/text.h"
@@ -51,7 +53,9 @@ TEST_F(FontTableTest, MatchesOnTheFirstCharacter) {
   };
   for (const Case& c : kCases) {
     double size = -1.0;
-    EXPECT_EQ(TBL_FONTSZ(state_, c.font, size), c.rc) << c.font;
+    std::ostringstream os;
+    EXPECT_EQ(TBL_FONTSZ(state_, c.font, size, os), c.rc) << c.font;
+    EXPECT_EQ(os.str(), "") << c.font;
     EXPECT_DOUBLE_EQ(size, c.size) << c.font;
   }
   EXPECT_EQ(state_.units.in_use(), 0);
@@ -61,7 +65,9 @@ TEST_F(FontTableTest, MissingTableWritesAFileMessage) {
   env_.unset("QXDESK");
   MSG_SETUP(state_, 0, 1, 0);  // into the history, where the test can read it
   double size = -1.0;
-  EXPECT_EQ(TBL_FONTSZ(state_, "SMALL", size), -1);
+  std::ostringstream os;
+  EXPECT_EQ(TBL_FONTSZ(state_, "SMALL", size, os), -1);
+  EXPECT_EQ(os.str(), "");  // the message went to the history
   EXPECT_EQ(size, 0.0);
   ASSERT_EQ(state_.messages.history.size(), 1u);
   EXPECT_EQ(state_.messages.history.front(), "[FL -1] fontsz.tbl");
@@ -91,7 +97,8 @@ TEST_F(FontTableTest, ParsesTextAttributeStrings) {
   };
   for (const Case& c : kCases) {
     TextAttr a;
-    EXPECT_EQ(TXT_ATTR(state_, c.attributes, a), c.rc) << c.attributes;
+    std::ostringstream os;
+    EXPECT_EQ(TXT_ATTR(state_, c.attributes, a, os), c.rc) << c.attributes;
     EXPECT_DOUBLE_EQ(a.size, c.want.size) << c.attributes;
     EXPECT_EQ(a.font, c.want.font) << c.attributes;
     EXPECT_EQ(a.width, c.want.width) << c.attributes;

@@ -8,7 +8,7 @@
 
 int main() {
   const int code = kor::plots::list_plots(std::cin, std::cout);
-  if (code != 0) kor::util::stop(code);
+  if (code != 0) kor::util::stop(code, std::cout);
   std::cout.flush();
   return 0;
 }

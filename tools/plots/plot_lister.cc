@@ -127,7 +127,7 @@ int Lister::list_plot(int plot, bool last, bool& go_on) {
   }
   int trace_count = 0;
   int plot_type = 0;
-  const int rc = tracefile::RDTD_FND(*state_, unit_, plot, 0, trace_count, plot_type);
+  const int rc = tracefile::RDTD_FND(*state_, unit_, plot, 0, trace_count, plot_type, out_);
   if (last && !write_trace_num(trace_count, plot_type)) {
     say({"Cannot write to file trace.num"});
     return kStopTraceNum;

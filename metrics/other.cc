@@ -2,8 +2,8 @@
 // transforms of raw sums over a threshold axis.
 #include <cmath>
 
-#include "resample/metrics/internal.h"
-#include "resample/metrics/metrics.h"
+#include "metrics/internal.h"
+#include "metrics/metrics.h"
 
 namespace kor::metrics {
 namespace {

@@ -2,7 +2,7 @@
 #include <cmath>
 #include <optional>
 
-#include "resample/metrics/metrics.h"
+#include "metrics/metrics.h"
 
 namespace kor::metrics {
 

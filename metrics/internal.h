@@ -1,13 +1,13 @@
 // Shared machinery of the metric routines: the per-sample loop, the result writer that keeps the
 // single-precision range, and the safe narrowing to single precision.  Private to kor_metrics.
-#ifndef KOR_RESAMPLE_METRICS_INTERNAL_H_
-#define KOR_RESAMPLE_METRICS_INTERNAL_H_
+#ifndef KOR_METRICS_INTERNAL_H_
+#define KOR_METRICS_INTERNAL_H_
 
 #include <cassert>
 #include <cfloat>
 #include <cmath>
 
-#include "resample/metrics/metrics.h"
+#include "metrics/metrics.h"
 
 namespace kor::metrics::internal {
 
@@ -84,4 +84,4 @@ inline bool usable_to(const SumsView& in, int k, int s) {
 
 }  // namespace kor::metrics::internal
 
-#endif  // KOR_RESAMPLE_METRICS_INTERNAL_H_
+#endif  // KOR_METRICS_INTERNAL_H_

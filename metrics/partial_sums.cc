@@ -2,8 +2,8 @@
 #include <cmath>
 #include <initializer_list>
 
-#include "resample/metrics/internal.h"
-#include "resample/metrics/metrics.h"
+#include "metrics/internal.h"
+#include "metrics/metrics.h"
 
 namespace kor::metrics {
 namespace {

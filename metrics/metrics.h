@@ -32,12 +32,14 @@
 // kBadCategory (-3), kBadCountOption (-99).  An error is found before any sample is looked at; the
 // routine then sets every result to M and leaves the range at its start values.  A missing input
 // never raises an error: it yields M for that sample.
-#ifndef KOR_RESAMPLE_METRICS_METRICS_H_
-#define KOR_RESAMPLE_METRICS_METRICS_H_
+#ifndef KOR_METRICS_METRICS_H_
+#define KOR_METRICS_METRICS_H_
 
 #include <cstddef>
 #include <optional>
 #include <string_view>
+
+#include "tracefile/format.h"
 
 namespace kor::metrics {
 
@@ -45,12 +47,10 @@ namespace kor::metrics {
 // Constants
 // -------------------------------------------------------------------------------------------------
 
-inline constexpr int kMaxFields = 28;             // data depth limit of a record
-inline constexpr double kUsableAbove = -1.0e30;   // a field is usable when strictly greater
-inline constexpr float kMinStart = 1.1e30f;       // start value of Output::min
-inline constexpr float kMaxStart = -1.1e30f;      // start value of Output::max
-inline constexpr int kMaxPbsProbabilities = 14;   // length of a PBS category-probability list
-inline constexpr int kMaxCrpsProbabilities = 11;  // length of a CRPS calibration list
+// The field dimension of a sums array: a record's data depth limit.
+inline constexpr int kMaxFields = tracefile::kMaxDepth;
+inline constexpr float kMinStart = 1.1e30f;   // start value of Output::min
+inline constexpr float kMaxStart = -1.1e30f;  // start value of Output::max
 
 // Error words.
 inline constexpr int kOk = 0;
@@ -59,8 +59,9 @@ inline constexpr int kBadOption = -2;        // option or category out of range
 inline constexpr int kBadCategory = -3;      // category beyond the record
 inline constexpr int kBadCountOption = -99;  // option of count_fraction out of range
 
-// True when a field value is usable (greater than -1.0e30).
-constexpr bool usable(double v) { return v > kUsableAbove; }
+// True when a field value is usable: not missing by the rule of the data tables (greater than
+// -1.0e30).
+constexpr bool usable(double v) { return !tracefile::is_table_missing(v); }
 
 // -------------------------------------------------------------------------------------------------
 // Inputs and outputs
@@ -453,57 +454,8 @@ std::optional<double> orba_hits(double n, double f, double h, double o);
 // or O - H, F - H or ln Q is 0.
 std::optional<float> dhda_hits(float f, float h, float o);
 
-// -------------------------------------------------------------------------------------------------
-// Which routine serves which computational code (for the callers' dispatch; the library itself
-// never sees a code).
-//   1001                 frequency_bias
-//   1002, 1023, 1024     skill_score 0, 1, 2
-//   1003, 1008           threat_score
-//   1004, 1021, 1022     false_alarm 0, 1, 2
-//   1005                 post_agreement
-//   1006, 1007           detection_probability
-//   1009-1020            field_sum(2, 3 or 4), then percent_of_total over the points
-//   1025-1031, 1033      odds_ratio 0, 2, 3, 1, 4, 5, 6, 7
-//   1034                 accuracy
-//   1035, 1041-1043      extreme_dependency 1, 2, 3, 4
-//   1036                 clayton_skill
-//   1037-1040            adjusted_threat_score 1-4
-//   1044                 two_afc
-//   1051-1067            benchmark_value(code - 1050)
-//   1068                 benchmark_reference
-//   1101-1109            scalar_partial, in enumerator order
-//   1116                 scalar_esci
-//   1201-1212            vector_partial, in enumerator order
-//   1217                 vector_esci
-//   1301, 1306           brier 0, 1
-//   1302-1305            risk_probability(code - 1301)
-//   1331, 1332           category_sum 1, 2
-//   1354, 1359           climatology 0, 1
-//   1355-1358            brier_decomposition 1-4
-//   1307-1314            threshold_score e = 1: kBias, kEquitableThreat, kFalseAlarmRate,
-//                        kFalseAlarmRatio, kPostAgreement, kDetection, kDetection, kThreat
-//   1315-1322, 1323-1330 the same with e = 2, e = 3
-//   1333-1339            threshold_score e = 1: kHeidke, kPeirce, kOddsRatio, kLogOddsRatio,
-//                        kLogOddsStdErr, kOddsRatioSkill, kOddsRatioSkillCubed
-//   1340-1346, 1347-1353 the same with e = 2, e = 3
-//   1361                 threshold_score kExtremeDependency, e = 1
-//   1401-1406            phase(i, j, false), (i, j) = (4, 5), (6, 7), (4, 10), (6, 11), (5, 10),
-//                        (7, 11)
-//   1407                 phase(3, 9, true)
-//   1500                 ranked_probability
-//   1500 + k, 1550 + k   category_forecast_probability(k), category_observed_frequency(k)
-//   1590                 climatology_ranked_probability
-//   1601-1604, 1606      count_fraction 1-4, 5
-//   1700                 no_skill_fraction
-//   1801                 direction
-//   1901-1903            s1_score 1-3
-//   2001-2005            object_attribute 1-5
-//   2101                 fractions_skill
-//   2201-2204            paired_exceedance 1-4
-//   2301-2306            crps_decomposition 1-6
-//   plain data fields    k >= 2: field_mean(k); 1 and -k: field_sum(k)
-// -------------------------------------------------------------------------------------------------
+// The computational codes that select these routines and their options: metrics/codes.h.
 
 }  // namespace kor::metrics
 
-#endif  // KOR_RESAMPLE_METRICS_METRICS_H_
+#endif  // KOR_METRICS_METRICS_H_

@@ -3,8 +3,8 @@
 #include <cmath>
 #include <string_view>
 
-#include "resample/metrics/internal.h"
-#include "resample/metrics/metrics.h"
+#include "metrics/internal.h"
+#include "metrics/metrics.h"
 
 namespace kor::metrics {
 namespace {

@@ -2,8 +2,8 @@
 // ranked probability family, forecast-interval fractions and the CRPS decomposition.
 #include <cmath>
 
-#include "resample/metrics/internal.h"
-#include "resample/metrics/metrics.h"
+#include "metrics/internal.h"
+#include "metrics/metrics.h"
 
 namespace kor::metrics {
 namespace {
