@@ -236,7 +236,7 @@ std::vector<std::string> label_column(const std::string& dump) {
 }
 
 TEST(TextDump, LabelOfTheLowestIndexWithinTheTolerance) {
-  PlotState s;
+  PlotLayout s;
   MergedAxis merged;
   const double nan = std::nan("");
   merged.position = {5.0, 1.0, 1.000003, 0.999995, 3.0, nan, 1.0};
