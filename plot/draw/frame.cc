@@ -148,10 +148,17 @@ FrameLayout layout_frame(const PlotView& view, const AxisPlan& plan, const Frame
   FrameLayout f;
   const bool right_axis = s.right_axis && !s.reversed;
   auto margin = [](double given, double fallback) { return given > 0 ? given : fallback; };
-  double left = margin(s.margins[0], 10) * lab.cw;
-  double bottom = margin(s.margins[1], 4) * lab.ch;
-  double right = margin(s.margins[2], right_axis ? 10 : 4) * lab.cw;
-  double top = margin(s.margins[3], 1) * lab.ch;
+  double left = margin(s.margins[0], 10), bottom = margin(s.margins[1], 4);
+  double right = margin(s.margins[2], right_axis ? 10 : 4), top = margin(s.margins[3], 1);
+  if (lab.cw <= 0 || lab.ch <= 0 || m.view_width <= 0 || m.view_height <= 0) {
+    // Without character sizes the plot area is the view region less the margins as given.
+    f.margins = {left, bottom, right, top};
+    return f;
+  }
+  left *= lab.cw;
+  bottom *= lab.ch;
+  right *= lab.cw;
+  top *= lab.ch;
   const double W = m.view_width, H = m.view_height;
   auto finish = [&]() {
     f.margins = {left / lab.cw, bottom / lab.ch, right / lab.cw, top / lab.ch};
@@ -161,7 +168,6 @@ FrameLayout layout_frame(const PlotView& view, const AxisPlan& plan, const Frame
     f.top = 1.0 - top / H;
     return f;
   };
-  if (lab.cw <= 0 || lab.ch <= 0 || W <= 0 || H <= 0) return finish();
   if (s.label_level == 0) return finish();
 
   // Axis titles widen their margins; the tick labels may need more room still.
