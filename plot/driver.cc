@@ -328,6 +328,21 @@ draw::PlotView plot_view(const DriverState& st, const DriverRequest& rq, int fin
   return v;
 }
 
+// The attribute-diagram preparation leaves each trace's forecast use frequencies in the trace
+// itself and the observed frequencies in its companion, while the labels, the bar colours and the
+// right axis of the diagram go the other way (a trace is its "RELIABILITY" curve, the companion its
+// "FRCST USE FREQUENCY" or use histogram).  For drawing, each of the first `n` traces changes
+// places with its companion, so that every curve is drawn as what its legend says.
+void draw_reliability_first(resample::PlotTraces& t, int n) {
+  for (int o = 0; o < std::min(n, kMaxTraces / 2); ++o) {
+    const std::size_t a = static_cast<std::size_t>(o) * t.leading;
+    const std::size_t b = static_cast<std::size_t>(n + o) * t.leading;
+    std::swap_ranges(t.x.begin() + a, t.x.begin() + a + t.leading, t.x.begin() + b);
+    std::swap_ranges(t.y.begin() + a, t.y.begin() + a + t.leading, t.y.begin() + b);
+    std::swap(t.count[o], t.count[n + o]);
+  }
+}
+
 // Display 6 and 7: the attribute diagram or the CRPS reliability diagram.
 int diagram(const DriverRequest& rq, util::TextUnit& control, tracefile::ReaderState& reader,
             DriverState& st, std::ostream& os) {
@@ -388,6 +403,7 @@ int diagram(const DriverRequest& rq, util::TextUnit& control, tracefile::ReaderS
   if (out.spacing < 1e30f && diagram_traces > 0) {
     st.layout.bar_width = out.spacing / (diagram_traces + 1);
   }
+  if (attr) draw_reliability_first(st.traces, n);
   draw::Pen pen{run.requests, os};
   rc = draw::draw_diagram(pen, plot_view(st, rq, final_type));
   const int e = end_graphics(run, os);
