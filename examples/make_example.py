@@ -187,7 +187,7 @@ for trace, slope, base in [(41, 0.85, 0.04), (42, 0.65, 0.09)]:
 # observed cumulative frequency of a bin is its second field over the pair's sum), fields 18..20
 # the terms of the decomposition.
 centres = [0.0, 0.075, 0.175, 0.375, 0.625, 0.825, 0.925, 0.975]
-for trace, power, terms in [(51, 0.9, (2.0, 3.0, 25.0)), (52, 1.35, (2.6, 3.4, 25.0))]:
+for trace, power, terms in [(51, 0.9, (2.6, 3.4, 25.0)), (52, 1.35, (2.0, 3.0, 25.0))]:
     rows = []
     for day in range(1, 6):
         n = 100.0
