@@ -33,6 +33,8 @@ for input in plot1-method1 plot2-method2 plot3-method3 plot1-display0 plot3-resa
   echo "(exit status $?)"
   show txt.dmp txt.dmp_bxw kor_statspage.txt
   for f in $(ls); do
-    case "$before" in *"$f"*) ;; *) echo "--- drew $f" ;; esac
+    case "$f" in
+      *.png | *.gif | *.ps) case "$before" in *"$f"*) ;; *) echo "--- drew $f" ;; esac ;;
+    esac
   done
 done
