@@ -29,6 +29,21 @@ int frame_and_axes(Pen& pen, const PlotView& view) {
   return rc;
 }
 
+// Filled bars and bins cover the frame where they touch it; it is drawn again over them.
+int frame_over_fills(Pen& pen, const PlotView& view) {
+  const PlotSettings& s = view.settings;
+  if (s.border_colour <= 0) return 0;
+  if (view.final_type != kHistogram && bar_trace_count(s, view.trace_count) == 0) return 0;
+  if (const int rc = check(pen.rq.set_colour(s.border_colour), pen.os); rc != 0) return rc;
+  if (const int rc =
+          check(pen.rq.set_line_attributes({s.border_type, 1, s.border_width, 1}), pen.os);
+      rc != 0) {
+    return rc;
+  }
+  const float x[] = {0, 1, 1, 0, 0}, y[] = {0, 0, 1, 1, 0};
+  return check(pen.rq.draw_polyline('P', x, y), pen.os);
+}
+
 }  // namespace
 
 int draw_plot(Pen& pen, const PlotView& view, bool rpf, const BoxWhiskerStep& box_whiskers,
@@ -62,6 +77,7 @@ int draw_plot(Pen& pen, const PlotView& view, bool rpf, const BoxWhiskerStep& bo
     default:
       rc = -7;
   }
+  if (rc >= 0) rc = frame_over_fills(pen, view);
   if (rc >= 0) rc = draw_reference_polyline(pen, view);
   if (rc != 0) PLT_MSG(rc, " ", pen.os);
   return rc;
@@ -71,6 +87,7 @@ int draw_diagram(Pen& pen, const PlotView& view) {
   int rc = frame_and_axes(pen, view);
   if (rc < 0) return rc;
   rc = draw_traces(pen, view);
+  if (rc == 0) rc = frame_over_fills(pen, view);
   if (rc == 0 && view.final_type == kAttributeDiagram) {
     rc = draw_attribute_lines(pen, view, view.clim_freq[0]);
   } else if (rc == 0) {

@@ -109,6 +109,7 @@ TEST_F(WholePlot, HistogramOfZeroOneOneTwo) {
        "802 V 0 0 0.1 0.832 0 'AVG =  1.00000E+00'", "802 V 0 0 0.1 0.811 0 'STD =  7.07107E-01'",
        kTextLeft, "303 P", "1013", "802 V 0 0 0.5 0.853 0 'MAX =  2.00000E+00'",
        "802 V 0 0 0.5 0.832 0 'MIN =  0.00000E+00'", "207"},
+      {"1201 1", "1001 1 1 1 1", "801 P x=0,1,1,0,0 y=0,0,1,1,0"},  // the frame over the bins
       kEnd,
   });
   EXPECT_EQ(stream(f_.rq), expected);
