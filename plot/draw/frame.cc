@@ -23,6 +23,7 @@ constexpr double kTitleRoom = 1.5;     // what an axis title adds to its margin
 constexpr double kLabelGap = 0.8;      // axis line to labels, character heights (request 604)
 constexpr double kSampleLength = 3.0;  // legend sample line, legend character widths
 constexpr double kSampleGap = 1.0;
+constexpr int kMostLegendColumns = 4;
 
 std::string trimmed(std::string_view s) { return std::string(util::rtrim(s)); }
 
@@ -202,40 +203,50 @@ FrameLayout layout_frame(const PlotView& view, const AxisPlan& plan, const Frame
     f.title.push_back({line, centre / W, (H - top + 0.75 * tt.ch) / H});
   }
   if (has_legend(view)) {
-    const bool two = s.two_column && view.trace_count > 1;
-    const double column = two ? plot_width / 2 : plot_width;
+    // The entries alternate between `columns` columns; a legend taller than a third of the view
+    // region takes more columns, up to four.
     const double text_offset = (kSampleLength + kSampleGap) * lg.cw;
-    const int width = chars_within(column - text_offset, lg.cw);
+    auto place = [&](int columns, double& height) {
+      const double column = plot_width / columns;
+      const int width = chars_within(column - text_offset, lg.cw);
+      std::vector<LegendEntry> entries;
+      for (int h = 0; h < std::clamp(view.trace_count, 0, kMaxTraces); ++h) {
+        const std::string text = legend_text(view, h);
+        if (text.empty()) continue;
+        LegendEntry e;
+        e.trace = h;
+        for (const std::string& line : wrap_words(text, width)) e.lines.push_back({line, 0, 0});
+        entries.push_back(std::move(e));
+      }
+      height = 0;
+      const std::size_t per_row = static_cast<std::size_t>(columns);
+      for (std::size_t r = 0; r < entries.size(); r += per_row) {
+        std::size_t rows = 0;
+        for (std::size_t c = 0; c < per_row && r + c < entries.size(); ++c) {
+          rows = std::max(rows, entries[r + c].lines.size());
+        }
+        for (std::size_t c = 0; c < per_row && r + c < entries.size(); ++c) {
+          LegendEntry& e = entries[r + c];
+          const double x = left + static_cast<double>(c) * column;
+          e.sample_x = x / W;
+          for (std::size_t i = 0; i < e.lines.size(); ++i) {
+            e.lines[i].x = (x + text_offset) / W;
+            e.lines[i].y =
+                (H - top - height - (static_cast<double>(i) + 0.5) * kLegendLine * lg.ch) / H;
+          }
+          e.sample_y = e.lines.empty() ? 0 : e.lines[0].y;
+        }
+        height += static_cast<double>(rows) * kLegendLine * lg.ch;
+      }
+      return entries;
+    };
+    int columns = s.two_column && view.trace_count > 1 ? 2 : 1;
+    double height = 0;
+    f.legend = place(columns, height);
+    while (height > H / 3 && columns < kMostLegendColumns) f.legend = place(++columns, height);
+    top += height;
     f.sample_width = kSampleLength * lg.cw / W;
     f.sample_height = 0.8 * lg.ch / H;
-    std::vector<LegendEntry> entries;
-    for (int h = 0; h < std::clamp(view.trace_count, 0, kMaxTraces); ++h) {
-      const std::string text = legend_text(view, h);
-      if (text.empty()) continue;
-      LegendEntry e;
-      e.trace = h;
-      for (const std::string& line : wrap_words(text, width)) e.lines.push_back({line, 0, 0});
-      entries.push_back(std::move(e));
-    }
-    const std::size_t per_row = two ? 2 : 1;
-    for (std::size_t r = 0; r < entries.size(); r += per_row) {
-      std::size_t rows = 0;
-      for (std::size_t c = 0; c < per_row && r + c < entries.size(); ++c) {
-        rows = std::max(rows, entries[r + c].lines.size());
-      }
-      for (std::size_t c = 0; c < per_row && r + c < entries.size(); ++c) {
-        LegendEntry& e = entries[r + c];
-        const double x = left + static_cast<double>(c) * column;
-        e.sample_x = x / W;
-        for (std::size_t i = 0; i < e.lines.size(); ++i) {
-          e.lines[i].x = (x + text_offset) / W;
-          e.lines[i].y = (H - top - (static_cast<double>(i) + 0.5) * kLegendLine * lg.ch) / H;
-        }
-        e.sample_y = e.lines.empty() ? 0 : e.lines[0].y;
-      }
-      top += static_cast<double>(rows) * kLegendLine * lg.ch;
-    }
-    f.legend = std::move(entries);
   }
   const std::string counts = counts_line(view);
   if (!counts.empty()) {

@@ -8,7 +8,8 @@
 // and the plot area is set with request 602 in L_TEXT character units.
 //
 // From the top of the view region down: the top margin, the title lines (1.5 character heights
-// each, the first line on top), the legend (1.4 legend character heights a line), the
+// each, the first line on top), the legend (1.4 legend character heights a line; in two columns
+// with TWO, and in up to four when it would take more than a third of the view region), the
 // observation-counts line with room for the bin-count row, a gap of 3.2 character heights for
 // the statistics boxes of scatter plots and histograms (and above ROC diagrams), then the plot.
 // Below and beside the plot the margins hold the tick labels and the axis titles, widened when
