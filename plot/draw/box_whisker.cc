@@ -6,14 +6,13 @@
 #include <vector>
 
 #include "plot/draw/axis_draw.h"
+#include "plot/draw/points.h"
 #include "util/format.h"
 #include "util/missing.h"
 #include "util/textattr.h"
 
 namespace kor::plot::draw {
 namespace {
-
-bool present(double v) { return !util::IS_MISSING(v) && std::isfinite(v); }
 
 bool marked(const PlotView& view, int trace) {
   return trace >= 0 && trace < kMaxTraces && view.settings.marker_colour[trace] > 0;

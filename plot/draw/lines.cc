@@ -5,24 +5,13 @@
 #include <ostream>
 #include <vector>
 
+#include "plot/draw/points.h"
 #include "plot/messages.h"
 #include "util/listout.h"
 #include "util/missing.h"
 
 namespace kor::plot::draw {
 namespace {
-
-bool present(float v) { return !util::IS_MISSING(v) && std::isfinite(v); }
-
-// The points of trace position `t` as two spans.
-std::span<const float> xs(const PlotView& view, int t) {
-  return {&view.traces.x[static_cast<std::size_t>(t) * view.traces.leading],
-          static_cast<std::size_t>(std::clamp(view.traces.count[t], 0, view.traces.leading))};
-}
-std::span<const float> ys(const PlotView& view, int t) {
-  return {&view.traces.y[static_cast<std::size_t>(t) * view.traces.leading],
-          static_cast<std::size_t>(std::clamp(view.traces.count[t], 0, view.traces.leading))};
-}
 
 // Sets the colour of a line style and its type and width; `saved` receives the current colour.
 int begin_style(Pen& pen, const LineStyle& style, int& saved) {
@@ -136,7 +125,7 @@ int draw_bars(Pen& pen, const PlotView& view, int trace, char system, int& k) {
   const bool log = (right ? s.right_axis_type : s.left_axis_type) == 2;
   const float base =
       log ? static_cast<float>(right ? view.layout.ry.start : view.layout.y.start) : 0.0f;
-  const auto x = xs(view, trace), y = ys(view, trace);
+  const auto x = trace_x(view, trace), y = trace_y(view, trace);
   // Outlines: every bar as a closed line, the bars separated by a missing point so that one
   // PLT_GLIN call draws them all.
   std::vector<float> ox, oy;
@@ -171,7 +160,7 @@ int draw_traces(Pen& pen, const PlotView& view) {
   for (int h = 0; h < n; ++h) {
     if (s.bar_colour[h] > 0) continue;
     const char system = trace_system(s, h);
-    const auto x = xs(view, h), y = ys(view, h);
+    const auto x = trace_x(view, h), y = trace_y(view, h);
     if (const int rc = PLT_GLIN(pen, s, h + 1, system, x, y); rc != 0) return rc;
     const std::vector<int> at = marked_points(static_cast<int>(x.size()), s.marker_interval[h]);
     if (at.empty()) continue;

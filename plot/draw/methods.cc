@@ -6,23 +6,13 @@
 
 #include "graphics/request_codes.h"
 #include "plot/draw/lines.h"
+#include "plot/draw/points.h"
 #include "util/format.h"
 #include "util/listout.h"
 #include "util/missing.h"
 
 namespace kor::plot::draw {
 namespace {
-
-bool present(float v) { return !util::IS_MISSING(v) && std::isfinite(v); }
-
-std::span<const float> xs(const PlotView& view, int t) {
-  return {&view.traces.x[static_cast<std::size_t>(t) * view.traces.leading],
-          static_cast<std::size_t>(std::clamp(view.traces.count[t], 0, view.traces.leading))};
-}
-std::span<const float> ys(const PlotView& view, int t) {
-  return {&view.traces.y[static_cast<std::size_t>(t) * view.traces.leading],
-          static_cast<std::size_t>(std::clamp(view.traces.count[t], 0, view.traces.leading))};
-}
 
 // Lines of a statistics box: L_TEXT character heights between lines, the first line this far
 // above the plot's top edge.
@@ -103,7 +93,7 @@ int draw_histogram(Pen& pen, const PlotView& view, bool statistics_box) {
   const AxisState& xa = view.layout.x;
   const std::vector<double> p(xa.labels.begin(),
                               xa.labels.begin() + std::clamp(xa.label_count, 0, kMaxAxisLabels));
-  const auto values = view.trace_count > 0 ? ys(view, 0) : std::span<const float>();
+  const auto values = view.trace_count > 0 ? trace_y(view, 0) : std::span<const float>();
   const std::vector<HistogramBin> bins = histogram_bins(p, values);
   int saved = 1;
   if (const int rc = check(pen.rq.query_current_colour(saved), pen.os); rc != 0) return rc;
@@ -195,7 +185,8 @@ int draw_scatter(Pen& pen, const PlotView& view) {
     util::list_write(pen.os, {" Reversed coordinate scatter plot not allowed."});
     return 0;
   }
-  const ScatterPairs pairs = scatter_pairs(xs(view, 0), ys(view, 0), xs(view, 1), ys(view, 1));
+  const ScatterPairs pairs =
+      scatter_pairs(trace_x(view, 0), trace_y(view, 0), trace_x(view, 1), trace_y(view, 1));
   if (const int rc = PLT_GMRK(pen, s, view.layout, 1, 'M', pairs.x, pairs.y); rc != 0) return rc;
   const Regression r = regression(pairs.x, pairs.y);
   if (s.line_colour[0] <= 0 && s.line_colour[1] <= 0) return 0;
