@@ -172,8 +172,12 @@ FrameLayout layout_frame(const PlotView& view, const AxisPlan& plan, const Frame
   if (s.label_level == 0) return finish();
 
   // Axis titles widen their margins; the tick labels may need more room still.
-  const bool has_x_title = util::ST_TLEN(l.x_title) > 0;
-  const bool has_y_title = util::ST_TLEN(l.y_title) > 0;
+  // With reversed axes the abscissa runs up the left side and the ordinate along the bottom, and
+  // their titles go with them.
+  const std::string& bottom_title = s.reversed ? l.y_title : l.x_title;
+  const std::string& left_title = s.reversed ? l.x_title : l.y_title;
+  const bool has_x_title = util::ST_TLEN(bottom_title) > 0;
+  const bool has_y_title = util::ST_TLEN(left_title) > 0;
   const bool has_ry_title = right_axis && util::ST_TLEN(l.ry_title) > 0;
   if (has_x_title) bottom += kTitleRoom * lab.ch;
   if (has_y_title) left += kTitleRoom * lab.cw;
@@ -185,7 +189,8 @@ FrameLayout layout_frame(const PlotView& view, const AxisPlan& plan, const Frame
   const double beside_right = right_axis ? kLabelGap * lab.ch + plan.ry.widest() * lab.cw : 0.0;
   const double x_step = below + 0.8 * ax.ch, y_step = beside + 0.8 * ax.ch;
   const double ry_step = beside_right + 0.8 * ax.ch;
-  const int xl = std::max(1, s.x_title_line), yl = std::max(1, s.y_title_line);
+  const int xl = std::max(1, s.reversed ? s.y_title_line : s.x_title_line);
+  const int yl = std::max(1, s.reversed ? s.x_title_line : s.y_title_line);
   const int rl = std::max(1, s.ry_title_line);
   bottom = std::max(bottom, (has_x_title ? xl * x_step + 0.7 * ax.ch : below) + 0.3 * lab.ch);
   left = std::max(left, (has_y_title ? yl * y_step + 0.7 * ax.ch : beside) + 0.5 * lab.cw);
@@ -279,8 +284,8 @@ FrameLayout layout_frame(const PlotView& view, const AxisPlan& plan, const Frame
   // Axis titles: line n lies n steps out from its axis.
   const double pb = bottom, pl = left, pr = W - right, mid_y = (bottom + H - top) / 2;
   if (has_x_title)
-    f.x_title = {trimmed(l.x_title), (left + (pr - left) / 2) / W, (pb - xl * x_step) / H};
-  if (has_y_title) f.y_title = {trimmed(l.y_title), (pl - yl * y_step) / W, mid_y / H};
+    f.x_title = {trimmed(bottom_title), (left + (pr - left) / 2) / W, (pb - xl * x_step) / H};
+  if (has_y_title) f.y_title = {trimmed(left_title), (pl - yl * y_step) / W, mid_y / H};
   if (has_ry_title) f.ry_title = {trimmed(l.ry_title), (pr + rl * ry_step) / W, mid_y / H};
   return finish();
 }

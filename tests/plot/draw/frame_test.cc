@@ -155,6 +155,11 @@ TEST(FrameLayout, AxisTitlesWidenTheirMarginsAndSitOutsideTheLabels) {
   EXPECT_NEAR(l.y_title.x, (100.1 - 86.8) / 700, 1e-9);
   EXPECT_NEAR(l.x_title.y, (77 - (11.2 + 14 + 11.2)) / 700.0, 1e-9);
   EXPECT_EQ(l.x_title.text, "X");
+  // Reversed axes: the ordinate's title goes under the plot, the abscissa's beside it.
+  f.settings.reversed = true;
+  const FrameLayout r = layout_frame(f.view(kTimeSeries), plan, square());
+  EXPECT_EQ(r.x_title.text, "Y");
+  EXPECT_EQ(r.y_title.text, "X");
 }
 
 }  // namespace
