@@ -96,6 +96,33 @@ TEST_F(BoxWhiskerDraw, ZeroColourDrawsNothingAndFailuresGoOn) {
   EXPECT_EQ(f_.rq.codes().back(), graphics::kSetColour);      // and the colour came back
 }
 
+TEST(BoxWhiskerRun, EachResultOnItsGroupsBenchmarkAndAxis) {
+  // Two statistic lines of one pair each: traces 1, 2 and 3, 4; the benchmark of line 2 (trace 3)
+  // is on the right axis, so its objects are drawn on the alternate pair, scaled by the right
+  // factor.
+  DrawFixture f(4);
+  f.settings.marker_colour = {0, 0, 0, 0};
+  f.settings.bxw_colour = {2, 3};
+  f.settings.right_axis = true;
+  f.settings.right_trace[2] = true;
+  f.settings.right_factor = 10;
+  f.layout.bxw_spacing = 1.0;
+  f.layout.ry.start = 0;
+  f.layout.ry.stop = 100;
+  f.set_trace(0, {1}, {5});
+  f.set_trace(2, {1}, {50});
+  std::vector<float> ml(kMaxTraces * kBxwPoints, 0), up = ml, uw = ml, lw = ml;
+  ml[0] = ml[kBxwPoints] = 1;
+  up[0] = up[kBxwPoints] = 1;
+  ASSERT_EQ(draw_box_whiskers(f.pen, f.view(kSkillScore), {ml, up, uw, lw}, {1, 2}), 0);
+  EXPECT_EQ(of_code(f.rq, graphics::kSetGraph), (V{"601 1 1 2 0 0 10 100", "601 1 1 1 0 0 10 10"}));
+  EXPECT_EQ(of_code(f.rq, graphics::kPolyline),
+            (V{"801 M x=0.75,1.25 y=4,4", "801 M x=1,1 y=4,6", "801 M x=0.75,1.25 y=6,6",
+               "801 M x=0.75,1.25 y=40,40", "801 M x=1,1 y=40,60", "801 M x=0.75,1.25 y=60,60"}));
+  EXPECT_EQ(f.rq.codes()[0], graphics::kQueryCurrentColour);
+  EXPECT_EQ(f.rq.calls[1].ints, std::vector<int>{2});  // result 1 in its colour
+}
+
 class BoxWhiskerNote : public ::testing::Test {
  protected:
   BoxWhiskerNote() : f_(2) {
