@@ -156,10 +156,7 @@ int engine_call(tracefile::ReaderState& reader, DriverState& st, stats::TraceArr
 // without trailing blanks and cut to 10 characters, joined by " - " (the first alone when the
 // second is blank).
 std::string attribute_label(const stats::TraceResult& res, int points) {
-  auto piece = [](std::string_view s) {
-    std::string t = trimmed(s);
-    return t.substr(0, std::min<std::size_t>(t.size(), 10));
-  };
+  auto piece = [](std::string_view s) { return util::cut(trimmed(s), 10); };
   const std::string first = piece(res.x_labels[0]);
   const std::string second = points >= 2 ? piece(res.x_labels[1]) : std::string();
   return util::ST_TLEN(second) > 0 ? first + " - " + second : first;
