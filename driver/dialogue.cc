@@ -192,6 +192,7 @@ DialogueResult run_dialogue(std::istream& in, util::TextUnit& control, util::Tex
   int plot_count = 0;
   if (int rc = tracefile::RDTD_INI(reader, trace, plot_count)) {
     tracefile::RDTD_MSG(rc, "RDTD_INI", std::cout);
+    tracefile::write_error_place(reader.error_place, std::cout);
     return stop_with(5);
   }
   std::array<int, 4> plot_line{};
@@ -213,6 +214,7 @@ DialogueResult run_dialogue(std::istream& in, util::TextUnit& control, util::Tex
   if (int rc =
           tracefile::RDTD_FND(reader, trace, req.plot, 1, trace_count, req.plot_type, std::cout)) {
     tracefile::RDTD_MSG(rc, "RDTD_FND", std::cout);
+    tracefile::write_error_place(reader.error_place, std::cout);
     return stop_with(8);
   }
 

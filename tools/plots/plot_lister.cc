@@ -98,6 +98,7 @@ int Lister::run(std::istream& in) {
   int plot_count = 0;
   if (int rc = tracefile::RDTD_INI(*state_, unit_, plot_count); rc != 0) {
     tracefile::RDTD_MSG(rc, "RDTD_INI", out_);
+    tracefile::write_error_place(state_->error_place, out_);
     return kStopIniFailed;
   }
   if (plot > plot_count) {
@@ -132,7 +133,10 @@ int Lister::list_plot(int plot, bool last, bool& go_on) {
     say({"Cannot write to file trace.num"});
     return kStopTraceNum;
   }
-  if (rc != 0) tracefile::RDTD_MSG(rc, "", out_);
+  if (rc != 0) {
+    tracefile::RDTD_MSG(rc, "", out_);
+    tracefile::write_error_place(state_->error_place, out_);
+  }
   if (rc < 0) {
     go_on = false;
     return 0;
