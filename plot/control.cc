@@ -795,7 +795,11 @@ int start_output_device(const PlotSettings& s, PlotFiles& files, int& device_fix
   device_fixed = tx == std::string::npos ? 0 : static_cast<int>(tx) + 1;
   if (spec.name.rfind("TX", 0) == 0) {
     const int rc = open_text_device(files, s.clear, spec);
-    if (rc != 0) PLT_MSG(rc, " ", os);
+    if (rc != 0) {
+      PLT_MSG(rc, " ", os);
+      const TextDevice& text = files.text;
+      write_unopened_file(rc == -22 ? text.dump_name : text.bxw_name, text.open_error, os);
+    }
     return rc;
   }
   const int status = requests ? start_graphics(*requests) : -101;

@@ -56,7 +56,8 @@ std::string replace_all(std::string text, const std::string& from, const std::st
 
 // With KOR_E2E_CAPTURE set to a folder, every run is written there as one file named after the
 // test and the run's number within it: the input, exit status, standard output and error, and every
-// file left in the scratch folder.  The scratch folder's path is written as "<dir>", so two
+// file left in the scratch folder.  The scratch folder's path is written as "<dir>" (and the pid
+// that ends the names of other scratch folders as "<pid>"), so two
 // captures of the same suite compare byte for byte (diff -r) when the programs behave the same.
 void capture(const std::string& program, const fs::path& dir_path, const std::string& input,
              const ProgramRun& run) {
@@ -87,8 +88,9 @@ void capture(const std::string& program, const fs::path& dir_path, const std::st
     os << "\n--- file " << rel << "\n" << text.str();
   }
   fs::create_directories(folder);
-  std::ofstream(fs::path(folder) / (name + ".txt"), std::ios::binary)
-      << replace_all(os.str(), here, "<dir>");
+  // Other scratch folders of the test (a program folder, say) end in the test's pid.
+  std::ofstream(fs::path(folder) / (name + ".txt"), std::ios::binary) << replace_all(
+      replace_all(os.str(), here, "<dir>"), "_" + std::to_string(::getpid()), "_<pid>");
 }
 
 }  // namespace
