@@ -226,6 +226,12 @@ int compute_traces(const DriverRequest& rq, tracefile::ReaderState& reader, Driv
     const int lag = rq.lags[h - 1];
     int file_trace = 0;
     (void)tracefile::RDTD_OTN(reader, h, trace, file_trace, os);
+    if (code == 0) {
+      // The engine computes nothing for code 0 and the trace has no points: often every number
+      // after a forgotten one on the plot line has moved up a line.
+      util::list_write(os, {" Warning:  TRACE #" + util::format("(I2.2)", {h}) +
+                            " has COMP CODE 0: no statistic was selected."});
+    }
     group_box_whisker(st.results.bxw, h, n, code, file_trace);
 
     stats::TraceResult res;
