@@ -198,7 +198,9 @@ TEST(KorPlots, StopCodes) {
       {"empty standard input", "", "", kBanner + lines({"  Cannot open "}), "STOP 2\n", nullptr},
       // The name does not fit after the text on an 80-column line and starts a line of its own.
       {"name longer than 128 characters", "", long_input.c_str(),
-       kBanner + "  Cannot open \n " + long_name + "\n", "STOP 2\n", nullptr},
+       kBanner + "  Cannot open \n " + long_name + "\n" +
+           "  The file name is longer than 128 characters; it is not cut to fit.\n",
+       "STOP 2\n", nullptr},
       {"a directory is not a trace data file", "", ".\n", kBanner + lines({"  Cannot open ."}),
        "STOP 2\n", nullptr},
       {"garbage file", "garbage.trc", "garbage.trc\n",

@@ -15,6 +15,7 @@
 #include "tracefile/reader.h"
 #include "util/format.h"
 #include "util/listout.h"
+#include "util/program.h"
 #include "util/text.h"
 #include "util/unit.h"
 
@@ -39,7 +40,7 @@ class Lister {
  public:
   explicit Lister(std::ostream& out) : out_(out) {}
 
-  int run(std::istream& in);
+  int run(std::istream& in, std::ostream* prompt);
 
  private:
   void say(std::initializer_list<util::ListItem> items) { util::list_write(out_, items); }
@@ -64,30 +65,48 @@ std::string read_input_line(std::istream& in) {
   return text;
 }
 
-// A statistic type or parameter label as the listing shows it: cut to 16 characters.
-std::string listed(std::string_view label) { return util::pad(label, kStatWidth); }
+bool is_file(const std::string& name) {
+  struct stat st {};
+  return !name.empty() && ::stat(name.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
 
-int Lister::run(std::istream& in) {
-  say({});
-  say({"Version of kor = 2017.10"});
-  say({});
-
-  const std::string input = read_input_line(in);
+// The file name and the plot number text of the input line (see list_plots).
+std::array<std::string, 2> name_and_plot(const std::string& input) {
+  const std::string line = util::ST_LJST(input);
+  if (is_file(line)) return {line, ""};
+  const std::size_t last_blank = line.find_last_of(" \t");
+  if (last_blank != std::string::npos) {
+    std::string name(util::rtrim(line.substr(0, last_blank)));
+    if (is_file(name)) return {std::move(name), line.substr(last_blank + 1)};
+  }
   // Tokens are taken whole here (up to the splitting width) so that a name longer than the name
   // field is refused instead of being cut to the name of some other file.
   std::array<std::string, 2> tokens;
   int count = 0;
   (void)util::ST_SPLS(input, ' ', "", util::kWorkWidth, tokens, count);
-  const std::string name(util::rtrim(tokens[0]));
-  struct stat st {};
-  if (name.empty() || name.size() > kNameWidth || ::stat(name.c_str(), &st) != 0 ||
-      S_ISDIR(st.st_mode) || !unit_.open(name)) {
+  tokens[0] = std::string(util::rtrim(tokens[0]));
+  return tokens;
+}
+
+// A statistic type or parameter label as the listing shows it: cut to 16 characters.
+std::string listed(std::string_view label) { return util::pad(label, kStatWidth); }
+
+int Lister::run(std::istream& in, std::ostream* prompt) {
+  say({});
+  say({"Version of kor = 2017.10"});
+  say({});
+
+  util::ask(prompt, "Trace data file name and plot number (none or 0: every plot): ");
+  const std::array<std::string, 2> tokens = name_and_plot(read_input_line(in));
+  const std::string& name = tokens[0];
+  if (name.size() > kNameWidth || !is_file(name) || !unit_.open(name)) {
     say({" Cannot open ", name});
+    if (name.size() > kNameWidth) util::write_name_too_long(out_, kNameWidth);
     return kStopCannotOpen;
   }
 
   int plot = 0;
-  if (count >= 2 && util::ST_TLEN(tokens[1]) > 0) {
+  if (util::ST_TLEN(tokens[1]) > 0) {
     // A plot number that is not a number, or a negative one, names no plot of any file.
     if (util::ST_TINT(tokens[1], plot) != 0 || plot < 0) {
       say({" Plot number ", std::string(util::rtrim(tokens[1])), " is invalid."});
@@ -219,9 +238,9 @@ void Lister::list_trace_labels(int trace_count) {
 
 }  // namespace
 
-int list_plots(std::istream& in, std::ostream& out) {
+int list_plots(std::istream& in, std::ostream& out, std::ostream* prompt) {
   Lister lister(out);
-  return lister.run(in);
+  return lister.run(in, prompt);
 }
 
 }  // namespace kor::plots
