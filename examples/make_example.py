@@ -9,6 +9,7 @@ Plot 3: skill-score plot (type 3) of SL1L2 2-m temperature traces against foreca
 The values are made up from smooth formulas so that the file is reproducible.
 """
 import math
+import os
 
 
 def fortran_e(v, w, d, letter="E"):
@@ -136,5 +137,8 @@ for trace, err, pack in [(31, 0.25, False), (32, 0.40, True)]:
         rows.append([n, n * fmean, n * obs_mean, n * fo, n * ff, n * oo])
     data(trace, hours, rows, real=True, packed_values=pack)
 
-with open("example.trc", "w", encoding="latin-1", newline="\n") as out:
+# Beside this script, wherever it is run from.
+path = os.path.join(os.path.dirname(os.path.abspath(__file__)), "example.trc")
+with open(path, "w", encoding="latin-1", newline="\n") as out:
     out.write("\n".join(lines) + "\n")
+print("wrote", path)
