@@ -487,6 +487,21 @@ TEST_F(ReaderTest, MergeSortsWithoutAMasterTrace) {
   EXPECT_EQ(state_->xpos(2, 2), 1);  // 5
 }
 
+TEST_F(ReaderTest, AnAllMissingTraceIsNeverTheMaster) {
+  // Trace 2 has as many points as the merged list (10, 20 and the 5 of trace 3) but all missing:
+  // the master is trace 3, the last trace, so the list is sorted; trace 2's labels would not even
+  // be found in it.
+  const std::string text =
+      dep(1, 2, 1, 4, "1 A 0 0 0") + dep(2, 2, 1, 4, "1 B 0 0 0") + dep(3, 2, 1, 4, "1 C 0 0 0") +
+      "EOCF\n" + data_r(1, {10.0, 20.0}, {{1, 1}, {1, 1}}) +
+      data_r(2, {30.0, 40.0, 50.0}, {{-1.1e31, 0}, {-1.1e31, 0}, {-1.1e31, 0}}) +
+      data_r(3, {5.0, 10.0, 20.0}, {{1, 1}, {1, 1}, {1, 1}});
+  ASSERT_EQ(load(text, 1), 0);
+  ASSERT_EQ(state_->merged_count, 3);
+  EXPECT_EQ(state_->xpos(3, 1), 1);  // 5 first
+  EXPECT_EQ(state_->xpos(1, 1), 2);  // then 10
+}
+
 TEST_F(ReaderTest, MergeFollowsAMasterTraceThatIsNotLast) {
   // Three traces: trace 2 holds every label in its own order and is not the last trace.
   const std::string text =
