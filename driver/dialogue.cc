@@ -96,7 +96,7 @@ int open_files(FreeInput& input, util::TextUnit& control, util::TextUnit& trace)
 // Returns 0 or the stop code.
 int read_all_traces(FreeInput& input, int lag, int trace_count, PlotRequest& req) {
   std::array<int, 1> discard{};
-  // a value kept for old dialogue files; a failure is ignored
+  // A value kept for old dialogue files; a failure is ignored.
   (void)input.read_ints(discard, kAskIgnored);
   std::array<int, 1> op{};
   if (!input.read_ints(op, kAskOpCode)) {
