@@ -29,16 +29,22 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
 fi
 what="Building ${targets[*]} in $build/bin"
 printf '%s ...' "$what"
-# On a terminal the line shows the build's progress; elsewhere it waits for the end.
+# On a terminal the line shows the program being built and its progress (the programs are built
+# one after the other, each from 0 to 100 %); elsewhere it waits for the end.
 tty=false
 [ -t 1 ] && tty=true
-if ! cmake --build "$build" -j "$jobs" --target "${targets[@]}" 2>&1 | tee -a "$log" |
+if ! cmake --build "$build" -j "$jobs" --target "${targets[@]}" 2>&1 | tee -a "$log" | {
+  current=0
   while IFS= read -r line; do
-    if $tty && [[ $line =~ ^\[\ *([0-9]+)%\] ]]; then
-      printf '\r%s ... %3s%%' "$what" "${BASH_REMATCH[1]}"
+    $tty || continue
+    [[ $line =~ ^\[\ *([0-9]+)%\]\ (.*)$ ]] || continue
+    printf '\r%s ... %-10s %3s%%' "$what" "${targets[current]:-}" "${BASH_REMATCH[1]}"
+    if [ "${BASH_REMATCH[2]}" = "Built target ${targets[current]:-}" ]; then
+      current=$((current + 1))
     fi
-  done; then
+  done
+}; then
   fail "The build failed"
 fi
-$tty && printf '\r%s ...     ' "$what" && printf '\r%s ...' "$what"
+$tty && printf '\r%s ... %16s\r%s ...' "$what" "" "$what"
 echo " done in $((SECONDS - start)) s (compiler output in $log)"
