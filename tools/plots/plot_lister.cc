@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <array>
 #include <fstream>
 #include <istream>
@@ -79,13 +80,12 @@ std::array<std::string, 2> name_and_plot(const std::string& input) {
     std::string name(util::rtrim(line.substr(0, last_blank)));
     if (is_file(name)) return {std::move(name), line.substr(last_blank + 1)};
   }
-  // Tokens are taken whole here (up to the splitting width) so that a name longer than the name
-  // field is refused instead of being cut to the name of some other file.
-  std::array<std::string, 2> tokens;
-  int count = 0;
-  (void)util::ST_SPLS(input, ' ', "", util::kWorkWidth, tokens, count);
-  tokens[0] = std::string(util::rtrim(tokens[0]));
-  return tokens;
+  // The first two words, taken whole so that a name longer than the name field is refused
+  // instead of being cut to the name of some other file.
+  const std::size_t name_end = std::min(line.find_first_of(" \t"), line.size());
+  const std::string rest = util::ST_LJST(line.substr(name_end));
+  return {line.substr(0, name_end),
+          rest.substr(0, std::min(rest.find_first_of(" \t"), rest.size()))};
 }
 
 // A statistic type or parameter label as the listing shows it: cut to 16 characters.
