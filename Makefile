@@ -1,5 +1,5 @@
 # Quick start on a fresh Debian machine:
-#   make demo   builds kor and runs it on the bundled example
+#   make demo   builds the four programs (not the tests) and runs kor on the bundled example
 #   make test   builds everything and runs the whole test suite
 # Both install the Debian packages they need first (apt-get, as root or through sudo).
 
@@ -7,23 +7,35 @@ BUILD      ?= build
 SAN_BUILD  ?= build-sanitize
 TSAN_BUILD ?= build-tsan
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
-PACKAGES   := g++ cmake make pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
-              libcairo2-dev libgif-dev libx11-dev fonts-dejavu-core xvfb
+# What the programs need, and what the tests and benchmarks add.
+PROGRAM_PACKAGES := g++ cmake make pkg-config libcairo2-dev libgif-dev libx11-dev fonts-dejavu-core
+TEST_PACKAGES    := libgtest-dev libgmock-dev libbenchmark-dev xvfb
+PACKAGES   := $(PROGRAM_PACKAGES) $(TEST_PACKAGES)
+PROGRAMS   := kor kor_plots kor_files mplt
 
-.PHONY: all deps build demo test test-sanitize test-tsan format clean
+.PHONY: all deps program-deps build demo test test-sanitize test-tsan format clean
 
 all: build
 
 deps:
 	@./scripts/install-deps.sh $(PACKAGES)
 
+program-deps:
+	@./scripts/install-deps.sh $(PROGRAM_PACKAGES)
+
 $(BUILD)/CMakeCache.txt: | deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
+# A folder that the demo configured without the tests gets them now.
 build: deps $(BUILD)/CMakeCache.txt
+	@if grep -q '^KOR_BUILD_TESTS:BOOL=OFF' $(BUILD)/CMakeCache.txt; then \
+	  cmake -S . -B $(BUILD) -DKOR_BUILD_TESTS=ON -DKOR_BUILD_BENCH=ON; fi
 	cmake --build $(BUILD) -j $(JOBS)
 
-demo: build
+# Only the programs, with a one-line build report, so that the demo's results start on the first
+# screen.
+demo: program-deps
+	@./scripts/build-programs.sh $(BUILD) $(JOBS) $(PROGRAMS)
 	@./examples/run-demo.sh $(BUILD)
 
 test: build

@@ -9,6 +9,7 @@
 #include "plot/kinds.h"
 #include "tracefile/messages.h"
 #include "util/listout.h"
+#include "util/program.h"
 #include "util/text.h"
 
 namespace kor::driver {
@@ -17,14 +18,34 @@ namespace {
 constexpr std::size_t kNameWidth = 128;
 constexpr std::size_t kListWidth = 256;
 
+// The prompts of a user at a terminal: what the next answer is.
+constexpr std::string_view kAskControl = "Graphics control file name: ";
+constexpr std::string_view kAskTrace = "Trace data file name: ";
+constexpr std::string_view kAskPlotLine = "Plot number, METHOD, display number, LAG: ";
+constexpr std::string_view kAskIgnored = "Any number (it is read and ignored): ";
+constexpr std::string_view kAskOpCode = "Op code: ";
+constexpr std::string_view kAskTwoOpCodes = "Two op codes: ";
+constexpr std::string_view kAskSmoothing = "Smoothing window and alignment (0 0 for none): ";
+constexpr std::string_view kAskTraceList = "Trace numbers, on one line: ";
+constexpr std::string_view kAskOpCodeList = "Op codes, one per trace: ";
+constexpr std::string_view kAskLagList = "Lags, one per trace: ";
+constexpr std::string_view kAskTracePair = "Two trace numbers: ";
+
 void say(std::initializer_list<util::ListItem> items) { util::list_write(std::cout, items); }
 
-// Opens an existing regular file; the name is the field without trailing blanks.
-bool open_old(util::TextUnit& unit, const std::string& field) {
-  const std::string name(util::rtrim(field));
+// Opens an existing regular file named by `line` without trailing blanks.  A name longer than
+// the name field is refused, not cut: its first 128 characters may name another file.  On failure
+// the message is written and false returned.
+bool open_old(util::TextUnit& unit, const std::string& line) {
+  const std::string name(util::rtrim(line));
   struct stat st {};
-  if (name.empty() || ::stat(name.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
-  return unit.open(name);
+  if (name.size() <= kNameWidth && !name.empty() && ::stat(name.c_str(), &st) == 0 &&
+      !S_ISDIR(st.st_mode) && unit.open(name)) {
+    return true;
+  }
+  say({" Cannot open ", name});
+  if (name.size() > kNameWidth) util::write_name_too_long(std::cout, kNameWidth);
+  return false;
 }
 
 DialogueResult stop_with(int code) {
@@ -36,7 +57,7 @@ DialogueResult stop_with(int code) {
 // The two smoothing numbers; a failed read means no smoothing.
 void read_smoothing(FreeInput& input, PlotRequest& req) {
   std::array<int, 2> s{};
-  if (!input.read_ints(s)) {
+  if (!input.read_ints(s, kAskSmoothing)) {
     say({" Smoothing input failed -- no smoothing done."});
     s = {0, 0};
   }
@@ -58,22 +79,16 @@ namespace {
 // Returns 0 or the stop code.
 int open_files(FreeInput& input, util::TextUnit& control, util::TextUnit& trace) {
   std::string name;
-  if (!input.read_line(name, kNameWidth)) {
+  if (!input.read_whole_line(name, kAskControl)) {
     say({" Standard input for graphics control file", " name failed."});
     return 1;
   }
-  if (!open_old(control, name)) {
-    say({" Cannot open ", util::rtrim(name)});
-    return 2;
-  }
-  if (!input.read_line(name, kNameWidth)) {
+  if (!open_old(control, name)) return 2;
+  if (!input.read_whole_line(name, kAskTrace)) {
     say({" Standard input for trace data file name", " failed."});
     return 3;
   }
-  if (!open_old(trace, name)) {
-    say({" Cannot open ", util::rtrim(name)});
-    return 4;
-  }
+  if (!open_old(trace, name)) return 4;
   return 0;
 }
 
@@ -81,9 +96,10 @@ int open_files(FreeInput& input, util::TextUnit& control, util::TextUnit& trace)
 // Returns 0 or the stop code.
 int read_all_traces(FreeInput& input, int lag, int trace_count, PlotRequest& req) {
   std::array<int, 1> discard{};
-  (void)input.read_ints(discard);  // a value kept for old dialogue files; a failure is ignored
+  // A value kept for old dialogue files; a failure is ignored.
+  (void)input.read_ints(discard, kAskIgnored);
   std::array<int, 1> op{};
-  if (!input.read_ints(op)) {
+  if (!input.read_ints(op, kAskOpCode)) {
     say({" Standard input for Op Code failed."});
     return 9;
   }
@@ -102,7 +118,7 @@ int read_all_traces(FreeInput& input, int lag, int trace_count, PlotRequest& req
 // LAG = -9999, a line of lags.  Returns 0 or the stop code.
 int read_listed_traces(FreeInput& input, int lag, PlotRequest& req) {
   std::string line;
-  if (!input.read_line(line, kListWidth)) {
+  if (!input.read_line(line, kListWidth, kAskTraceList)) {
     say({" Standard input for trace #s failed."});
     return 10;
   }
@@ -112,7 +128,7 @@ int read_listed_traces(FreeInput& input, int lag, PlotRequest& req) {
     say({"Invalid trace numbers."});
     return 11;
   }
-  if (!input.read_line(line, kListWidth)) {
+  if (!input.read_line(line, kListWidth, kAskOpCodeList)) {
     say({" Standard input for Op Codes failed."});
     return 14;
   }
@@ -131,7 +147,7 @@ int read_listed_traces(FreeInput& input, int lag, PlotRequest& req) {
     for (int i = 0; i < req.trace_count; ++i) req.lags[i] = lag;
     return 0;
   }
-  if (!input.read_line(line, kListWidth)) {
+  if (!input.read_line(line, kListWidth, kAskLagList)) {
     say({" ", "Standard input for individual lag numbers failed."});
     return 17;
   }
@@ -148,7 +164,7 @@ int read_listed_traces(FreeInput& input, int lag, PlotRequest& req) {
 // two op codes), then the smoothing numbers.  Returns 0 or the stop code.
 int read_trace_pair(FreeInput& input, int method, int lag, PlotRequest& req) {
   std::array<int, 2> pair{};
-  if (!input.read_ints(pair)) {
+  if (!input.read_ints(pair, kAskTracePair)) {
     say({" Standard input for trace #s failed."});
     return 10;
   }
@@ -158,7 +174,7 @@ int read_trace_pair(FreeInput& input, int method, int lag, PlotRequest& req) {
   const bool two_codes = method == plot::kSkillAgainst || method == plot::kSignificance;
   if (pair[0] == pair[1] && two_codes) {
     std::array<int, 2> ops{};
-    if (!input.read_ints(ops)) {
+    if (!input.read_ints(ops, kAskTwoOpCodes)) {
       say({" Same trace requires two different op codes."});
       return 9;
     }
@@ -167,7 +183,7 @@ int read_trace_pair(FreeInput& input, int method, int lag, PlotRequest& req) {
     req.opcodes[1] = ops[1];
   } else {
     std::array<int, 1> op{};
-    if (!input.read_ints(op)) {
+    if (!input.read_ints(op, kAskOpCode)) {
       say({" Standard input for Op Code failed."});
       return 9;
     }
@@ -186,16 +202,17 @@ int read_trace_pair(FreeInput& input, int method, int lag, PlotRequest& req) {
 }  // namespace
 
 DialogueResult run_dialogue(std::istream& in, util::TextUnit& control, util::TextUnit& trace,
-                            tracefile::ReaderState& reader) {
-  FreeInput input(in);
+                            tracefile::ReaderState& reader, std::ostream* prompt) {
+  FreeInput input(in, prompt);
   if (const int stop = open_files(input, control, trace); stop != 0) return stop_with(stop);
   int plot_count = 0;
   if (int rc = tracefile::RDTD_INI(reader, trace, plot_count)) {
     tracefile::RDTD_MSG(rc, "RDTD_INI", std::cout);
+    tracefile::write_error_place(reader.error_place, std::cout);
     return stop_with(5);
   }
   std::array<int, 4> plot_line{};
-  if (!input.read_ints(plot_line)) {
+  if (!input.read_ints(plot_line, kAskPlotLine)) {
     say({" Standard input for plot, method,", " display, and lag numbers failed."});
     return stop_with(6);
   }
@@ -213,6 +230,7 @@ DialogueResult run_dialogue(std::istream& in, util::TextUnit& control, util::Tex
   if (int rc =
           tracefile::RDTD_FND(reader, trace, req.plot, 1, trace_count, req.plot_type, std::cout)) {
     tracefile::RDTD_MSG(rc, "RDTD_FND", std::cout);
+    tracefile::write_error_place(reader.error_place, std::cout);
     return stop_with(8);
   }
 

@@ -39,8 +39,10 @@ struct DialogueResult {
 
 // Runs the dialogue on `in`, opening the graphics control file on `control` and the trace data file
 // on `trace`, and filling `reader` through RDTD_INI and RDTD_FND.  Messages go to standard output.
+// Before each read, a prompt telling what the answer is goes to `prompt` when it is not null.  A
+// file name longer than its 128-character field is refused (stop 2 or 4), not cut.
 DialogueResult run_dialogue(std::istream& in, util::TextUnit& control, util::TextUnit& trace,
-                            tracefile::ReaderState& reader);
+                            tracefile::ReaderState& reader, std::ostream* prompt = nullptr);
 
 // Writes the start-up banner: a blank line, the version line, a blank line.
 void write_banner();

@@ -3,6 +3,7 @@
 #include <climits>
 
 #include "util/fixed_read.h"
+#include "util/program.h"
 
 namespace kor::driver {
 namespace {
@@ -17,13 +18,19 @@ bool is_separator(char c) { return c == ' ' || c == '\t' || c == ','; }
 
 }  // namespace
 
-bool FreeInput::read_line(std::string& line, std::size_t width) {
-  if (!next_line(in_, line)) return false;
+bool FreeInput::read_line(std::string& line, std::size_t width, std::string_view ask) {
+  if (!read_whole_line(line, ask)) return false;
   line.resize(width, ' ');
   return true;
 }
 
-bool FreeInput::read_ints(std::span<int> values) {
+bool FreeInput::read_whole_line(std::string& line, std::string_view ask) {
+  util::ask(prompt_, ask);
+  return next_line(in_, line);
+}
+
+bool FreeInput::read_ints(std::span<int> values, std::string_view ask) {
+  util::ask(prompt_, ask);
   std::size_t filled = 0;
   std::string line;
   while (filled < values.size()) {

@@ -5,16 +5,42 @@
 
 #include "driver/dialogue.h"
 #include "driver/plot_entry.h"
+#include "util/program.h"
 #include "util/stop.h"
 
-int main() {
+namespace {
+
+constexpr const char* kUsage = R"(Usage: kor < answers
+kor reads a short dialogue on standard input, one answer after the other:
+  1. the graphics control file name
+  2. the trace data file name
+  3. plot number, METHOD, display number, LAG
+  then, METHOD 1:    a number that is read and ignored; one op code; two smoothing numbers
+        METHOD 2:    a line of trace numbers; a line of as many op codes; two smoothing
+                     numbers; with LAG = -9999 a line of lags, one per trace
+        METHOD 3-6:  two trace numbers; one op code (METHODs 5 and 6 with the same trace
+                     twice: two op codes); two smoothing numbers
+Example, from the top of the source tree (plot 1, METHOD 1, display 1, LAG 0, op code 1001 =
+frequency bias, no smoothing), writing the text dump txt.dmp:
+  printf 'examples/example.ctl\nexamples/example.trc\n1 1 1 0\n0\n1001\n0 0\n' | build/bin/kor
+On a terminal kor asks for each answer.  A failed run writes STOP <code> on standard error.
+README.md (section "kor") explains every number, the control file and the files written.
+)";
+
+}  // namespace
+
+int main(int argc, char** argv) {
   using namespace kor;
+  if (const auto status = util::answer_arguments("kor", argc, argv, kUsage, std::cout, std::cerr)) {
+    return *status;
+  }
   std::ios::sync_with_stdio(true);
   driver::write_banner();
   util::TextUnit control(driver::kControlUnit);
   util::TextUnit trace(driver::kTraceUnit);
   auto reader = std::make_unique<tracefile::ReaderState>();
-  const driver::DialogueResult result = driver::run_dialogue(std::cin, control, trace, *reader);
+  const driver::DialogueResult result =
+      driver::run_dialogue(std::cin, control, trace, *reader, util::prompt_stream());
   if (result.stop_code != 0) util::stop(result.stop_code, std::cout);
   if (result.plot) (void)driver::run_plot(result.request, control, *reader);
   trace.close();

@@ -16,6 +16,7 @@ Plot 2: CRPS traces (seven default cumulative levels, data depth 20) of the two 
 The values are made up from smooth formulas so that the files are reproducible.
 """
 import math
+import os
 
 
 def fortran_e(v, w, d, letter="E"):
@@ -143,8 +144,11 @@ for trace, err, pack in [(31, 0.25, False), (32, 0.40, True)]:
         rows.append([n, n * fmean, n * obs_mean, n * fo, n * ff, n * oo])
     data(trace, hours, rows, real=True, packed_values=pack)
 
-with open("example.trc", "w", encoding="latin-1", newline="\n") as out:
+# Beside this script, wherever it is run from.
+path = os.path.join(os.path.dirname(os.path.abspath(__file__)), "example.trc")
+with open(path, "w", encoding="latin-1", newline="\n") as out:
     out.write("\n".join(lines) + "\n")
+print("wrote", path)
 
 
 # probability.trc: the probabilistic plots.
@@ -197,5 +201,7 @@ for trace, power, terms in [(51, 0.9, (2.6, 3.4, 25.0)), (52, 1.35, (2.0, 3.0, 2
         rows.append([n] + lo + hi + list(terms))
     data(trace, [float(d) for d in range(1, 6)], rows, real=True)
 
-with open("probability.trc", "w", encoding="latin-1", newline="\n") as out:
+path = os.path.join(os.path.dirname(os.path.abspath(__file__)), "probability.trc")
+with open(path, "w", encoding="latin-1", newline="\n") as out:
     out.write("\n".join(lines) + "\n")
+print("wrote", path)

@@ -7,6 +7,7 @@ global model, trace 31, and 0.40 for the regional model, trace 32) plus a small 
 are the SL1L2 fields N, F, O, FO, FF, OO of one record.  Framing: each record is enclosed by its
 4-byte little-endian byte count; the first record is the data depth (6).
 """
+import os
 import struct
 
 PLOT, DEPTH = 3, 6
@@ -28,5 +29,8 @@ for p in range(1, 7):
             body = struct.pack("<iii", PLOT, trace, p) + struct.pack("<6d", 1.0, f, o, f * o, f * f, o * o)
             out.append(frame(body))
 
-with open("trace.ucd", "wb") as fh:
+# Beside this script, wherever it is run from.
+path = os.path.join(os.path.dirname(os.path.abspath(__file__)), "trace.ucd")
+with open(path, "wb") as fh:
     fh.write(b"".join(out))
+print("wrote", path)

@@ -149,8 +149,17 @@ int SRV_START(LinkState& link, std::string_view server, int& queue_id, bool& run
   if (!util::FIL_EXISTS(server, path) &&
       !util::FIL_EXISTS("$OS_BIN/" + std::string(server), path) &&
       (beside.empty() || !util::FIL_EXISTS(beside, path))) {
-    // No server answers on the queue and none can be started: remove the queue, so that a failed
-    // start leaves nothing behind on the machine.
+    // No server answers on the queue and none can be started: say where it was looked for, and
+    // remove the queue, so that a failed start leaves nothing behind on the machine.
+    std::string in_os_bin;
+    const std::string os_bin_path = "$OS_BIN/" + std::string(server);
+    if (util::ENV_EXPAND(os_bin_path, in_os_bin) != 0)
+      in_os_bin = os_bin_path + " (OS_BIN is not set)";
+    *link.out << " Graphics server not found: looked for ./" << server
+              << (beside.empty() ? " and " : ", ") << in_os_bin;
+    if (!beside.empty()) *link.out << " and " << beside;
+    *link.out << "; DEV = TX writes text without it.\n";
+    link.out->flush();
     (void)CENDMQ(link, queue_id);
     queue_id = kNoLink;
     return kNoServer;

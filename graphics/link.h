@@ -118,7 +118,8 @@ struct QueueInfo {
 
 // Reuses a server that answers on the queue, else starts `server` found under its plain name,
 // under "$OS_BIN/", or beside the running program.  Returns 0, the CSPROC code, or -101 when the
-// program is nowhere or the queue could not be opened.
+// program is nowhere (after the line " Graphics server not found: looked for ./mplt, <$OS_BIN/mplt>
+// and <beside>; DEV = TX writes text without it.") or the queue could not be opened.
 [[nodiscard]] int SRV_START(LinkState& link, std::string_view server, int& queue_id, bool& running);
 
 // Removes the queue.  Returns 0, or -1.

@@ -358,7 +358,7 @@ void parse_axis_label(std::string_view value, std::string& text, int& line) {
     if (util::ST_TINT(value.substr(slash + 1), n) == 0 && n > 0) line = n;
   }
   text = util::ST_LJST(label);
-  if (text.size() > static_cast<std::size_t>(kAxisTitleWidth)) text.resize(kAxisTitleWidth);
+  text = util::cut(text, kAxisTitleWidth);
 }
 
 std::vector<std::string> shorten_time_labels(const std::vector<LabelTime>& times, int frequency,

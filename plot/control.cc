@@ -43,12 +43,6 @@ bool contains_any(std::string_view text, std::string_view letters) {
   return text.find_first_of(letters) != std::string_view::npos;
 }
 
-std::string cut(std::string_view text, int width) {
-  std::string out(text);
-  if (out.size() > static_cast<std::size_t>(width)) out.resize(width);
-  return out;
-}
-
 // ---- pass-3 decoders ----
 
 int decode_bor(PlotSettings& s, std::string_view value) {
@@ -300,7 +294,7 @@ int decode_trace_label(PlotSettings& s, std::string_view keyword, std::string_vi
     if (util::ST_TINT(rest, p) != 0) return -24;
     if (p >= kMaxTraces + 1) return -13;
     if (p <= 0) return -24;
-    std::string label = cut(util::ST_LJST(value), kTraceLabelWidth);
+    std::string label = util::cut(util::ST_LJST(value), kTraceLabelWidth);
     label = std::string(util::rtrim(label));
     if (!label.empty() && label.back() == '+') {
       label.pop_back();
@@ -584,12 +578,12 @@ int apply_control_line(PlotSettings& s, std::string_view line, const ControlInpu
     return 0;
   }
   if (k3 == "COL") {
-    s.colours = cut(value, kColourSpecWidth);
+    s.colours = util::cut(value, kColourSpecWidth);
     return 0;
   }
   if (k3 == "DEV") {
     s.dev_given = true;
-    if (device_fixed != 1) s.device = cut(value, kDeviceWidth);
+    if (device_fixed != 1) s.device = util::cut(value, kDeviceWidth);
     return 0;
   }
   if (k3 == "HST") return decode_hst(s, value);
@@ -600,12 +594,12 @@ int apply_control_line(PlotSettings& s, std::string_view line, const ControlInpu
   if (k3 == "PTY") return decode_pty(s, value);
   if (k3 == "LAB") return decode_lab(s, value);
   if (k3 == "L_T") {
-    s.l_text = cut(util::ST_LJST(value), kAttrWidth);
+    s.l_text = util::cut(util::ST_LJST(value), kAttrWidth);
     return 0;
   }
   if (k3 == "T_T") return decode_ttext(s, value);
   if (k3 == "TIT") {
-    s.title = cut(util::ST_LJST(value), kTitleWidth);
+    s.title = util::cut(util::ST_LJST(value), kTitleWidth);
     return 0;
   }
   if (key.find("TRA") != std::string::npos) return decode_trace_label(s, key, value);
@@ -801,7 +795,11 @@ int start_output_device(const PlotSettings& s, PlotFiles& files, int& device_fix
   device_fixed = tx == std::string::npos ? 0 : static_cast<int>(tx) + 1;
   if (spec.name.rfind("TX", 0) == 0) {
     const int rc = open_text_device(files, s.clear, spec);
-    if (rc != 0) PLT_MSG(rc, " ", os);
+    if (rc != 0) {
+      PLT_MSG(rc, " ", os);
+      const TextDevice& text = files.text;
+      write_unopened_file(rc == -22 ? text.dump_name : text.bxw_name, text.open_error, os);
+    }
     return rc;
   }
   const int status = requests ? start_graphics(*requests) : -101;

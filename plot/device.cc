@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <ostream>
 
 #include "graphics/request_codes.h"
@@ -80,10 +81,16 @@ int open_text_device(PlotFiles& files, bool clear, const DeviceSpec& spec) {
   // With CLE off the new output goes after what the files already hold; a file that does not
   // exist yet is created either way.
   const auto mode = clear ? std::ios::out | std::ios::trunc : std::ios::out | std::ios::app;
+  text.open_error = 0;
+  errno = 0;
   text.dump.open(text.dump_name, mode);
-  if (!text.dump.is_open()) return -22;
+  if (!text.dump.is_open()) {
+    text.open_error = errno;
+    return -22;
+  }
   text.bxw.open(text.bxw_name, mode);
   if (!text.bxw.is_open()) {
+    text.open_error = errno;
     text.close();
     return -41;
   }

@@ -154,10 +154,7 @@ int engine_call(tracefile::ReaderState& reader, DriverState& st, stats::TraceArr
 // without trailing blanks and cut to 10 characters, joined by " - " (the first alone when the
 // second is blank).
 std::string attribute_label(const stats::TraceResult& res, int points) {
-  auto piece = [](std::string_view s) {
-    std::string t = trimmed(s);
-    return t.substr(0, std::min<std::size_t>(t.size(), 10));
-  };
+  auto piece = [](std::string_view s) { return util::cut(trimmed(s), 10); };
   const std::string first = piece(res.x_labels[0]);
   const std::string second = points >= 2 ? piece(res.x_labels[1]) : std::string();
   return util::ST_TLEN(second) > 0 ? first + " - " + second : first;
@@ -227,6 +224,12 @@ int compute_traces(const DriverRequest& rq, tracefile::ReaderState& reader, Driv
     const int lag = rq.lags[h - 1];
     int file_trace = 0;
     (void)tracefile::RDTD_OTN(reader, h, trace, file_trace, os);
+    if (code == 0) {
+      // The engine computes nothing for code 0 and the trace has no points: often every number
+      // after a forgotten one on the plot line has moved up a line.
+      util::list_write(os, {" Warning:  TRACE #" + util::format("(I2.2)", {h}) +
+                            " has COMP CODE 0: no statistic was selected."});
+    }
     group_box_whisker(st.results.bxw, h, n, code, file_trace);
 
     stats::TraceResult res;

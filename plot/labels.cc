@@ -53,14 +53,7 @@ void append_lines(const tracefile::LabelLines& lines, bool skip_stats, std::stri
 }
 
 std::string trimmed(std::string_view s, std::size_t width) {
-  std::string t(util::rtrim(s));
-  if (t.size() > width) t.resize(width);
-  return std::string(util::rtrim(t));
-}
-
-std::string cut(std::string s, int width) {
-  if (s.size() > static_cast<std::size_t>(width)) s.resize(width);
-  return s;
+  return std::string(util::rtrim(util::cut(util::rtrim(s), width)));
 }
 
 }  // namespace
@@ -181,20 +174,20 @@ void trace_labels(const PlotSettings& s, PlotLayout& l, const TitleInput& in, in
     for (int h = 1; h <= half; ++h) {
       if (s.label_given[h - 1]) continue;
       const std::string base(util::rtrim(l.trace_labels[h - 1]));
-      l.trace_labels[h - 1] = cut(base + " RELIABILITY", kTraceLabelWidth);
+      l.trace_labels[h - 1] = util::cut(base + " RELIABILITY", kTraceLabelWidth);
       if (!s.label_given[half + h - 1]) {
         const bool bars = s.hst_count > 0 && s.bar_colour[half + h - 1] > 0;
         l.trace_labels[half + h - 1] =
-            cut(base + (bars ? " USE HISTOGRAM" : " FRCST USE FREQUENCY"), kTraceLabelWidth);
+            util::cut(base + (bars ? " USE HISTOGRAM" : " FRCST USE FREQUENCY"), kTraceLabelWidth);
       }
     }
   }
 
   // The difference trace is named after both traces.
   if (difference && !s.label_given[0] && labelled >= 2) {
-    l.trace_labels[0] = cut(std::string(util::rtrim(l.trace_labels[0])) + " - " +
-                                std::string(util::rtrim(l.trace_labels[1])),
-                            kTraceLabelWidth);
+    l.trace_labels[0] = util::cut(std::string(util::rtrim(l.trace_labels[0])) + " - " +
+                                      std::string(util::rtrim(l.trace_labels[1])),
+                                  kTraceLabelWidth);
   }
 }
 
@@ -232,7 +225,7 @@ std::string x_title_text(const PlotLayout& l, const TitleInput& in) {
 // and binned-data plots name the statistics (and the METHOD's difference).
 void axis_titles(const PlotSettings& s, PlotLayout& l, const TitleInput& in, int n, TitleWork& w) {
   const int type = in.final_type;
-  if (util::ST_TLEN(l.x_title) == 0) l.x_title = cut(x_title_text(l, in), kAxisTitleWidth);
+  if (util::ST_TLEN(l.x_title) == 0) l.x_title = util::cut(x_title_text(l, in), kAxisTitleWidth);
   const char* suffix = in.method == kDifference          ? " DIFFERENCE"
                        : in.method == kPercentDifference ? " % DIFFERENCE"
                        : in.method == kSkillAgainst      ? " SKILL SCORE"
@@ -260,10 +253,10 @@ void axis_titles(const PlotSettings& s, PlotLayout& l, const TitleInput& in, int
         if (statistic_axes) y = statistic_title(s, in, false, w.warning) + suffix;
         break;
     }
-    l.y_title = cut(y, kAxisTitleWidth);
+    l.y_title = util::cut(y, kAxisTitleWidth);
   }
   if (util::ST_TLEN(l.ry_title) == 0 && s.right_axis && statistic_axes) {
-    l.ry_title = cut(statistic_title(s, in, true, w.warning) + suffix, kAxisTitleWidth);
+    l.ry_title = util::cut(statistic_title(s, in, true, w.warning) + suffix, kAxisTitleWidth);
   }
   if (type == kAttributeDiagram && s.hst_count > 0 && util::ST_TLEN(l.ry_title) == 0) {
     bool bars = false;

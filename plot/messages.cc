@@ -1,5 +1,6 @@
 #include "plot/messages.h"
 
+#include <cstring>
 #include <ostream>
 
 #include "util/listout.h"
@@ -88,6 +89,12 @@ std::string plot_message(int code) {
     if (row.code == code) return row.text;
   }
   return {};
+}
+
+void write_unopened_file(std::string_view name, int error, std::ostream& os) {
+  os << " file " << name;
+  if (error != 0) os << ": " << std::strerror(error);
+  os << '\n';
 }
 
 int PLT_MSG(int code, std::string_view caller, std::ostream& os) {

@@ -21,6 +21,11 @@ std::string plot_message(int code);
 // code has one.  Both are free-format lines.  Always returns 0, its own status.
 int PLT_MSG(int code, std::string_view caller, std::ostream& os);
 
+// The line that follows the code line of an output file that could not be opened (-22, -41):
+// " file <name>: <the system's reason for error number `error`>" (no reason for 0), the name
+// written whole.
+void write_unopened_file(std::string_view name, int error, std::ostream& os);
+
 }  // namespace kor::plot
 
 #endif  // KOR_PLOT_MESSAGES_H_

@@ -56,6 +56,7 @@ struct TextDevice {
   std::string bxw_name;   // box-whisker text file
   std::ofstream dump;
   std::ofstream bxw;
+  int open_error = 0;  // the system's error number of a file that could not be opened
   bool is_open() const { return dump.is_open(); }
   void close() {
     if (dump.is_open()) dump.close();

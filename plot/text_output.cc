@@ -69,6 +69,13 @@ std::string centred80(std::string_view text) {
   return std::string(lead, ' ') + std::string(body);
 }
 
+// The bytes of `text` that a line of `width` takes when it has no blank to break at: whole
+// characters only, but at least one, so that every line makes progress.
+std::size_t whole_characters(std::string_view text, std::size_t width) {
+  const std::size_t n = util::cut_length(text, width);
+  return n > 0 ? n : std::min(text.size(), width);
+}
+
 // The title in pieces of at most 72 characters, each broken after its last blank.
 std::vector<std::string> title_pieces(std::string_view title) {
   std::vector<std::string> pieces;
@@ -79,7 +86,8 @@ std::vector<std::string> title_pieces(std::string_view title) {
       break;
     }
     const auto blank = rest.rfind(' ', 72);
-    const std::size_t cut = (blank == std::string::npos || blank == 0) ? 72 : blank;
+    const std::size_t cut =
+        (blank == std::string::npos || blank == 0) ? whole_characters(rest, 72) : blank;
     pieces.push_back(std::string(util::rtrim(rest.substr(0, cut))));
     rest = util::ST_LJST(rest.substr(cut));
   }
@@ -112,8 +120,9 @@ int write_long_text(std::ostream& os, int width, int indent, std::string_view te
       // The last blank at which the line can end (the blank itself may stand just past it).
       const auto blank = rest.rfind(' ', width);
       if (blank == std::string::npos || blank == 0) {
-        piece = rest.substr(0, width);
-        rest = rest.substr(width);
+        const std::size_t n = whole_characters(rest, static_cast<std::size_t>(width));
+        piece = rest.substr(0, n);
+        rest = rest.substr(n);
       } else {
         piece = std::string(util::rtrim(rest.substr(0, blank)));
         rest = rest.substr(blank + 1);
@@ -123,8 +132,7 @@ int write_long_text(std::ostream& os, int width, int indent, std::string_view te
     const int lead = indent >= 0 ? indent : std::max(0, (width - len) / 2);
     std::string line(static_cast<std::size_t>(std::min(lead, kLongLine)), ' ');
     line += piece;
-    if (line.size() > static_cast<std::size_t>(kLongLine)) line.resize(kLongLine);
-    os << util::rtrim(line) << '\n';
+    os << util::rtrim(util::cut(line, kLongLine)) << '\n';
     if (!os) return -23;
   }
   return 0;

@@ -3,6 +3,7 @@
 #include <ostream>
 #include <string>
 
+#include "tracefile/reader.h"
 #include "util/listout.h"
 #include "util/text.h"
 
@@ -117,6 +118,21 @@ int RDTD_MSG(int code, std::string_view routine, std::ostream& os) {
     }
   }
   return 0;
+}
+
+void write_error_place(const ErrorPlace& place, std::ostream& os) {
+  if (!place.known) return;
+  os << " in file " << place.file;
+  if (place.at_end) {
+    if (place.line == 0) {
+      os << ", which is empty";
+    } else {
+      os << ", at its end after line " << place.line;
+    }
+  } else if (place.line > 0) {
+    os << ", line " << place.line;
+  }
+  os << '\n';
 }
 
 }  // namespace kor::tracefile

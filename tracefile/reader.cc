@@ -24,6 +24,23 @@ const std::string kBlankLabel(kLabelWidth, ' ');
 
 bool is_eocf(const std::string& record) { return record.compare(0, 4, "EOCF") == 0; }
 
+// The line of the data record of point `p` of plot-relative trace `t`.
+std::size_t point_record(const ReaderState& s, int t, int p) {
+  return s.traces[t - 1].first_record + static_cast<std::size_t>(p - 1);
+}
+
+// Returns `rc` after noting where it was found: the record a step named, or else the record last
+// read (or the end of the file, when the last read met it).
+int fail_at(ReaderState& s, const util::TextUnit& unit, int rc) {
+  ErrorPlace& place = s.error_place;
+  place.known = true;
+  place.file = unit.path();
+  place.line = s.error_record.value_or(unit.record_number());
+  place.at_end = !s.error_record && unit.at_end();
+  s.error_record.reset();
+  return rc;
+}
+
 struct GroupHeader {
   int trace = 0, field_id = 0, kind = 0, value = 0, n = 0, plot = 0, type = 0;
 };
@@ -216,8 +233,11 @@ int read_trace_records(ReaderState& s, util::TextUnit& unit, int t, const DataHe
 // date-time.  The earliest trace start is the reference; an earlier start moves the traces before
 // it.  Returns 0, -18, -19, -20, -21 or -54.
 int place_time_labels(ReaderState& s, int t, const DataHeader& h, std::ostream& os) {
-  if (rtrim(h.label_kind) != "c") return -18;
   TraceInfo& info = s.traces[t - 1];
+  if (rtrim(h.label_kind) != "c") {
+    s.error_record = info.header_record;
+    return -18;
+  }
   if (info.points < 1) return 0;
   const auto start = read_label_time(s.label(t, 1));
   if (!start) {
@@ -229,7 +249,10 @@ int place_time_labels(ReaderState& s, int t, const DataHeader& h, std::ostream& 
     s.has_reference = true;
   } else {
     const auto diff = minutes_between(*start, s.reference);
-    if (!diff) return -19;
+    if (!diff) {
+      s.error_record = point_record(s, t, 1);
+      return -19;
+    }
     if (*diff < 0) {
       s.reference = *start;
       for (int e = 1; e < t; ++e) {
@@ -241,10 +264,14 @@ int place_time_labels(ReaderState& s, int t, const DataHeader& h, std::ostream& 
     const auto when = read_label_time(s.label(t, p));
     std::optional<long long> minutes;
     if (when) minutes = minutes_between(*when, s.reference);
-    if (!minutes) return -21;
-    if (*minutes < 0) return -20;
+    const int rc = !minutes ? -21 : *minutes < 0 ? -20 : 0;
+    if (rc != 0) {
+      s.error_record = point_record(s, t, p);
+      return rc;
+    }
     if (p > 1 && *minutes <= s.xpos(t, p - 1)) {
       util::list_write(os, {"AFTER ", rtrim(s.label(t, p - 1))});
+      s.error_record = point_record(s, t, p);
       return -54;
     }
     s.xpos(t, p) = *minutes;
@@ -309,7 +336,10 @@ class LabelIndex {
 };
 
 int add_merged(ReaderState& s, LabelIndex& index, int t, int p) {
-  if (s.merged_count >= kMaxMerged) return -25;
+  if (s.merged_count >= kMaxMerged) {
+    s.error_record = point_record(s, t, p);
+    return -25;
+  }
   s.merged_real[s.merged_count] = s.real_label(t, p);
   s.merged_label[s.merged_count] = std::string(s.label(t, p));
   ++s.merged_count;
@@ -360,11 +390,17 @@ int merge_labels(ReaderState& s) {
   if (master != 0 && master != s.trace_count) {
     for (int p = 1; p <= s.traces[master - 1].points; ++p) {
       const int at = index.first_match(master, p);
-      if (at == 0) return -39;
+      if (at == 0) {
+        s.error_record = point_record(s, master, p);
+        return -39;
+      }
       s.merged_order[p - 1] = at;
     }
   } else {
-    if (type != 'r' && type != 'c') return -27;
+    if (type != 'r' && type != 'c') {
+      s.error_record = 0;  // a property of the plot, not of one record
+      return -27;
+    }
     std::vector<int> order(s.merged_count);
     for (int i = 0; i < s.merged_count; ++i) order[i] = i + 1;
     // A stable sort keeps equal labels in list order, as exchanging neighbours does.
@@ -389,7 +425,10 @@ int merge_labels(ReaderState& s) {
         const int j = position_of[entry];
         if (j != 0 && (position == 0 || j < position)) position = j;
       });
-      if (position == 0) return -26;
+      if (position == 0) {
+        s.error_record = point_record(s, t, p);
+        return -26;
+      }
       s.xpos(t, p) = position;
     }
   }
@@ -412,17 +451,27 @@ bool real_label_text(double x, bool fss, std::string& text) {
 
 // Plot type 3 shows its real labels as text.  Returns 0, -23 or -24.
 int convert_labels(ReaderState& s) {
-  if (s.label_type == 'c') return -23;
+  if (s.label_type == 'c') {
+    // The label type in force is the one of the last trace's data header.
+    s.error_record = s.traces[std::max(s.trace_count, 1) - 1].header_record;
+    return -23;
+  }
   const bool fss = s.traces[0].stat_type.find("FSS") != std::string::npos;
   std::string text;
   for (int t = 1; t <= s.trace_count; ++t) {
     for (int p = 1; p <= s.traces[t - 1].points; ++p) {
-      if (!real_label_text(s.real_label(t, p), fss, text)) return -24;
+      if (!real_label_text(s.real_label(t, p), fss, text)) {
+        s.error_record = point_record(s, t, p);
+        return -24;
+      }
       s.set_label(t, p, text);
     }
   }
   for (int i = 0; i < s.merged_count; ++i) {
-    if (!real_label_text(s.merged_real[i], fss, text)) return -24;
+    if (!real_label_text(s.merged_real[i], fss, text)) {
+      s.error_record = 0;  // an entry of the merged axis, which every trace shares
+      return -24;
+    }
     s.merged_label[i] = text;
   }
   s.label_type = 'c';
@@ -444,6 +493,8 @@ int read_data_section(ReaderState& s, util::TextUnit& unit, std::ostream& os) {
       continue;
     }
     if (h.depth < 1 || h.depth > kMaxDepth || h.points > kMaxPoints) return -15;
+    s.traces[wanted - 1].header_record = unit.record_number();
+    s.traces[wanted - 1].first_record = unit.record_number() + 1;
     if (int rc = read_trace_records(s, unit, wanted, h)) return rc;
     const char kind = !h.label_kind.empty() && h.label_kind[0] == 'r' ? 'r' : 'c';
     if (wanted > 1 && kind != data_label_type) RDTD_MSG(6, "", os);
@@ -507,6 +558,8 @@ void ReaderState::reset() {
   char_labels.assign(per_point * kLabelWidth, ' ');
   pending.clear();
   pending_identical = true;
+  error_place = ErrorPlace{};
+  error_record.reset();
 }
 
 void ReaderState::set_label(int trace, int point, std::string_view text) {
@@ -527,9 +580,9 @@ int RDTD_INI(ReaderState& state, util::TextUnit& unit, int& plot_count) {
   while (true) {
     const int rc = next_group_header(unit, h);
     if (rc == 1) break;
-    if (rc != 0) return rc;
+    if (rc != 0) return fail_at(state, unit, rc);
     plot_count = std::max(plot_count, h.plot);
-    if (int rc = skip_conditions(unit, h.n)) return rc;
+    if (int rc = skip_conditions(unit, h.n)) return fail_at(state, unit, rc);
   }
   unit.rewind();
   return 0;
@@ -552,8 +605,11 @@ int RDTD_SDV(ReaderState& s) {
   return 0;
 }
 
-int RDTD_FND(ReaderState& s, util::TextUnit& unit, int plot, int read_data, int& trace_count,
-             int& plot_type, std::ostream& os) {
+namespace {
+
+// RDTD_FND up to the probability lists: the plot's groups and, with `read_data`, its data.
+int find_plot(ReaderState& s, util::TextUnit& unit, int plot, int read_data, int& trace_count,
+              int& plot_type, std::ostream& os) {
   trace_count = 0;
   plot_type = 0;
   s.unit = &unit;
@@ -681,11 +737,18 @@ int RDTD_FND(ReaderState& s, util::TextUnit& unit, int plot, int read_data, int&
   }
   trace_count = s.trace_count;
   plot_type = s.plot_type;
+  return read_data != 0 ? read_data_section(s, unit, os) : 0;
+}
 
-  int rc = 0;
+}  // namespace
+
+int RDTD_FND(ReaderState& s, util::TextUnit& unit, int plot, int read_data, int& trace_count,
+             int& plot_type, std::ostream& os) {
+  s.error_place = ErrorPlace{};
+  s.error_record.reset();
+  int rc = find_plot(s, unit, plot, read_data, trace_count, plot_type, os);
+  if (rc != 0) return fail_at(s, unit, rc);
   if (read_data != 0) {
-    rc = read_data_section(s, unit, os);
-    if (rc != 0) return rc;
     // Probability lists: every trace is loaded even when an earlier one failed, and the code of the
     // last load is the result.
     for (int t = 1; t <= s.trace_count; ++t) rc = load_trace_probabilities(s, t, os);

@@ -15,6 +15,7 @@
 
 #include <array>
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,14 +42,16 @@ struct Cell {
 };
 
 struct TraceInfo {
-  int file_trace = 0;        // field 1 of the group header
-  int trace_value = 0;       // field 4 of the group header
-  std::string stat_type;     // 24 characters
-  std::string param_label;   // 24 characters
-  std::string indvar_label;  // 24 characters
-  int points = 0;            // data records read
-  int depth = 0;             // data values per record
-  bool has_weight = false;   // the data records carried a weight
+  int file_trace = 0;             // field 1 of the group header
+  int trace_value = 0;            // field 4 of the group header
+  std::string stat_type;          // 24 characters
+  std::string param_label;        // 24 characters
+  std::string indvar_label;       // 24 characters
+  int points = 0;                 // data records read
+  int depth = 0;                  // data values per record
+  std::size_t header_record = 0;  // line of the trace's data header in the file
+  std::size_t first_record = 0;   // line of its first data record; the others follow it
+  bool has_weight = false;        // the data records carried a weight
   bool all_missing = false;
   int specific_count = 0;
   std::array<ConditionSet, kMaxSpecific> specific;
@@ -56,6 +59,15 @@ struct TraceInfo {
   std::array<double, kMaxPbs> pbs{};
   int crps_count = 0;
   std::array<double, kMaxCrps> crps{};
+};
+
+// Where RDTD_INI or RDTD_FND found the error it returned, so that a message can name the file and
+// the record.
+struct ErrorPlace {
+  bool known = false;    // false: no error, or a code from the probability files
+  std::string file;      // the trace data file, as it was opened
+  std::size_t line = 0;  // the record (line, from 1) of the error; 0 when it is no one record
+  bool at_end = false;   // the file ended before a record that was needed; `line` is its last
 };
 
 struct ReaderState {
@@ -128,6 +140,12 @@ struct ReaderState {
   std::vector<Pending> pending;
   bool pending_identical = true;
 
+  // The place of the last error of RDTD_INI or RDTD_FND; cleared when either starts.
+  ErrorPlace error_place;
+  // Set by a step that knows the record of the error it returns (0: none), when that is not the
+  // record last read.
+  std::optional<std::size_t> error_record;
+
   static std::size_t sum_index(int trace, int field, int point) {
     return static_cast<std::size_t>(trace - 1) +
            kMaxTraces * ((field - 1) + static_cast<std::size_t>(kMaxDepth) * (point - 1));
@@ -139,13 +157,15 @@ struct ReaderState {
 
 // Scans the header section of `unit` up to "EOCF" and counts the plots (the largest plot number).
 // Resets `state` first and rewinds the unit before and after.  Returns 0, -1 (short group header),
-// -2 (file ends inside a group) or -4 (no "EOCF").
+// -2 (file ends inside a group) or -4 (no "EOCF"); the place of an error is kept in
+// `state.error_place`.
 [[nodiscard]] int RDTD_INI(ReaderState& state, util::TextUnit& unit, int& plot_count);
 
 // Gathers plot `plot` from the header section (the unit must stand at the start of the file, as
 // RDTD_INI leaves it) and, when `read_data` is nonzero, reads its traces' data, checks time labels,
 // merges the x axis and loads the probability lists.  A plot with no group returns 0 with a trace
-// count of 0.  Warnings and the lists loaded are written to `os`.
+// count of 0.  Warnings and the lists loaded are written to `os`.  The place of an error found in
+// the trace data file is kept in `state.error_place` (a code of the probability files has none).
 [[nodiscard]] int RDTD_FND(ReaderState& state, util::TextUnit& unit, int plot, int read_data,
                            int& trace_count, int& plot_type, std::ostream& os);
 

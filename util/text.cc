@@ -89,8 +89,31 @@ std::string_view rtrim(std::string_view s) {
   return s.substr(0, n);
 }
 
+std::size_t cut_length(std::string_view s, std::size_t width) {
+  if (s.size() <= width) return s.size();
+  auto continuation = [](unsigned char c) { return (c & 0xC0) == 0x80; };
+  // The start of the character that holds byte `width`: at most three continuation bytes back.
+  std::size_t start = width;
+  while (start > 0 && width - start < 3 && continuation(static_cast<unsigned char>(s[start]))) {
+    --start;
+  }
+  const auto lead = static_cast<unsigned char>(s[start]);
+  const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+  // Only a lead byte whose continuation bytes are all there starts a character that the cut would
+  // split; anything else is not UTF-8 and is cut where the width falls.
+  if (start == width || length == 1 || start + length > s.size()) return width;
+  for (std::size_t i = start + 1; i < start + length; ++i) {
+    if (!continuation(static_cast<unsigned char>(s[i]))) return width;
+  }
+  return start + length <= width ? width : start;
+}
+
+std::string cut(std::string_view s, std::size_t width) {
+  return std::string(s.substr(0, cut_length(s, width)));
+}
+
 std::string pad(std::string_view s, std::size_t width) {
-  std::string out(s.substr(0, std::min(s.size(), width)));
+  std::string out = cut(s, width);
   out.resize(width, ' ');
   return out;
 }
@@ -179,12 +202,12 @@ int ST_SUBS(std::string& field, std::string_view from, std::string_view to) {
 
 int ST_SPLS(std::string_view text, char sep, std::string_view def, int width,
             std::span<std::string> out, int& count) {
-  auto cut = [width](std::string_view s) {
-    return std::string(width >= 0 ? s.substr(0, std::min<std::size_t>(s.size(), width)) : s);
+  auto item_text = [width](std::string_view s) {
+    return width >= 0 ? cut(s, static_cast<std::size_t>(width)) : std::string(s);
   };
-  for (std::string& item : out) item = cut(def);
+  for (std::string& item : out) item = item_text(def);
   return split_common(text, sep, out.size(), count, [&](std::size_t i, std::string_view piece) {
-    out[i] = cut(piece);
+    out[i] = item_text(piece);
     return true;
   });
 }

@@ -62,8 +62,8 @@ std::string ST_CUTS(std::string_view s, std::string_view what);
 // is the number of pieces taken, empty ones included.  Returns 0, +1 when more pieces than
 // `out.size()` occurred (the rest is dropped), or -3 when a piece did not convert (that item keeps
 // the default; splitting goes on; -3 outranks +1).  A separator at the end of the text ends an
-// empty last piece, which counts.  Text items (and the default) are cut to `width` characters (not
-// cut for a negative width); they are not padded.
+// empty last piece, which counts.  Text items (and the default) are cut to `width` bytes (as `cut`
+// does; not cut for a negative width); they are not padded.
 [[nodiscard]] int ST_SPLS(std::string_view text, char sep, std::string_view def, int width,
                           std::span<std::string> out, int& count);
 [[nodiscard]] int ST_SPLI(std::string_view text, char sep, int def, std::span<int> out, int& count);
@@ -98,7 +98,13 @@ std::string ST_CUTS(std::string_view s, std::string_view what);
 int ST_NULL(std::string_view field, std::span<char> out, std::ostream& os);
 
 // Helpers for fixed-length fields.
-// `s` cut or blank-padded to exactly `width` characters.
+// The length of the longest start of `s` of at most `width` bytes that does not end inside a
+// multi-byte UTF-8 character: a character that does not fit whole is left out, never split.  Bytes
+// that are not UTF-8 (a Latin-1 text, say) count one column each and are cut anywhere.
+std::size_t cut_length(std::string_view s, std::size_t width);
+// `s` cut to at most `width` bytes at a character boundary (cut_length).
+std::string cut(std::string_view s, std::size_t width);
+// `s` cut (at a character boundary) or blank-padded to exactly `width` bytes.
 std::string pad(std::string_view s, std::size_t width);
 // `s` without trailing blanks, tabs and NULs.
 std::string_view rtrim(std::string_view s);

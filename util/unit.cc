@@ -7,6 +7,8 @@ bool TextUnit::open(const std::string& path) {
   in_.open(path, std::ios::in | std::ios::binary);
   if (!in_.is_open()) return false;
   path_ = path;
+  record_ = 0;
+  at_end_ = false;
   return true;
 }
 
@@ -17,7 +19,12 @@ void TextUnit::close() {
 
 bool TextUnit::read(std::string& line) {
   if (!in_.is_open()) return false;
-  if (!std::getline(in_, line)) return false;
+  if (!std::getline(in_, line)) {
+    at_end_ = true;
+    return false;
+  }
+  ++record_;
+  at_end_ = false;
   if (!line.empty() && line.back() == '\r') line.pop_back();
   return true;
 }
@@ -32,6 +39,8 @@ void TextUnit::rewind() {
   if (!in_.is_open()) return;
   in_.clear();
   in_.seekg(0);
+  record_ = 0;
+  at_end_ = false;
 }
 
 }  // namespace kor::util

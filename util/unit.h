@@ -21,6 +21,11 @@ class TextUnit {
   bool is_open() const { return in_.is_open(); }
   int number() const { return number_; }
   const std::string& path() const { return path_; }
+  // The number of the last record read since the file was opened or rewound (its line number,
+  // from 1; 0 before the first), and whether the last read found the end of the file instead of a
+  // record.
+  std::size_t record_number() const { return record_; }
+  bool at_end() const { return at_end_; }
 
   // Reads the next record into `line`.  Returns false at the end of the file or on a read error.
   [[nodiscard]] bool read(std::string& line);
@@ -33,6 +38,8 @@ class TextUnit {
   int number_ = 0;
   std::string path_;
   std::ifstream in_;
+  std::size_t record_ = 0;
+  bool at_end_ = false;
 };
 
 }  // namespace kor::util

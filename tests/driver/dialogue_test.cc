@@ -140,6 +140,45 @@ TEST(Dialogue, RequestsHandedToThePlotDriver) {
   }
 }
 
+// At a terminal each read is preceded by a prompt for its answer; the messages stay the same.
+TEST(Dialogue, PromptsTellWhatEachAnswerIs) {
+  const std::string files = "Graphics control file name: Trace data file name: ";
+  const std::string plot_line = "Plot number, METHOD, display number, LAG: ";
+  const std::string smoothing = "Smoothing window and alignment (0 0 for none): ";
+  struct Case {
+    const char* what;
+    std::string input;
+    std::string prompts;
+  };
+  const Case kCases[] = {
+      {"METHOD 1", "1 1 1 0\n0\n1001\n0 0\n",
+       files + plot_line + "Any number (it is read and ignored): Op code: " + smoothing},
+      {"METHOD 2 with a lag per trace", "1 2 1 -9999\n1 2\n1001 1001\n0 0\n1 1\n",
+       files + plot_line + "Trace numbers, on one line: Op codes, one per trace: " + smoothing +
+           "Lags, one per trace: "},
+      {"METHOD 3", "3 3 1 0\n1 2\n1101\n0 0\n",
+       files + plot_line + "Two trace numbers: Op code: " + smoothing},
+      {"METHOD 5 with the same trace twice", "1 5 1 0\n1 1\n1001 1002\n0 0\n",
+       files + plot_line + "Two trace numbers: Two op codes: " + smoothing},
+      {"a stop asks nothing more", "1 1 1 0\n",
+       files + plot_line + "Any number (it is read and ignored): Op code: "},
+  };
+  for (const Case& c : kCases) {
+    const std::string input = kFiles + c.input;
+    const DialogueRun quiet = run(input);
+    std::istringstream in(input);
+    util::TextUnit control(kControlUnit), trace(kTraceUnit);
+    auto reader = std::make_unique<tracefile::ReaderState>();
+    std::ostringstream prompts;
+    testing::internal::CaptureStdout();
+    const DialogueResult asked = run_dialogue(in, control, trace, *reader, &prompts);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), quiet.out) << c.what;
+    EXPECT_EQ(prompts.str(), c.prompts) << c.what;
+    EXPECT_EQ(asked.stop_code, quiet.result.stop_code) << c.what;
+    EXPECT_EQ(asked.request.opcodes, quiet.result.request.opcodes) << c.what;
+  }
+}
+
 TEST(Dialogue, PlotLineAndPlotTypeArePassedOn) {
   const DialogueRun r = run(kFiles + "3 3 7 0\n1 2\n1101\n0 0\n");
   ASSERT_TRUE(r.result.plot);

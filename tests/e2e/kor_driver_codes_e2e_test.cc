@@ -373,8 +373,9 @@ TEST_F(KorCodes, BoxWhiskerTextOnAFullDevice) {
 TEST_F(KorCodes, BoxWhiskerTextBlockedByADirectory) {
   fs::create_directory(dir_.path() / "txt.dmp_bxw");
   const ProgramRun r = run("tx.ctl\ncodes.trc\n2 1 1 0\n0\n1202\n0 0\n");
-  EXPECT_EQ(r.out,
-            kBanner + map_line(1, 1, 21) + " -41 = Cannot open box-whisker output text file.\n");
+  EXPECT_EQ(r.out, kBanner + map_line(1, 1, 21) +
+                       " -41 = Cannot open box-whisker output text file.\n" +
+                       " file txt.dmp_bxw: Is a directory\n");
   EXPECT_EQ(r.status, 0);
 }
 

@@ -290,7 +290,8 @@ TEST_F(KorDriver, ReturnCodesFromFilesAndDialogue) {
       {"unknown keyword", "DEV = TX\nFOO = 1\n", "3 1 1 0\n0\n1101\n0 0\n",
        " FOO\n +04 = Warning:  Invalid graphics control file keyword\n"},
       {"text dump cannot be opened", "DEV = TX|nodir/out.dmp\n", "3 1 1 0\n0\n1101\n0 0\n",
-       " -22 = Cannot open output file text device.\n"},
+       " -22 = Cannot open output file text device.\n"
+       " file nodir/out.dmp: No such file or directory\n"},
       {"box-whisker objects on a difference plot", "DEV = TX\nBXW = 1/1\n",
        "3 3 1 0\n1 2\n1101\n0 0\n",
        " \n  Using default test level = .05 for resampling.\n \n"

@@ -78,7 +78,9 @@ TEST(KorFiles, BadInput) {
   const std::string long_name(81, 'x');
   const std::string long_input = long_name + "\n201612311800\n201601010000\n";
   // The name does not fit after the text on an 80-column line, so it starts a new line.
-  const std::string long_out = "  Could not open \n " + long_name + "\n";
+  const std::string long_out =
+      "  Could not open \n " + long_name +
+      "\n  The file name is longer than 80 characters; it is not cut to fit.\n";
   const InputCase kCases[] = {
       {"missing control file",
        {},

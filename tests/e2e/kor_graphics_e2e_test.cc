@@ -131,13 +131,30 @@ TEST_F(KorGraphics, WindowWithoutADisplayIsAnInvalidDevice) {
 }
 
 TEST_F(KorGraphics, NoServerProgramAnywhere) {
-  // Moved here from the driver's codes: a graphics device whose server cannot be found.
-  const ProgramRun r = run(dir_, "DEV = PS\n", lone_kor(), {"OS_BIN="});
-  const std::string tail =
-      " RETURN CODE FROM MPLT =     -101\n -01 = Cannot start graphics processing\n";
-  EXPECT_EQ(r.out, kBanner + kMap1 + tail);
-  EXPECT_FALSE(fs::exists(dir_.path() / "txt.dmp"));
-  EXPECT_FALSE(queue_exists(key_));
+  // Moved here from the driver's codes: a graphics device whose server cannot be found.  One line
+  // tells the three places looked at, in the order they are tried.
+  const std::string kor = lone_kor();
+  const std::string beside = (bin_.path() / "mplt").string();
+  const std::string os_bin = other_.path().string();  // a folder without the server
+  struct Case {
+    const char* what;
+    std::string env;
+    std::string places;
+  };
+  const Case kCases[] = {
+      {"OS_BIN not set", "OS_BIN=", "./mplt, $OS_BIN/mplt (OS_BIN is not set) and " + beside},
+      {"OS_BIN naming a folder", "OS_BIN=" + os_bin, "./mplt, " + os_bin + "/mplt and " + beside},
+  };
+  for (const Case& c : kCases) {
+    const ProgramRun r = run(dir_, "DEV = PS\n", kor, {c.env});
+    const std::string tail = " Graphics server not found: looked for " + c.places +
+                             "; DEV = TX writes text without it.\n"
+                             " RETURN CODE FROM MPLT =     -101\n"
+                             " -01 = Cannot start graphics processing\n";
+    EXPECT_EQ(r.out, kBanner + kMap1 + tail) << c.what;
+    EXPECT_FALSE(fs::exists(dir_.path() / "txt.dmp")) << c.what;
+    EXPECT_FALSE(queue_exists(key_)) << c.what;
+  }
 }
 
 TEST_F(KorGraphics, ServerThatEndsAtOnceIsNoticed) {

@@ -198,14 +198,19 @@ TEST(KorPlots, StopCodes) {
       {"empty standard input", "", "", kBanner + lines({"  Cannot open "}), "STOP 2\n", nullptr},
       // The name does not fit after the text on an 80-column line and starts a line of its own.
       {"name longer than 128 characters", "", long_input.c_str(),
-       kBanner + "  Cannot open \n " + long_name + "\n", "STOP 2\n", nullptr},
+       kBanner + "  Cannot open \n " + long_name + "\n" +
+           "  The file name is longer than 128 characters; it is not cut to fit.\n",
+       "STOP 2\n", nullptr},
       {"a directory is not a trace data file", "", ".\n", kBanner + lines({"  Cannot open ."}),
        "STOP 2\n", nullptr},
       {"garbage file", "garbage.trc", "garbage.trc\n",
-       kBanner + lines({" RDTD_INI", " -01 = invalid header record"}), "STOP 3\n", nullptr},
+       kBanner +
+           lines({" RDTD_INI", " -01 = invalid header record", " in file garbage.trc, line 1"}),
+       "STOP 3\n", nullptr},
       {"empty file", "empty.trc", "empty.trc\n",
-       kBanner + lines({" RDTD_INI", " -04 = No EOCF record in trace data file"}), "STOP 3\n",
-       nullptr},
+       kBanner + lines({" RDTD_INI", " -04 = No EOCF record in trace data file",
+                        " in file empty.trc, which is empty"}),
+       "STOP 3\n", nullptr},
       {"plot number that is not a number", "three.trc", "three.trc two\n",
        kBanner + lines({"  Plot number two is invalid."}), "STOP 4\n", nullptr},
       {"negative plot number", "three.trc", "three.trc -1\n",
@@ -225,7 +230,9 @@ TEST(KorPlots, ReaderErrorsAreReported) {
   const RunCase kCases[] = {
       // The listing ends at the plot whose groups disagree; the program ends normally.
       {"plot types differ within plot 2", "fnd_error.trc", "fnd_error.trc\n",
-       kBanner + kPlotCount3 + kGapPlot1 + lines({" -06 = trace plot types differ for this plot"}),
+       kBanner + kPlotCount3 + kGapPlot1 +
+           lines(
+               {" -06 = trace plot types differ for this plot", " in file fnd_error.trc, line 8"}),
        "", nullptr},
       // The reader keeps a plot type outside 1 to 4; the lister stops on it after trace.num.
       {"plot type 5", "type5.trc", "type5.trc\n",

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -56,7 +57,8 @@ std::string replace_all(std::string text, const std::string& from, const std::st
 
 // With KOR_E2E_CAPTURE set to a folder, every run is written there as one file named after the
 // test and the run's number within it: the input, exit status, standard output and error, and every
-// file left in the scratch folder.  The scratch folder's path is written as "<dir>", so two
+// file left in the scratch folder.  The scratch folder's path is written as "<dir>" (and the pid
+// that ends the names of other scratch folders as "<pid>"), so two
 // captures of the same suite compare byte for byte (diff -r) when the programs behave the same.
 void capture(const std::string& program, const fs::path& dir_path, const std::string& input,
              const ProgramRun& run) {
@@ -75,7 +77,8 @@ void capture(const std::string& program, const fs::path& dir_path, const std::st
      << run.err;
   std::vector<fs::path> files;
   for (const auto& entry : fs::recursive_directory_iterator(dir_path)) {
-    if (entry.is_regular_file()) files.push_back(entry.path());
+    // A link is set up by the test (to an example file, a program), not written by the run.
+    if (entry.is_regular_file() && !entry.is_symlink()) files.push_back(entry.path());
   }
   std::sort(files.begin(), files.end());
   for (const auto& file : files) {
@@ -87,8 +90,9 @@ void capture(const std::string& program, const fs::path& dir_path, const std::st
     os << "\n--- file " << rel << "\n" << text.str();
   }
   fs::create_directories(folder);
-  std::ofstream(fs::path(folder) / (name + ".txt"), std::ios::binary)
-      << replace_all(os.str(), here, "<dir>");
+  // Other scratch folders of the test (a program folder, say) end in the test's pid.
+  std::ofstream(fs::path(folder) / (name + ".txt"), std::ios::binary) << replace_all(
+      replace_all(os.str(), here, "<dir>"), "_" + std::to_string(::getpid()), "_<pid>");
 }
 
 }  // namespace
@@ -101,6 +105,46 @@ ProgramRun run_program(const std::string& program, const ScratchDir& dir,
   const int raw = std::system(command.c_str());
   ProgramRun run;
   run.status = raw != -1 && WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  run.out = dir.read(".stdout");
+  run.err = dir.read(".stderr");
+  capture(program, dir.path(), input, run);
+  return run;
+}
+
+ProgramRun run_on_terminal(const std::string& program, const ScratchDir& dir,
+                           const std::string& input) {
+  ProgramRun run;
+  const int master = posix_openpt(O_RDWR | O_NOCTTY);
+  if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) return run;
+  const int terminal = open(ptsname(master), O_RDWR | O_NOCTTY);
+  termios mode{};
+  if (terminal < 0 || tcgetattr(terminal, &mode) != 0) return run;
+  mode.c_lflag &= ~static_cast<tcflag_t>(ECHO);  // what is typed does not come back
+  (void)tcsetattr(terminal, TCSANOW, &mode);
+  // Lines wait in the terminal until the program reads them; the end-of-input key at the start of
+  // a line ends the input.
+  const std::string typed = input + static_cast<char>(mode.c_cc[VEOF]);
+  if (write(master, typed.data(), typed.size()) != static_cast<ssize_t>(typed.size())) return run;
+  const std::string out = (dir.path() / ".stdout").string(),
+                    err = (dir.path() / ".stderr").string();
+  const pid_t pid = fork();
+  if (pid == 0) {
+    const int fd1 = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int fd2 = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (chdir(dir.path().c_str()) != 0 || fd1 < 0 || fd2 < 0) _exit(127);
+    dup2(terminal, 0);
+    dup2(fd1, 1);
+    dup2(fd2, 2);
+    close(master);
+    execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(terminal);
+  int status = 0;
+  if (pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status)) {
+    run.status = WEXITSTATUS(status);
+  }
+  close(master);
   run.out = dir.read(".stdout");
   run.err = dir.read(".stderr");
   capture(program, dir.path(), input, run);

@@ -37,6 +37,12 @@ class ScratchDir {
 // Runs `program` in `dir` with `input` on standard input.
 ProgramRun run_program(const std::string& program, const ScratchDir& dir, const std::string& input);
 
+// Runs `program` in `dir` with a terminal (a pseudo-terminal, without echo) as standard input,
+// on which `input` is typed and then the end-of-input key; standard output and error go to files
+// as with run_program.
+ProgramRun run_on_terminal(const std::string& program, const ScratchDir& dir,
+                           const std::string& input);
+
 // A program started straight from the test process (no shell between), so that every run of one
 // test computes the same graphics queue key (the test's pid + 12340000).  `env` holds
 // "NAME=value" settings added to the environment ("NAME=" alone removes NAME).

@@ -587,7 +587,9 @@ TEST_F(ControlFile, ClearOffAppendsToTheTextFiles) {
 
 TEST_F(ControlFile, TextFileThatCannotBeOpened) {
   ASSERT_EQ(run("DEV=TX|nodir/out.txt\n", three_traces()), -22);
-  EXPECT_EQ(out_.str(), " -22 = Cannot open output file text device.\n");
+  EXPECT_EQ(out_.str(), " -22 = Cannot open output file text device.\n file " +
+                            (dir_ / "nodir" / "out.txt").string() +
+                            ": No such file or directory\n");
 }
 
 TEST_F(ControlFile, NoDeviceLineUnknownKeywordAndBadLists) {

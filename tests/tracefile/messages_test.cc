@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <string>
+
+#include "tracefile/reader.h"
 
 namespace kor::tracefile {
 namespace {
@@ -30,6 +33,39 @@ TEST(ReaderMessages, RoutineLineThenCodeLine) {
     std::ostringstream os;
     EXPECT_EQ(RDTD_MSG(c.code, c.routine, os), 0);
     EXPECT_EQ(os.str(), c.output) << "code " << c.code;
+  }
+}
+
+TEST(ReaderMessages, PlaceLineAfterTheCodeLine) {
+  struct Case {
+    const char* what;
+    bool known;
+    const char* file;
+    std::size_t line;
+    bool at_end;
+    const char* output;
+  };
+  const std::string long_name = "a folder with blanks/" + std::string(80, 'n') + ".trc";
+  const Case kCases[] = {
+      {"a record", true, "x.trc", 81, false, " in file x.trc, line 81\n"},
+      {"the end of the file", true, "x.trc", 78, true,
+       " in file x.trc, at its end after line 78\n"},
+      {"an empty file", true, "e.trc", 0, true, " in file e.trc, which is empty\n"},
+      {"the plot as a whole", true, "x.trc", 0, false, " in file x.trc\n"},
+      {"a long name stays on one line", true, long_name.c_str(), 3, false, nullptr},
+      {"no place", false, "x.trc", 5, false, ""},
+  };
+  for (const Case& c : kCases) {
+    ErrorPlace place;
+    place.known = c.known;
+    place.file = c.file;
+    place.line = c.line;
+    place.at_end = c.at_end;
+    std::ostringstream os;
+    write_error_place(place, os);
+    const std::string expected =
+        c.output ? c.output : " in file " + std::string(c.file) + ", line 3\n";
+    EXPECT_EQ(os.str(), expected) << c.what;
   }
 }
 

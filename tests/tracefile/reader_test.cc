@@ -380,6 +380,72 @@ TEST_F(ReaderTest, DataSectionErrors) {
   }
 }
 
+TEST_F(ReaderTest, ErrorsNameTheRecordTheyWereFoundAt) {
+  // Line numbers counted by hand: dep() writes two lines, so `one` ends with EOCF on line 3 and
+  // its data header is line 4; `two` ends on line 5.
+  const std::string rec = real_label(1.0) + plain(10.0) + plain(2.0) + "\n";
+  const std::string one = dep(1, 2, 1, 4, "1 A 0 0 0") + "EOCF\n";
+  const std::string series = dep(1, 2, 1, 1, "1 A 0 0 0") + "EOCF\n";
+  const std::string two = dep(1, 2, 1, 1, "1 A 0 0 0") + dep(2, 2, 1, 1, "1 B 0 0 0") + "EOCF\n";
+  const std::string skill = dep(1, 2, 1, 3, "1 A 0 0 0") + "EOCF\n";
+  const auto rows2 = std::vector<std::vector<double>>{{1}, {1}};
+  // A tab where the label's leading blanks belong shifts every value field by ten columns.
+  const std::string tabbed = "\t2.0000000E+00" + plain(10.0) + plain(2.0) + "\n";
+  struct Case {
+    const char* what;
+    std::string text;
+    int expected;
+    std::size_t line;
+    bool at_end;
+  };
+  const Case kCases[] = {
+      {"short group header after a good group",
+       dep(1, 2, 1, 4, "1 A 0 0 0") + "1 2 0 0 1 1\nEOCF\n", -1, 3, false},
+      {"condition record with four tokens", "1 2 0 0 1 1 4\n1 A 0 0\nEOCF\n", -3, 2, false},
+      {"EOCF record inside a group", "1 2 0 0 2 1 4\n1 A 0 0 0\nEOCF\n", -2, 3, false},
+      {"no EOCF record", "1 2 0 0 1 1 4\n1 A 0 0 0\n", -4, 2, true},
+      {"empty file", "", -4, 0, true},
+      {"data header with depth 29", one + "1 29 1 r F\n" + rec, -15, 4, false},
+      {"record shorter than its values", one + "1 3 1 r F\n" + rec, -17, 5, false},
+      {"tab in the label columns", one + "1 2 2 r F\n" + rec + tabbed, -17, 6, false},
+      {"file ends inside the records", one + "1 2 2 r F\n" + rec, -17, 5, true},
+      {"trace data missing", kTwoTraceHeader + "1 2 1 r F\n" + rec, -28, 7, true},
+      // Errors found after the trace's records were read name the record they concern.
+      {"real labels on a time series: its data header", series + data_r(1, {1.0}, {{1.0}}), -18, 4,
+       false},
+      {"time going back at the second point",
+       series + data_c(1, {"201602290000", "201602281200", "201603010000"}, {{1}, {1}, {1}}), -20,
+       6, false},
+      {"time standing still at the second point",
+       series + data_c(1, {"201602290000", "201602290000", "201603010000"}, {{1}, {1}, {1}}), -54,
+       6, false},
+      {"second trace starting on an invalid date",
+       two + data_c(1, {"201602290000"}, {{1}}) +
+           data_c(2, {"201513010000", "201601010000"}, {{1}, {1}}),
+       -19, 9, false},
+      {"text labels on a skill-score plot: the data header",
+       skill + data_c(1, {"A", "B"}, rows2, false), -23, 4, false},
+      {"first label too wide for its text", skill + data_r(1, {1.0e9, 1.0}, rows2), -24, 5, false},
+  };
+  for (const Case& c : kCases) {
+    state_ = std::make_unique<ReaderState>();
+    EXPECT_EQ(load(c.text, 1), c.expected) << c.what;
+    const ErrorPlace& place = state_->error_place;
+    EXPECT_TRUE(place.known) << c.what;
+    EXPECT_EQ(place.file, (dir_ / "t.trc").string()) << c.what;
+    EXPECT_EQ(place.line, c.line) << c.what;
+    EXPECT_EQ(place.at_end, c.at_end) << c.what;
+  }
+  // A plot read without an error has no place, and neither has a new start after an error.
+  state_ = std::make_unique<ReaderState>();
+  ASSERT_EQ(load(one + "1 2 1 r F\n" + rec, 1), 0);
+  EXPECT_FALSE(state_->error_place.known);
+  ASSERT_EQ(load(one + "1 3 1 r F\n" + rec, 1), -17);
+  int plots = 0;
+  ASSERT_EQ(RDTD_INI(*state_, unit_, plots), 0);
+  EXPECT_FALSE(state_->error_place.known);
+}
+
 TEST_F(ReaderTest, DataGroupsOfOtherTracesAreSkipped) {
   const std::string text = kTwoTraceHeader + "9 1 2 r F\n" + real_label(1) + plain(1) + "\n" +
                            real_label(2) + plain(2) + "\n" + data_r(1, {1.0}, {{5.0, 1.0}}) +
@@ -419,6 +485,21 @@ TEST_F(ReaderTest, MergeSortsWithoutAMasterTrace) {
   EXPECT_EQ(state_->xpos(1, 1), 3);  // 30
   EXPECT_EQ(state_->xpos(1, 2), 2);  // 10
   EXPECT_EQ(state_->xpos(2, 2), 1);  // 5
+}
+
+TEST_F(ReaderTest, AnAllMissingTraceIsNeverTheMaster) {
+  // Trace 2 has as many points as the merged list (10, 20 and the 5 of trace 3) but all missing:
+  // the master is trace 3, the last trace, so the list is sorted; trace 2's labels would not even
+  // be found in it.
+  const std::string text =
+      dep(1, 2, 1, 4, "1 A 0 0 0") + dep(2, 2, 1, 4, "1 B 0 0 0") + dep(3, 2, 1, 4, "1 C 0 0 0") +
+      "EOCF\n" + data_r(1, {10.0, 20.0}, {{1, 1}, {1, 1}}) +
+      data_r(2, {30.0, 40.0, 50.0}, {{-1.1e31, 0}, {-1.1e31, 0}, {-1.1e31, 0}}) +
+      data_r(3, {5.0, 10.0, 20.0}, {{1, 1}, {1, 1}, {1, 1}});
+  ASSERT_EQ(load(text, 1), 0);
+  ASSERT_EQ(state_->merged_count, 3);
+  EXPECT_EQ(state_->xpos(3, 1), 1);  // 5 first
+  EXPECT_EQ(state_->xpos(1, 1), 2);  // then 10
 }
 
 TEST_F(ReaderTest, MergeFollowsAMasterTraceThatIsNotLast) {

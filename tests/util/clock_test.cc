@@ -2,9 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <regex>
-
 #include "scratch.h"
+#include "tests/support/text_shape.h"
 
 namespace kor::util {
 namespace {
@@ -60,7 +59,9 @@ TEST(ClockTime, LocalZoneAbbreviationHasThreeCharacters) {
 }
 
 TEST(ClockText, CurrentTimeHasTheFixedLayout) {
-  EXPECT_TRUE(std::regex_match(CLK_TEXT(), std::regex(R"(\d{6}/\d{4})"))) << CLK_TEXT();
+  EXPECT_TRUE(testing_support::has_shape(CLK_TEXT(), "######/####")) << CLK_TEXT();
+  EXPECT_FALSE(testing_support::has_shape("123456/12a4", "######/####"));
+  EXPECT_FALSE(testing_support::has_shape("123456/12345", "######/####"));
 }
 
 }  // namespace

@@ -414,5 +414,57 @@ TEST(FieldHelpers, PadAndTrim) {
   EXPECT_EQ(rtrim("   "), "");
 }
 
+struct CutCase {
+  const char* name;
+  const char* text;
+  std::size_t width;
+  std::size_t length;  // bytes kept, counted by hand from the UTF-8 encoding
+};
+
+TEST(FieldHelpers, CutsNeverSplitAUtf8Character) {
+  // e-acute is C3 A9, the euro sign E2 82 AC, the grinning face F0 9F 98 80.
+  constexpr CutCase kCases[] = {
+      {"ASCII is cut at the width", "abcdef", 3, 3},
+      {"a text that fits is kept whole", "abc", 5, 3},
+      {"width 0 keeps nothing", "abc", 0, 0},
+      {"two-byte character across the cut", "ab\xC3\xA9", 3, 2},
+      {"two-byte character ending at the cut", "ab\xC3\xA9z", 4, 4},
+      {"three-byte character, cut after its first byte",
+       "a\xE2\x82\xAC"
+       "b",
+       2, 1},
+      {"three-byte character, cut after its second byte",
+       "a\xE2\x82\xAC"
+       "b",
+       3, 1},
+      {"three-byte character ending at the cut",
+       "a\xE2\x82\xAC"
+       "b",
+       4, 4},
+      {"four-byte character, cut after its third byte", "\xF0\x9F\x98\x80x", 3, 0},
+      {"four-byte character ending at the cut", "\xF0\x9F\x98\x80x", 4, 4},
+      {"a Latin-1 letter is one byte and cut anywhere",
+       "ab\xE9"
+       "cd",
+       3, 3},
+      {"a lone lead byte before the cut",
+       "ab\xE9"
+       "cd",
+       2, 2},
+      {"stray continuation bytes are cut where the width falls", "\xB0\xB0\xB0\xB0x", 2, 2},
+      {"a sequence cut short by the end of the text", "ab\xE2\x82", 3, 3},
+  };
+  for (const CutCase& c : kCases) {
+    EXPECT_EQ(cut_length(c.text, c.width), c.length) << c.name;
+    EXPECT_EQ(cut(c.text, c.width), std::string(c.text).substr(0, c.length)) << c.name;
+  }
+  // A padded field keeps its byte width: the character that does not fit becomes a blank.
+  EXPECT_EQ(pad("ab\xC3\xA9", 3), "ab ");
+  std::array<std::string, 2> items;
+  int count = 0;
+  EXPECT_EQ(ST_SPLS("caf\xC3\xA9 x", ' ', "", 4, items, count), 0);
+  EXPECT_EQ(items[0], "caf");
+}
+
 }  // namespace
 }  // namespace kor::util

@@ -11,6 +11,7 @@
 
 #include "util/format.h"
 #include "util/listout.h"
+#include "util/program.h"
 #include "util/text.h"
 
 namespace kor::files {
@@ -254,13 +255,16 @@ void report_files_code(std::ostream& os, int code, std::string_view routine) {
   }
 }
 
-int run_kor_files(std::istream& in, std::ostream& out) {
+int run_kor_files(std::istream& in, std::ostream& out, std::ostream* prompt) {
   // A missing input line reads as a blank one.
   std::string name_line;
   std::string second_line;
   std::string first_line;
+  util::ask(prompt, "Control file name: ");
   (void)read_input_line(in, name_line);
+  util::ask(prompt, "Default second date (YYYYMMDDHHNN): ");
   (void)read_input_line(in, second_line);
+  util::ask(prompt, "Default first date (YYYYMMDDHHNN): ");
   (void)read_input_line(in, first_line);
 
   const std::string name{util::rtrim(util::ST_LJST(name_line))};
@@ -271,6 +275,7 @@ int run_kor_files(std::istream& in, std::ostream& out) {
   if (name.size() > kRecordWidth || std::filesystem::is_directory(name, ec) ||
       !control.open(name)) {
     util::list_write(out, {" Could not open ", name});
+    if (name.size() > kRecordWidth) util::write_name_too_long(out, kRecordWidth);
     return 1;
   }
   std::ofstream dates("rova_Ymd", std::ios::out | std::ios::trunc);

@@ -78,9 +78,11 @@ std::string files_code_text(int code);
 
 // The whole program below the dialogue: reads the three input lines from `in`, opens the control
 // file and the two list files in the working directory, builds the lists and reports a nonzero
-// return code on `out`.  Failed opens are reported on `out` and end the run.  Returns the builder's
-// return code, or 1 when a file could not be opened.
-int run_kor_files(std::istream& in, std::ostream& out);
+// return code on `out`.  Failed opens are reported on `out` and end the run (a control file name
+// longer than its 80-character field is refused, not cut).  Returns the builder's return code, or
+// 1 when a file could not be opened.  Prompts for the three lines go to `prompt` when it is not
+// null.
+int run_kor_files(std::istream& in, std::ostream& out, std::ostream* prompt = nullptr);
 
 }  // namespace kor::files
 

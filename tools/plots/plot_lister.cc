@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <array>
 #include <fstream>
 #include <istream>
@@ -15,6 +16,7 @@
 #include "tracefile/reader.h"
 #include "util/format.h"
 #include "util/listout.h"
+#include "util/program.h"
 #include "util/text.h"
 #include "util/unit.h"
 
@@ -39,7 +41,7 @@ class Lister {
  public:
   explicit Lister(std::ostream& out) : out_(out) {}
 
-  int run(std::istream& in);
+  int run(std::istream& in, std::ostream* prompt);
 
  private:
   void say(std::initializer_list<util::ListItem> items) { util::list_write(out_, items); }
@@ -64,30 +66,47 @@ std::string read_input_line(std::istream& in) {
   return text;
 }
 
+bool is_file(const std::string& name) {
+  struct stat st {};
+  return !name.empty() && ::stat(name.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+// The file name and the plot number text of the input line (see list_plots).
+std::array<std::string, 2> name_and_plot(const std::string& input) {
+  const std::string line = util::ST_LJST(input);
+  if (is_file(line)) return {line, ""};
+  const std::size_t last_blank = line.find_last_of(" \t");
+  if (last_blank != std::string::npos) {
+    std::string name(util::rtrim(line.substr(0, last_blank)));
+    if (is_file(name)) return {std::move(name), line.substr(last_blank + 1)};
+  }
+  // The first two words, taken whole so that a name longer than the name field is refused
+  // instead of being cut to the name of some other file.
+  const std::size_t name_end = std::min(line.find_first_of(" \t"), line.size());
+  const std::string rest = util::ST_LJST(line.substr(name_end));
+  return {line.substr(0, name_end),
+          rest.substr(0, std::min(rest.find_first_of(" \t"), rest.size()))};
+}
+
 // A statistic type or parameter label as the listing shows it: cut to 16 characters.
 std::string listed(std::string_view label) { return util::pad(label, kStatWidth); }
 
-int Lister::run(std::istream& in) {
+int Lister::run(std::istream& in, std::ostream* prompt) {
   say({});
   say({"Version of kor = 2017.10"});
   say({});
 
-  const std::string input = read_input_line(in);
-  // Tokens are taken whole here (up to the splitting width) so that a name longer than the name
-  // field is refused instead of being cut to the name of some other file.
-  std::array<std::string, 2> tokens;
-  int count = 0;
-  (void)util::ST_SPLS(input, ' ', "", util::kWorkWidth, tokens, count);
-  const std::string name(util::rtrim(tokens[0]));
-  struct stat st {};
-  if (name.empty() || name.size() > kNameWidth || ::stat(name.c_str(), &st) != 0 ||
-      S_ISDIR(st.st_mode) || !unit_.open(name)) {
+  util::ask(prompt, "Trace data file name and plot number (none or 0: every plot): ");
+  const std::array<std::string, 2> tokens = name_and_plot(read_input_line(in));
+  const std::string& name = tokens[0];
+  if (name.size() > kNameWidth || !is_file(name) || !unit_.open(name)) {
     say({" Cannot open ", name});
+    if (name.size() > kNameWidth) util::write_name_too_long(out_, kNameWidth);
     return kStopCannotOpen;
   }
 
   int plot = 0;
-  if (count >= 2 && util::ST_TLEN(tokens[1]) > 0) {
+  if (util::ST_TLEN(tokens[1]) > 0) {
     // A plot number that is not a number, or a negative one, names no plot of any file.
     if (util::ST_TINT(tokens[1], plot) != 0 || plot < 0) {
       say({" Plot number ", std::string(util::rtrim(tokens[1])), " is invalid."});
@@ -98,6 +117,7 @@ int Lister::run(std::istream& in) {
   int plot_count = 0;
   if (int rc = tracefile::RDTD_INI(*state_, unit_, plot_count); rc != 0) {
     tracefile::RDTD_MSG(rc, "RDTD_INI", out_);
+    tracefile::write_error_place(state_->error_place, out_);
     return kStopIniFailed;
   }
   if (plot > plot_count) {
@@ -132,7 +152,10 @@ int Lister::list_plot(int plot, bool last, bool& go_on) {
     say({"Cannot write to file trace.num"});
     return kStopTraceNum;
   }
-  if (rc != 0) tracefile::RDTD_MSG(rc, "", out_);
+  if (rc != 0) {
+    tracefile::RDTD_MSG(rc, "", out_);
+    tracefile::write_error_place(state_->error_place, out_);
+  }
   if (rc < 0) {
     go_on = false;
     return 0;
@@ -215,9 +238,9 @@ void Lister::list_trace_labels(int trace_count) {
 
 }  // namespace
 
-int list_plots(std::istream& in, std::ostream& out) {
+int list_plots(std::istream& in, std::ostream& out, std::ostream* prompt) {
   Lister lister(out);
-  return lister.run(in);
+  return lister.run(in, prompt);
 }
 
 }  // namespace kor::plots

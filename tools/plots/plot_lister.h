@@ -21,8 +21,14 @@ inline constexpr int kStopTraceNum = 5;
 // Reads the input line (trace data file name and optional plot number, 0 or absent for all plots)
 // from `in` and writes the banner and listing to `out`.  Returns 0 after a normal end (also when
 // the listing ended at a reader error) or the stop code of a fatal error, whose message has been
-// written.  Reader messages go to `out` as well.
-[[nodiscard]] int list_plots(std::istream& in, std::ostream& out);
+// written.  Reader messages go to `out` as well.  A prompt for the line goes to `prompt` when it
+// is not null.
+//
+// The file name may hold blanks, as kor's does: the whole line (without leading and trailing
+// blanks) is the name when it names a file; else the line without its last word, when that names
+// a file, and the last word is the plot number; else the first word is the name and the second
+// the plot number.  A name longer than its 128-character field is refused, not cut.
+[[nodiscard]] int list_plots(std::istream& in, std::ostream& out, std::ostream* prompt = nullptr);
 
 }  // namespace kor::plots
 
