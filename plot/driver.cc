@@ -422,9 +422,19 @@ int summary_diagram(const DriverRequest& rq, util::TextUnit& control,
   st.results.final_type = final_type;
   if (performance) performance_tags(st);
   (void)build_titles(st.settings, st.layout, title_input(st, rq.traces, rq.method, reader), os);
-  // Square axes (a half circle twice as wide as high) unless the control file sets a ratio.
+  // Square axes (a half circle twice as wide as high) unless the control file sets a ratio; the
+  // ratios of a performance diagram run from 0 to 1 exactly, unless XAX or YAX say otherwise.
   double aspect = 1.0;
-  if (!performance) {
+  if (performance) {
+    if (util::ST_TLEN(st.settings.xax) == 0) {
+      st.layout.x.start = 0.0;
+      st.layout.x.stop = 1.0;
+    }
+    if (!st.settings.yax_given) {
+      st.layout.y.start = 0.0;
+      st.layout.y.stop = 1.0;
+    }
+  } else {
     const draw::TaylorFrame frame = draw::taylor_frame(st.results.diagrams);
     aspect = draw::taylor_layout(frame, st.layout);
     // The half circle has no ordinate scale: its standard deviations run along the bottom.
