@@ -65,7 +65,7 @@ std::optional<TaylorStatistics> taylor_statistics(double n, double sum_f, double
   t.observed_sd = std::sqrt(var_o);
   t.correlation = std::clamp(cov / (t.forecast_sd * t.observed_sd), -1.0, 1.0);
   t.centred_rmsd = std::sqrt(std::max(0.0, var_f + var_o - 2.0 * cov));
-  if (!finite({t.correlation, t.centred_rmsd})) return std::nullopt;
+  if (!finite({t.correlation, t.centred_rmsd, t.sd_ratio(), t.rmsd_ratio()})) return std::nullopt;
   return t;
 }
 

@@ -39,7 +39,8 @@ std::optional<double> csi_contour_pod(double csi, double sr);
 // Standard deviations sd_f = sqrt(ff/n - (f/n)^2) and sd_o likewise (population form, as the
 // partial sums give them), correlation R = (fo/n - f o / n^2) / (sd_f sd_o), and centred RMS
 // difference E' = sqrt(sd_f^2 + sd_o^2 - 2 sd_f sd_o R).  None when n is not positive, either
-// standard deviation is not positive, or a sum is not finite.  The correlation is held to -1..1.
+// standard deviation is not positive, or a sum or a ratio to sd_o is not finite.  The correlation
+// is held to -1..1.
 struct TaylorStatistics {
   double n = 0, forecast_sd = 0, observed_sd = 0, correlation = 0, centred_rmsd = 0;
   double sd_ratio() const { return forecast_sd / observed_sd; }

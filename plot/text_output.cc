@@ -145,15 +145,18 @@ void write_taylor_row(std::ostream& os, const std::optional<metrics::TaylorStati
   os << util::format("(7X,1P,7(1X,E13.5))", {v[0], v[1], v[2], v[3], v[4], v[5], v[6]}) << '\n';
 }
 
-// The ROC area of one trace with its standard error, interval, events and non-events.
-void write_roc_area(std::ostream& os, const RocSummary& roc, double level) {
+// The head of an interval table: an empty line, the level and the column header.
+void write_interval_head(std::ostream& os, double level, const char* header) {
   util::list_write(os, {});
   os << util::format("(8X,'CONFIDENCE LEVEL = ',F6.4)", {level}) << '\n';
-  os << util::format(
-            "(13X,'ROC AREA',5X,'STD ERROR',3X,'LOWER BOUND',3X,'UPPER BOUND',8X,"
-            "'EVENTS',4X,'NON-EVENTS')",
-            {})
-     << '\n';
+  os << util::format(header, {}) << '\n';
+}
+
+// The ROC area of one trace with its standard error, interval, events and non-events.
+void write_roc_area(std::ostream& os, const RocSummary& roc, double level) {
+  write_interval_head(os, level,
+                      "(13X,'ROC AREA',5X,'STD ERROR',3X,'LOWER BOUND',3X,'UPPER BOUND',8X,"
+                      "'EVENTS',4X,'NON-EVENTS')");
   const double lower = roc.interval ? roc.interval->lower : kPlotMissing;
   const double upper = roc.interval ? roc.interval->upper : kPlotMissing;
   os << util::format("(7X,1P,6(1X,E13.5))", {or_missing(roc.area), or_missing(roc.standard_error),
@@ -164,13 +167,9 @@ void write_roc_area(std::ostream& os, const RocSummary& roc, double level) {
 // The Wilson intervals of one reliability trace's observed frequencies.
 void write_reliability_intervals(std::ostream& os, const std::vector<ReliabilityBin>& bins,
                                  double level) {
-  util::list_write(os, {});
-  os << util::format("(8X,'CONFIDENCE LEVEL = ',F6.4)", {level}) << '\n';
-  os << util::format(
-            "(10X,'PROBABILITY',5X,'FORECASTS',1X,'OBS FREQUENCY',3X,'LOWER BOUND',3X,"
-            "'UPPER BOUND')",
-            {})
-     << '\n';
+  write_interval_head(os, level,
+                      "(10X,'PROBABILITY',5X,'FORECASTS',1X,'OBS FREQUENCY',3X,'LOWER BOUND',3X,"
+                      "'UPPER BOUND')");
   for (const ReliabilityBin& b : bins) {
     const bool counted = b.forecasts > 0;
     os << util::format("(7X,1P,5(1X,E13.5))",

@@ -23,6 +23,7 @@ constexpr double kRoom = 1.17;  // Taylor plot range over the radius: room for t
 constexpr double kBelow = 0.03;  // Taylor plot range below 0, so that points on an axis lie inside
 constexpr int kArcPoints = 181;  // polyline points of a quarter (or half) arc
 constexpr int kCirclePoints = 721;
+constexpr int kMostRings = 64;         // arcs or circles of a Taylor diagram, whatever its scale
 constexpr double kLabelColumn = 0.93;  // where the CSI labels stand, across the plot
 
 // Background colours (default colour table) and line types.
@@ -314,8 +315,8 @@ int taylor_background(Sheet& sh, const TaylorFrame& f) {
   };
   // Arcs of equal standard deviation, the one through the reference dashed.
   std::vector<std::vector<XY>> arcs;
-  for (double r = f.step; r < R - 1e-9; r += f.step) {
-    if (std::fabs(r - 1) > 1e-9) arcs.push_back(arc(r, to));
+  for (int i = 1; i < kMostRings && i * f.step < R - 1e-9 * R; ++i) {
+    if (std::fabs(i * f.step - 1) > 1e-9) arcs.push_back(arc(i * f.step, to));
   }
   if (const int rc = lines_of(sh.pen, {kGrey, kDotted, 1}, arcs); rc != 0) return rc;
   if (const int rc = lines_of(sh.pen, {kDarkGrey, kDashed, 1}, {arc(1, to)}); rc != 0) return rc;
@@ -331,7 +332,8 @@ int taylor_background(Sheet& sh, const TaylorFrame& f) {
   std::vector<Label> rms;
   // At most about six circles inside the diagram.
   const double rms_step = R <= 1.5 ? f.step : 2 * f.step;
-  for (double e = rms_step; e < R + 1 - 1e-9; e += rms_step) {
+  for (int i = 1; i < kMostRings && i * rms_step < R + 1 - 1e-9 * R; ++i) {
+    const double e = i * rms_step;
     std::vector<XY> c;
     for (int i = 0; i < kCirclePoints; ++i) {
       const double a = 2 * kPi * i / (kCirclePoints - 1);
