@@ -76,7 +76,8 @@ bool all_present(std::initializer_list<double> values) {
                       [](double v) { return util::IS_MISSING(v) || !std::isfinite(v); });
 }
 
-// "DD/HHZ" of a "YYYYMMDDHH..." label; the label itself when it is not one.
+// "DD/HHZ" of a "YYYYMMDDHH..." label; any other label (the reader only warns about nonstandard
+// labels of a time series) is kept as it is.
 std::string day_hour(std::string_view label) {
   const std::string text = util::ST_NOBL(label);
   if (text.size() < 10 ||
@@ -145,9 +146,8 @@ int performance_data(const DriverRequest& rq, tracefile::ReaderState& reader, Dr
     }
     st.traces.count[h] = drawn;
     if (pt.left_out > 0) {
-      util::list_write(
-          os, {" TRACE #" + trace_text(h + 1) + ":", pt.left_out,
-               " point(s) without a success ratio or probability of detection", " left out."});
+      util::list_write(os, {" TRACE #" + trace_text(h + 1) + ":", pt.left_out,
+                            " point(s) without a success ratio or detection left out."});
     }
     if (!time_series) continue;
     // All points summed once: without the lag, which would count a day in several sums.
@@ -234,11 +234,12 @@ int taylor_data(const DriverRequest& rq, tracefile::ReaderState& reader, DriverS
             os);
       }
     }
+    // The points at which every sum is present (all six calls return the trace's points).
+    std::size_t points = v[0].size();
+    for (const auto& field : v) points = std::min(points, field.size());
     std::array<double, kScalarFields> sum{};
-    for (std::size_t i = 0; i < v[0].size(); ++i) {
-      bool present = true;
-      for (const auto& field : v) present = present && i < field.size() && all_present({field[i]});
-      if (!present) continue;
+    for (std::size_t i = 0; i < points; ++i) {
+      if (!all_present({v[0][i], v[1][i], v[2][i], v[3][i], v[4][i], v[5][i]})) continue;
       for (int k = 0; k < kScalarFields; ++k) sum[k] += v[k][i];
     }
     auto& stats = st.results.diagrams.taylor[h];
@@ -250,8 +251,8 @@ int taylor_data(const DriverRequest& rq, tracefile::ReaderState& reader, DriverS
       st.traces.Y(h, 0) = static_cast<float>(
           r * std::sqrt(std::max(0.0, 1 - stats->correlation * stats->correlation)));
     } else {
-      util::list_write(os, {" TRACE #" + trace_text(h + 1) + " left out: no Taylor statistics",
-                            " (no sums, or values that do not vary)."});
+      util::list_write(
+          os, {" TRACE #" + trace_text(h + 1), " left out: no sums, or values that do not vary."});
     }
   }
   if (lag_given) util::list_write(os, {" LAG ignored: a Taylor diagram sums every point once."});
