@@ -32,9 +32,9 @@ std::optional<PerformancePoint> performance_point(double forecasts, double hits,
   PerformancePoint p;
   p.success_ratio = *sr;
   p.pod = *pod;
-  // Counted directly, the index and the bias need no case for H = 0.
-  const double union_count = forecasts + observed - hits;
-  p.csi = union_count > 0 ? std::min(hits / union_count, 1.0) : 0.0;
+  // Counted directly, the index and the bias need no case for H = 0; with H at most F and O the
+  // union F + O - H is at least F, so positive.
+  p.csi = std::min(hits / (forecasts + observed - hits), 1.0);
   p.bias = forecasts / observed;
   return p;
 }

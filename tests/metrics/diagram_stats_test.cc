@@ -79,6 +79,7 @@ TEST(CsiContour, EndsAndInverse) {
   }
   EXPECT_FALSE(csi_contour_pod(0, 0.5));
   EXPECT_FALSE(csi_contour_pod(1, 1));
+  EXPECT_FALSE(csi_contour_pod(0.5, 1.5));  // beyond a success ratio of 1
 }
 
 TEST(TaylorStatistics, ThreePairsByHand) {
@@ -209,6 +210,14 @@ TEST(RocArea, OddsRatioCurveAgainstQuadrature) {
     }
     EXPECT_NEAR(*odds_ratio_roc_area(r), sum / (3.0 * kSteps), 1e-9) << r;
   }
+  // Close to R = 1, against the closed form worked out with 50 digits (Python's decimal module).
+  struct Near {
+    double r, area;
+  };
+  constexpr Near kNear[] = {{1.00005, 0.500008333125006249791674},
+                            {0.99995, 0.499991666458327083124993},
+                            {1.000002, 0.500000333333000000399999}};
+  for (const Near& c : kNear) EXPECT_NEAR(*odds_ratio_roc_area(c.r), c.area, 1e-14) << c.r;
   EXPECT_DOUBLE_EQ(*odds_ratio_roc_area(1.0), 0.5);
   EXPECT_DOUBLE_EQ(*odds_ratio_roc_area(0.0), 0.0);
   EXPECT_FALSE(odds_ratio_roc_area(-1.0));

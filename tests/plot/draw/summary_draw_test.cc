@@ -200,6 +200,37 @@ TEST(TaylorDiagram, QuarterCircleWithoutNegativeCorrelations) {
   // Horizontal correlation labels on the quarter circle.
   ASSERT_NE(g.text("0.9"), nullptr);
   EXPECT_EQ(g.text("0.9")->reals[2], 0.0f);
+  // The graph coordinates are the layout's ranges.
+  for (const RecordedRequest& r : g.f.rq.calls) {
+    if (r.code != graphics::kSetGraph) continue;
+    EXPECT_EQ(r.reals,
+              (std::vector<float>{
+                  static_cast<float>(g.f.layout.x.start), static_cast<float>(g.f.layout.y.start),
+                  static_cast<float>(g.f.layout.x.stop), static_cast<float>(g.f.layout.y.stop)}));
+  }
+  // The dotted arcs stand at the steps other than 1 (the reference's arc is dashed, in dark
+  // grey): 0.25, 0.5, 0.75 and 1.0 (the outer arc is the frame's).
+  std::set<long> dotted, dashed;
+  for (int colour : {10, 21}) {
+    for (const RecordedRequest& r : g.polylines_in(colour)) {
+      if (r.x.size() < 100) continue;  // rays and ticks
+      (colour == 10 ? dotted : dashed).insert(std::lround(std::hypot(r.x[0], r.y[0]) / 0.25));
+    }
+  }
+  EXPECT_EQ(dotted, (std::set<long>{1, 2, 3}));
+  EXPECT_EQ(dashed, (std::set<long>{4}));
+  // The trace's number stands a character to the right of its marker (the other texts "1" are
+  // scale labels elsewhere).
+  const float marker_y = static_cast<float>(std::sqrt(1 - 0.95 * 0.95));
+  int tags = 0;
+  for (const RecordedRequest& r : g.f.rq.calls) {
+    if (r.code != graphics::kText || r.texts[0] != "1") continue;
+    if (std::hypot(r.reals[0] - 0.95, r.reals[1] - marker_y) > 0.1) continue;
+    ++tags;
+    EXPECT_NEAR(r.reals[0], 0.95 + 0.02, 1e-6);
+    EXPECT_NEAR(r.reals[1], marker_y, 1e-6);
+  }
+  EXPECT_EQ(tags, 1);
 }
 
 TEST(PerformanceDiagram, ContoursLinesLabelsAndTotals) {
@@ -288,10 +319,12 @@ TEST(ReliabilityIntervals, BarsAtTheBinsSetApart) {
   EXPECT_EQ(first[3].x, (std::vector<float>{0.254f, 0.254f}));
   EXPECT_EQ(first[3].y, (std::vector<float>{0.3f, 0.5f}));
 
-  // Without a level nothing is drawn.
+  // Without a level, or without traces, nothing is drawn.
   Diagram none(2);
   none.d.reliability[0] = g.d.reliability[0];
   ASSERT_EQ(draw_reliability_intervals(none.f.pen, none.view(kAttributeDiagram), 2), 0);
+  none.d.ci_level = 0.9;
+  ASSERT_EQ(draw_reliability_intervals(none.f.pen, none.view(kAttributeDiagram), 0), 0);
   EXPECT_TRUE(none.f.rq.calls.empty());
 }
 
