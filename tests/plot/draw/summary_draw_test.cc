@@ -219,6 +219,16 @@ TEST(TaylorDiagram, QuarterCircleWithoutNegativeCorrelations) {
   }
   EXPECT_EQ(dotted, (std::set<long>{1, 2, 3}));
   EXPECT_EQ(dashed, (std::set<long>{4}));
+  // The correlation rays: two-point dotted lines from the origin to the outer arc, at the angle
+  // whose cosine is the correlation: 0.1 to 0.9, 0.95 and 0.99 on the quarter circle.
+  const double R = frame.radius;
+  std::set<long> ray_correlations;
+  for (const RecordedRequest& r : g.polylines_in(10)) {
+    if (r.x.size() != 2 || r.x[0] != 0.0f || r.y[0] != 0.0f) continue;
+    EXPECT_NEAR(std::hypot(r.x[1], r.y[1]), R, 1e-5);
+    ray_correlations.insert(std::lround(100 * r.x[1] / R));
+  }
+  EXPECT_EQ(ray_correlations, (std::set<long>{10, 20, 30, 40, 50, 60, 70, 80, 90, 95, 99}));
   // The trace's number stands a character to the right of its marker (the other texts "1" are
   // scale labels elsewhere).
   const float marker_y = static_cast<float>(std::sqrt(1 - 0.95 * 0.95));
@@ -298,6 +308,31 @@ TEST(PerformanceDiagram, ContoursLinesLabelsAndTotals) {
   EXPECT_TRUE(total);
   EXPECT_TRUE(g.texts().count("CRITICAL SUCCESS INDEX"));
   EXPECT_TRUE(g.texts().count("FREQUENCY BIAS"));
+}
+
+TEST(PerformanceDiagram, PointLabelsGiveWayToTheSummedMarker) {
+  // A point at (0.5, 0.5) whose label would stand a character to its right, and the summed marker
+  // half a line lower and two characters to the right (SR 0.54, POD 0.46): its box (0.6
+  // character each way) covers the right-hand place, so the label goes to the left of the point;
+  // the summed point's own label stands to the right of its marker.
+  Diagram g(1);
+  g.f.layout.x.start = g.f.layout.y.start = 0;
+  g.f.layout.x.stop = g.f.layout.y.stop = 1;
+  g.f.rq.system_bounds['M'] = {0, 0, 1, 1};
+  PerformanceTrace& pt = g.d.performance[0];
+  pt.entries = {{1, "A", metrics::performance_point(40, 20, 40)}};
+  pt.has_total = true;
+  pt.total = metrics::performance_point(50, 27, 27 / 0.46);
+  g.f.set_trace(0, {0.5f}, {0.5f});
+  ASSERT_EQ(draw_summary_diagram(g.f.pen, g.view(kPerformanceDiagram)), 0) << g.f.out.str();
+  const RecordedRequest* a = g.text("A");
+  ASSERT_NE(a, nullptr);
+  EXPECT_NEAR(a->reals[0], 0.5 - 0.02, 1e-6);
+  EXPECT_NEAR(a->reals[1], 0.5, 1e-6);
+  const RecordedRequest* all = g.text("ALL");
+  ASSERT_NE(all, nullptr);
+  EXPECT_NEAR(all->reals[0], 0.54 + 0.02, 1e-6);
+  EXPECT_NEAR(all->reals[1], 0.46, 1e-6);
 }
 
 TEST(ReliabilityIntervals, BarsAtTheBinsSetApart) {
