@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
-"""Writes examples/example.trc, the bundled trace data file, and examples/probability.trc, the
-probabilistic traces of the attribute, ROC and CRPS reliability diagrams.
+"""Writes examples/example.trc, the bundled trace data file, examples/probability.trc, the
+probabilistic traces of the attribute, ROC and CRPS reliability diagrams, and
+examples/continuous.trc, the SL1L2 traces of the Taylor diagram.
 
 Plot 1: time series of FHO traces (24-h precipitation above 12.7 mm) for two models over November
         2026, daily verifying times; the regional model misses three days.
@@ -13,6 +14,10 @@ Plot 1: PBS_POP probability traces (12 categories, the default probabilities 0, 
         a ROC diagram with op code 1362 and display 5.
 Plot 2: CRPS traces (seven default cumulative levels, data depth 20) of the two models: a CRPS
         reliability diagram with op code 2307 and display 7.
+continuous.trc:
+Plot 1: SL1L2 2-m temperature traces of five forecast systems against forecast hour (a skill-score
+        plot, type 3), made from chosen standard deviations and correlations: a Taylor diagram with
+        display 9.
 The values are made up from smooth formulas so that the files are reproducible.
 """
 import math
@@ -202,6 +207,42 @@ for trace, power, terms in [(51, 0.9, (2.6, 3.4, 25.0)), (52, 1.35, (2.0, 3.0, 2
     data(trace, [float(d) for d in range(1, 6)], rows, real=True)
 
 path = os.path.join(os.path.dirname(os.path.abspath(__file__)), "probability.trc")
+with open(path, "w", encoding="latin-1", newline="\n") as out:
+    out.write("\n".join(lines) + "\n")
+print("wrote", path)
+
+
+# continuous.trc: five forecast systems of 2-m temperature verified against the same observations
+# (mean 283 K, standard deviation 6.5 K) at five forecast hours.  Each system has a standard
+# deviation ratio, a correlation that falls by 0.02 a day and a bias; the SL1L2 means follow from
+# them: FO = f o + R sf so, FF = f^2 + sf^2, OO = o^2 + so^2.
+lines = []
+systems = [(61, "GLOBAL", 0.96, 0.95, 0.3), (62, "REGIONAL", 1.08, 0.92, -0.4),
+           (63, "ENSMEAN", 0.82, 0.96, 0.2), (64, "DOWNSCALED", 1.24, 0.88, 0.6),
+           (65, "PERSISTENCE", 1.0, 0.74, 0.0)]
+days = [24, 48, 72, 96, 120]
+for t, model, *_ in systems:
+    group(t, 2, 0, 1, 1, 3, [(1, model, 0, 0, 0)])
+for t, *_ in systems:
+    group(t, 10, 0, 1, 1, 3, [(10, 0, 0, "SL1L2", 0)])
+for t, *_ in systems:
+    group(t, 12, 0, 1, 1, 3, [(10, 0, 0, "T", 0)])
+for t, *_ in systems:
+    group(t, 13, 0, 1, 1, 3, [(1, "Z2", 0, 0, 0)])
+for t, *_ in systems:
+    group(t, 3, 1, len(days), 1, 3, [(1, h, 0, 0, 0) for h in days])
+lines.append("EOCF")
+for t, model, ratio, corr, bias in systems:
+    rows = []
+    for k, h in enumerate(days):
+        n = 50000.0
+        mo, so = 283.0, 6.5
+        mf, sf, r = mo + bias, ratio * so * (1.0 - 0.01 * k), corr - 0.02 * k
+        rows.append([n, n * mf, n * mo, n * (mf * mo + r * sf * so), n * (mf * mf + sf * sf),
+                     n * (mo * mo + so * so)])
+    data(t, days, rows, real=True)
+
+path = os.path.join(os.path.dirname(os.path.abspath(__file__)), "continuous.trc")
 with open(path, "w", encoding="latin-1", newline="\n") as out:
     out.write("\n".join(lines) + "\n")
 print("wrote", path)

@@ -25,7 +25,8 @@ show() {
 for input in plot1-method1 plot2-method2 plot3-method3 plot1-display0 plot3-resample \
              gallery/timeseries gallery/scatter gallery/skillscore gallery/binned \
              gallery/histogram gallery/roc gallery/attribute gallery/crps \
-             gallery/timeseries-gif gallery/binned-ps gallery/attribute-gif; do
+             gallery/timeseries-gif gallery/binned-ps gallery/attribute-gif \
+             gallery/performance gallery/taylor gallery/reliability-ci gallery/roc-ci; do
   rm -f txt.dmp txt.dmp_bxw kor_statspage.txt
   before=$(ls)
   echo "=== kor < examples/$input.in"

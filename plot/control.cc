@@ -114,6 +114,22 @@ int decode_nsm(PlotSettings& s, std::string_view value, std::ostream& os) {
   return rc;
 }
 
+// CIL: the confidence level of the reliability and ROC intervals; a blank value asks for none.
+int decode_cil(PlotSettings& s, std::string_view value, std::ostream& os) {
+  s.ci_level = 0.0;
+  if (util::ST_TLEN(value) == 0) return 0;
+  double v = 0.0;
+  const auto level =
+      util::ST_TREL(util::ST_NOBL(value), v) == 0 ? confidence_level(v) : std::nullopt;
+  if (level) {
+    s.ci_level = *level;
+  } else {
+    util::list_write(
+        os, {" Invalid entry for CIL--give a level such as 0.95; no confidence intervals."});
+  }
+  return 0;
+}
+
 int decode_hst(PlotSettings& s, std::string_view value) {
   std::array<int, kMaxTraces> colours{};
   int count = 0;
@@ -435,6 +451,8 @@ void initial_ranges(PlotLayout& l, const PlotSettings& s, const ControlInput& in
       return;
     case kAttributeDiagram:
     case kCrpsReliability:
+    case kPerformanceDiagram:
+    case kTaylorDiagram:
       set(l.x, 0.0, 1.0);
       set(l.y, 0.0, 1.0);
       set(l.ry, 0.0, 1.0);
@@ -482,7 +500,7 @@ void decode_fac(PlotSettings& s, std::string_view value, int final_type) {
   line.left = left;
   double right = 0.0;
   if (s.right_axis && util::ST_TLEN(items[1]) > 0 && util::ST_TREL(items[1], right) == 0 &&
-      final_type != kAttributeDiagram && final_type != kCrpsReliability) {
+      !is_unit_diagram(final_type)) {
     s.right_factor = right;
     line.right = right;
   }
@@ -501,6 +519,8 @@ void scale_ranges(PlotLayout& l, const PlotSettings& s, int final_type) {
         break;
       case kAttributeDiagram:
       case kCrpsReliability:
+      case kPerformanceDiagram:
+      case kTaylorDiagram:
         break;
       default:
         scale_range(l.y, line.left);
@@ -656,6 +676,7 @@ int apply_control_line(PlotSettings& s, std::string_view line, const ControlInpu
     s.sig_test = !contains_any(value, "Nn");
     return 0;
   }
+  if (k3 == "CIL") return decode_cil(s, value, os);
   if (k3 == "RST" || k3 == "FAC" || k3 == "BXW") return 0;
   return 4;
 }
@@ -736,6 +757,16 @@ int parse_control_file(PlotSettings& s, BoxWhiskerBook& book, util::TextUnit& un
   if (!s.dev_given) {
     PLT_MSG(-25, " ", os);
     return -25;
+  }
+  // The performance and Taylor diagrams draw every trace as points against their own axes: no
+  // right axis, no bars, no exchange of the axes.
+  if (in.final_type == kPerformanceDiagram || in.final_type == kTaylorDiagram) {
+    s.right_axis = false;
+    s.right_trace.fill(false);
+    s.right_only = false;
+    s.reversed = false;
+    s.bar_colour.fill(0);
+    s.hst_count = 0;
   }
 
   // The traces drawn as bars; an attribute diagram's frequency companions (the second half of

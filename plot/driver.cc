@@ -10,9 +10,11 @@
 #include "plot/control.h"
 #include "plot/draw/box_whisker.h"
 #include "plot/draw/plot.h"
+#include "plot/draw/summary_draw.h"
 #include "plot/kinds.h"
 #include "plot/labels.h"
 #include "plot/messages.h"
+#include "plot/summary_diagrams.h"
 #include "plot/text_output.h"
 #include "resample/significance.h"
 #include "tracefile/messages.h"
@@ -136,20 +138,6 @@ int end_graphics(ControlRun& run, std::ostream& os) {
   return draw::end_graphics(pen);
 }
 
-// Runs the statistics engine on plot-relative trace `trace` with `code` and `lag`; the points go to
-// `arrays` (reused from call to call), the rest to `result`.
-int engine_call(tracefile::ReaderState& reader, DriverState& st, stats::TraceArrays& arrays,
-                int trace, int code, int lag, stats::TraceResult& result, std::ostream& os) {
-  arrays.attach(result);
-  stats::TraceRequest request;
-  request.trace = trace;
-  request.code = code;
-  request.lag = lag;
-  request.missing = kPlotMissing;
-  request.capacity = kMaxPoints;
-  return stats::RDTD_TRC(reader, st.engine, request, result, os);
-}
-
 // The attribute-diagram parameter label: the first two abscissa labels of the first trace, each
 // without trailing blanks and cut to 10 characters, joined by " - " (the first alone when the
 // second is blank).
@@ -173,6 +161,7 @@ void store_trace(DriverState& st, int t, const stats::TraceResult& res, int poin
   st.ymax[t] = res.ymax;
   st.stat_labels[t] = res.label;
   st.perfect[t] = res.perfect;
+  st.samples[t] = res.sample;
   st.label_type = res.label_type;
   st.last_plot_type = res.plot_type;
   st.count_code = res.count_code;
@@ -308,6 +297,7 @@ TextDumpInput text_dump_input(DriverState& st, int final_type) {
   in.merged_values = st.merged_values;
   in.final_type = final_type;
   in.summary = st.results.summary;
+  in.diagrams = &st.results.diagrams;
   return in;
 }
 
@@ -328,6 +318,8 @@ draw::PlotView plot_view(const DriverState& st, const DriverRequest& rq, int fin
   v.merged = &st.merged;
   v.merged_values = st.merged_values;
   v.bin_counts = st.bin_counts;
+  v.diagrams = &st.results.diagrams;
+  v.keys = draw::summary_keys(final_type);
   return v;
 }
 
@@ -353,6 +345,7 @@ int diagram(const DriverRequest& rq, util::TextUnit& control, tracefile::ReaderS
   const int final_type = attr ? kAttributeDiagram : kCrpsReliability;
   resample::DiagramOutput out;
   const int n = st.trace_count;
+  if (attr) reliability_bins(st, n);
   int rc = attr ? resample::ATTR_DATA(n, kMaxTraces, st.traces, out)
                 : resample::CRPS_DATA(n, kMaxTraces, st.traces, out, os);
   if (rc < 0) {
@@ -388,6 +381,7 @@ int diagram(const DriverRequest& rq, util::TextUnit& control, tracefile::ReaderS
     }
   }
   st.results.final_type = final_type;
+  confidence_intervals(st);
   const int tl = build_titles(st.settings, st.layout, title_input(st, list, rq.method, reader), os);
   if (tl < 0) {
     PLT_MSG(tl, "PLT_DRIV", os);
@@ -409,6 +403,55 @@ int diagram(const DriverRequest& rq, util::TextUnit& control, tracefile::ReaderS
   if (attr) draw_reliability_first(st.traces, n);
   draw::Pen pen{run.requests, os};
   rc = draw::draw_diagram(pen, plot_view(st, rq, final_type));
+  const int e = end_graphics(run, os);
+  return rc != 0 ? rc : e;
+}
+
+// Displays 8 and 9: the performance diagram or the Taylor diagram.
+int summary_diagram(const DriverRequest& rq, util::TextUnit& control,
+                    tracefile::ReaderState& reader, DriverState& st, std::ostream& os) {
+  const bool performance = rq.display == kPerformanceDisplay;
+  const int final_type = performance ? kPerformanceDiagram : kTaylorDiagram;
+  int rc = performance ? performance_data(rq, reader, st, os) : taylor_data(rq, reader, st, os);
+  if (rc < 0) return rc;
+  int device_fixed = 0;
+  ControlRun run;
+  rc = read_control(st, control, final_type, device_fixed, run, os);
+  if (rc != 0) {
+    (void)end_graphics(run, os);
+    st.files.text.close();
+    return rc;
+  }
+  st.results.final_type = final_type;
+  if (performance) performance_tags(st);
+  (void)build_titles(st.settings, st.layout, title_input(st, rq.traces, rq.method, reader), os);
+  // Square axes (a half circle twice as wide as high) unless the control file sets a ratio; the
+  // ratios of a performance diagram run from 0 to 1 exactly, unless XAX or YAX say otherwise.
+  double aspect = 1.0;
+  if (performance) {
+    if (util::ST_TLEN(st.settings.xax) == 0) {
+      st.layout.x.start = 0.0;
+      st.layout.x.stop = 1.0;
+    }
+    if (!st.settings.yax_given) {
+      st.layout.y.start = 0.0;
+      st.layout.y.stop = 1.0;
+    }
+  } else {
+    const draw::TaylorFrame frame = draw::taylor_frame(st.results.diagrams);
+    aspect = draw::taylor_layout(frame, st.layout);
+    // The half circle has no ordinate scale: its standard deviations run along the bottom.
+    if (frame.half && util::ST_TLEN(st.settings.y_title) == 0) st.layout.y_title.clear();
+  }
+  if (!(st.settings.aspect > 0)) st.settings.aspect = aspect;
+  if (st.files.text.is_open()) {
+    rc = PLT_TEXT(st.layout, text_dump_input(st, final_type), st.files.text);
+    if (rc != 0) PLT_MSG(rc, "PLT_TEXT", os);
+    st.files.text.close();
+    return rc;
+  }
+  draw::Pen pen{run.requests, os};
+  rc = draw::draw_summary_diagram(pen, plot_view(st, rq, final_type));
   const int e = end_graphics(run, os);
   return rc != 0 ? rc : e;
 }
@@ -593,6 +636,10 @@ int plot_traces(const DriverRequest& rq, util::TextUnit& control, tracefile::Rea
   }
   st.results.rpf_flag = rpf;
   st.results.final_type = final_type;
+  if (final_type == kRocDiagram && !is_difference(rq.method)) {
+    roc_summaries(st);
+    confidence_intervals(st);
+  }
   apply_scale_factors(st.settings, st.traces, st.trace_count);
   (void)build_titles(st.settings, st.layout, title_input(st, rq.traces, rq.method, reader), os);
   collect_bin_counts(rq, reader, st, final_type, os);
@@ -617,6 +664,18 @@ int plot_traces(const DriverRequest& rq, util::TextUnit& control, tracefile::Rea
 }
 
 }  // namespace
+
+int engine_call(tracefile::ReaderState& reader, DriverState& st, stats::TraceArrays& arrays,
+                int trace, int code, int lag, stats::TraceResult& result, std::ostream& os) {
+  arrays.attach(result);
+  stats::TraceRequest request;
+  request.trace = trace;
+  request.code = code;
+  request.lag = lag;
+  request.missing = kPlotMissing;
+  request.capacity = kMaxPoints;
+  return stats::RDTD_TRC(reader, st.engine, request, result, os);
+}
 
 DriverState::DriverState() {
   reset_settings(settings, kMaxTraces, true);
@@ -932,6 +991,9 @@ int PLT_DRIV(const DriverRequest& rq, util::TextUnit& control, tracefile::Reader
     return diagram(rq, control, reader, st, os);
   }
   if (rq.method == kSignificance) return significance(rq, control, reader, st, final_type, os);
+  if (rq.display == kPerformanceDisplay || rq.display == kTaylorDisplay) {
+    return summary_diagram(rq, control, reader, st, os);
+  }
   return plot_traces(rq, control, reader, st, final_type, rc, os);
 }
 

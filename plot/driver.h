@@ -66,9 +66,10 @@ struct DriverState {
   std::array<float, kMaxTraces> xmin{}, xmax{}, ymin{}, ymax{};
   std::array<std::string, kMaxTraces> stat_labels;  // 20 characters
   std::array<double, kMaxTraces> perfect{};
-  MergedAxis merged;                  // abscissa labels of all traces (PLT_XLBS)
-  std::vector<double> merged_values;  // numeric value of each merged entry
-  std::vector<double> bin_counts;     // counts written above an FHO skill-score or binned plot
+  std::array<stats::SampleSummary, kMaxTraces> samples;  // what a special plot told of its sample
+  MergedAxis merged;                                     // abscissa labels of all traces (PLT_XLBS)
+  std::vector<double> merged_values;                     // numeric value of each merged entry
+  std::vector<double> bin_counts;  // counts written above an FHO skill-score or binned plot
   char label_type = ' ';
   int last_plot_type = 0;  // plot type returned by the last RDTD_TRC call
   int count_code = -4;
@@ -84,6 +85,13 @@ struct DriverState {
   // Box-whisker results of the last PLT_TBXW, per result k and point p (k * 64 + p).
   std::vector<float> bxw_minus_lower, bxw_upper, bxw_upper_whisker, bxw_lower_whisker;
 };
+
+// Runs the statistics engine on plot-relative trace `trace` with `code` and `lag` into `arrays`
+// (reused from call to call) and `result`, as the driver does for every trace.  Returns RDTD_TRC's
+// code.
+[[nodiscard]] int engine_call(tracefile::ReaderState& reader, DriverState& state,
+                              stats::TraceArrays& arrays, int trace, int code, int lag,
+                              stats::TraceResult& result, std::ostream& os);
 
 // Runs the plot of `request`: reads the graphics control file from `control` and the plot's
 // tables from `reader`, writing its messages (and those of the engine, resampling and the

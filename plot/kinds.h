@@ -30,8 +30,10 @@ enum Display : int {
   kHistogramDisplay = 3,
   kTimeSeriesDisplay = 4,
   kRocDisplay = 5,
-  kAttributeDisplay = 6,  // op code 1360 only
-  kCrpsDisplay = 7,       // op code 2307 only
+  kAttributeDisplay = 6,    // op code 1360 only
+  kCrpsDisplay = 7,         // op code 2307 only
+  kPerformanceDisplay = 8,  // FHO traces
+  kTaylorDisplay = 9,       // scalar partial-sum traces (SL1L2 and its relatives)
 };
 
 // The final plot type; 1 to 4 are the plot types of a trace data file.
@@ -44,7 +46,16 @@ enum FinalType : int {
   kRocDiagram = 6,
   kAttributeDiagram = 7,
   kCrpsReliability = 8,
+  kPerformanceDiagram = 9,  // probability of detection against success ratio
+  kTaylorDiagram = 10,      // standard deviation and correlation against the observations
 };
+
+// The diagrams whose axes run over fixed ranges of their own, not over the traces' values: FAC
+// does not scale them and they have no right axis.
+constexpr bool is_unit_diagram(int final_type) {
+  return final_type == kAttributeDiagram || final_type == kCrpsReliability ||
+         final_type == kPerformanceDiagram || final_type == kTaylorDiagram;
+}
 
 }  // namespace kor::plot
 

@@ -216,6 +216,10 @@ std::string x_title_text(const PlotLayout& l, const TitleInput& in) {
       return "FORECAST PROBABILITY";
     case kCrpsReliability:
       return "FORECAST QUANTILE";
+    case kPerformanceDiagram:
+      return "SUCCESS RATIO (1 - FALSE ALARM RATIO)";
+    case kTaylorDiagram:
+      return "STANDARD DEVIATION (NORMALISED)";
     default:
       return {};
   }
@@ -248,6 +252,12 @@ void axis_titles(const PlotSettings& s, PlotLayout& l, const TitleInput& in, int
         break;
       case kCrpsReliability:
         y = "OBS CUMULTV FRQNCY";
+        break;
+      case kPerformanceDiagram:
+        y = "PROBABILITY OF DETECTION";
+        break;
+      case kTaylorDiagram:
+        y = "STANDARD DEVIATION (NORMALISED)";
         break;
       default:
         if (statistic_axes) y = statistic_title(s, in, false, w.warning) + suffix;

@@ -135,6 +135,9 @@ struct PlotSettings {
   bool bxw_print = false, bxw_second = false;
   std::array<int, kMaxTraces> bxw_request{}, bxw_colour{};
   bool sig_test = true;
+
+  // Confidence intervals of the reliability and ROC diagrams (CIL): their level, 0 for none.
+  double ci_level = 0.0;
 };
 
 // Sets every default for `trace_count` traces (line and marker definitions 1..trace_count; the

@@ -90,6 +90,7 @@ void reset_settings(PlotSettings& s, int trace_count, bool full) {
   s.btext_attr.clear();
   s.btext_box = true;
   s.sig_test = true;
+  s.ci_level = 0.0;
 
   if (!full) return;
   s.trials = kDefaultTrials;
@@ -112,6 +113,7 @@ void reset_results(PlotResults& r) {
   for (auto& row : r.summary) row.fill(kPlotMissing);
   r.clim_freq.fill(kPlotMissing);
   r.bxw = BoxWhiskerBook{};
+  r.diagrams = DiagramResults{};
 }
 
 }  // namespace kor::plot

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "plot/diagram_results.h"
 #include "plot/layout.h"
 #include "plot/settings.h"
 
@@ -44,6 +45,7 @@ struct PlotResults {
   std::array<std::array<double, kSummaryValues>, kMaxTraces> summary{};
   std::array<double, kMaxTraces> clim_freq{};
   BoxWhiskerBook bxw;
+  DiagramResults diagrams;
 };
 
 // Final type 1, plot 1, no flags, every summary value and climate frequency missing, an empty

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <iostream>
 
 #include "plot/kinds.h"
@@ -104,6 +105,87 @@ std::string four_decimals(double v) {
   std::string text;
   (void)util::ST_RFMT(v, 4, text);
   return text;
+}
+
+// A value of the diagram tables, or the missing value.
+double or_missing(const std::optional<double>& v) { return v ? *v : kPlotMissing; }
+
+// The performance diagram of one trace: its point values beside the abscissa and its label, and
+// the summed point of a time series.
+void write_performance_table(std::ostream& os, const PerformanceTrace& pt,
+                             const std::function<std::string(double)>& label_of) {
+  os << util::format(
+            "(8X,'X POSITION',12X,'X AXIS LABEL',7X,'SUCCESS RATIO',11X,'POD',11X,'CSI',"
+            "10X,'BIAS')",
+            {})
+     << '\n';
+  auto values = [](const std::optional<metrics::PerformancePoint>& p) {
+    return p ? std::array<double, 4>{p->success_ratio, p->pod, p->csi, p->bias}
+             : std::array<double, 4>{kPlotMissing, kPlotMissing, kPlotMissing, kPlotMissing};
+  };
+  for (const PerformanceEntry& e : pt.entries) {
+    const auto v = values(e.point);
+    os << util::format("(7X,1P,E13.5,4X,A24,4(2X,E12.5))",
+                       {e.x, label_of(e.x), v[0], v[1], v[2], v[3]})
+       << '\n';
+  }
+  if (pt.has_total) {
+    const auto v = values(pt.total);
+    os << util::format("(24X,A24,4(2X,1P,E12.5))",
+                       {util::pad("ALL POINTS", 24), v[0], v[1], v[2], v[3]})
+       << '\n';
+  }
+}
+
+// The Taylor statistics of one trace (missing values when it has none).
+void write_taylor_row(std::ostream& os, const std::optional<metrics::TaylorStatistics>& t) {
+  os << util::format(
+            "(10X,'SAMPLE SIZE',3X,'FORECAST SD',3X,'OBSERVED SD',3X,'CORRELATION',2X,"
+            "'CENTRED RMSD',3X,'FCST/OBS SD',2X,'CRMSD/OBS SD')",
+            {})
+     << '\n';
+  std::array<double, 7> v;
+  v.fill(kPlotMissing);
+  if (t) {
+    v = {t->n,          t->forecast_sd, t->observed_sd, t->correlation, t->centred_rmsd,
+         t->sd_ratio(), t->rmsd_ratio()};
+  }
+  os << util::format("(7X,1P,7(1X,E13.5))", {v[0], v[1], v[2], v[3], v[4], v[5], v[6]}) << '\n';
+}
+
+// The head of an interval table: an empty line, the level and the column header.
+void write_interval_head(std::ostream& os, double level, const char* header) {
+  util::list_write(os, {});
+  os << util::format("(8X,'CONFIDENCE LEVEL = ',F6.4)", {level}) << '\n';
+  os << util::format(header, {}) << '\n';
+}
+
+// The ROC area of one trace with its standard error, interval, events and non-events.
+void write_roc_area(std::ostream& os, const RocSummary& roc, double level) {
+  write_interval_head(os, level,
+                      "(13X,'ROC AREA',5X,'STD ERROR',3X,'LOWER BOUND',3X,'UPPER BOUND',8X,"
+                      "'EVENTS',4X,'NON-EVENTS')");
+  const double lower = roc.interval ? roc.interval->lower : kPlotMissing;
+  const double upper = roc.interval ? roc.interval->upper : kPlotMissing;
+  os << util::format("(7X,1P,6(1X,E13.5))", {or_missing(roc.area), or_missing(roc.standard_error),
+                                             lower, upper, roc.events, roc.non_events})
+     << '\n';
+}
+
+// The Wilson intervals of one reliability trace's observed frequencies.
+void write_reliability_intervals(std::ostream& os, const std::vector<ReliabilityBin>& bins,
+                                 double level) {
+  write_interval_head(os, level,
+                      "(10X,'PROBABILITY',5X,'FORECASTS',1X,'OBS FREQUENCY',3X,'LOWER BOUND',3X,"
+                      "'UPPER BOUND')");
+  for (const ReliabilityBin& b : bins) {
+    const bool counted = b.forecasts > 0;
+    os << util::format("(7X,1P,5(1X,E13.5))",
+                       {b.probability, b.forecasts, counted ? b.frequency() : kPlotMissing,
+                        b.interval ? b.interval->lower : kPlotMissing,
+                        b.interval ? b.interval->upper : kPlotMissing})
+       << '\n';
+  }
 }
 
 }  // namespace
@@ -287,6 +369,8 @@ int PLT_TEXT(const PlotLayout& layout, const TextDumpInput& input, std::ostream&
     std::string label = layout.trace_labels[p - 1];
     if (input.final_type == kAttributeDiagram || input.final_type == kCrpsReliability) {
       label = substitute_score_tokens(label, input.final_type, input.summary[p - 1]);
+    } else if (input.final_type == kRocDiagram && input.diagrams) {
+      label = substitute_auc(label, input.diagrams->roc[p - 1], input.diagrams->ci_level);
     }
     if (write_long_text(os, 68, 6, label) != 0) return -23;
     util::list_write(os, {});
@@ -294,10 +378,8 @@ int PLT_TEXT(const PlotLayout& layout, const TextDumpInput& input, std::ostream&
     util::list_write(os, {});
     if (write_long_text(os, 64, 8, "Y AXIS LABEL = " + layout.y_title) != 0) return -23;
     util::list_write(os, {});
-    os << util::format("(8X,'X POSITION',12X,'X AXIS LABEL',11X,'VALUE OF Y')", {}) << '\n';
-    const int points = used_points(trace);
-    for (int i = 0; i < points; ++i) {
-      const double x = trace.x[i];
+    // The label of an abscissa as the points of the dump show it.
+    auto label_of = [&](double x) {
       const int found = labels.find(x);
       std::string text;
       if (found >= 0 && !label_text[found].empty()) {
@@ -316,7 +398,29 @@ int PLT_TEXT(const PlotLayout& layout, const TextDumpInput& input, std::ostream&
       const bool by_entry = input.label_type != 'r' ||
                             (found >= 0 && found < static_cast<int>(input.merged_values.size()));
       if (found >= 0 && by_entry) label_text[found] = text;
-      os << util::format("(7X,1P,E13.5,4X,A24,4X,E13.5)", {x, std::move(text), trace.y[i]}) << '\n';
+      return text;
+    };
+    const DiagramResults* d = input.diagrams;
+    if (d && input.final_type == kPerformanceDiagram) {
+      write_performance_table(os, d->performance[p - 1], label_of);
+    } else if (d && input.final_type == kTaylorDiagram) {
+      write_taylor_row(os, d->taylor[p - 1]);
+    } else {
+      os << util::format("(8X,'X POSITION',12X,'X AXIS LABEL',11X,'VALUE OF Y')", {}) << '\n';
+      const int points = used_points(trace);
+      for (int i = 0; i < points; ++i) {
+        const double x = trace.x[i];
+        os << util::format("(7X,1P,E13.5,4X,A24,4X,E13.5)", {x, label_of(x), trace.y[i]}) << '\n';
+      }
+    }
+    if (d && d->ci_level > 0) {
+      const int half = count / 2;
+      if (input.final_type == kRocDiagram && d->roc[p - 1].area) {
+        write_roc_area(os, d->roc[p - 1], d->ci_level);
+      } else if (input.final_type == kAttributeDiagram && p > half &&
+                 !d->reliability[p - 1 - half].empty()) {
+        write_reliability_intervals(os, d->reliability[p - 1 - half], d->ci_level);
+      }
     }
     if (!os) return -23;
   }

@@ -61,6 +61,10 @@ struct TextDumpInput {
   std::vector<double> merged_values;
   int final_type = 1;
   std::array<std::array<double, kSummaryValues>, kMaxTraces> summary{};
+  // The summary diagrams and intervals: a performance or Taylor diagram writes its table in place
+  // of the points; with intervals asked for, a ROC trace is followed by its area and a reliability
+  // trace by its bins.
+  const DiagramResults* diagrams = nullptr;
 };
 [[nodiscard]] int PLT_TEXT(const PlotLayout& layout, const TextDumpInput& input, TextDevice& text);
 [[nodiscard]] int PLT_TEXT(const PlotLayout& layout, const TextDumpInput& input, std::ostream& os);

@@ -299,6 +299,7 @@ int RDTD_TRC(ReaderState& rs, TraceEngine& engine, const TraceRequest& request, 
   r.perfect = missing;
   r.plot_type = rs.plot_type;
   r.label_type = rs.label_type;
+  r.sample = SampleSummary{};
   if (request.code == 0) return 0;
 
   const int t = request.trace;

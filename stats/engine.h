@@ -62,6 +62,17 @@ struct TraceRequest {
   int label_width = kLabelWidth;  // the label is cut or blank-padded to this width
 };
 
+// What a special plot tells of the sample behind it; missing where the code does not set it.  The
+// attribute and CRPS reliability diagrams (1360, 2307) give their total sample count S; the ROC
+// curves (1032, 1362, 1363) the observed events and non-events of the points they sum and the
+// area under the curve (the closed form of the constant-odds-ratio curve, the trapezoid rule
+// through the empirical points).
+struct SampleSummary {
+  double count = util::kPlotMissing;
+  double events = util::kPlotMissing, non_events = util::kPlotMissing;
+  double roc_area = util::kPlotMissing;
+};
+
 // The outputs of one call.  The four arrays are the caller's (the plot driver passes its arrays of
 // 2048 points); RDTD_TRC never writes past their ends.  TraceArrays below owns a set of them.
 struct TraceResult {
@@ -81,6 +92,7 @@ struct TraceResult {
   double perfect = 0.0;            // perfect score; missing for none, kUnbounded for unbounded
   int count_code = -4;             // code that yields the trace's counts: 1 for ST_MODE, else -4
   std::string stat_type;           // 24 characters, the statistic type in force
+  SampleSummary sample;            // set by the special plots that say it
 };
 
 // Arrays of `size` points that a TraceResult can point at.

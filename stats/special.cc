@@ -7,6 +7,7 @@
 #include <ostream>
 #include <vector>
 
+#include "metrics/diagram_stats.h"
 #include "stats/internal.h"
 #include "tracefile/messages.h"
 #include "util/format.h"
@@ -115,6 +116,9 @@ int constant_odds_roc(Call& c, double n, double f, double h, double o, int failu
   r.xmax = 1.0f;
   r.ymin = 0.0f;
   r.ymax = 1.0f;
+  r.sample.events = o;
+  r.sample.non_events = n - o;
+  if (const auto area = metrics::odds_ratio_roc_area(ratio)) r.sample.roc_area = *area;
   return 0;
 }
 
@@ -152,6 +156,7 @@ int roc_from_pbs(Call& c, bool points) {
     return constant_odds_roc(c, n, f, total.hits, o, -63);
   }
   int count = 0, bad = 0;
+  double events = 0.0, non_events = 0.0;
   for (int p = 1; p <= c.points; ++p) {
     Contingency one;
     if (!pbs_contingency(c, p, k, one)) continue;
@@ -166,6 +171,8 @@ int roc_from_pbs(Call& c, bool points) {
     }
     r.x[count] = static_cast<float>(pofd);
     r.y[count] = pod;
+    events += event;
+    non_events += no_event;
     ++count;
   }
   if (bad > 0) util::list_write(c.os, {bad, " bad ROC points rejected. "});
@@ -187,6 +194,11 @@ int roc_from_pbs(Call& c, bool points) {
   r.xmax = 1.0f;
   r.ymin = 0.0f;
   r.ymax = 1.0f;
+  r.sample.events = events;
+  r.sample.non_events = non_events;
+  const std::span<const float> xs(r.x.data(), static_cast<std::size_t>(count));
+  const std::span<const double> ys(r.y.data(), static_cast<std::size_t>(count));
+  if (const auto area = metrics::trapezoid_roc_area(xs, ys)) r.sample.roc_area = *area;
   return 0;
 }
 
@@ -207,6 +219,7 @@ int reliability_diagram(Call& c, bool crps) {
     for (int k = 1; k <= d; ++k) r.y[k - 1] = c.missing;
     r.points = 0;
   } else {
+    r.sample.count = total;
     r.ymin = 1.0e29f;
     r.ymax = -1.0e29f;
     for (int k = 2; k <= d; ++k) {

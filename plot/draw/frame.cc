@@ -19,6 +19,7 @@ constexpr double kTitleLine = 1.5;     // character heights per title line
 constexpr double kLegendLine = 1.4;    // legend character heights per legend line
 constexpr double kBoxGap = 3.2;        // room for the statistics boxes, L_TEXT character heights
 constexpr double kCountsRow = 2.0;     // room for the bin-count row, L_TEXT character heights
+constexpr double kBiasRow = 1.8;       // room for the bias labels above a performance diagram
 constexpr double kTitleRoom = 1.5;     // what an axis title adds to its margin
 constexpr double kLabelGap = 0.8;      // axis line to labels, character heights (request 604)
 constexpr double kSampleLength = 3.0;  // legend sample line, legend character widths
@@ -119,6 +120,10 @@ std::string legend_text(const PlotView& view, int h) {
   } else if (view.final_type == kCrpsReliability) {
     static constexpr const char* kTokens[] = {"$RPS", "$RSK", "$REL", "$RES", "$UNC", "$POT"};
     for (int i = 0; i < 6; ++i) substitute(text, kTokens[i], sv[i]);
+  } else if (view.final_type == kRocDiagram && view.diagrams) {
+    text = substitute_auc(text, view.diagrams->roc[h], view.diagrams->ci_level);
+  } else if (view.final_type == kTaylorDiagram) {
+    text = std::to_string(h + 1) + ": " + text;
   }
   return text;
 }
@@ -127,7 +132,7 @@ bool has_legend(const PlotView& view) {
   const int n = view.trace_count;
   const bool one_mean = n == 1 && weighted(view, 0);
   return (n > 1 && view.final_type != kScatter && view.final_type != kHistogram) ||
-         is_difference(view.method) || one_mean;
+         is_difference(view.method) || one_mean || !view.keys.empty();
 }
 
 std::string counts_line(const PlotView& view) {
@@ -223,6 +228,14 @@ FrameLayout layout_frame(const PlotView& view, const AxisPlan& plan, const Frame
         for (const std::string& line : wrap_words(text, width)) e.lines.push_back({line, 0, 0});
         entries.push_back(std::move(e));
       }
+      for (std::size_t k = 0; k < view.keys.size(); ++k) {
+        LegendEntry e;
+        e.key = static_cast<int>(k);
+        for (const std::string& line : wrap_words(view.keys[k].text, width)) {
+          e.lines.push_back({line, 0, 0});
+        }
+        entries.push_back(std::move(e));
+      }
       height = 0;
       const std::size_t per_row = static_cast<std::size_t>(columns);
       for (std::size_t r = 0; r < entries.size(); r += per_row) {
@@ -265,6 +278,7 @@ FrameLayout layout_frame(const PlotView& view, const AxisPlan& plan, const Frame
   }
   const int type = view.final_type;
   if (type == kScatter || type == kHistogram || type == kRocDiagram) top += kBoxGap * lab.ch;
+  if (type == kPerformanceDiagram) top += kBiasRow * lab.ch;
 
   // A plot aspect ratio (height over width) widens two opposite margins.
   if (s.aspect > 0) {
@@ -319,6 +333,11 @@ int draw_sample(Pen& pen, const PlotView& view, const FrameLayout& f, const Lege
   const float x0 = static_cast<float>(e.sample_x);
   const float x1 = static_cast<float>(e.sample_x + f.sample_width);
   const float y = static_cast<float>(e.sample_y);
+  const float lx[] = {x0, x1}, ly[] = {y, y};
+  if (e.key >= 0 && e.key < static_cast<int>(view.keys.size())) {
+    const LegendKey& k = view.keys[e.key];
+    return draw_line_runs(pen, {k.colour, k.type, k.width}, 'V', false, lx, ly);
+  }
   if (s.bar_colour[h] > 0) {
     const float dy = static_cast<float>(f.sample_height / 2);
     const float bx[] = {x0, x1, x1, x0}, by[] = {y - dy, y - dy, y + dy, y + dy};
@@ -328,8 +347,8 @@ int draw_sample(Pen& pen, const PlotView& view, const FrameLayout& f, const Lege
     if (const int rc = check(pen.rq.fill_polygon('V', bx, by), pen.os); rc != 0) return rc;
     return check(pen.rq.set_colour(saved), pen.os);
   }
-  if (h < s.line_defs) {
-    const float lx[] = {x0, x1}, ly[] = {y, y};
+  // A Taylor diagram's traces are single markers.
+  if (h < s.line_defs && view.final_type != kTaylorDiagram) {
     const LineStyle style{s.line_colour[h], s.line_type[h], s.line_width[h]};
     if (const int rc = draw_line_runs(pen, style, 'V', false, lx, ly); rc != 0) return rc;
   }

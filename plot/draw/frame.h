@@ -46,10 +46,12 @@ struct PlacedText {
   double x = 0, y = 0;
 };
 
-// One legend entry: the trace position (0-based), its label lines, where its sample goes (the
-// left end and the vertical middle of its first line) and where its lines begin.
+// One legend entry: the trace position (0-based), or the background key (index into the view's
+// keys, -1 for a trace), its label lines, where its sample goes (the left end and the vertical
+// middle of its first line) and where its lines begin.
 struct LegendEntry {
   int trace = 0;
+  int key = -1;
   std::vector<PlacedText> lines;
   double sample_x = 0, sample_y = 0;
 };
@@ -73,11 +75,14 @@ std::vector<std::string> wrap_words(std::string_view text, int width);
 
 // The legend text of trace position `trace` (0-based): its label with the weighted mean of a
 // "+" trace, or the scores of an attribute diagram ($BSC $BSK $REL $RES $UNC, four decimals) or
-// of a CRPS reliability diagram ($RPS $RSK $REL $RES $UNC $POT) in place of their tokens.  A
-// missing value leaves its token.
+// of a CRPS reliability diagram ($RPS $RSK $REL $RES $UNC $POT), or the ROC area of a ROC diagram
+// ($AUC, with its interval when one was asked for) in place of their tokens.  A missing value
+// leaves its token.  A Taylor diagram's entries begin with the trace's number, which stands beside
+// its marker.
 std::string legend_text(const PlotView& view, int trace);
 
-// True when the plot has a legend.
+// True when the plot has a legend: several traces (not on a scatter plot or histogram), a
+// difference, a "+" trace, or background keys.
 bool has_legend(const PlotView& view);
 
 // The text of the observation-counts line, or "" when the plot has none.

@@ -8,14 +8,13 @@
 #include "plot/draw/frame.h"
 #include "plot/draw/lines.h"
 #include "plot/draw/methods.h"
+#include "plot/draw/summary_draw.h"
 #include "plot/kinds.h"
 #include "plot/messages.h"
 #include "util/listout.h"
 
 namespace kor::plot::draw {
-namespace {
 
-// Frame and legend, then the axes; a nonzero code of either is reported with "PLT_DRIV".
 int frame_and_axes(Pen& pen, const PlotView& view) {
   AxisPlan plan;
   const int planned = plan_axes(view, plan);
@@ -28,6 +27,8 @@ int frame_and_axes(Pen& pen, const PlotView& view) {
   if (rc != 0) PLT_MSG(rc, "PLT_DRIV", pen.os);
   return rc;
 }
+
+namespace {
 
 // Filled bars and bins cover the frame where they touch it; it is drawn again over them.
 int frame_over_fills(Pen& pen, const PlotView& view) {
@@ -87,6 +88,9 @@ int draw_diagram(Pen& pen, const PlotView& view) {
   int rc = frame_and_axes(pen, view);
   if (rc < 0) return rc;
   rc = draw_traces(pen, view);
+  if (rc == 0 && view.final_type == kAttributeDiagram) {
+    rc = draw_reliability_intervals(pen, view, view.trace_count / 2);
+  }
   if (rc == 0) rc = frame_over_fills(pen, view);
   if (rc == 0 && view.final_type == kAttributeDiagram) {
     rc = draw_attribute_lines(pen, view, view.clim_freq[0]);

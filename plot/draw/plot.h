@@ -15,6 +15,10 @@ namespace kor::plot::draw {
 // its code.
 using BoxWhiskerStep = std::function<int(Pen&)>;
 
+// Frame and legend, then the axes; a nonzero code of either is reported with "PLT_DRIV".  Returns
+// that code (a negative one ends the plot).
+[[nodiscard]] int frame_and_axes(Pen& pen, const PlotView& view);
+
 // The graphics branch of METHODs 1 to 5: frame and legend, axes (a nonzero code of either is
 // reported with "PLT_DRIV"; a negative one ends the plot), then by final type: 1 and 6 the traces;
 // 2 the scatter plot (-5 unless there are exactly two traces); 3 and 4 the traces, the
@@ -26,8 +30,9 @@ using BoxWhiskerStep = std::function<int(Pen&)>;
                             const BoxWhiskerStep& box_whiskers, util::SupportState& support);
 
 // The attribute diagram (final type 7) or CRPS reliability diagram (8): frame and legend, axes,
-// the traces, then the attribute-diagram lines at the first trace's climatological frequency, or
-// the reference polyline when nothing failed.  Returns 0 or the first failure (reported).
+// the traces (with the intervals of the reliability curves when they were asked for), then the
+// attribute-diagram lines at the first trace's climatological frequency, or the reference
+// polyline when nothing failed.  Returns 0 or the first failure (reported).
 [[nodiscard]] int draw_diagram(Pen& pen, const PlotView& view);
 
 // End of graphics: flush (207), end of frame (214), end of plotting with option 0 (102), which

@@ -9,11 +9,19 @@
 #include <vector>
 
 #include "plot/axes.h"
+#include "plot/diagram_results.h"
 #include "plot/layout.h"
 #include "plot/settings.h"
 #include "resample/diagrams.h"
 
 namespace kor::plot::draw {
+
+// A legend entry of a diagram's background (the contours and lines of a performance or Taylor
+// diagram): its text and the line its sample shows.
+struct LegendKey {
+  std::string text;
+  int colour = 1, type = 1, width = 1;
+};
 
 struct PlotView {
   PlotView(const PlotSettings& s, const PlotLayout& l, const resample::PlotTraces& t)
@@ -40,6 +48,10 @@ struct PlotView {
   const MergedAxis* merged = nullptr;
   std::vector<double> merged_values;
   std::vector<double> bin_counts;
+  // The summary diagrams and the confidence intervals (none: nothing of them is drawn), and the
+  // legend entries of a diagram's background, after the traces' entries.
+  const DiagramResults* diagrams = nullptr;
+  std::vector<LegendKey> keys;
 };
 
 // Slot of the summary values that holds the count-weighted mean.

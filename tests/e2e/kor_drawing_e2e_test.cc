@@ -197,5 +197,39 @@ TEST_F(KorDrawing, HistogramBarsInTheirColours) {
   EXPECT_NE(r.out.find("  Warning:  MOBPLT subprocesses are still running.\n"), std::string::npos);
 }
 
+TEST_F(KorDrawing, PerformanceDiagramPointsAndSquareFrame) {
+  // Plot 2: at threshold k of x, o = 0.30 exp(-0.12 x), f = o b (1 + 0.02 k) and
+  // h = min(f, o) (0.75 - 0.08 k); each point stands at success ratio h / f and detection h / o.
+  const ProgramRun r = run("DEV = PNG|p.png\nLIN = 2;3/1;1/2;2\nMAR = 2;3/4;6/1;1/1\n",
+                           "g.ctl\nex.trc\n2 1 8 0\n0\n1003\n0 0\n");
+  ASSERT_EQ(r.err, "");
+  ASSERT_NE(r.out.find("  Warning:  MOBPLT subprocesses are still running.\n"), std::string::npos)
+      << r.out;
+  const Image img((dir_.path() / "p.png").string());
+  ASSERT_TRUE(img.ok());
+  const Frame f = find_frame(img);
+  // Square axes from 0 to 1.
+  EXPECT_NEAR(f.right - f.left, f.bottom - f.top, 3);
+  auto px = [&](double sr) { return f.left + sr * (f.right - f.left); };
+  auto py = [&](double pod) { return f.bottom - pod * (f.bottom - f.top); };
+  const double thresholds[] = {0.254, 2.54, 6.35, 12.7, 25.4};
+  for (int k = 0; k < 5; ++k) {
+    for (double b : {1.10, 0.92}) {
+      const double o = 0.30 * std::exp(-0.12 * thresholds[k]);
+      const double fc = o * b * (1.0 + 0.02 * k);
+      const double h = std::min(fc, o) * (0.75 - 0.08 * k);
+      const bool global = b > 1;
+      EXPECT_TRUE(near(img, px(h / fc), py(h / o), 3, global ? red : blue))
+          << (global ? "global" : "regional") << " at threshold " << thresholds[k];
+    }
+  }
+  // The CSI contour 0.5 crosses the diagonal at SR = POD = 2/3 (grey ink), and the frequency bias
+  // 1 is the diagonal itself (dashed: ink somewhere near its middle).
+  EXPECT_TRUE(near(img, px(2.0 / 3), py(2.0 / 3), 2, grey_ink));
+  EXPECT_TRUE(near(img, px(0.85), py(0.85), 4, grey_ink));
+  // Far from every line and point the plot is empty.
+  EXPECT_TRUE(white(img.at(static_cast<int>(px(0.97)), static_cast<int>(py(0.03)))));
+}
+
 }  // namespace
 }  // namespace kor::e2e

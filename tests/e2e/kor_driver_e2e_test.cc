@@ -279,7 +279,7 @@ TEST_F(KorDriver, ReturnCodesFromFilesAndDialogue) {
        " -47 = Must have COMP CODE=2307 for CRPS reliability diagram, and vice-versa.\n"},
       {"difference as a scatter plot", nullptr, "3 3 2 0\n1 2\n1101\n0 0\n",
        "PLT_DRIV\n -20 = Cannot plot % difference as a scatter plot.\n"},
-      {"display 8", nullptr, "3 1 8 0\n0\n1101\n0 0\n",
+      {"display 10", nullptr, "3 1 10 0\n0\n1101\n0 0\n",
        "PLT_DRIV\n -03 = Invalid user-specified over-ride plot type\n"},
       {"display 4 on a skill-score plot", nullptr, "3 1 4 0\n0\n1101\n0 0\n",
        "  WARNING -- plot is not a scatter plot.\n"},
@@ -297,6 +297,9 @@ TEST_F(KorDriver, ReturnCodesFromFilesAndDialogue) {
        " \n  Using default test level = .05 for resampling.\n \n"
        "  ERRORS detected associated with box-whisker request:\n"
        "  BXWSKR objects not allowed for display methods 3--5.\n"},
+      {"performance diagram of SL1L2 traces", nullptr, "3 1 8 0\n0\n1101\n0 0\n",
+       " The performance diagram (display 8) needs FHO traces; trace 1 is SL1L2.\n"
+       " -03 = Invalid user-specified over-ride plot type\n"},
   };
   for (const CodeCase& c : kCases) {
     dir_.write("c.ctl", c.ctl ? c.ctl : "DEV = TX\n");

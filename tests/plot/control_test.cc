@@ -653,6 +653,54 @@ TEST_F(ControlFile, ScatterAndHistogramHaveNoRightAxis) {
   }
 }
 
+TEST_F(ControlFile, SummaryDiagramsDrawEveryTraceAsPointsOnTheirOwnAxes) {
+  // RST, RYA, REV and HST have no place on a performance or Taylor diagram, and FAC does not scale
+  // their unit axes; an attribute diagram keeps them.
+  struct Case {
+    int final_type;
+    bool kept;
+  };
+  constexpr Case kCases[] = {{9, false}, {10, false}, {7, true}};
+  for (const Case& c : kCases) {
+    ControlInput in = three_traces();
+    in.final_type = c.final_type;
+    ASSERT_EQ(run("RST=2\nFAC=3/4\nREV=Y\nHST=5;6\nRYA=0/2\nDEV=TX\n", in), 0) << c.final_type;
+    EXPECT_EQ(settings_.right_axis, c.kept) << c.final_type;
+    EXPECT_EQ(settings_.reversed, c.kept) << c.final_type;
+    EXPECT_EQ(settings_.hst_count, c.kept ? 2 : 0) << c.final_type;
+    EXPECT_EQ(layout_.y.data_max, 1.0) << c.final_type;
+    EXPECT_EQ(layout_.x.data_max, 1.0) << c.final_type;
+    files_.text.close();
+  }
+}
+
+TEST_F(ControlFile, ConfidenceLevel) {
+  // CIL takes a fraction or a percentage; anything else is reported and asks for no intervals.
+  struct Case {
+    const char* value;
+    double level;
+    bool reported;
+  };
+  constexpr Case kCases[] = {
+      {"0.95", 0.95, false}, {" 90 ", 0.90, false}, {"99.5", 0.995, false},
+      {"", 0.0, false},      {"1", 0.0, true},      {"0", 0.0, true},
+      {"100", 0.0, true},    {"-0.9", 0.0, true},   {"high", 0.0, true},
+  };
+  for (const Case& c : kCases) {
+    out_.str("");
+    ASSERT_EQ(run(std::string("DEV=TX\nCIL=") + c.value + "\n", three_traces()), 0) << c.value;
+    EXPECT_DOUBLE_EQ(settings_.ci_level, c.level) << c.value;
+    const std::string message =
+        "  Invalid entry for CIL--give a level such as 0.95; no confidence intervals.\n";
+    EXPECT_EQ(out_.str(), c.reported ? message : "") << c.value;
+    files_.text.close();
+  }
+  // A later line overrides an earlier one; a trace label holding the letters is a label.
+  ASSERT_EQ(run("CIL=0.9\nCIL=0.8\nCILTRACE1=x\nDEV=TX\n", three_traces()), 0);
+  EXPECT_DOUBLE_EQ(settings_.ci_level, 0.8);
+  EXPECT_EQ(settings_.trace_labels[0], "x");
+}
+
 TEST_F(ControlFile, ResamplingWidensTheYRange) {
   ControlInput in = three_traces();
   in.ymin = {0, 1, 2};

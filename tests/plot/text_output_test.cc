@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -11,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "plot/kinds.h"
 #include "util/text.h"
 
 namespace kor::plot {
@@ -214,6 +216,126 @@ TEST(TextDump, PointsWithTheirLabels) {
   // Without an open dump file.
   TextDevice closed;
   EXPECT_EQ(PLT_TEXT(s, in, closed), -22);
+}
+
+// The lines of a dump after its trace header (from the header of its table on).
+std::vector<std::string> table_lines(const std::string& dump, const std::string& first) {
+  std::vector<std::string> out;
+  std::istringstream lines(dump);
+  bool on = false;
+  for (std::string line; std::getline(lines, line);) {
+    on = on || line.rfind(first, 0) == 0;
+    if (on) out.push_back(line);
+  }
+  return out;
+}
+
+// "(1PE13.5)" and "(1PE12.5)" of a value, as the dump writes them.
+std::string e13(double v) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%13.5E", v);
+  return buf;
+}
+std::string e12(double v) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%12.5E", v);
+  return buf;
+}
+
+TEST(TextDump, SummaryDiagramTables) {
+  PlotLayout s;
+  MergedAxis merged;
+  merged.count = 2;
+  merged.position = {1.0, 2.0};
+  merged.label = {"THR A", "THR B"};
+  merged.tag = {1, 2};
+  DiagramResults d;
+  TextDumpInput in;
+  TraceData t;
+  t.points = 0;
+  in.traces = {t};
+  in.label_type = 'c';
+  in.merged = &merged;
+  in.diagrams = &d;
+
+  // Performance diagram: the worked table F = 50, H = 30, O = 40 at the first abscissa, a point
+  // without a success ratio at the second, and the summed point of a time series.
+  in.final_type = kPerformanceDiagram;
+  d.performance[0].entries = {{1.0, "A", metrics::performance_point(50, 30, 40)}, {2.0, "B", {}}};
+  d.performance[0].has_total = true;
+  d.performance[0].total = metrics::performance_point(100, 30, 40);
+  std::ostringstream perf;
+  ASSERT_EQ(PLT_TEXT(s, in, perf), 0);
+  const std::string pad = std::string(19, ' ');
+  const std::vector<std::string> want_perf = {
+      "        X POSITION            X AXIS LABEL       SUCCESS RATIO           POD           CSI"
+      "          BIAS",
+      "         1.00000E+00    THR A" + pad + "  " + e12(0.6) + "  " + e12(0.75) + "  " + e12(0.5) +
+          "  " + e12(1.25),
+      "         2.00000E+00    THR B" + pad + "  " + e12(-9999) + "  " + e12(-9999) + "  " +
+          e12(-9999) + "  " + e12(-9999),
+      std::string(24, ' ') + "ALL POINTS" + std::string(14, ' ') + "  " + e12(0.3) + "  " +
+          e12(0.75) + "  " + e12(30.0 / 110) + "  " + e12(2.5),
+  };
+  EXPECT_EQ(table_lines(perf.str(), "        X POSITION"), want_perf);
+
+  // Taylor diagram: f = 1, 2, 3 against o = 1, 3, 2.
+  in.final_type = kTaylorDiagram;
+  d.taylor[0] = metrics::taylor_statistics(3, 6, 6, 13, 14, 14);
+  std::ostringstream taylor;
+  ASSERT_EQ(PLT_TEXT(s, in, taylor), 0);
+  const double sd = std::sqrt(2.0 / 3);
+  const std::vector<std::string> want_taylor = {
+      "          SAMPLE SIZE   FORECAST SD   OBSERVED SD   CORRELATION  CENTRED RMSD   FCST/OBS "
+      "SD  CRMSD/OBS SD",
+      "        " + e13(3) + " " + e13(sd) + " " + e13(sd) + " " + e13(0.5) + " " + e13(sd) + " " +
+          e13(1) + " " + e13(1)};
+  EXPECT_EQ(table_lines(taylor.str(), "          SAMPLE SIZE"), want_taylor);
+
+  // ROC diagram with intervals asked for: after the points, the area of 20 events and 80
+  // non-events at 1/2 (standard error sqrt(101 / 19200)) and its 95 % interval.
+  in.final_type = kRocDiagram;
+  d.ci_level = 0.95;
+  d.roc[0].area = 0.5;
+  d.roc[0].events = 20;
+  d.roc[0].non_events = 80;
+  roc_confidence(d.roc[0], 0.95);
+  std::ostringstream roc;
+  ASSERT_EQ(PLT_TEXT(s, in, roc), 0);
+  const double se = std::sqrt(101.0 / 19200), half = 1.959963984540054 * se;
+  const std::vector<std::string> want_roc = {
+      "        CONFIDENCE LEVEL = 0.9500",
+      "             ROC AREA     STD ERROR   LOWER BOUND   UPPER BOUND        EVENTS    NON-EVENTS",
+      "        " + e13(0.5) + " " + e13(se) + " " + e13(0.5 - half) + " " + e13(0.5 + half) + " " +
+          e13(20) + " " + e13(80)};
+  EXPECT_EQ(table_lines(roc.str(), "        CONFIDENCE"), want_roc);
+
+  // Attribute diagram: a reliability trace (1) and its frequency companion (2), whose points
+  // are followed by the bins of trace 1.
+  in.final_type = kAttributeDiagram;
+  in.traces = {t, t};
+  d.reliability[0] = {{0.25, 263, 81, {}}, {0.75, 0, 0, {}}};
+  reliability_confidence(d.reliability[0], 0.95);
+  const metrics::Interval w = *d.reliability[0][0].interval;
+  std::ostringstream attr;
+  ASSERT_EQ(PLT_TEXT(s, in, attr), 0);
+  const std::vector<std::string> want_attr = {
+      "        CONFIDENCE LEVEL = 0.9500",
+      "          PROBABILITY     FORECASTS OBS FREQUENCY   LOWER BOUND   UPPER BOUND",
+      "        " + e13(0.25) + " " + e13(263) + " " + e13(81.0 / 263) + " " + e13(w.lower) + " " +
+          e13(w.upper),
+      "        " + e13(0.75) + " " + e13(0) + " " + e13(-9999) + " " + e13(-9999) + " " +
+          e13(-9999),
+  };
+  EXPECT_EQ(table_lines(attr.str(), "        CONFIDENCE"), want_attr);
+  EXPECT_EQ(attr.str().find("CONFIDENCE"), attr.str().rfind("CONFIDENCE"));  // trace 2 only
+  EXPECT_GT(attr.str().find("CONFIDENCE"), attr.str().find("TRACE NUMBER =  2"));
+
+  // Without a level the ROC and attribute dumps are as they always were.
+  d.ci_level = 0;
+  std::ostringstream plain;
+  ASSERT_EQ(PLT_TEXT(s, in, plain), 0);
+  EXPECT_EQ(plain.str().find("CONFIDENCE"), std::string::npos);
 }
 
 // The label columns (24 characters after the 20 of the abscissa and 4 blanks) of the dump's point

@@ -80,6 +80,46 @@ TEST_F(SpecialTest, RocFromPbsContingency) {
   EXPECT_EQ(result_.points, 0);
 }
 
+TEST_F(SpecialTest, SampleBehindRocCurvesAndDiagrams) {
+  // Events, non-events and area of each ROC code, and the total count S of a reliability
+  // diagram, worked from the same points as the curves above.
+  const double x1 = 4.0 / 66, y1 = 28.5 / 34, x2 = 2.5 / 30, y2 = 17.5 / 20;
+  struct Case {
+    const char* file;
+    int plot, trace, code;
+    double count, events, non_events, area;
+  };
+  const Case kCases[] = {
+      // R = 3: 3/2 (1 - ln 3 / 2).
+      {"fho.trc", 3, 1, 1032, M, 20, 80, 1.5 * (1 - std::log(3.0) / 2)},
+      // Two empirical points joined to (0, 0) and (1, 1) by straight lines.
+      {"prob.trc", 1, 1, 1362, M, 34 + 20, 66 + 30,
+       x1 * y1 / 2 + (x2 - x1) * (y1 + y2) / 2 + (1 - x2) * (y2 + 1) / 2},
+      {"prob.trc", 1, 1, 1360, 150, M, M, M},
+      {"prob.trc", 1, 1, 1301, M, M, M, M},  // an ordinary score says nothing of its sample
+  };
+  for (const Case& c : kCases) {
+    ASSERT_EQ(load(c.file, c.plot), 0) << c.code;
+    ASSERT_EQ(run(c.trace, c.code), 0) << c.code;
+    EXPECT_DOUBLE_EQ(result_.sample.count, c.count) << c.code;
+    EXPECT_DOUBLE_EQ(result_.sample.events, c.events) << c.code;
+    EXPECT_DOUBLE_EQ(result_.sample.non_events, c.non_events) << c.code;
+    EXPECT_NEAR(result_.sample.roc_area, c.area, 1e-7) << c.code;
+  }
+  // The parametric curve of the PBS totals: its area is that of its own odds ratio, which the
+  // trapezoid rule through the curve's points approaches.
+  ASSERT_EQ(load("prob.trc", 1), 0);
+  ASSERT_EQ(run(1, 1363), 0);
+  EXPECT_DOUBLE_EQ(result_.sample.events, 54);
+  EXPECT_DOUBLE_EQ(result_.sample.non_events, 96);
+  double trapezoid = 0;
+  for (int i = 1; i < result_.points; ++i) {
+    trapezoid += (arrays_.x[i] - arrays_.x[i - 1]) * (arrays_.y[i] + arrays_.y[i - 1]) / 2;
+  }
+  EXPECT_NEAR(result_.sample.roc_area, trapezoid, 2e-3);
+  EXPECT_GT(result_.sample.roc_area, trapezoid);  // chords lie under a concave curve
+}
+
 TEST_F(SpecialTest, AttributeDiagram) {
   ASSERT_EQ(load("prob.trc", 1), 0);
   ASSERT_EQ(run(1, 1360), 0);

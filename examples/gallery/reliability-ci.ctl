@@ -1,0 +1,10 @@
+DEV = PNG|reliability-ci.png
+TIT = PoP reliability, 95% Wilson intervals
+TRACE1 = Global BS=$BSC
+TRACE2 = Regional BS=$BSC
+LIN = 2;3/1;1/2;2
+MAR = 2;3/4;6/1;1/1
+HST = 22;24
+TRACE3 = Global forecast use
+TRACE4 = Regional forecast use
+CIL = 0.95
