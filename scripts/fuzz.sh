@@ -34,7 +34,7 @@ targets=(
 
 mkdir -p "$build/logs" "$build/faults"
 summary="$build/logs/summary.txt"
-printf '%-22s %12s %8s %8s  %s\n' target executions cov ft result | tee "$summary"
+printf '%-22s %12s %8s %8s  %s\n' target executions cov ft result | tee -a "$summary"
 failed=0
 for entry in "${targets[@]}"; do
   read -r name corpus dict <<< "$entry"
