@@ -43,6 +43,10 @@ TEST(FixedRead, RealFieldsUnderEditDescriptors) {
       {"1.0E9999999999999999999", 12, false, 0.0},
       {"1.0E-99999999999999999999", 12, false, 0.0},
       {"1.0D-400", 12, true, 0.0},  // below the smallest double: zero
+      // The exponent's own bounds, +-100000, and an exponent letter after digits without a point.
+      {"1.0E-100000", 12, true, 0.0},
+      {"1.0E-100001", 12, false, 0.0},
+      {"1Q3", 0, true, 1000.0},
   };
   for (const Case& c : kCases) {
     double v = -7.0;
