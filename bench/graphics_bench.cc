@@ -1,6 +1,7 @@
 // The graphics path: a whole kor run on a graphics device against a server that is already running
-// and against a first start, small requests per second over the queue, and a polyline of a million
-// points sent and rendered to PNG.  kor and mplt are the built programs of <build>/bin; every kor
+// and against a first start, the same for a time series of 24 traces of 2048 points drawn to PNG,
+// small requests per second over the queue, and a polyline of a million points sent and rendered to
+// PNG.  kor and mplt are the built programs of <build>/bin; every kor
 // run of this program reaches the server of the key (this program's pid + 12340000), removed at the
 // end.
 #include <benchmark/benchmark.h>
@@ -13,6 +14,7 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -31,7 +33,10 @@ namespace g = kor::graphics;
 
 const key_t kKey = static_cast<key_t>(getpid()) + 12340000;
 
-// A folder with the example and a control file for a GIF of the example's first plot.
+void write_large_time_series(const fs::path& dir);
+
+// A folder with the example and a control file for a GIF of the example's first plot, and the
+// large time series.
 const fs::path& work_dir() {
   static const fs::path dir = [] {
     const fs::path d =
@@ -41,18 +46,56 @@ const fs::path& work_dir() {
                   fs::copy_options::overwrite_existing);
     std::ofstream(d / "g.ctl") << "DEV = GF\n";
     std::ofstream(d / "in.txt") << "g.ctl\nex.trc\n1 1 1 0\n0\n1001\n0 0\n";
+    write_large_time_series(d);
     return d;
   }();
   return dir;
 }
 
-// One kor run, straight from this process.
-void run_kor() {
+// A trace data file of one time series plot: 24 FHO traces of 2048 daily points each (from 1
+// January 2020), and the dialogue that draws all of them to PNG.
+void write_large_time_series(const fs::path& dir) {
+  std::ofstream f(dir / "large.trc");
+  constexpr int kTraces = 24, kPoints = 2048;
+  auto group = [&](int trace, int field, int kind, const std::string& record) {
+    char head[64];
+    std::snprintf(head, sizeof head, "%4d%4d%3d%3d%4d%4d%3d", trace, field, kind, 0, 1, 1, 1);
+    f << head << '\n' << record << '\n';
+  };
+  for (int t = 1; t <= kTraces; ++t) {
+    group(t, 2, 0, "1 M" + std::to_string(t) + " 0 0 0");
+    group(t, 10, 0, "10 0 0 FHO 0");
+    group(t, 5, 1, "5 2020010100 2025071000 0 0");
+  }
+  f << "EOCF\n";
+  using namespace std::chrono;
+  const sys_days first = year{2020} / January / 1;
+  for (int t = 1; t <= kTraces; ++t) {
+    f << t << " 4 " << kPoints << " c F\n";
+    for (int i = 0; i < kPoints; ++i) {
+      const year_month_day d{first + days{i}};
+      char line[160];
+      const double o = 0.05 + 0.02 * std::sin(i / 30.0 + t);
+      const double fc = o * (0.8 + 0.02 * t + 0.05 * std::cos(i / 11.0));
+      std::snprintf(line, sizeof line, "%04d%02u%02u1200            %20.12E%20.12E%20.12E%20.12E",
+                    static_cast<int>(d.year()), static_cast<unsigned>(d.month()),
+                    static_cast<unsigned>(d.day()), 1000.0, 1000.0 * fc, 600.0 * o, 1000.0 * o);
+      f << line << '\n';
+    }
+  }
+  std::ofstream(dir / "large.ctl") << "DEV = PNG|large.png\n";
+  std::ofstream(dir / "large.txt") << "large.ctl\nlarge.trc\n1 1 1 0\n0\n1001\n0 0\n";
+}
+
+// One kor run with the dialogue `input`, straight from this process.
+void run_kor(const char* input = "in.txt") {
   const std::string kor = std::string(KOR_BIN_DIR) + "/bin/kor";
+  // The folder is made here, before the fork: a child that made it would name it after itself.
+  const fs::path& dir = work_dir();
   const pid_t pid = fork();
   if (pid == 0) {
-    if (chdir(work_dir().c_str()) != 0) _exit(127);
-    const int in = open("in.txt", O_RDONLY), null = open("/dev/null", O_WRONLY);
+    if (chdir(dir.c_str()) != 0) _exit(127);
+    const int in = open(input, O_RDONLY), null = open("/dev/null", O_WRONLY);
     dup2(in, 0);
     dup2(null, 1);
     dup2(null, 2);
@@ -91,6 +134,26 @@ void BM_KorRunFirstStart(benchmark::State& state) {
   end_server();
 }
 BENCHMARK(BM_KorRunFirstStart)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The 24 x 2048 time series drawn to PNG (the run reads, computes and draws every trace).
+void BM_LargeTimeSeriesOnARunningServer(benchmark::State& state) {
+  run_kor("large.txt");
+  if (!fs::exists(work_dir() / "large.png")) state.SkipWithError("no image drawn");
+  for (auto _ : state) run_kor("large.txt");
+  end_server();
+}
+BENCHMARK(BM_LargeTimeSeriesOnARunningServer)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_LargeTimeSeriesFirstStart(benchmark::State& state) {
+  for (auto _ : state) {
+    state.PauseTiming();
+    end_server();
+    state.ResumeTiming();
+    run_kor("large.txt");
+  }
+  end_server();
+}
+BENCHMARK(BM_LargeTimeSeriesFirstStart)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // A server loop in a thread on a private queue, with a link to it.
 struct InProcessServer {

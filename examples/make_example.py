@@ -1,12 +1,19 @@
 #!/usr/bin/env python3
-"""Writes examples/example.trc, the bundled trace data file.
+"""Writes examples/example.trc, the bundled trace data file, and examples/probability.trc, the
+probabilistic traces of the attribute, ROC and CRPS reliability diagrams.
 
 Plot 1: time series of FHO traces (24-h precipitation above 12.7 mm) for two models over November
         2026, daily verifying times; the regional model misses three days.
 Plot 2: binned-data plot (type 4) of the same FHO traces against thresholds (real labels).
 Plot 3: skill-score plot (type 3) of SL1L2 2-m temperature traces against forecast hour (real labels),
         the second trace with packed values.
-The values are made up from smooth formulas so that the file is reproducible.
+probability.trc:
+Plot 1: PBS_POP probability traces (12 categories, the default probabilities 0, .05, .15, ... .95,
+        1) of the two models over five days: an attribute diagram with op code 1360 and display 6,
+        a ROC diagram with op code 1362 and display 5.
+Plot 2: CRPS traces (seven default cumulative levels, data depth 20) of the two models: a CRPS
+        reliability diagram with op code 2307 and display 7.
+The values are made up from smooth formulas so that the files are reproducible.
 """
 import math
 
@@ -137,4 +144,58 @@ for trace, err, pack in [(31, 0.25, False), (32, 0.40, True)]:
     data(trace, hours, rows, real=True, packed_values=pack)
 
 with open("example.trc", "w", encoding="latin-1", newline="\n") as out:
+    out.write("\n".join(lines) + "\n")
+
+
+# probability.trc: the probabilistic plots.
+lines = []
+CATEGORIES = 12
+probabilities = [0.0, 0.05] + [0.05 + 0.1 * i for i in range(1, 10)] + [1.0]
+for t, model in [(41, "GLOBAL"), (42, "REGIONAL")]:
+    group(t, 2, 0, 1, 1, 4, [(1, model, 0, 0, 0)])
+for t in (41, 42):
+    group(t, 10, 0, 1, 1, 4, [(10, 0, 0, "PBS_POP", 0)])
+for t in (41, 42):
+    group(t, 12, 0, 1, 1, 4, [(10, 0, 0, "APCP/24", 0)])
+for t in (41, 42):
+    group(t, 5, 1, 1, 1, 4, [(5, 2026110100, 2026110500, 0, 0)])
+for t, model in [(51, "GLOBAL"), (52, "REGIONAL")]:
+    group(t, 2, 0, 1, 2, 4, [(1, model, 0, 0, 0)])
+for t in (51, 52):
+    group(t, 10, 0, 1, 2, 4, [(10, 0, 0, "CRPS", 0)])
+for t in (51, 52):
+    group(t, 12, 0, 1, 2, 4, [(10, 0, 0, "T", 0)])
+for t in (51, 52):
+    group(t, 5, 1, 1, 2, 4, [(5, 2026110100, 2026110500, 0, 0)])
+lines.append("EOCF")
+
+# PBS samples: field 1 the forecast count N, fields 2..12 the forecasts of categories 2..12,
+# fields 13..24 the events of categories 1..12.  The global model is a little overconfident, the
+# regional one more so.
+for trace, slope, base in [(41, 0.85, 0.04), (42, 0.65, 0.09)]:
+    rows = []
+    for day in range(1, 6):
+        n = 2000.0 + 150.0 * day
+        use = [math.exp(-3.2 * p) * (1.0 + 0.1 * math.sin(day + 3 * p)) for p in probabilities]
+        total = sum(use)
+        forecasts = [n * u / total for u in use]
+        events = [f * min(1.0, base + slope * p) for f, p in zip(forecasts, probabilities)]
+        rows.append([n] + forecasts[1:] + events)
+    data(trace, [float(d) for d in range(1, 6)], rows, real=True)
+
+# CRPS samples: field 1 N, fields 2..9 and 10..17 the pair of each of the eight quantile bins (the
+# observed cumulative frequency of a bin is its second field over the pair's sum), fields 18..20
+# the terms of the decomposition.
+centres = [0.0, 0.075, 0.175, 0.375, 0.625, 0.825, 0.925, 0.975]
+for trace, power, terms in [(51, 0.9, (2.6, 3.4, 25.0)), (52, 1.35, (2.0, 3.0, 25.0))]:
+    rows = []
+    for day in range(1, 6):
+        n = 100.0
+        target = [min(0.99, max(0.01, (c if c > 0 else 0.02) ** power)) for c in centres]
+        lo = [n * (1.0 - t) for t in target]
+        hi = [n * t for t in target]
+        rows.append([n] + lo + hi + list(terms))
+    data(trace, [float(d) for d in range(1, 6)], rows, real=True)
+
+with open("probability.trc", "w", encoding="latin-1", newline="\n") as out:
     out.write("\n".join(lines) + "\n")

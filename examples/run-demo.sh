@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs kor on the bundled example, once per dialogue input file, in the directory <build>/demo, and
-# shows what each run printed and the text files it wrote there.
+# shows what each run printed and the text files it wrote there.  The gallery runs draw every
+# final plot type to PNG (and a few to GIF and PostScript); their images stay in <build>/demo.
 set -euo pipefail
 build=${1:-build}
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -11,6 +12,8 @@ mkdir -p "$demo"
 ln -s "$top/examples" "$demo/examples"
 cp "$top/examples/trace.ucd" "$demo/trace.ucd"  # read by resampling from the working directory
 cd "$demo"
+# The graphics runs share one server, which ends a while after the last of them.
+export MPLT_IDLE_SECONDS=${MPLT_IDLE_SECONDS:-30}
 show() {
   for f in "$@"; do
     if [ -s "$f" ]; then
@@ -19,10 +22,19 @@ show() {
     fi
   done
 }
-for input in plot1-method1 plot2-method2 plot3-method3 plot1-display0 plot3-resample; do
+for input in plot1-method1 plot2-method2 plot3-method3 plot1-display0 plot3-resample \
+             gallery/timeseries gallery/scatter gallery/skillscore gallery/binned \
+             gallery/histogram gallery/roc gallery/attribute gallery/crps \
+             gallery/timeseries-gif gallery/binned-ps gallery/attribute-gif; do
   rm -f txt.dmp txt.dmp_bxw kor_statspage.txt
+  before=$(ls)
   echo "=== kor < examples/$input.in"
   "$kor" < "examples/$input.in"
   echo "(exit status $?)"
   show txt.dmp txt.dmp_bxw kor_statspage.txt
+  for f in $(ls); do
+    case "$f" in
+      *.png | *.gif | *.ps) case "$before" in *"$f"*) ;; *) echo "--- drew $f" ;; esac ;;
+    esac
+  done
 done

@@ -8,6 +8,8 @@
 #include "graphics/link.h"
 #include "metrics/codes.h"
 #include "plot/control.h"
+#include "plot/draw/box_whisker.h"
+#include "plot/draw/plot.h"
 #include "plot/kinds.h"
 #include "plot/labels.h"
 #include "plot/messages.h"
@@ -115,6 +117,7 @@ struct ControlRun {
 // ended a step (reported).
 int read_control(DriverState& st, util::TextUnit& control, int final_type, int& device_fixed,
                  ControlRun& run, std::ostream& os) {
+  run.link.out = &os;
   const ControlInput in = control_input(st, final_type);
   int rc = parse_control_file(st.settings, st.results.bxw, control, in, device_fixed, os);
   if (rc == 0) rc = derive_layout(st.layout, st.settings, st.results.bxw, in, os);
@@ -124,18 +127,13 @@ int read_control(DriverState& st, util::TextUnit& control, int final_type, int& 
   return rc;
 }
 
-// Ends graphics started by read_control: the device subprocesses stay running for the next run
-// from the same terminal.
+// Ends graphics started by read_control (flush, end of frame, end of plotting): the device
+// subprocesses stay running for the next run from the same terminal.
 int end_graphics(ControlRun& run, std::ostream& os) {
   if (!run.graphics) return 0;
   run.graphics = false;
-  const int status = run.requests.end_plotting(0);
-  if (status != 0) {
-    PLT_MSG(-14, "GRAPHICS PROC ERROR # = " + util::format("(I8)", {status}), os);
-    return -14;
-  }
-  util::list_write(os, {" Warning:  MOBPLT subprocesses are still running."});
-  return 0;
+  draw::Pen pen{run.requests, os};
+  return draw::end_graphics(pen);
 }
 
 // Runs the statistics engine on plot-relative trace `trace` with `code` and `lag`; the points go to
@@ -310,6 +308,41 @@ TextDumpInput text_dump_input(DriverState& st, int final_type) {
   return in;
 }
 
+// What the drawing reads of the plot: the settings, layout and traces of the driver's state and
+// its findings about them.
+draw::PlotView plot_view(const DriverState& st, const DriverRequest& rq, int final_type) {
+  draw::PlotView v{st.settings, st.layout, st.traces};
+  v.trace_count = st.trace_count;
+  v.final_type = final_type;
+  v.method = rq.method;
+  v.count_code = st.count_code;
+  v.stat_type = trimmed(st.stat_type);
+  v.trace_list.assign(rq.traces.begin(),
+                      rq.traces.begin() + std::clamp(rq.trace_count, 0, kMaxTraces));
+  v.summary = st.results.summary;
+  v.clim_freq = st.results.clim_freq;
+  v.label_type = st.label_type;
+  v.merged = &st.merged;
+  v.merged_values = st.merged_values;
+  v.bin_counts = st.bin_counts;
+  return v;
+}
+
+// The attribute-diagram preparation leaves each trace's forecast use frequencies in the trace
+// itself and the observed frequencies in its companion, while the labels, the bar colours and the
+// right axis of the diagram go the other way (a trace is its "RELIABILITY" curve, the companion its
+// "FRCST USE FREQUENCY" or use histogram).  For drawing, each of the first `n` traces changes
+// places with its companion, so that every curve is drawn as what its legend says.
+void draw_reliability_first(resample::PlotTraces& t, int n) {
+  for (int o = 0; o < std::min(n, kMaxTraces / 2); ++o) {
+    const std::size_t a = static_cast<std::size_t>(o) * t.leading;
+    const std::size_t b = static_cast<std::size_t>(n + o) * t.leading;
+    std::swap_ranges(t.x.begin() + a, t.x.begin() + a + t.leading, t.x.begin() + b);
+    std::swap_ranges(t.y.begin() + a, t.y.begin() + a + t.leading, t.y.begin() + b);
+    std::swap(t.count[o], t.count[n + o]);
+  }
+}
+
 // Display 6 and 7: the attribute diagram or the CRPS reliability diagram.
 int diagram(const DriverRequest& rq, util::TextUnit& control, tracefile::ReaderState& reader,
             DriverState& st, std::ostream& os) {
@@ -364,7 +397,17 @@ int diagram(const DriverRequest& rq, util::TextUnit& control, tracefile::ReaderS
     st.files.text.close();
     return rc;
   }
-  return end_graphics(run, os);
+  // The bars of the frequency companions (or of the CRPS traces) stand side by side between the
+  // closest neighbouring abscissas.
+  const int diagram_traces = attr ? st.trace_count / 2 : st.trace_count;
+  if (out.spacing < 1e30f && diagram_traces > 0) {
+    st.layout.bar_width = out.spacing / (diagram_traces + 1);
+  }
+  if (attr) draw_reliability_first(st.traces, n);
+  draw::Pen pen{run.requests, os};
+  rc = draw::draw_diagram(pen, plot_view(st, rq, final_type));
+  const int e = end_graphics(run, os);
+  return rc != 0 ? rc : e;
 }
 
 // METHOD 6: the paired significance test of two traces.
@@ -555,6 +598,14 @@ int plot_traces(const DriverRequest& rq, util::TextUnit& control, tracefile::Rea
     rc = write_text_outputs(st, reader, final_type, rc, os);
   } else {
     weighted_means(rq, reader, st, os);
+    const draw::PlotView view = plot_view(st, rq, final_type);
+    draw::BoxWhiskerStep box_whiskers;
+    if (st.settings.resample && box_whiskers_wanted(st.settings)) {
+      box_whiskers = [&](draw::Pen& pen) { return BXW_RUN(st, reader, view, pen); };
+    }
+    draw::Pen pen{run.requests, os};
+    const int d = draw::draw_plot(pen, view, rpf, box_whiskers, run.link.support);
+    if (d != 0) rc = d;
     const int e = end_graphics(run, os);
     if (e != 0) rc = e;
   }
@@ -829,6 +880,17 @@ int PLT_TBXW(DriverState& st, const tracefile::ReaderState& reader, std::ostream
   if (!box_whiskers_wanted(st.settings)) return 0;
   if (const int rc = resample_box_whiskers(st, reader, os); rc != 0) return rc;
   return write_box_whiskers(st, st.files.text.bxw);
+}
+
+int BXW_RUN(DriverState& st, const tracefile::ReaderState& reader, const draw::PlotView& view,
+            draw::Pen& pen) {
+  if (!box_whiskers_wanted(st.settings)) return 0;
+  if (const int rc = resample_box_whiskers(st, reader, pen.os); rc != 0) return rc;
+  const draw::BoxWhiskerTables tables{st.bxw_minus_lower, st.bxw_upper, st.bxw_upper_whisker,
+                                      st.bxw_lower_whisker};
+  const draw::BoxWhiskerGroups groups{std::max(0, st.results.bxw.pairs_per_group),
+                                      static_cast<int>(st.results.bxw.group_opcodes.size())};
+  return draw::draw_box_whiskers(pen, view, tables, groups);
 }
 
 int PLT_DRIV(const DriverRequest& rq, util::TextUnit& control, tracefile::ReaderState& reader,

@@ -5,8 +5,8 @@
 // (box-whisker grouping, attribute and CRPS codes, bin counts), reads the graphics control file,
 // decides the final plot type and then writes the statistics page (display 0), the text dump of
 // the text device with its box-whisker companion, or the paired significance report (METHOD 6).
-// Graphics devices are set up by the control-file reader and ended again here; drawing the plot
-// itself belongs to the graphics work.
+// On a graphics device, set up by the control-file reader, it draws the plot through the plot
+// methods of plot/draw/ and ends graphics.
 //
 // Everything the user needs to know is printed on the caller's stream as it happens; the returned
 // plotting code (PLT_MSG) is for the caller's information only.
@@ -20,6 +20,8 @@
 #include <vector>
 
 #include "plot/axes.h"
+#include "plot/draw/pen.h"
+#include "plot/draw/view.h"
 #include "plot/state.h"
 #include "resample/diagrams.h"
 #include "resample/resample.h"
@@ -87,6 +89,11 @@ struct DriverState {
 // tables from `reader`, writing its messages (and those of the engine, resampling and the
 // significance test) to `os`.  Returns the plotting return code (0, a warning or the error that
 // ended the run, already reported).
+// BXW_RUN: when box-whisker objects are wanted, resample_box_whiskers and then the drawing of the
+// objects on `view` through `pen`.  Returns 0 or the first failure's code.
+[[nodiscard]] int BXW_RUN(DriverState& state, const tracefile::ReaderState& reader,
+                          const draw::PlotView& view, draw::Pen& pen);
+
 int PLT_DRIV(const DriverRequest& request, util::TextUnit& control, tracefile::ReaderState& reader,
              DriverState& state, std::ostream& os);
 

@@ -42,7 +42,8 @@ class RecordingRequests : public graphics::DrawingRequests {
   // Replies of the queries.
   bool running = true;  // start_plotting: a server was already there
   int mode = 2;
-  graphics::Bounds bounds;
+  graphics::Bounds bounds;                         // 303 for a system not in system_bounds
+  std::map<char, graphics::Bounds> system_bounds;  // 303 by coordinate system
   graphics::LineAttributes line_attributes;
   graphics::TextAttributes text_attributes;
   graphics::AttributeValues attribute_values;
@@ -85,7 +86,8 @@ class RecordingRequests : public graphics::DrawingRequests {
   int query_bounds(char system, graphics::Bounds& b) override {
     RecordedRequest r = request(graphics::kQueryBounds);
     r.system = system;
-    return reply(record(r), b, bounds);
+    const auto it = system_bounds.find(system);
+    return reply(record(r), b, it != system_bounds.end() ? it->second : bounds);
   }
   int set_graph_coordinates(const graphics::GraphCoordinates& g) override {
     RecordedRequest r = request(graphics::kSetGraph, {g.x_type, g.y_type, g.third});

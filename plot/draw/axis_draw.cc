@@ -1,0 +1,287 @@
+#include "plot/draw/axis_draw.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <ostream>
+
+#include "plot/kinds.h"
+#include "plot/messages.h"
+#include "util/text.h"
+
+namespace kor::plot::draw {
+namespace {
+
+constexpr int kMaxLabelCharacters = 24;  // what request 604 carries of a label
+constexpr int kMinorTickLength = 3;      // tenths of a character height
+
+std::vector<float> axis_positions(const AxisState& a) {
+  const int n = std::clamp(a.label_count, 0, kMaxAxisLabels);
+  return std::vector<float>(a.labels.begin(), a.labels.begin() + n);
+}
+
+void numeric_axis(AxisLabels& out, const AxisState& a) {
+  out.positions = axis_positions(a);
+  out.texts = number_labels(out.positions);
+  out.every = std::max(1, a.label_freq);
+  out.tick_every = std::max(0, a.tick_freq);
+  out.grid = std::max(0, a.grid_freq);
+}
+
+// The labels `texts` at the merged positions of the abscissas.
+void category_axis(AxisLabels& out, const PlotView& view, std::vector<std::string> texts) {
+  const MergedAxis& m = *view.merged;
+  const std::size_t n =
+      std::min({texts.size(), m.position.size(), static_cast<std::size_t>(std::max(0, m.count))});
+  texts.resize(n);
+  for (std::string& t : texts) t = std::string(util::rtrim(util::ST_LJST(t)));
+  out.texts = std::move(texts);
+  out.positions.assign(m.position.begin(), m.position.begin() + n);
+  out.every = std::max(1, view.layout.x.label_freq);
+  out.tick_every = std::max(0, view.layout.x.tick_freq);
+  out.grid = std::max(0, view.layout.x.grid_freq);
+}
+
+// Where a value lies along an axis from `start` to `stop`, as a fraction of its length.
+struct AxisScale {
+  double start = 0, stop = 1;
+  bool log = false;
+  double at(double v) const {
+    if (log) {
+      if (v <= 0 || start <= 0 || stop <= 0 || start == stop) return 0;
+      return (std::log10(v) - std::log10(start)) / (std::log10(stop) - std::log10(start));
+    }
+    return stop == start ? 0 : (v - start) / (stop - start);
+  }
+};
+
+// True when the written labels (every `every`-th) keep at least `gap` device units between
+// neighbours along an axis of `length` units; `extent` gives the size of a label along the axis.
+template <typename Extent>
+bool labels_fit(const AxisLabels& l, int every, double length, const AxisScale& scale, double gap,
+                Extent extent) {
+  for (std::size_t i = 0; i + every < l.positions.size(); i += every) {
+    const double d =
+        std::fabs(scale.at(l.positions[i + every]) - scale.at(l.positions[i])) * length;
+    if (d - (extent(i) + extent(i + every)) / 2 < gap) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+int AxisLabels::widest() const {
+  std::size_t w = 0;
+  for (const std::string& t : texts) w = std::max(w, t.size());
+  return static_cast<int>(std::min<std::size_t>(w, kMaxLabelCharacters));
+}
+
+std::vector<std::string> number_labels(const std::vector<float>& values) {
+  std::vector<std::string> out;
+  double step = 0.0, largest = 0.0;
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    largest = std::max(largest, std::fabs(static_cast<double>(values[i])));
+    if (i > 0) {
+      const double d = std::fabs(static_cast<double>(values[i]) - values[i - 1]);
+      if (d > 0 && (step == 0.0 || d < step)) step = d;
+    }
+  }
+  if (step == 0.0) step = largest > 0 ? largest : 1.0;
+  // The fewest decimals that write every value to within a thousandth of the spacing.
+  int decimals = -1;
+  for (int d = 0; d <= 6 && decimals < 0; ++d) {
+    const double scale = std::pow(10.0, d);
+    bool exact = true;
+    for (float v : values) {
+      if (std::fabs(v * scale - std::round(v * scale)) / scale > 1e-3 * step) exact = false;
+    }
+    if (exact) decimals = d;
+  }
+  const bool exponent = decimals < 0 || largest >= 1e7;
+  for (float v : values) {
+    char buf[48];
+    if (std::fabs(v) < 1e-3 * step) {
+      out.emplace_back("0");
+      continue;
+    }
+    if (exponent) {
+      std::snprintf(buf, sizeof buf, "%.3G", static_cast<double>(v));
+    } else {
+      std::snprintf(buf, sizeof buf, "%.*f", decimals, static_cast<double>(v));
+    }
+    out.emplace_back(buf);
+  }
+  return out;
+}
+
+int plan_axes(const PlotView& view, AxisPlan& plan) {
+  plan = AxisPlan{};
+  const PlotLayout& l = view.layout;
+  const int type = view.final_type;
+  static const MergedAxis kNone;
+  const MergedAxis& merged = view.merged ? *view.merged : kNone;
+  if (type == kTimeSeries) {
+    if (view.label_type != 't') return -18;
+    TimeLabels t;
+    const int rc = time_labels(l.x, merged, t);
+    if (rc < 0) return rc;
+    plan.warning = rc;
+    plan.x.texts = t.text;
+    plan.x.positions.assign(t.position.begin(), t.position.end());
+    plan.x.minor.assign(t.minor_ticks.begin(), t.minor_ticks.end());
+    plan.x.every = std::max(1, l.x.label_freq);
+    plan.x.tick_every = std::max(0, l.x.tick_freq);
+    plan.x.grid = std::max(0, l.x.grid_freq);
+  } else if (type == kSkillScore || type == kBinnedData) {
+    int points = 0;
+    for (int h = 0; h < std::clamp(view.trace_count, 0, kMaxTraces); ++h) {
+      points = std::max(points, view.traces.count[h]);
+    }
+    category_axis(plan.x, view,
+                  category_label_texts(view.settings, type, view.label_type, merged,
+                                       view.merged_values, points));
+  } else {
+    numeric_axis(plan.x, l.x);
+  }
+  numeric_axis(plan.y, l.y);
+  plan.right = view.settings.right_axis && !view.settings.reversed;
+  if (plan.right) numeric_axis(plan.ry, l.ry);
+
+  if ((type == kSkillScore || type == kBinnedData) &&
+      view.stat_type.find("FHO") != std::string::npos) {
+    const int n = static_cast<int>(view.bin_counts.size());
+    if (check_bin_counts(n, static_cast<int>(plan.x.texts.size())) != 0) return -17;
+    plan.counts_row = n > 0;
+    plan.counts.positions = plan.x.positions;
+    plan.counts.tick_every = 0;
+    for (double c : view.bin_counts) {
+      plan.counts.texts.push_back(util::ST_LJST(bin_count_text(c, n <= 8)));
+      plan.counts.texts.back() = std::string(util::rtrim(plan.counts.texts.back()));
+    }
+  }
+  return 0;
+}
+
+void fit_labels(AxisLabels& l, bool horizontal_axis, double length, double start, double stop,
+                bool log, double cw, double ch) {
+  const AxisScale scale{start, stop, log};
+  if (l.positions.size() < 2 || start == stop || length <= 0) return;
+  const int base = std::max(1, l.every);
+  const int n = static_cast<int>(l.positions.size());
+  auto along = [&](std::size_t i) { return static_cast<double>(l.texts[i].size()) * cw; };
+  auto across = [&](std::size_t) { return ch; };
+  // The smallest multiple of the label frequency at which the labels keep their gap.
+  auto thinned = [&](auto extent, double gap) {
+    int every = base;
+    while (every < n && !labels_fit(l, every, length, scale, gap, extent)) every += base;
+    return every;
+  };
+  const int upright = thinned(across, 0.2 * ch);
+  if (!horizontal_axis) {
+    l.every = upright;
+    return;
+  }
+  // Horizontal labels read best; turned labels are taken only when they show more than twice as
+  // many labels.
+  const int flat = thinned(along, cw);
+  l.turned = 2 * upright < flat;
+  l.every = l.turned ? upright : flat;
+}
+
+graphics::GraphCoordinates graph_coordinates(const PlotView& view, bool alternate) {
+  const PlotSettings& s = view.settings;
+  const PlotLayout& l = view.layout;
+  const AxisState& y = alternate ? l.ry : l.y;
+  graphics::GraphCoordinates g;
+  g.x_type = 1;
+  g.y_type = alternate ? s.right_axis_type : s.left_axis_type;
+  g.third = alternate ? 2 : 1;
+  g.x_min = static_cast<float>(l.x.start);
+  g.x_max = static_cast<float>(l.x.stop);
+  g.y_min = static_cast<float>(y.start);
+  g.y_max = static_cast<float>(y.stop);
+  if (s.reversed) {
+    std::swap(g.x_type, g.y_type);
+    std::swap(g.x_min, g.y_min);
+    std::swap(g.x_max, g.y_max);
+  }
+  return g;
+}
+
+namespace {
+
+// One axis with its labels: ticks (603) at every position, the labels (604), and the second pass
+// of minor ticks.
+int draw_one_axis(Pen& pen, int axis, const AxisLabels& l) {
+  if (l.positions.empty()) return 0;
+  const graphics::AxisPlace place{axis, static_cast<float>(kPlotMissing)};
+  if (l.tick_every > 0 || l.grid > 0) {
+    if (const int rc =
+            check(pen.rq.draw_axis(place, {0, 0, l.tick_every, l.grid, 0}, l.positions), pen.os);
+        rc != 0) {
+      return rc;
+    }
+  }
+  if (!l.texts.empty()) {
+    const std::size_t n = std::min(l.positions.size(), l.texts.size());
+    const std::span<const float> at(l.positions.data(), n);
+    const std::span<const std::string> texts(l.texts.data(), n);
+    if (const int rc = check(pen.rq.draw_axis_labels(place, {l.every, 0, l.turned ? 1 : 0, 0}, at,
+                                                     texts, std::max(1, l.widest())),
+                             pen.os);
+        rc != 0) {
+      return rc;
+    }
+  }
+  if (!l.minor.empty()) {
+    return check(pen.rq.draw_axis(place, {0, kMinorTickLength, 1, 0, 0}, l.minor), pen.os);
+  }
+  return 0;
+}
+
+}  // namespace
+
+int draw_axes(Pen& pen, const PlotView& view, const AxisPlan& plan) {
+  const PlotSettings& s = view.settings;
+  if (const int rc = check(pen.rq.set_graph_coordinates(graph_coordinates(view, false)), pen.os);
+      rc != 0) {
+    return rc;
+  }
+  if (plan.right) {
+    if (const int rc = check(pen.rq.set_graph_coordinates(graph_coordinates(view, true)), pen.os);
+        rc != 0) {
+      return rc;
+    }
+    if (const int rc = check(pen.rq.set_graph_coordinates(graph_coordinates(view, false)), pen.os);
+        rc != 0) {
+      return rc;
+    }
+  }
+  bool hardware = false;
+  if (apply_text_attributes(pen, s.l_text, kCentred, hardware) != 0) return -12;
+  const int border = s.border_colour > 0 ? s.border_colour : 1;
+  if (const int rc = check(pen.rq.set_colour(border), pen.os); rc != 0) return rc;
+  if (const int rc =
+          check(pen.rq.set_line_attributes({s.border_type, 1, s.border_width, 1}), pen.os);
+      rc != 0) {
+    return rc;
+  }
+  if (plan.warning != 0) PLT_MSG(plan.warning, " Continuing anyway...", pen.os);
+  const AxisLabels& across = s.reversed ? plan.y : plan.x;
+  const AxisLabels& up = s.reversed ? plan.x : plan.y;
+  if (const int rc = draw_one_axis(pen, 1, across); rc != 0) return rc;
+  if (const int rc = draw_one_axis(pen, 2, up); rc != 0) return rc;
+  if (plan.right) {
+    if (const int rc = draw_one_axis(pen, 4, plan.ry); rc != 0) return rc;
+  }
+  if (plan.counts_row && !s.reversed) {
+    if (const int rc = draw_one_axis(pen, 3, plan.counts); rc != 0) return rc;
+  }
+  if (s.border_colour > 0) {
+    const float fx[] = {0, 1, 1, 0, 0}, fy[] = {0, 0, 1, 1, 0};
+    if (const int rc = check(pen.rq.draw_polyline('P', fx, fy), pen.os); rc != 0) return rc;
+  }
+  return 0;
+}
+
+}  // namespace kor::plot::draw

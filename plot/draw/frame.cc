@@ -1,0 +1,403 @@
+#include "plot/draw/frame.h"
+
+#include <algorithm>
+#include <cmath>
+#include <ostream>
+#include <set>
+
+#include "plot/draw/lines.h"
+#include "plot/kinds.h"
+#include "plot/messages.h"
+#include "util/format.h"
+#include "util/missing.h"
+#include "util/text.h"
+
+namespace kor::plot::draw {
+namespace {
+
+constexpr double kTitleLine = 1.5;     // character heights per title line
+constexpr double kLegendLine = 1.4;    // legend character heights per legend line
+constexpr double kBoxGap = 3.2;        // room for the statistics boxes, L_TEXT character heights
+constexpr double kCountsRow = 2.0;     // room for the bin-count row, L_TEXT character heights
+constexpr double kTitleRoom = 1.5;     // what an axis title adds to its margin
+constexpr double kLabelGap = 0.8;      // axis line to labels, character heights (request 604)
+constexpr double kSampleLength = 3.0;  // legend sample line, legend character widths
+constexpr double kSampleGap = 1.0;
+constexpr int kMostLegendColumns = 4;
+
+std::string trimmed(std::string_view s) { return std::string(util::rtrim(s)); }
+
+int chars_within(double width, double cw) {
+  return cw > 0 ? std::max(8, static_cast<int>(std::floor(width / cw))) : 80;
+}
+
+// Replaces every `token` of `text` by `value` written with four decimals, left-justified.
+void substitute(std::string& text, std::string_view token, double value) {
+  if (util::IS_MISSING(value) || !std::isfinite(value)) return;
+  std::string v;
+  if (util::ST_RFMT(value, 4, v) != 0) return;
+  for (std::size_t at = text.find(token); at != std::string::npos;
+       at = text.find(token, at + v.size())) {
+    text.replace(at, token.size(), v);
+  }
+}
+
+bool weighted(const PlotView& view, int h) {
+  return h >= 0 && h < kMaxTraces && view.settings.weighted_mean[h];
+}
+
+}  // namespace
+
+std::vector<std::string> title_lines(std::string_view title, int width) {
+  std::vector<std::string> out;
+  width = std::max(1, width);
+  std::size_t start = 0;
+  while (start <= title.size()) {
+    const std::size_t end = std::min(title.find('\\', start), title.size());
+    std::string line = trimmed(util::ST_LJST(title.substr(start, end - start)));
+    while (static_cast<int>(line.size()) > width) {
+      std::size_t cut = line.find_last_of(" -", static_cast<std::size_t>(width));
+      if (cut == std::string::npos || cut == 0) {
+        cut = static_cast<std::size_t>(width);
+      } else if (line[cut] == '-') {
+        ++cut;  // the hyphen stays with the first piece
+      }
+      out.push_back(trimmed(line.substr(0, cut)));
+      line = trimmed(util::ST_LJST(line.substr(cut)));
+    }
+    if (!line.empty()) out.push_back(line);
+    start = end + 1;
+  }
+  return out;
+}
+
+std::vector<std::string> wrap_words(std::string_view text, int width) {
+  std::vector<std::string> out;
+  width = std::max(1, width);
+  std::string line;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    while (i < text.size() && text[i] == ' ') ++i;
+    std::size_t j = i;
+    while (j < text.size() && text[j] != ' ') ++j;
+    std::string word(text.substr(i, j - i));
+    i = j;
+    if (word.empty()) break;
+    while (static_cast<int>(word.size()) > width) {
+      if (!line.empty()) out.push_back(std::move(line));
+      line.clear();
+      out.push_back(word.substr(0, static_cast<std::size_t>(width)));
+      word.erase(0, static_cast<std::size_t>(width));
+    }
+    if (word.empty()) continue;
+    if (line.empty()) {
+      line = word;
+    } else if (static_cast<int>(line.size() + 1 + word.size()) <= width) {
+      line += " " + word;
+    } else {
+      out.push_back(std::move(line));
+      line = word;
+    }
+  }
+  if (!line.empty()) out.push_back(std::move(line));
+  return out;
+}
+
+std::string legend_text(const PlotView& view, int h) {
+  std::string text = trimmed(view.layout.trace_labels[h]);
+  if (text.empty()) return text;
+  const auto& sv = view.summary[h];
+  if (weighted(view, h)) {
+    const double mean = sv[kMeanSummary];
+    const std::string value =
+        util::IS_MISSING(mean) ? "MISSING" : util::format("(1PE12.5)", {mean});
+    text += (view.settings.label_given[h] ? " = " : " MEAN = ") + value;
+  }
+  if (view.final_type == kAttributeDiagram) {
+    static constexpr const char* kTokens[] = {"$BSC", "$BSK", "$REL", "$RES", "$UNC"};
+    for (int i = 0; i < 5; ++i) substitute(text, kTokens[i], sv[i]);
+  } else if (view.final_type == kCrpsReliability) {
+    static constexpr const char* kTokens[] = {"$RPS", "$RSK", "$REL", "$RES", "$UNC", "$POT"};
+    for (int i = 0; i < 6; ++i) substitute(text, kTokens[i], sv[i]);
+  }
+  return text;
+}
+
+bool has_legend(const PlotView& view) {
+  const int n = view.trace_count;
+  const bool one_mean = n == 1 && weighted(view, 0);
+  return (n > 1 && view.final_type != kScatter && view.final_type != kHistogram) ||
+         is_difference(view.method) || one_mean;
+}
+
+std::string counts_line(const PlotView& view) {
+  if ((view.final_type != kSkillScore && view.final_type != kBinnedData) ||
+      view.stat_type.find("FHO") == std::string::npos) {
+    return "";
+  }
+  const std::set<int> distinct(view.trace_list.begin(), view.trace_list.end());
+  if (distinct.size() > 1 && view.count_code == 1) {
+    return std::string("OBSERVATION COUNTS") + " (FROM FIRST TRACE):";
+  }
+  return "OBSERVATION COUNTS:";
+}
+
+FrameLayout layout_frame(const PlotView& view, const AxisPlan& plan, const FrameMeasures& m) {
+  const PlotSettings& s = view.settings;
+  const PlotLayout& l = view.layout;
+  const TextSize lab = m.label, tt = m.title, lg = m.legend, ax = m.axis;
+  FrameLayout f;
+  const bool right_axis = s.right_axis && !s.reversed;
+  auto margin = [](double given, double fallback) { return given > 0 ? given : fallback; };
+  double left = margin(s.margins[0], 10), bottom = margin(s.margins[1], 4);
+  double right = margin(s.margins[2], right_axis ? 10 : 4), top = margin(s.margins[3], 1);
+  if (lab.cw <= 0 || lab.ch <= 0 || m.view_width <= 0 || m.view_height <= 0) {
+    // Without character sizes the plot area is the view region less the margins as given.
+    f.margins = {left, bottom, right, top};
+    return f;
+  }
+  left *= lab.cw;
+  bottom *= lab.ch;
+  right *= lab.cw;
+  top *= lab.ch;
+  const double W = m.view_width, H = m.view_height;
+  auto finish = [&]() {
+    f.margins = {left / lab.cw, bottom / lab.ch, right / lab.cw, top / lab.ch};
+    f.left = left / W;
+    f.bottom = bottom / H;
+    f.right = 1.0 - right / W;
+    f.top = 1.0 - top / H;
+    return f;
+  };
+  if (s.label_level == 0) return finish();
+
+  // Axis titles widen their margins; the tick labels may need more room still.
+  // With reversed axes the abscissa runs up the left side and the ordinate along the bottom, and
+  // their titles go with them.
+  const std::string& bottom_title = s.reversed ? l.y_title : l.x_title;
+  const std::string& left_title = s.reversed ? l.x_title : l.y_title;
+  const bool has_x_title = util::ST_TLEN(bottom_title) > 0;
+  const bool has_y_title = util::ST_TLEN(left_title) > 0;
+  const bool has_ry_title = right_axis && util::ST_TLEN(l.ry_title) > 0;
+  if (has_x_title) bottom += kTitleRoom * lab.ch;
+  if (has_y_title) left += kTitleRoom * lab.cw;
+  if (has_ry_title) right += kTitleRoom * lab.cw;
+  const AxisLabels& across = s.reversed ? plan.y : plan.x;
+  const AxisLabels& up = s.reversed ? plan.x : plan.y;
+  const double below = kLabelGap * lab.ch + (across.turned ? across.widest() * lab.cw : lab.ch);
+  const double beside = kLabelGap * lab.ch + up.widest() * lab.cw;
+  const double beside_right = right_axis ? kLabelGap * lab.ch + plan.ry.widest() * lab.cw : 0.0;
+  const double x_step = below + 0.8 * ax.ch, y_step = beside + 0.8 * ax.ch;
+  const double ry_step = beside_right + 0.8 * ax.ch;
+  const int xl = std::max(1, s.reversed ? s.y_title_line : s.x_title_line);
+  const int yl = std::max(1, s.reversed ? s.x_title_line : s.y_title_line);
+  const int rl = std::max(1, s.ry_title_line);
+  bottom = std::max(bottom, (has_x_title ? xl * x_step + 0.7 * ax.ch : below) + 0.3 * lab.ch);
+  left = std::max(left, (has_y_title ? yl * y_step + 0.7 * ax.ch : beside) + 0.5 * lab.cw);
+  if (right_axis) {
+    right =
+        std::max(right, (has_ry_title ? rl * ry_step + 0.7 * ax.ch : beside_right) + 0.5 * lab.cw);
+  }
+  const double plot_width = W - left - right;
+  const double centre = left + plot_width / 2;
+
+  // From the top down: title, legend, observation counts, the gap for the statistics boxes.
+  const int title_width = chars_within(plot_width, tt.cw);
+  for (const std::string& line : title_lines(l.title, title_width)) {
+    top += kTitleLine * tt.ch;
+    f.title.push_back({line, centre / W, (H - top + 0.75 * tt.ch) / H});
+  }
+  if (has_legend(view)) {
+    // The entries alternate between `columns` columns; a legend taller than a third of the view
+    // region takes more columns, up to four.
+    const double text_offset = (kSampleLength + kSampleGap) * lg.cw;
+    auto place = [&](int columns, double& height) {
+      const double column = plot_width / columns;
+      const int width = chars_within(column - text_offset, lg.cw);
+      std::vector<LegendEntry> entries;
+      for (int h = 0; h < std::clamp(view.trace_count, 0, kMaxTraces); ++h) {
+        const std::string text = legend_text(view, h);
+        if (text.empty()) continue;
+        LegendEntry e;
+        e.trace = h;
+        for (const std::string& line : wrap_words(text, width)) e.lines.push_back({line, 0, 0});
+        entries.push_back(std::move(e));
+      }
+      height = 0;
+      const std::size_t per_row = static_cast<std::size_t>(columns);
+      for (std::size_t r = 0; r < entries.size(); r += per_row) {
+        std::size_t rows = 0;
+        for (std::size_t c = 0; c < per_row && r + c < entries.size(); ++c) {
+          rows = std::max(rows, entries[r + c].lines.size());
+        }
+        for (std::size_t c = 0; c < per_row && r + c < entries.size(); ++c) {
+          LegendEntry& e = entries[r + c];
+          const double x = left + static_cast<double>(c) * column;
+          e.sample_x = x / W;
+          for (std::size_t i = 0; i < e.lines.size(); ++i) {
+            e.lines[i].x = (x + text_offset) / W;
+            e.lines[i].y =
+                (H - top - height - (static_cast<double>(i) + 0.5) * kLegendLine * lg.ch) / H;
+          }
+          e.sample_y = e.lines.empty() ? 0 : e.lines[0].y;
+        }
+        height += static_cast<double>(rows) * kLegendLine * lg.ch;
+      }
+      return entries;
+    };
+    int columns = s.two_column && view.trace_count > 1 ? 2 : 1;
+    double height = 0;
+    f.legend = place(columns, height);
+    while (height > H / 3 && columns < kMostLegendColumns) f.legend = place(++columns, height);
+    top += height;
+    f.sample_width = kSampleLength * lg.cw / W;
+    f.sample_height = 0.8 * lg.ch / H;
+  }
+  const std::string counts = counts_line(view);
+  if (!counts.empty()) {
+    for (const std::string& line : title_lines(counts, title_width)) {
+      top += kTitleLine * tt.ch;
+      f.counts.push_back({line, centre / W, (H - top + 0.75 * tt.ch) / H});
+    }
+    const double row = plan.counts.turned ? kLabelGap * lab.ch + plan.counts.widest() * lab.cw
+                                          : kCountsRow * lab.ch;
+    top += std::max(kCountsRow * lab.ch, row + 0.2 * lab.ch);
+  }
+  const int type = view.final_type;
+  if (type == kScatter || type == kHistogram || type == kRocDiagram) top += kBoxGap * lab.ch;
+
+  // A plot aspect ratio (height over width) widens two opposite margins.
+  if (s.aspect > 0) {
+    const double w = W - left - right, h = H - bottom - top;
+    if (w > 0 && h > 0) {
+      if (h > s.aspect * w) {
+        const double extra = (h - s.aspect * w) / 2;
+        bottom += extra;
+        top += extra;
+      } else {
+        const double extra = (w - h / s.aspect) / 2;
+        left += extra;
+        right += extra;
+      }
+    }
+  }
+  // Axis titles: line n lies n steps out from its axis.
+  const double pb = bottom, pl = left, pr = W - right, mid_y = (bottom + H - top) / 2;
+  if (has_x_title)
+    f.x_title = {trimmed(bottom_title), (left + (pr - left) / 2) / W, (pb - xl * x_step) / H};
+  if (has_y_title) f.y_title = {trimmed(left_title), (pl - yl * y_step) / W, mid_y / H};
+  if (has_ry_title) f.ry_title = {trimmed(l.ry_title), (pr + rl * ry_step) / W, mid_y / H};
+  return finish();
+}
+
+namespace {
+
+int measure(Pen& pen, std::string_view attributes, TextSize& size, double w, double h) {
+  bool hardware = false;
+  if (apply_text_attributes(pen, attributes, kCentred, hardware) != 0) return -12;
+  double cw = 0, ch = 0;
+  if (const int rc = character_size(pen, cw, ch); rc != 0) return rc;
+  size = {cw * w, ch * h};
+  return 0;
+}
+
+int draw_texts(Pen& pen, const std::vector<PlacedText>& texts, float rotation) {
+  for (const PlacedText& t : texts) {
+    if (t.text.empty()) continue;
+    const int rc = pen.rq.draw_text('V', static_cast<float>(t.x), static_cast<float>(t.y), t.text,
+                                    rotation, 0, 0);
+    if (rc != 0) return graphics_error(rc, pen.os);
+  }
+  return 0;
+}
+
+// The sample of a legend entry: a filled box in the bar colour for a bar trace, else a piece of
+// the trace's line with one marker in its middle.
+int draw_sample(Pen& pen, const PlotView& view, const FrameLayout& f, const LegendEntry& e) {
+  const PlotSettings& s = view.settings;
+  const int h = e.trace;
+  const float x0 = static_cast<float>(e.sample_x);
+  const float x1 = static_cast<float>(e.sample_x + f.sample_width);
+  const float y = static_cast<float>(e.sample_y);
+  if (s.bar_colour[h] > 0) {
+    const float dy = static_cast<float>(f.sample_height / 2);
+    const float bx[] = {x0, x1, x1, x0}, by[] = {y - dy, y - dy, y + dy, y + dy};
+    int saved = 1;
+    if (const int rc = check(pen.rq.query_current_colour(saved), pen.os); rc != 0) return rc;
+    if (const int rc = check(pen.rq.set_colour(s.bar_colour[h]), pen.os); rc != 0) return rc;
+    if (const int rc = check(pen.rq.fill_polygon('V', bx, by), pen.os); rc != 0) return rc;
+    return check(pen.rq.set_colour(saved), pen.os);
+  }
+  if (h < s.line_defs) {
+    const float lx[] = {x0, x1}, ly[] = {y, y};
+    const LineStyle style{s.line_colour[h], s.line_type[h], s.line_width[h]};
+    if (const int rc = draw_line_runs(pen, style, 'V', false, lx, ly); rc != 0) return rc;
+  }
+  if (h < s.marker_defs && s.marker_colour[h] >= 1 && s.marker_interval[h] >= 1) {
+    const float mx[] = {(x0 + x1) / 2}, my[] = {y};
+    return draw_marker_points(pen, s, h + 1, 'V', mx, my);
+  }
+  return 0;
+}
+
+}  // namespace
+
+int frame_and_legend(Pen& pen, const PlotView& view, AxisPlan& plan) {
+  const PlotSettings& s = view.settings;
+  graphics::Bounds page;
+  if (const int rc = check(pen.rq.query_bounds('S', page), pen.os); rc != 0) return rc;
+  FrameMeasures m;
+  m.view_width = std::fabs(page.right - page.left) * (s.panel[2] - s.panel[0]);
+  m.view_height = std::fabs(page.top - page.bottom) * (s.panel[3] - s.panel[1]);
+  const double w = m.view_width, h = m.view_height;
+  if (const int rc = measure(pen, s.t_text[0], m.title, w, h); rc != 0) return rc;
+  if (const int rc = measure(pen, s.t_text[1], m.legend, w, h); rc != 0) return rc;
+  if (const int rc = measure(pen, s.t_text[2], m.axis, w, h); rc != 0) return rc;
+  if (const int rc = measure(pen, s.l_text, m.label, w, h); rc != 0) return rc;
+
+  // The labels are fitted to the plot area that the unfitted labels leave, and the frame is then
+  // laid out for the fitted labels.
+  FrameLayout f = layout_frame(view, plan, m);
+  const double pw = (f.right - f.left) * w, ph = (f.top - f.bottom) * h;
+  const PlotLayout& l = view.layout;
+  const bool log_left = s.left_axis_type == 2, log_right = s.right_axis_type == 2;
+  const double cw = m.label.cw, ch = m.label.ch;
+  if (s.reversed) {
+    fit_labels(plan.y, true, pw, l.y.start, l.y.stop, log_left, cw, ch);
+    fit_labels(plan.x, false, ph, l.x.start, l.x.stop, false, cw, ch);
+  } else {
+    fit_labels(plan.x, true, pw, l.x.start, l.x.stop, false, cw, ch);
+    fit_labels(plan.y, false, ph, l.y.start, l.y.stop, log_left, cw, ch);
+  }
+  if (plan.right) fit_labels(plan.ry, false, ph, l.ry.start, l.ry.stop, log_right, cw, ch);
+  if (plan.counts_row) fit_labels(plan.counts, true, pw, l.x.start, l.x.stop, false, cw, ch);
+  f = layout_frame(view, plan, m);
+
+  bool hardware = false;
+  if (s.label_level != 0) {
+    if (apply_text_attributes(pen, s.t_text[0], kCentred, hardware) != 0) return -12;
+    if (const int rc = draw_texts(pen, f.title, 0); rc != 0) return rc;
+    if (!f.legend.empty()) {
+      if (apply_text_attributes(pen, s.t_text[1], kLeft, hardware) != 0) return -12;
+      for (const LegendEntry& e : f.legend) {
+        if (const int rc = draw_sample(pen, view, f, e); rc != 0) return rc;
+        if (const int rc = draw_texts(pen, e.lines, 0); rc != 0) return rc;
+      }
+    }
+    if (!f.counts.empty()) {
+      if (apply_text_attributes(pen, s.t_text[0], kCentred, hardware) != 0) return -12;
+      if (const int rc = draw_texts(pen, f.counts, 0); rc != 0) return rc;
+    }
+    if (apply_text_attributes(pen, s.t_text[2], kCentred, hardware) != 0) return -12;
+    if (hardware) PLT_MSG(10, " ", pen.os);
+    if (const int rc = draw_texts(pen, {f.x_title}, 0); rc != 0) return rc;
+    if (const int rc = draw_texts(pen, {f.y_title, f.ry_title}, 90); rc != 0) return rc;
+  }
+  if (apply_text_attributes(pen, s.l_text, kCentred, hardware) != 0) return -12;
+  const std::array<float, 4> margins{
+      static_cast<float>(f.margins[0]), static_cast<float>(f.margins[1]),
+      static_cast<float>(f.margins[2]), static_cast<float>(f.margins[3])};
+  return check(pen.rq.send_four_reals(graphics::kSetPlotArea, margins), pen.os);
+}
+
+}  // namespace kor::plot::draw

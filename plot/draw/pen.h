@@ -1,0 +1,63 @@
+// The drawing context of the plot methods: the drawing requests they send and the stream their
+// messages go to, the graphics error report, the text attribute routine and the character sizes.
+//
+// Every plot method takes a Pen and the plot it draws (plot/draw/view.h) and sends its requests
+// through graphics::DrawingRequests, so a test can hand it a recording stand-in and read back what
+// was asked for.  A request that fails ends the method: the graphics status is reported with
+// graphics_error and the method returns -14.
+#ifndef KOR_PLOT_DRAW_PEN_H_
+#define KOR_PLOT_DRAW_PEN_H_
+
+#include <iosfwd>
+#include <string_view>
+
+#include "graphics/drawing.h"
+
+namespace kor::plot::draw {
+
+struct Pen {
+  graphics::DrawingRequests& rq;
+  std::ostream& os;
+};
+
+// The plotting code of a failed request.
+inline constexpr int kGraphicsFailed = -14;
+
+// The graphics error report: the caller text "GRAPHICS PROC ERROR # = " with `status` as an
+// eight-column integer, then the -14 message.  Returns -14.
+int graphics_error(int status, std::ostream& os);
+
+// 0 for a request that succeeded, else the graphics error report of its status (-14).
+inline int check(int status, std::ostream& os) {
+  return status == 0 ? 0 : graphics_error(status, os);
+}
+
+// Text justification words of request 1002.
+inline constexpr int kCentred = 2;
+inline constexpr int kLeft = 1;
+inline constexpr int kRight = 3;
+
+// A text attribute specification "size/font/width/HW" (or SW) read as reals: size 0 or less
+// means the device default, font and width are taken to the nearest integer, a negative width
+// becomes 0; "HW" selects hardware text.
+struct TextSpec {
+  float size = 1.0f;
+  int font = 1, width = 1;
+  bool hardware = false;
+};
+// Returns 0, or -12 when an item is not a number.
+[[nodiscard]] int parse_text_spec(std::string_view text, TextSpec& spec);
+
+// Applies a text attribute specification with the given justification (request 1002, no border,
+// no rotation).  `hardware` tells whether hardware text was chosen.  Returns 0, or -12 when the
+// specification is invalid or the server refused it.
+[[nodiscard]] int apply_text_attributes(Pen& pen, std::string_view text, int justification,
+                                        bool& hardware);
+
+// Character width and height of the current text size in view-region units (request 1013).
+// Returns 0 or -14 (reported).
+[[nodiscard]] int character_size(Pen& pen, double& width, double& height);
+
+}  // namespace kor::plot::draw
+
+#endif  // KOR_PLOT_DRAW_PEN_H_

@@ -1,0 +1,201 @@
+// kor drawing plots of the bundled example through the real graphics server to PNG, and the images
+// read back: the frame of the plot area, the trace colours at data points worked out from the
+// example's formulas, and the legend above the plot.  The runs of a test share one server (their
+// queue key is the test's pid + 12340000), which the test ends by removing its queue.
+#include <cairo.h>
+#include <gtest/gtest.h>
+#include <sys/ipc.h>
+#include <sys/msg.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "run_program.h"
+
+namespace kor::e2e {
+namespace {
+
+struct Rgb {
+  int r = 0, g = 0, b = 0;
+};
+
+// A PNG file read back through cairo.
+class Image {
+ public:
+  explicit Image(const std::string& path)
+      : surface_(cairo_image_surface_create_from_png(path.c_str())) {}
+  ~Image() { cairo_surface_destroy(surface_); }
+  Image(const Image&) = delete;
+  Image& operator=(const Image&) = delete;
+  bool ok() const { return cairo_surface_status(surface_) == CAIRO_STATUS_SUCCESS; }
+  int width() const { return cairo_image_surface_get_width(surface_); }
+  int height() const { return cairo_image_surface_get_height(surface_); }
+  Rgb at(int x, int y) const {
+    if (x < 0 || y < 0 || x >= width() || y >= height()) return {255, 255, 255};
+    const unsigned char* row =
+        cairo_image_surface_get_data(surface_) + y * cairo_image_surface_get_stride(surface_);
+    const std::uint32_t p = reinterpret_cast<const std::uint32_t*>(row)[x];
+    return {static_cast<int>(p >> 16 & 255), static_cast<int>(p >> 8 & 255),
+            static_cast<int>(p & 255)};
+  }
+
+ private:
+  cairo_surface_t* surface_;
+};
+
+bool dark(Rgb c) { return c.r < 100 && c.g < 100 && c.b < 100; }
+// Black or the grey of a black line that an anti-aliased one-pixel line spreads over two pixels.
+bool grey_ink(Rgb c) {
+  const int hi = std::max({c.r, c.g, c.b}), lo = std::min({c.r, c.g, c.b});
+  return hi - lo < 40 && hi < 180;
+}
+bool red(Rgb c) { return c.r > 180 && c.g < 90 && c.b < 90; }
+bool blue(Rgb c) { return c.b > 180 && c.r < 90 && c.g < 90; }
+bool white(Rgb c) { return c.r > 240 && c.g > 240 && c.b > 240; }
+
+// True when a pixel within `radius` of (x, y) passes `test`.
+template <typename Test>
+bool near(const Image& img, double x, double y, int radius, Test test) {
+  for (int dy = -radius; dy <= radius; ++dy) {
+    for (int dx = -radius; dx <= radius; ++dx) {
+      if (test(img.at(static_cast<int>(std::lround(x)) + dx,
+                      static_cast<int>(std::lround(y)) + dy))) {
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
+// The frame of the plot area: from each side, the first column or row that holds a dark line at
+// least half as long as the longest one.
+struct Frame {
+  int left = 0, right = 0, top = 0, bottom = 0;
+};
+Frame find_frame(const Image& img) {
+  auto longest = [&](bool columns, bool from_start) {
+    const int n = columns ? img.width() : img.height();
+    std::vector<int> count(n, 0);
+    for (int i = 0; i < n; ++i) {
+      const int m = columns ? img.height() : img.width();
+      for (int j = 0; j < m; ++j) {
+        count[i] += grey_ink(columns ? img.at(i, j) : img.at(j, i)) ? 1 : 0;
+      }
+    }
+    int best = 0;
+    for (int c : count) best = std::max(best, c);
+    for (int k = 0; k < n; ++k) {
+      const int i = from_start ? k : n - 1 - k;
+      if (count[i] >= best / 2) return i;
+    }
+    return -1;
+  };
+  return {longest(true, true), longest(true, false), longest(false, true), longest(false, false)};
+}
+
+class KorDrawing : public ::testing::Test {
+ protected:
+  KorDrawing() : dir_("drawing") {
+    dir_.copy_in(std::string(KOR_EXAMPLES) + "/example.trc", "ex.trc");
+  }
+  ~KorDrawing() override {
+    const int id = msgget(static_cast<key_t>(getpid()) + 12340000, 0);
+    if (id >= 0) msgctl(id, IPC_RMID, nullptr);
+  }
+  ProgramRun run(const std::string& ctl, const std::string& dialogue) {
+    dir_.write("g.ctl", ctl);
+    const Started s = start_program(KOR_PROGRAM, dir_.path(), dialogue);
+    return finish_program(KOR_PROGRAM, s);
+  }
+  ScratchDir dir_;
+};
+
+TEST_F(KorDrawing, TimeSeriesColoursFrameAndLegend) {
+  // Plot 1: the frequency bias of the global model is 1.10 + 0.05 cos(d/3) on day d (abscissa
+  // d - 1), of the regional one 0.92 + 0.05 cos(d/3), which lacks days 8, 9 and 20.
+  const ProgramRun r =
+      run("DEV = PNG|t.png\nLIN = 2;3/1;1/3;3/0\nXAX = -1/30/5\nYAX = 0.8/1.2/0.1\n"
+          "TRACE1 = GLOBAL\nTRACE2 = REGIONAL\n",
+          "g.ctl\nex.trc\n1 1 1 0\n0\n1001\n0 0\n");
+  ASSERT_EQ(r.err, "");
+  ASSERT_NE(r.out.find("  Warning:  MOBPLT subprocesses are still running.\n"), std::string::npos)
+      << r.out;
+  const Image img((dir_.path() / "t.png").string());
+  ASSERT_TRUE(img.ok());
+  ASSERT_EQ(img.width(), 700);
+  const Frame f = find_frame(img);
+  // The plot area lies inside the margins: 10 and 4 character widths of 9.3 pixels at the sides
+  // (more for the axis title and labels on the left), a title, the legend and 4 character
+  // heights of 14 pixels and the X title below.
+  EXPECT_GT(f.left, 93);
+  EXPECT_LT(f.left, 200);
+  EXPECT_GT(f.right, 700 - 60);
+  EXPECT_LT(f.right, 700 - 30);
+  EXPECT_GT(f.top, 40);
+  EXPECT_LT(f.bottom, 700 - 56);
+  EXPECT_GT(f.bottom, f.top + 300);
+  auto px = [&](double x) { return f.left + (x + 1) / 31 * (f.right - f.left); };
+  auto py = [&](double y) { return f.bottom - (y - 0.8) / 0.4 * (f.bottom - f.top); };
+  struct Point {
+    int day;
+    double bias;
+    bool global;
+  };
+  const Point kPoints[] = {{1, 1.10, true},  {5, 1.10, true},   {16, 1.10, true},
+                           {1, 0.92, false}, {12, 0.92, false}, {27, 0.92, false}};
+  for (const Point& p : kPoints) {
+    const double x = p.day - 1, y = p.bias + 0.05 * std::cos(p.day / 3.0);
+    if (p.global) {
+      EXPECT_TRUE(near(img, px(x), py(y), 3, red)) << "global on day " << p.day;
+    } else {
+      EXPECT_TRUE(near(img, px(x), py(y), 3, blue)) << "regional on day " << p.day;
+    }
+  }
+  // The regional model lacks days 8 and 9: no line between days 7 and 10 at its values there.
+  EXPECT_FALSE(near(img, px(7.5), py(0.92 + 0.05 * std::cos(8.5 / 3.0)), 3, blue));
+  // Between the traces the plot is empty.
+  EXPECT_TRUE(white(img.at(static_cast<int>(px(15)), static_cast<int>(py(1.02)))));
+  // The legend above the plot: the global sample (red) over the regional one (blue), each
+  // followed by its dark label text.
+  int red_row = -1, blue_row = -1;
+  for (int y = 0; y < f.top; ++y) {
+    for (int x = f.left; x < f.left + 40; ++x) {
+      if (red(img.at(x, y)) && red_row < 0) red_row = y;
+      if (blue(img.at(x, y)) && blue_row < 0) blue_row = y;
+    }
+  }
+  ASSERT_GE(red_row, 0);
+  ASSERT_GE(blue_row, 0);
+  EXPECT_LT(red_row, blue_row);
+  EXPECT_TRUE(near(img, f.left + 60, red_row, 4, dark));
+  EXPECT_TRUE(near(img, f.left + 60, blue_row, 4, dark));
+}
+
+TEST_F(KorDrawing, HistogramBarsInTheirColours) {
+  // Plot 1, display 3: the global trace's 30 values between 1.050 and 1.150 in bins of 0.01; the
+  // bins take line colours 2 (red) and 3 (blue) in turn, label by label.
+  const ProgramRun r = run("DEV = PNG|h.png\nLIN = 2;3\nXAX = 1.045/1.155/0.01\nYAX = 0/0.2\n",
+                           "g.ctl\nex.trc\n1 2 3 0\n1\n1001\n0 0\n");
+  ASSERT_EQ(r.err, "");
+  const Image img((dir_.path() / "h.png").string());
+  ASSERT_TRUE(img.ok());
+  const Frame f = find_frame(img);
+  auto px = [&](double x) { return f.left + (x - 1.045) / 0.11 * (f.right - f.left); };
+  auto py = [&](double y) { return f.bottom - y / 0.2 * (f.bottom - f.top); };
+  // The labels start at 1.04 (1.045 cut to the increment), whose bin is empty and red; the bin
+  // of 1.05 (1.045 .. 1.055) holds 5 of the 30 values (days 8 to 12, 1.0502 to 1.0541) in blue,
+  // the bin of 1.06 four in red.
+  const std::string frame = "frame " + std::to_string(f.left) + " " + std::to_string(f.right) +
+                            " " + std::to_string(f.top) + " " + std::to_string(f.bottom);
+  EXPECT_TRUE(blue(img.at(static_cast<int>(px(1.05)), static_cast<int>(py(0.1))))) << frame;
+  EXPECT_TRUE(red(img.at(static_cast<int>(px(1.06)), static_cast<int>(py(0.1)))));
+  EXPECT_TRUE(white(img.at(static_cast<int>(px(1.05)), static_cast<int>(py(5.5 / 30)))));
+  EXPECT_NE(r.out.find("  Warning:  MOBPLT subprocesses are still running.\n"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace kor::e2e

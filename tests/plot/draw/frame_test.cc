@@ -1,0 +1,166 @@
+// Frame and legend: title lines, legend texts and their substitutions, the observation-counts
+// line, and the margins of the plot area worked out from the character sizes.
+#include "plot/draw/frame.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "plot/kinds.h"
+#include "tests/plot/draw/draw_fixture.h"
+
+namespace kor::plot::draw {
+namespace {
+
+using testing::DrawFixture;
+using V = std::vector<std::string>;
+
+TEST(FrameTexts, TitleLines) {
+  struct Case {
+    const char* name;
+    const char* title;
+    int width;
+    V lines;
+  };
+  const Case kCases[] = {
+      {"split at backslashes", "FIRST\\SECOND LINE", 40, {"FIRST", "SECOND LINE"}},
+      {"broken at the last blank that fits", "ONE-TWO THREE", 8, {"ONE-TWO", "THREE"}},
+      {"or after the last hyphen", "ONE-TWO THREE", 5, {"ONE-", "TWO", "THREE"}},
+      {"cut where nothing fits", "ABCDEFGH", 3, {"ABC", "DEF", "GH"}},
+      {"blank lines dropped", "A\\ \\B", 10, {"A", "B"}},
+  };
+  for (const Case& c : kCases) EXPECT_EQ(title_lines(c.title, c.width), c.lines) << c.name;
+  EXPECT_EQ(wrap_words("MODEL=GLOBAL RELIABILITY  X", 14), (V{"MODEL=GLOBAL", "RELIABILITY X"}));
+}
+
+TEST(FrameTexts, LegendSubstitutions) {
+  DrawFixture f(3);
+  f.layout.trace_labels = {"Analysis", "MODEL=G", "MODEL=R"};
+  f.settings.weighted_mean = {true, true, true};
+  f.settings.label_given[0] = true;
+  PlotView v = f.view(kTimeSeries);
+  v.summary[0][kMeanSummary] = 1.5;
+  v.summary[1][kMeanSummary] = 0.25;
+  EXPECT_EQ(legend_text(v, 0), "Analysis =  1.50000E+00");      // given label: " = "
+  EXPECT_EQ(legend_text(v, 1), "MODEL=G MEAN =  2.50000E-01");  // built label: " MEAN = "
+  EXPECT_EQ(legend_text(v, 2), "MODEL=R MEAN = MISSING");
+
+  DrawFixture a(1);
+  a.layout.trace_labels[0] = "BS=$BSC REL=$REL UNC=$UNC $RPS";
+  PlotView av = a.view(kAttributeDiagram);
+  av.summary[0] = {0.1234567, 0.5, -9999, 0.25, 0.3, -9999};
+  EXPECT_EQ(legend_text(av, 0), "BS=0.1235 REL=$REL UNC=0.3000 $RPS");
+  a.layout.trace_labels[0] = "CRPS $RPS POT $POT SKILL $RSK";
+  PlotView cv = a.view(kCrpsReliability);
+  cv.summary[0] = {0.5, -0.25, 0, 0, 0, 0.125};
+  EXPECT_EQ(legend_text(cv, 0), "CRPS 0.5000 POT 0.1250 SKILL -0.2500");
+}
+
+TEST(FrameTexts, ObservationCountsLine) {
+  DrawFixture f(2);
+  PlotView v = f.view(kBinnedData);
+  v.stat_type = "FHO";
+  v.trace_list = {1, 2};
+  v.count_code = 1;
+  EXPECT_EQ(counts_line(v), "OBSERVATION COUNTS (FROM FIRST TRACE):");
+  v.trace_list = {1, 1};
+  EXPECT_EQ(counts_line(v), "OBSERVATION COUNTS:");
+  v.trace_list = {1, 2};
+  v.count_code = 2;
+  EXPECT_EQ(counts_line(v), "OBSERVATION COUNTS:");
+  v.stat_type = "SL1L2";
+  EXPECT_EQ(counts_line(v), "");
+  v.stat_type = "FHO";
+  v.final_type = kTimeSeries;
+  EXPECT_EQ(counts_line(v), "");
+}
+
+TEST(FrameTexts, WhenALegendIsDrawn) {
+  struct Case {
+    const char* name;
+    int traces, final_type, method;
+    bool mean, legend;
+  };
+  const Case kCases[] = {
+      {"two traces", 2, kTimeSeries, 1, false, true},
+      {"one trace", 1, kTimeSeries, 1, false, false},
+      {"scatter", 2, kScatter, 1, false, false},
+      {"histogram", 2, kHistogram, 2, false, false},
+      {"difference", 1, kTimeSeries, 3, false, true},
+      {"one weighted mean", 1, kHistogram, 1, true, true},
+  };
+  for (const Case& c : kCases) {
+    DrawFixture f(c.traces);
+    f.settings.weighted_mean[0] = c.mean;
+    PlotView v = f.view(c.final_type);
+    v.method = c.method;
+    EXPECT_EQ(has_legend(v), c.legend) << c.name;
+  }
+}
+
+// 700 x 700 device units, every character 7 wide and 14 high.
+FrameMeasures square() {
+  FrameMeasures m;
+  m.label = m.title = m.legend = m.axis = {7, 14};
+  return m;
+}
+
+TEST(FrameLayout, DefaultMarginsInCharacterUnits) {
+  struct Case {
+    const char* name;
+    int final_type;
+    bool right_axis;
+    double top;  // top margin in character heights
+    std::array<double, 4> margins;
+  };
+  // Label level 0: the margins alone; with label level 1 a histogram adds the 3.2 heights of
+  // its statistics box.
+  const Case kCases[] = {
+      {"time series, level 0", kTimeSeries, false, 0, {10, 4, 4, 1}},
+      {"right axis, level 0", kTimeSeries, true, 0, {10, 4, 10, 1}},
+  };
+  for (const Case& c : kCases) {
+    DrawFixture f(1);
+    f.settings.label_level = 0;
+    f.settings.right_axis = c.right_axis;
+    const FrameLayout l = layout_frame(f.view(c.final_type), AxisPlan{}, square());
+    EXPECT_EQ(l.margins, c.margins) << c.name;
+    EXPECT_DOUBLE_EQ(l.left, 70.0 / 700) << c.name;
+    EXPECT_DOUBLE_EQ(l.top, 1 - 14.0 / 700) << c.name;
+  }
+  DrawFixture h(1);
+  const FrameLayout l = layout_frame(h.view(kHistogram), AxisPlan{}, square());
+  EXPECT_DOUBLE_EQ(l.margins[3], 1 + 3.2);
+  // Given margins are kept.
+  h.settings.margins = {12, 6, 3, 2};
+  h.settings.label_level = 0;
+  EXPECT_EQ(layout_frame(h.view(kTimeSeries), AxisPlan{}, square()).margins,
+            (std::array<double, 4>{12, 6, 3, 2}));
+}
+
+TEST(FrameLayout, AxisTitlesWidenTheirMarginsAndSitOutsideTheLabels) {
+  DrawFixture f(1);
+  f.layout.x_title = "X";
+  f.layout.y_title = "Y";
+  f.settings.y_title_line = 2;
+  AxisPlan plan;
+  plan.y.texts = {"100", "200"};
+  const FrameLayout l = layout_frame(f.view(kTimeSeries), plan, square());
+  // Bottom: 4 + 1.5 heights.  Left: the labels take 0.8 heights + 3 widths (32.2 units); a title
+  // line is that plus 0.8 heights further out (43.4 units), line 2 twice as far (86.8), so the
+  // margin grows to 86.8 + 0.7 heights + half a width (100.1 units, 14.3 widths).
+  EXPECT_DOUBLE_EQ(l.margins[1], 5.5);
+  EXPECT_NEAR(l.margins[0], 100.1 / 7, 1e-9);
+  EXPECT_NEAR(l.y_title.x, (100.1 - 86.8) / 700, 1e-9);
+  EXPECT_NEAR(l.x_title.y, (77 - (11.2 + 14 + 11.2)) / 700.0, 1e-9);
+  EXPECT_EQ(l.x_title.text, "X");
+  // Reversed axes: the ordinate's title goes under the plot, the abscissa's beside it.
+  f.settings.reversed = true;
+  const FrameLayout r = layout_frame(f.view(kTimeSeries), plan, square());
+  EXPECT_EQ(r.x_title.text, "Y");
+  EXPECT_EQ(r.y_title.text, "X");
+}
+
+}  // namespace
+}  // namespace kor::plot::draw
