@@ -13,7 +13,18 @@ TEST_PACKAGES    := libgtest-dev libgmock-dev libbenchmark-dev xvfb
 PACKAGES   := $(PROGRAM_PACKAGES) $(TEST_PACKAGES)
 PROGRAMS   := kor kor_plots kor_files mplt
 
-.PHONY: all deps program-deps build demo test test-sanitize test-tsan format clean
+# Fuzzing (clang and its libFuzzer runtime on top of the packages above).
+FUZZ_BUILD    ?= build-fuzz
+FUZZ_SECONDS  ?= 300
+SMOKE_SECONDS ?= 5
+MUTATION_RUNS ?= 300
+FUZZ_PACKAGES := clang libclang-rt-14-dev
+FUZZ_TARGETS  := trace_reader_fuzz control_file_fuzz dialogue_fuzz plot_driver_fuzz ucd_fuzz \
+                 probability_fuzz files_control_fuzz format_fuzz link_reply_fuzz \
+                 server_request_fuzz
+
+.PHONY: all deps program-deps build demo test test-sanitize test-tsan fuzz-deps fuzz-build fuzz fuzz-smoke \
+        mutation-check format clean
 
 all: build
 
@@ -60,8 +71,31 @@ test-tsan: deps $(TSAN_BUILD)/CMakeCache.txt
 	cd $(TSAN_BUILD) && TSAN_OPTIONS=halt_on_error=1 \
 	  ctest --output-on-failure -j $(JOBS) -R '^(Resampling|TrialSums|Draws)'
 
+fuzz-deps:
+	@./scripts/install-deps.sh $(PACKAGES) $(FUZZ_PACKAGES)
+
+$(FUZZ_BUILD)/CMakeCache.txt: | fuzz-deps
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DKOR_FUZZ=ON -DKOR_BUILD_TESTS=OFF -DKOR_BUILD_BENCH=OFF
+
+fuzz-build: fuzz-deps $(FUZZ_BUILD)/CMakeCache.txt
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target $(FUZZ_TARGETS)
+
+# Every fuzz target for FUZZ_SECONDS (one after another; FUZZ_JOBS=2 runs two processes each),
+# then the end-to-end mutation check on the sanitizer build of kor.
+fuzz: fuzz-build mutation-check
+	./scripts/fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+# CI's short run: each target replays its starting corpus and fuzzes for SMOKE_SECONDS.
+fuzz-smoke: fuzz-build
+	./scripts/fuzz.sh $(FUZZ_BUILD) $(SMOKE_SECONDS)
+
+mutation-check: deps $(SAN_BUILD)/CMakeCache.txt
+	cmake --build $(SAN_BUILD) -j $(JOBS) --target kor
+	./fuzz/mutation_check.sh $(SAN_BUILD) $(MUTATION_RUNS)
+
 format:
 	clang-format -i $$(git ls-files '*.h' '*.cc')
 
 clean:
-	rm -rf $(BUILD) $(SAN_BUILD) $(TSAN_BUILD)
+	rm -rf $(BUILD) $(SAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD)

@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 #include <optional>
 
 #include "plot/kinds.h"
@@ -303,7 +304,9 @@ int x_axis_from_xax(XAxisState& axis, std::string_view value, const MergedAxis& 
   int tick_freq = 1, minor = 0;
   if (freq[2] != kNoFreq) {
     if (freq[2] < 0) {
-      minor = -freq[2];
+      // The most negative int has no opposite: it gives the longest period there is.
+      minor =
+          freq[2] == std::numeric_limits<int>::min() ? std::numeric_limits<int>::max() : -freq[2];
     } else {
       tick_freq = freq[2];
     }

@@ -711,13 +711,16 @@ void running_mean(std::span<float> y, int window, int align) {
   const int n = static_cast<int>(y.size());
   const std::vector<float> in(y.begin(), y.end());
   int before = 0, after = 0;
+  // A window reaching further than the trace takes the points there are: the reach on each side
+  // is cut to the trace's length, so that the bounds below stay within int for any window.
+  const auto reach = [n](int points) { return std::min(points, n); };
   if (align < 0) {
-    before = window - 1;
+    before = reach(window - 1);
   } else if (align > 0) {
-    after = window - 1;
+    after = reach(window - 1);
   } else {
-    after = window / 2;
-    before = window / 2 - (window % 2 == 0 ? 1 : 0);
+    after = reach(window / 2);
+    before = reach(window / 2 - (window % 2 == 0 ? 1 : 0));
   }
   for (int i = 0; i < n; ++i) {
     if (util::IS_MISSING(in[i])) {

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <string>
 
 namespace kor::util {
@@ -88,13 +89,20 @@ bool read_int_field(std::string_view field, long long& value) {
   std::size_t i = 0;
   bool negative = false;
   if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
-  long long v = 0;
+  // The magnitude is gathered unsigned, so that the most negative value reads too; a digit that
+  // would take it past the range of the result makes the field unreadable.
+  const unsigned long long limit =
+      negative ? 0ULL - static_cast<unsigned long long>(std::numeric_limits<long long>::min())
+               : static_cast<unsigned long long>(std::numeric_limits<long long>::max());
+  unsigned long long v = 0;
   for (; i < s.size(); ++i) {
     if (!is_digit(s[i])) return false;
-    if (v > (1LL << 60)) return false;
-    v = v * 10 + (s[i] - '0');
+    const unsigned digit = static_cast<unsigned>(s[i] - '0');
+    if (v > (limit - digit) / 10) return false;
+    v = v * 10 + digit;
   }
-  value = negative ? -v : v;
+  // Unsigned to signed keeps the value modulo 2^64, so 0 - 2^63 gives the most negative value.
+  value = static_cast<long long>(negative ? 0ULL - v : v);
   return true;
 }
 

@@ -7,13 +7,15 @@
 
 namespace kor::util {
 
-// Reads `field` under "Iw": optional sign and decimal digits.  Returns false for any other text.
+// Reads `field` under "Iw": optional sign and decimal digits.  Returns false for any other text
+// and for a number outside the range of a long long.
 [[nodiscard]] bool read_int_field(std::string_view field, long long& value);
 
 // Reads `field` under "Fw.d", "Ew.d" or "Dw.d": optional sign, digits with at most one point, and
 // an optional exponent written as E, D or Q with an optionally signed integer, or as a sign and an
 // integer alone ("1.5+03").  Without a decimal point the last `d` digits are decimals.  Returns
-// false for any other text or a value outside the range of a double.
+// false for any other text, for an exponent beyond +-100000 (however many digits it has) and for a
+// value outside the range of a double; a value too small for a double reads as zero.
 [[nodiscard]] bool read_real_field(std::string_view field, int d, double& value);
 
 // digits x 10^exponent, correctly rounded as strtod would give it, when that needs a single

@@ -29,7 +29,11 @@ constexpr int kMostLegendColumns = 4;
 std::string trimmed(std::string_view s) { return std::string(util::rtrim(s)); }
 
 int chars_within(double width, double cw) {
-  return cw > 0 ? std::max(8, static_cast<int>(std::floor(width / cw))) : 80;
+  if (!(cw > 0)) return 80;
+  // Axis title lines far out (YAX = "title/2147483647") leave a plot width of minus billions of
+  // units: the count is taken in double and bounded before it becomes an int.
+  const double n = std::floor(width / cw);
+  return n > 8 ? static_cast<int>(std::min(n, 4096.0)) : 8;
 }
 
 // Replaces every `token` of `text` by `value` written with four decimals, left-justified.

@@ -18,8 +18,9 @@ struct Case {
   const char* err;  // standard error
 };
 
-// The scratch directory holds ex.ctl, ex.trc (the bundled example), garbage.trc (binary garbage)
-// and short.trc (plot 1 announces two traces but holds data for one).
+// The scratch directory holds ex.ctl, ex.trc (the bundled example), garbage.trc (binary garbage),
+// short.trc (plot 1 announces two traces but holds data for one) and exponent.trc (tracefile/
+// exponent_overflow.trc: plot 1 a value, plot 2 a real label with an exponent of 19 and 21 digits).
 constexpr Case kCases[] = {
     {"no input at all", "", "  Standard input for graphics control file name failed.\n",
      "STOP 1\n"},
@@ -34,12 +35,23 @@ constexpr Case kCases[] = {
      "  Standard input for plot, method, display, and lag numbers failed.\n", "STOP 6\n"},
     {"plot line with a word", "ex.ctl\nex.trc\n1 one 1 0\n",
      "  Standard input for plot, method, display, and lag numbers failed.\n", "STOP 6\n"},
+    // A number too large for an integer is no integer: it must not wrap round to a valid plot.
+    {"plot number past the 64-bit range", "ex.ctl\nex.trc\n92233720368547758081 1 1 0\n",
+     "  Standard input for plot, method, display, and lag numbers failed.\n", "STOP 6\n"},
+    {"plot number past the int range", "ex.ctl\nex.trc\n4294967297 1 1 0\n",
+     "  Standard input for plot, method, display, and lag numbers failed.\n", "STOP 6\n"},
     {"plot number 0", "ex.ctl\nex.trc\n0 1 1 0\n", "  Plot number  0 is invalid.\n", "STOP 7\n"},
     {"plot number above the count", "ex.ctl\nex.trc\n4 1 1 0\n", "  Plot number  4 is invalid.\n",
      "STOP 7\n"},
     {"plot without all its data", "ex.ctl\nshort.trc\n1 1 1 0\n",
      " RDTD_FND\n -28 = not all trace data was found\n in file short.trc, at its end after line "
      "7\n",
+     "STOP 8\n"},
+    {"data value with a 19-digit exponent", "ex.ctl\nexponent.trc\n1 1 1 0\n",
+     " RDTD_FND\n -17 = premature end of trace data file\n in file exponent.trc, line 7\n",
+     "STOP 8\n"},
+    {"real label with a 21-digit exponent", "ex.ctl\nexponent.trc\n2 1 1 0\n",
+     " RDTD_FND\n -17 = premature end of trace data file\n in file exponent.trc, line 9\n",
      "STOP 8\n"},
     {"METHOD 1 input ends after the plot line", "ex.ctl\nex.trc\n1 1 1 0\n",
      "  Standard input for Op Code failed.\n", "STOP 9\n"},
@@ -88,6 +100,7 @@ TEST(KorDialogue, StopCodesMessagesAndNormalEnds) {
   dir.copy_in(std::string(KOR_EXAMPLES) + "/example.ctl", "ex.ctl");
   dir.copy_in(std::string(KOR_EXAMPLES) + "/example.trc", "ex.trc");
   dir.copy_in(std::string(KOR_TEST_DATA) + "/tracefile/garbage.trc", "garbage.trc");
+  dir.copy_in(std::string(KOR_TEST_DATA) + "/tracefile/exponent_overflow.trc", "exponent.trc");
   dir.write("short.trc",
             "1 2 0 0 1 1 1\n1 A 0 0 0\n2 2 0 0 1 1 1\n1 B 0 0 0\nEOCF\n"
             "1 1 1 c F\n201601010000              1.0\n");

@@ -125,6 +125,12 @@ TEST_F(KorDriver, SmoothingAndLags) {
   // Trailing window of 2 on the regional model: day 10 follows a missing day and keeps its value.
   run("ex.ctl\nex.trc\n1 1 1 0\n0\n1001\n2 -1\n");
   EXPECT_TRUE(has("txt.dmp", row(9, "202611101200", regional_bias(10)) + "\n"));
+  // The largest leading window: every day averages itself and all later days of the trace.
+  run("ex.ctl\nex.trc\n1 1 1 0\n0\n1001\n2147483647 1\n");
+  double from_day3 = 0.0;
+  for (int d = 3; d <= 30; ++d) from_day3 += global_bias(d);
+  EXPECT_TRUE(has("txt.dmp", row(2, "202611031200", from_day3 / 28) + "\n"));
+  EXPECT_TRUE(has("txt.dmp", row(29, "202611301200", global_bias(30)) + "\n"));
   // Lag 2 on the thresholds plot: each point sums itself and the point before.  All counts are
   // equal, so the bias is (f1 + f2) / (o1 + o2) with o = 0.3 exp(-0.12 x), f = 1.1 (1 + 0.02 k) o.
   const ProgramRun r = run("ex.ctl\nex.trc\n2 1 1 2\n0\n1001\n0 0\n");

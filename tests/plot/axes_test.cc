@@ -93,6 +93,8 @@ TEST(XAxis, FrequenciesAndTimeUnit) {
       {"defaults", "", 1, 0, 1, 0, 'D', 1},
       {"all three given", "0/10/2/2;3;4", 2, 3, 4, 0, 'D', 2},
       {"negative tick is a minor period", "0/10/1M/1;1;-4", 1, 1, 1, 4, 'M', 1},
+      {"the most negative tick is the longest period", "0/10/1M/1;1;-2147483648", 1, 1, 1,
+       2147483647, 'M', 1},
       {"negative label and grid are absent", "///-2;-3", 1, 0, 1, 0, 'D', 1},
       {"unit letter first means 1", "0/400/y", 1, 0, 1, 0, 'Y', 1},
       {"days with a number", "0/10/3d", 1, 0, 1, 0, 'D', 3},

@@ -35,6 +35,11 @@ TEST(RunningMean, WindowsAlignmentsAndMissingValues) {
       {"a valid point among missing ones keeps its value", 3, 0, {M, 5, M}, {M, 5.0f, M}},
       {"near-missing counts as missing", 3, 0, {1, -9999.05f, 3}, {1.0f, M, 3.0f}},
       {"window longer than the trace", 9, 0, {1, 2, 3}, {2.0f, 2.0f, 2.0f}},
+      // The largest window of the dialogue reaches past either end: every point takes the mean of
+      // the points there are on its side (by hand: 2.5 = (1+2+3+4)/4, 3.5 = (3+4)/2).
+      {"largest leading window", 2147483647, 1, {1, 2, 3, 4}, {2.5f, 3.0f, 3.5f, 4.0f}},
+      {"largest trailing window", 2147483647, -1, {1, 2, 3, 4}, {1.0f, 1.5f, 2.0f, 2.5f}},
+      {"largest centred window", 2147483647, 0, {1, 2, M, 6}, {3.0f, 3.0f, M, 3.0f}},
   };
   for (const MeanCase& c : kCases) {
     std::vector<float> y = c.in;

@@ -38,6 +38,15 @@ TEST(FixedRead, RealFieldsUnderEditDescriptors) {
       {"E5", 12, false, 0.0},
       {"1.0E+9999999", 12, false, 0.0},
       {"1.0D+400", 12, false, 0.0},
+      // An exponent of more digits than any integer holds is unreadable, like one past the range.
+      {"E9999999999999999999", 12, false, 0.0},
+      {"1.0E9999999999999999999", 12, false, 0.0},
+      {"1.0E-99999999999999999999", 12, false, 0.0},
+      {"1.0D-400", 12, true, 0.0},  // below the smallest double: zero
+      // The exponent's own bounds, +-100000, and an exponent letter after digits without a point.
+      {"1.0E-100000", 12, true, 0.0},
+      {"1.0E-100001", 12, false, 0.0},
+      {"1Q3", 0, true, 1000.0},
   };
   for (const Case& c : kCases) {
     double v = -7.0;
@@ -54,9 +63,25 @@ TEST(FixedRead, IntegerFields) {
     bool ok;
     long long value;
   };
-  constexpr Case kCases[] = {{"2016", true, 2016}, {" 02", true, 2}, {"  ", true, 0},
-                             {"-12", true, -12},   {"+7", true, 7},  {"1 2", true, 12},
-                             {"1.", false, 0},     {"x1", false, 0}, {"12-", false, 0}};
+  constexpr Case kCases[] = {
+      {"2016", true, 2016},
+      {" 02", true, 2},
+      {"  ", true, 0},
+      {"-12", true, -12},
+      {"+7", true, 7},
+      {"1 2", true, 12},
+      {"1.", false, 0},
+      {"x1", false, 0},
+      {"12-", false, 0},
+      // The ends of the 64-bit range (2^63 - 1 and -2^63) read; one more, or a 20th digit, does
+      // not.
+      {"9223372036854775807", true, 9223372036854775807LL},
+      {"-9223372036854775808", true, -9223372036854775807LL - 1},
+      {"9223372036854775808", false, 0},
+      {"-9223372036854775809", false, 0},
+      {"92233720368547758081", false, 0},
+      {"00000000000000000000000042", true, 42},  // leading zeros are no digits too many
+  };
   for (const Case& c : kCases) {
     long long v = -7;
     EXPECT_EQ(read_int_field(c.field, v), c.ok) << "'" << c.field << "'";

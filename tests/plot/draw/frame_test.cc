@@ -162,5 +162,30 @@ TEST(FrameLayout, AxisTitlesWidenTheirMarginsAndSitOutsideTheLabels) {
   EXPECT_EQ(r.y_title.text, "X");
 }
 
+TEST(FrameLayout, AxisTitleLinesPastThePageLeaveTheNarrowestTitle) {
+  // A title line of 2147483647 pushes the plot area's side far past the page: the plot width is
+  // negative, so the title breaks at the narrowest width there is (8 characters).
+  struct Case {
+    const char* name;
+    int y_line, ry_line;
+  };
+  constexpr Case kCases[] = {{"ordinate title", 2147483647, 1},
+                             {"right ordinate title", 1, 2147483647}};
+  for (const Case& c : kCases) {
+    DrawFixture f(1);
+    f.layout.title = "ONE-TWO THREE FOUR";
+    f.layout.y_title = "Y";
+    f.layout.ry_title = "R";
+    f.settings.right_axis = true;
+    f.settings.y_title_line = c.y_line;
+    f.settings.ry_title_line = c.ry_line;
+    const FrameLayout l = layout_frame(f.view(kTimeSeries), AxisPlan{}, square());
+    ASSERT_EQ(l.title.size(), 3u) << c.name;
+    EXPECT_EQ(l.title[0].text, "ONE-TWO") << c.name;
+    EXPECT_EQ(l.title[1].text, "THREE") << c.name;
+    EXPECT_EQ(l.title[2].text, "FOUR") << c.name;
+  }
+}
+
 }  // namespace
 }  // namespace kor::plot::draw

@@ -1,0 +1,10 @@
+dev ice = psc
+PAN = M5
+PAN = H42
+PAN = X9
+LAB = 3
+TRACE3 = Analysis+
+TRA = +
+BXW = 1/1/1.5
+REF = 0,0
+FAC = x
