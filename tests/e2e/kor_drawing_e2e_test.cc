@@ -231,5 +231,28 @@ TEST_F(KorDrawing, PerformanceDiagramPointsAndSquareFrame) {
   EXPECT_TRUE(white(img.at(static_cast<int>(px(0.97)), static_cast<int>(py(0.03)))));
 }
 
+TEST_F(KorDrawing, AttributeDiagramDrawsEachReliabilityCurveInItsTracesColour) {
+  // probability.trc, plot 1: in every bin of forecast probability p the global model's events are
+  // (0.04 + 0.85 p) of its forecasts on every day, the regional model's (0.09 + 0.65 p), so the
+  // observed frequencies of the bins lie on those lines.  The reliability curves take the colours
+  // of traces 1 and 2 (red, blue); the forecast use frequencies those of traces 3 and 4 (green).
+  dir_.copy_in(std::string(KOR_EXAMPLES) + "/probability.trc", "p.trc");
+  const ProgramRun r =
+      run("DEV = PNG|a.png\nLIN = 2;3;4;4/1;1;1;1/2;2;0;0\nXAX = 0/1/0.1\nYAX = 0/1/0.1\n",
+          "g.ctl\np.trc\n1 1 6 0\n0\n1360\n0 0\n");
+  ASSERT_EQ(r.err, "");
+  ASSERT_NE(r.out.find("  Warning:  MOBPLT subprocesses are still running.\n"), std::string::npos)
+      << r.out;
+  const Image img((dir_.path() / "a.png").string());
+  ASSERT_TRUE(img.ok());
+  const Frame f = find_frame(img);
+  auto px = [&](double x) { return f.left + x * (f.right - f.left); };
+  auto py = [&](double y) { return f.bottom - y * (f.bottom - f.top); };
+  for (double p : {0.45, 0.75, 0.95}) {
+    EXPECT_TRUE(near(img, px(p), py(0.04 + 0.85 * p), 3, red)) << "global at " << p;
+    EXPECT_TRUE(near(img, px(p), py(0.09 + 0.65 * p), 3, blue)) << "regional at " << p;
+  }
+}
+
 }  // namespace
 }  // namespace kor::e2e
