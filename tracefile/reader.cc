@@ -7,6 +7,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "tracefile/header.h"
 #include "tracefile/messages.h"
 #include "tracefile/probability.h"
 #include "util/fixed_read.h"
@@ -21,8 +22,6 @@ using util::pad;
 using util::rtrim;
 
 const std::string kBlankLabel(kLabelWidth, ' ');
-
-bool is_eocf(const std::string& record) { return record.compare(0, 4, "EOCF") == 0; }
 
 // The line of the data record of point `p` of plot-relative trace `t`.
 std::size_t point_record(const ReaderState& s, int t, int p) {
@@ -39,21 +38,6 @@ int fail_at(ReaderState& s, const util::TextUnit& unit, int rc) {
   place.at_end = !s.error_record && unit.at_end();
   s.error_record.reset();
   return rc;
-}
-
-struct GroupHeader {
-  int trace = 0, field_id = 0, kind = 0, value = 0, n = 0, plot = 0, type = 0;
-};
-
-// Splits a group header record into its seven integers; a token that is not an integer reads as
-// -99.  Returns 0 or -1 (fewer than seven tokens, or a negative record count).
-int parse_group_header(const std::string& record, GroupHeader& h) {
-  std::array<int, 7> f{};
-  int count = 0;
-  (void)util::ST_SPLI(record, ' ', -99, f, count);  // -3 for a word: it reads as -99
-  if (count < 7) return -1;
-  h = GroupHeader{f[0], f[1], f[2], f[3], f[4], f[5], f[6]};
-  return h.n < 0 ? -1 : 0;
 }
 
 // Reads the next group header of the header section: 0 with `h` filled, 1 at the "EOCF" record,
@@ -75,36 +59,12 @@ int skip_conditions(util::TextUnit& unit, int n) {
   return 0;
 }
 
-struct Condition {
-  int type = 0;
-  std::array<std::string, 5> tokens;  // 32 characters at most, not padded
-};
-
 // Reads one condition record: 0, -2 (end of file or "EOCF"), -3 (fewer than five tokens) or -8
 // (condition type not a non-negative integer).
 int read_condition(util::TextUnit& unit, Condition& c) {
   std::string record;
   if (!unit.read(record, kGroupRecordWidth) || is_eocf(record)) return -2;
-  int count = 0;
-  (void)util::ST_SPLS(record, ' ', "", kTokenWidth, c.tokens, count);
-  if (count < 5) return -3;
-  if (util::ST_TINT(c.tokens[0], c.type) != 0 || c.type < 0) return -8;
-  return 0;
-}
-
-bool is_pair_type(int type) { return (type >= 5 && type <= 8) || (type >= 14 && type <= 17); }
-
-// The value a condition record contributes: "ALL" for type 0, token 2 for types 1 to 9, token 4
-// from type 10 on.
-std::string condition_value(const Condition& c) {
-  if (c.type == 0) return "ALL";
-  return c.type <= 9 ? c.tokens[1] : c.tokens[3];
-}
-
-std::string pair_value(const Condition& c) {
-  if (c.type >= 5 && c.type <= 8) return c.tokens[2];
-  if (c.type >= 14 && c.type <= 17) return c.tokens[4];
-  return {};
+  return parse_condition(record, c);
 }
 
 // The independent-variable label of a trace from a condition record: "ALL" for type 0, otherwise
