@@ -61,7 +61,7 @@ std::string replace_all(std::string text, const std::string& from, const std::st
 // that ends the names of other scratch folders as "<pid>"), so two
 // captures of the same suite compare byte for byte (diff -r) when the programs behave the same.
 void capture(const std::string& program, const fs::path& dir_path, const std::string& input,
-             const ProgramRun& run) {
+             const ProgramRun& run, const std::string& args = "") {
   const char* folder = std::getenv("KOR_E2E_CAPTURE");
   if (folder == nullptr || *folder == '\0') return;
   static std::map<std::string, int> runs;
@@ -71,7 +71,7 @@ void capture(const std::string& program, const fs::path& dir_path, const std::st
   name += "." + std::to_string(++runs[name]);
   const std::string here = dir_path.string();
   std::ostringstream os;
-  os << "program " << fs::path(program).filename().string() << "\n--- stdin\n"
+  os << "program " << fs::path(program).filename().string() << args << "\n--- stdin\n"
      << input << "\n--- status " << run.status << "\n--- stdout\n"
      << run.out << "\n--- stderr\n"
      << run.err;
@@ -99,15 +99,22 @@ void capture(const std::string& program, const fs::path& dir_path, const std::st
 
 ProgramRun run_program(const std::string& program, const ScratchDir& dir,
                        const std::string& input) {
+  return run_program(program, {}, dir, input);
+}
+
+ProgramRun run_program(const std::string& program, const std::vector<std::string>& args,
+                       const ScratchDir& dir, const std::string& input) {
   dir.write(".stdin", input);
-  const std::string command =
-      "cd '" + dir.path().string() + "' && '" + program + "' < .stdin > .stdout 2> .stderr";
+  std::string words;
+  for (const std::string& a : args) words += " '" + replace_all(a, "'", "'\\''") + "'";
+  const std::string command = "cd '" + dir.path().string() + "' && '" + program + "'" + words +
+                              " < .stdin > .stdout 2> .stderr";
   const int raw = std::system(command.c_str());
   ProgramRun run;
   run.status = raw != -1 && WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
   run.out = dir.read(".stdout");
   run.err = dir.read(".stderr");
-  capture(program, dir.path(), input, run);
+  capture(program, dir.path(), input, run, words);
   return run;
 }
 

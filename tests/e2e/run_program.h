@@ -36,6 +36,9 @@ class ScratchDir {
 
 // Runs `program` in `dir` with `input` on standard input.
 ProgramRun run_program(const std::string& program, const ScratchDir& dir, const std::string& input);
+// The same with command-line arguments (each passed as one word).
+ProgramRun run_program(const std::string& program, const std::vector<std::string>& args,
+                       const ScratchDir& dir, const std::string& input = "");
 
 // Runs `program` in `dir` with a terminal (a pseudo-terminal, without echo) as standard input,
 // on which `input` is typed and then the end-of-input key; standard output and error go to files

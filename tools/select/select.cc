@@ -583,10 +583,11 @@ bool select_sources(const Control& control, const std::vector<Source>& sources, 
       equalise_plot(totals, g, n, cases[p]);
       if (out) {
         *out << "kor_select: plot " << control.plots[p].number << ": records without a case in "
-             << "every trace, left out of " << (equalise ? "the sums and " : "")
-             << (ucd_out ? "trace.ucd" : "") << ":";
+             << "every trace, left out of "
+             << (equalise && ucd_out ? "the sums and trace.ucd" : equalise ? "the sums" : "trace.ucd")
+             << ":";
         for (std::size_t i = 0; i < n; ++i) {
-          *out << (i ? "," : "") << " trace " << control.plots[p].traces[i].file_trace << " "
+          *out << (i ? "," : "") << " trace " << control.plots[p].traces[i].file_trace << ": "
                << totals.traces[g + i].left_out;
         }
         *out << '\n';
