@@ -11,7 +11,7 @@ JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 PROGRAM_PACKAGES := g++ cmake make pkg-config libcairo2-dev libgif-dev libx11-dev fonts-dejavu-core
 TEST_PACKAGES    := libgtest-dev libgmock-dev libbenchmark-dev xvfb
 PACKAGES   := $(PROGRAM_PACKAGES) $(TEST_PACKAGES)
-PROGRAMS   := kor kor_plots kor_files mplt
+PROGRAMS   := kor kor_plots kor_files kor_select mplt
 
 # Fuzzing (clang and its libFuzzer runtime on top of the packages above).
 FUZZ_BUILD    ?= build-fuzz
@@ -21,7 +21,7 @@ MUTATION_RUNS ?= 300
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 FUZZ_TARGETS  := trace_reader_fuzz control_file_fuzz dialogue_fuzz plot_driver_fuzz ucd_fuzz \
                  probability_fuzz files_control_fuzz format_fuzz link_reply_fuzz \
-                 server_request_fuzz
+                 server_request_fuzz select_fuzz
 
 .PHONY: all deps program-deps build demo test test-sanitize test-tsan fuzz-deps fuzz-build fuzz fuzz-smoke \
         mutation-check format clean

@@ -22,11 +22,8 @@ show() {
     fi
   done
 }
-for input in plot1-method1 plot2-method2 plot3-method3 plot1-display0 plot3-resample \
-             gallery/timeseries gallery/scatter gallery/skillscore gallery/binned \
-             gallery/histogram gallery/roc gallery/attribute gallery/crps \
-             gallery/timeseries-gif gallery/binned-ps gallery/attribute-gif \
-             gallery/performance gallery/taylor gallery/reliability-ci gallery/roc-ci; do
+run() {
+  local input=$1
   rm -f txt.dmp txt.dmp_bxw kor_statspage.txt
   before=$(ls)
   echo "=== kor < examples/$input.in"
@@ -38,4 +35,19 @@ for input in plot1-method1 plot2-method2 plot3-method3 plot1-display0 plot3-resa
       *.png | *.gif | *.ps) case "$before" in *"$f"*) ;; *) echo "--- drew $f" ;; esac ;;
     esac
   done
+}
+for input in plot1-method1 plot2-method2 plot3-method3 plot1-display0 plot3-resample \
+             gallery/timeseries gallery/scatter gallery/skillscore gallery/binned \
+             gallery/histogram gallery/roc gallery/attribute gallery/crps \
+             gallery/timeseries-gif gallery/binned-ps gallery/attribute-gif \
+             gallery/performance gallery/taylor gallery/reliability-ci gallery/roc-ci; do
+  run "$input"
+done
+# From verification records to pictures: kor_select writes the trace data file and trace.ucd from
+# the record archive examples/records, and kor draws two plots of them.
+echo "=== kor_select -c examples/select/records.ctl -o records.trc -u trace.ucd examples/records"
+"${kor%/kor}/kor_select" -c examples/select/records.ctl -o records.trc -u trace.ucd examples/records
+echo "(exit status $?)"
+for input in select/timeseries select/skillscore; do
+  run "$input"
 done

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the programs (by default kor, kor_plots, kor_files and the graphics server mplt) into
+# Builds the programs (by default kor, kor_plots, kor_files, kor_select and the graphics server mplt) into
 # <build>/bin, quietly: one line while building, the whole compiler output in
 # <build>/build-programs.log, and the end of that log when something fails.
 #   scripts/build-programs.sh <build folder> <jobs> [target...]
@@ -11,7 +11,7 @@ build=${1:-build}
 jobs=${2:-2}
 shift $(($# < 2 ? $# : 2))
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(kor kor_plots kor_files mplt)
+[ ${#targets[@]} -gt 0 ] || targets=(kor kor_plots kor_files kor_select mplt)
 cd "$(dirname "$0")/.."
 mkdir -p "$build"
 log="$build/build-programs.log"

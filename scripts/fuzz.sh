@@ -30,6 +30,7 @@ targets=(
   "format_fuzz format format"
   "link_reply_fuzz link_reply words"
   "server_request_fuzz server_request words"
+  "select_fuzz select select"
 )
 
 mkdir -p "$build/logs" "$build/faults"

@@ -16,6 +16,7 @@
 #include "tracefile/format.h"
 #include "tracefile/messages.h"
 #include "tracefile/reader.h"
+#include "util/format.h"
 #include "util/text.h"
 
 namespace kor::select {
@@ -280,8 +281,14 @@ bool parse_control(const std::string& name, const std::string& text, Control& ou
       if (tracefile::is_time_plot(p.type)) continue;
       t.real_labels = true;
       for (const tracefile::Condition& c : source) {
-        const std::optional<double> v =
+        std::optional<double> v =
             c.type == 0 ? std::nullopt : cell_number(util::rtrim(tracefile::condition_value(c)));
+        // The label as the reader will see it: written under E24.7 and read back.
+        if (v && std::fabs(*v) < 1e30) {
+          v = read_number(util::rtrim(util::ST_LJST(util::format("(E24.7)", {*v}))));
+        } else {
+          v.reset();
+        }
         t.cell_numbers.push_back(v.value_or(0.0));
         t.cell_texts.push_back(util::cut(cell_text(c), tracefile::kLabelWidth));
         if (!v) t.real_labels = false;
