@@ -108,7 +108,7 @@ Archive make_archive(int padding) {
             ++serial;
             const int n = 50 + (serial * 13) % 100;
             const double ob = 280 + day + 0.5 * cycle / 12;
-            const double fb = ob + (m == 0 ? 0.4 : -0.2) + 0.01 * h;
+            const double fb = ob + (m == 0 ? 0.4 : -0.2) + 0.01 * h + 0.1 * day;
             const double fo = fb * ob + 1.5, ff = fb * fb + 2.0 + 0.1 * m, oo = ob * ob + 1.8;
             std::snprintf(line, sizeof line,
                           "V01 %s %d - %lld - - ADPSFC %s SL1L2 - T Z 2 - = %d %.4f %.4f %.4f "

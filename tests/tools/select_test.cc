@@ -85,6 +85,11 @@ TEST(Select, RecordLayout) {
       {"V01 G 24 - 20261101 - - A C FHO >1 P S 0 - = 10 1", LineKind::kBad,
        "VYMDH \"20261101\" is not a date-time YYYYMMDDHH or YYYYMMDDHHMM"},
       {"V01 G 24 - 2024022912 - - A C FHO >1 P S 0 - = 10 1", LineKind::kRecord, ""},
+      {"V01 G 24 - 2026022812 - - A C FHO >1 P S 0 - = 10 1", LineKind::kRecord, ""},
+      {"V01 G 24 - 2026133012 - - A C FHO >1 P S 0 - = 10 1", LineKind::kBad,
+       "VYMDH \"2026133012\" is not a date-time YYYYMMDDHH or YYYYMMDDHHMM"},
+      {"V01 G 24 - 0999110112 - - A C FHO >1 P S 0 - = 10 1", LineKind::kBad,
+       "VYMDH \"0999110112\" is not a date-time YYYYMMDDHH or YYYYMMDDHHMM"},
   };
   for (const Case& c : kCases) {
     RecordTokens t;
@@ -99,6 +104,8 @@ TEST(Select, RecordLayout) {
   RecordTokens t;
   std::string error;
   EXPECT_EQ(split_record(many, t, error), LineKind::kRecord);
+  EXPECT_EQ(*record_field(t, 1), "V01");
+  EXPECT_EQ(*record_field(t, 128), "1");  // DV_27
   EXPECT_EQ(split_record(many + " 1", t, error), LineKind::kBad);
   EXPECT_EQ(error, "more than 27 data values");
 
@@ -137,6 +144,9 @@ TEST(Select, ControlChecks) {
   const Case kCases[] = {
       {"one time-series trace", model, ""},
       {"blank lines between groups and an EOCF end", "\n" + model + "\n  \nEOCF\ngarbage\n", ""},
+      {"a word in a group header", "1 2 0 0 1 1 x\n18 0 0 G 0\n",
+       "c.ctl:1: a group header holds seven integers: trace number, field ID, group kind, trace "
+       "value, record count, plot number, plot type"},
       {"short group header", "1 2 0 0 1 1\n18 0 0 G 0\n",
        "c.ctl:1: a group header holds seven integers: trace number, field ID, group kind, trace "
        "value, record count, plot number, plot type"},
@@ -169,6 +179,10 @@ TEST(Select, ControlChecks) {
        "the cells of trace 1 are not all distinct numbers; a binned-data plot (type 4) takes text "
        "labels"},
       {"binned plot over text cells", "1 9 1 0 2 1 4\n1 EAST 0 0 0\n1 WEST 0 0 0\n", ""},
+      {"skill score with an ALL cell", "1 3 1 0 2 1 3\n1 12 0 0 0\n0 0 0 0 0\n",
+       "c.ctl:1: plot 1 is a skill-score plot (type 3), whose points need numbers as labels, but "
+       "the cells of trace 1 are not all distinct numbers; a binned-data plot (type 4) takes text "
+       "labels"},
       {"binned plot with two equal labels", "1 9 1 0 2 1 4\n1 EAST 0 0 0\n1 EAST 0 0 0\n",
        "c.ctl:1: cells 1 and 2 of trace 1 have the same label \"EAST\""},
   };
