@@ -51,3 +51,10 @@ echo "(exit status $?)"
 for input in select/timeseries select/skillscore; do
   run "$input"
 done
+# The same from the .stat files of the Model Evaluation Tools (examples/met).
+echo "=== kor_select -c examples/select/met.ctl -o met.trc -u trace.ucd examples/met"
+"${kor%/kor}/kor_select" -c examples/select/met.ctl -o met.trc -u trace.ucd examples/met
+echo "(exit status $?)"
+for input in select/met-performance select/met-skillscore; do
+  run "$input"
+done

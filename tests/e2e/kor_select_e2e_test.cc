@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <array>
 #include <map>
 #include <sstream>
 #include <string>
@@ -371,6 +372,167 @@ TEST_F(KorSelect, RefusalsNameTheFileAndLineAndLeaveNoFile) {
   const ProgramRun help = select({"--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_EQ(help.out.rfind("usage: kor_select -c CONTROL -o TRACEFILE", 0), 0u);
+}
+
+// The same cases as verification records and as .stat lines of the Model Evaluation Tools: CTC
+// counts, SL1L2 and VL1L2 means and PCT counts of two models on three days at two lead times.
+struct MetCases {
+  std::string records, stat_global, stat_regional;
+  std::map<std::pair<int, int>, std::array<double, 4>> tables;  // (model, threshold): a, b, c, d
+};
+
+MetCases make_met_cases() {
+  MetCases c;
+  const std::string header =
+      "VERSION MODEL DESC FCST_LEAD FCST_VALID_BEG FCST_VALID_END OBS_LEAD OBS_VALID_BEG "
+      "OBS_VALID_END FCST_VAR FCST_UNITS FCST_LEV OBS_VAR OBS_UNITS OBS_LEV OBTYPE VX_MASK "
+      "INTERP_MTHD INTERP_PNTS FCST_THRESH OBS_THRESH COV_THRESH ALPHA LINE_TYPE\n";
+  c.stat_global = header;
+  // The regional file has the older layout, without the units columns.
+  std::string old_header = header;
+  for (const char* units : {" FCST_UNITS", " OBS_UNITS"}) {
+    old_header.erase(old_header.find(units), std::string(units).size());
+  }
+  c.stat_regional = old_header;
+  char buf[512];
+  for (int m = 0; m < 2; ++m) {
+    std::string& stat = m == 0 ? c.stat_global : c.stat_regional;
+    for (int day = 1; day <= 3; ++day) {
+      for (int lead : {12, 24}) {
+        const std::string valid = "202611" + std::string(day < 10 ? "0" : "") +
+                                  std::to_string(day) + "_120000";
+        const std::string vymdh = valid.substr(0, 8) + "12";
+        auto head = [&](const char* var, const char* lev, const char* thresh) {
+          char text[512];
+          std::snprintf(text, sizeof text, "V12.0 %s NA %02d0000 %s %s %02d0000 %s %s %s%s %s %s%s %s "
+                        "ADPSFC CONUS NEAREST 1 %s %s NA NA ", kModels[m], lead, valid.c_str(),
+                        valid.c_str(), lead, valid.c_str(), valid.c_str(), var, m == 0 ? " U" : "",
+                        lev, var, m == 0 ? " U" : "", lev, thresh, thresh);
+          return std::string(text);
+        };
+        auto record = [&](const char* stats, const char* thresh, const char* var, const char* lvl,
+                          const char* level) {
+          char text[256];
+          std::snprintf(text, sizeof text, "V12.0 %s %d - %s - - ADPSFC CONUS %s %s %s %s %s 1200 = ",
+                        kModels[m], lead, vymdh.c_str(), stats, thresh, var, lvl, level);
+          return std::string(text);
+        };
+        for (int t = 0; t < 2; ++t) {
+          const double n = 400 + 10 * day + lead;
+          const double a = 40 + 7 * day - 10 * t + m * 5, b = 15 + lead / 6 + 3 * m,
+                       cc = 20 + day + 4 * t, d = n - a - b - cc;
+          auto& table = c.tables[{m, t}];
+          for (int k = 0; k < 4; ++k) table[k] += std::array<double, 4>{a, b, cc, d}[k];
+          const char* th = t == 0 ? ">=1" : ">=5";
+          std::snprintf(buf, sizeof buf, "CTC %g %g %g %g %g 0\n", n, a, b, cc, d);
+          stat += head("APCP_24", "A24", th) + buf;
+          std::snprintf(buf, sizeof buf, "%g %.17g %.17g %.17g\n", n, (a + b) / n, a / n,
+                        (a + cc) / n);
+          c.records += record("FHO", th, "APCP_24", "A", "24") + buf;
+        }
+        const double ob = 280 + day, fb = ob + 0.3 + 0.2 * m + 0.01 * lead;
+        std::snprintf(buf, sizeof buf, "%.4f %.4f %.4f %.4f %.4f", fb, ob, fb * ob + 1.1,
+                      fb * fb + 2.0 + m, ob * ob + 1.7);
+        stat += head("TMP", "Z2", "NA") + "SL1L2 " + std::to_string(100 + day) + " " + buf + " 0.8\n";
+        c.records += record("SL1L2", "-", "TMP", "Z", "2") + std::to_string(100 + day) + " " + buf +
+                     "\n";
+        std::snprintf(buf, sizeof buf, "%.4f %.4f %.4f %.4f %.4f %.4f %.4f", 10.0 + m, 2.0, 9.5,
+                      2.5 - 0.1 * day, 100.0 + day, 110.0 + m, 95.0);
+        stat += head("UGRD_VGRD", "P500", "NA") + "VL1L2 " + std::to_string(50 + lead) + " " + buf +
+                "\n";
+        c.records += record("VL1L2", "-", "UGRD_VGRD", "P", "500") + std::to_string(50 + lead) +
+                     " " + buf + "\n";
+        // PCT of four categories: forecasts n_i, events y_i.
+        const double total = 200 + day;
+        const double n_i[] = {80, 60, 40, total - 180}, y_i[] = {5.0 + m, 18, 25, 17.0 + day};
+        std::string pct = "PCT " + std::to_string(static_cast<int>(total)) + " 5";
+        std::string values;
+        for (int i = 0; i < 4; ++i) {
+          std::snprintf(buf, sizeof buf, " %.2f %g %g", 0.25 * i, y_i[i], n_i[i] - y_i[i]);
+          pct += buf;
+        }
+        for (int i = 1; i < 4; ++i) {
+          std::snprintf(buf, sizeof buf, " %.17g", n_i[i] / total);
+          values += buf;
+        }
+        for (int i = 0; i < 4; ++i) {
+          std::snprintf(buf, sizeof buf, " %.17g", y_i[i] / total);
+          values += buf;
+        }
+        stat += head("POP", "A24", "==0.25") + pct + " 1.00\n";
+        if (lead == 12) stat += head("TMP", "Z2", "NA") + "CNT 10 NA NA NA\n";
+        c.records += record("PBS_PCT", "==0.25", "POP", "A", "24") +
+                     std::to_string(static_cast<int>(total)) + values + "\n";
+      }
+    }
+  }
+  return c;
+}
+
+TEST_F(KorSelect, StatLinesGiveTheScoresOfTheSameCasesAsRecords) {
+  auto group = [](int trace, int field, int kind, int n, int plot, int type, const std::string& r) {
+    return std::to_string(trace) + " " + std::to_string(field) + " " + std::to_string(kind) +
+           " 0 " + std::to_string(n) + " " + std::to_string(plot) + " " + std::to_string(type) +
+           "\n" + r;
+  };
+  std::string control;
+  const char* const kStats[] = {"FHO", "SL1L2", "VL1L2", "PBS_PCT"};
+  const char* const kParams[] = {"APCP_24", "TMP", "UGRD_VGRD", "POP"};
+  for (int p = 1; p <= 4; ++p) {
+    for (int m = 0; m < 2; ++m) {
+      const int trace = 10 * p + m + 1, type = p == 1 ? 4 : 3;
+      control += group(trace, 2, 0, 1, p, type, "18 0 0 " + std::string(kModels[m]) + " 0\n");
+      control += group(trace, 10, 0, 1, p, type, "10 0 0 " + std::string(kStats[p - 1]) + " 0\n");
+      control += group(trace, 12, 0, 1, p, type, "10 0 0 " + std::string(kParams[p - 1]) + " 0\n");
+      control += p == 1 ? group(trace, 11, 1, 2, p, type, "1 >=1 0 0 0\n1 >=5 0 0 0\n")
+                        : group(trace, 3, 1, 2, p, type, "1 12 0 0 0\n1 24 0 0 0\n");
+    }
+  }
+  dir_.write("met.ctl", control);
+  const MetCases cases = make_met_cases();
+  dir_.write("cases.rec", cases.records);
+  std::filesystem::create_directories(dir_.path() / "met");
+  dir_.write("met/global.stat", cases.stat_global);
+  dir_.write("met/regional.stat", cases.stat_regional);
+  const ProgramRun from_records = select({"-c", "met.ctl", "-o", "rec.trc", "cases.rec"});
+  ASSERT_EQ(from_records.status, 0) << from_records.err;
+  const ProgramRun from_stat = select({"-c", "met.ctl", "-o", "out.trc", "met"});
+  ASSERT_EQ(from_stat.status, 0) << from_stat.err;
+  EXPECT_EQ(from_stat.out,
+            "kor_select: .stat lines not used: 6 CNT; values NA in used columns: 0\n"
+            "kor_select: the category probabilities of the PCT traces written to pbs_pct.prob\n"
+            "kor_select: 60 records in 2 files, 60 selected, written to out.trc\n");
+  EXPECT_EQ(dir_.read("out.trc"), dir_.read("rec.trc"));
+  EXPECT_EQ(dir_.read("pbs_pct.prob"),
+            "category probability (the middle of its edges), written by kor_select\n"
+            "1 0.125\n2 0.375\n3 0.625\n4 0.875\n");
+
+  // The scores of the 2x2 tables the CTC lines hold: bias (a + b) / (a + c) and the equitable
+  // threat score (a - r) / (a + b + c - r), r = (a + b)(a + c) / n.
+  const auto bias_rows = dump_rows(kor("1 1 1 0\n0\n1001\n0 0\n"));
+  const auto ets_rows = dump_rows(kor("1 1 1 0\n0\n1002\n0 0\n"));
+  ASSERT_EQ(bias_rows.size(), 2u);
+  ASSERT_EQ(ets_rows.size(), 2u);
+  for (int m = 0; m < 2; ++m) {
+    for (int t = 0; t < 2; ++t) {
+      const auto [a, b, c, d] = cases.tables.at({m, t});
+      const double n = a + b + c + d, r = (a + b) * (a + c) / n;
+      EXPECT_TRUE(same_printed(bias_rows[m][t].second, (a + b) / (a + c))) << m << t;
+      EXPECT_TRUE(same_printed(ets_rows[m][t].second, (a - r) / (a + b + c - r))) << m << t;
+    }
+  }
+  // The other record types (the files being the same, so are their scores) give scores.
+  const char* const kRuns[] = {"2 1 1 0\n0\n1102\n0 0\n", "2 1 1 0\n0\n1103\n0 0\n",
+                               "3 1 1 0\n0\n1202\n0 0\n", "3 1 1 0\n0\n1209\n0 0\n",
+                               "4 1 1 0\n0\n1301\n0 0\n"};
+  for (const char* run : kRuns) {
+    const auto rows = dump_rows(kor(run));
+    ASSERT_EQ(rows.size(), 2u) << run;
+    for (const auto& trace : rows) {
+      ASSERT_EQ(trace.size(), 2u) << run;
+      for (const auto& [label, value] : trace) EXPECT_GT(value, -9999) << run << label;
+    }
+  }
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include "tools/select/conditions.h"
 #include "tools/select/control.h"
+#include "tools/select/met_stat.h"
 #include "tools/select/record.h"
 
 namespace kor::select {
@@ -212,6 +213,105 @@ TEST(Select, CellLabelsAndCaseFields) {
     EXPECT_EQ(t.cell_numbers, (std::vector<double>{0.254, 2.54, 12.7}));
   }
   EXPECT_EQ(control.header, text);
+}
+
+}  // namespace
+}  // namespace kor::select
+
+namespace kor::select {
+namespace {
+
+constexpr const char* kNewHeader =
+    "VERSION MODEL DESC FCST_LEAD FCST_VALID_BEG FCST_VALID_END OBS_LEAD OBS_VALID_BEG "
+    "OBS_VALID_END FCST_VAR FCST_UNITS FCST_LEV OBS_VAR OBS_UNITS OBS_LEV OBTYPE VX_MASK "
+    "INTERP_MTHD INTERP_PNTS FCST_THRESH OBS_THRESH COV_THRESH ALPHA LINE_TYPE";
+constexpr const char* kOldHeader =
+    "VERSION MODEL DESC FCST_LEAD FCST_VALID_BEG FCST_VALID_END OBS_LEAD OBS_VALID_BEG "
+    "OBS_VALID_END FCST_VAR FCST_LEV OBS_VAR OBS_LEV OBTYPE VX_MASK INTERP_MTHD INTERP_PNTS "
+    "FCST_THRESH OBS_THRESH COV_THRESH ALPHA LINE_TYPE";
+
+TEST(Select, StatLinesAsRecords) {
+  struct Case {
+    const char* name;
+    bool old_layout;
+    const char* line;
+    StatKind kind;
+    const char* fields;  // the 15 record fields joined by blanks, then "=", count and values
+    const char* error;
+  };
+  const std::string common_new =
+      "V12.0 GFS NA 240000 20261101_120000 20261101_120000 240000 20261101_120000 "
+      "20261101_120000 ";
+  const Case kCases[] = {
+      {"CTC", false,
+       "APCP_24 kg/m^2 A24 APCP_24 kg/m^2 A24 ADPSFC CONUS NEAREST 1 >=12.7 >=12.7 NA NA CTC 200 "
+       "30 10 20 140 0.5",
+       StatKind::kRecord,
+       "V12.0 GFS 24 - 2026110112 - - ADPSFC CONUS FHO >=12.7 APCP_24 A 24 1200 = 200 0.2 0.15 "
+       "0.25",
+       ""},
+      {"SL1L2 of an older layout, a level without a number", true,
+       "TMP SFC TMP SFC ADPSFC EAST NEAREST 1 NA NA NA NA SL1L2 10 281 280 78700 79000 78500",
+       StatKind::kRecord, "V12.0 GFS 24 - 2026110112 - - ADPSFC EAST SL1L2 - TMP SFC - 1200 = 10 "
+                          "281 280 78700 79000 78500",
+       ""},
+      {"VL1L2 with NA and newer columns", false,
+       "UGRD_VGRD m/s P500 UGRD_VGRD m/s P500 ADPUPA G104 NEAREST 1 NA NA NA NA VL1L2 5 1 2 NA 4 "
+       "5 6 7 9 9",
+       StatKind::kRecord, "V12.0 GFS 24 - 2026110112 - - ADPUPA G104 VL1L2 - UGRD_VGRD P 500 1200 = "
+                          "5 1 2 - 4 5 6 7",
+       ""},
+      {"PCT of three categories", false,
+       "APCP_24 kg/m^2 A24 APCP_24 kg/m^2 A24 ADPSFC CONUS NEAREST 1 ==0.3 >=1 NA NA PCT 100 4 "
+       "0 5 45 0.3 10 20 0.6 15 5 1",
+       StatKind::kRecord, "V12.0 GFS 24 - 2026110112 - - ADPSFC CONUS PBS_PCT ==0.3 APCP_24 A 24 "
+                          "1200 = 100 0.3 0.2 0.05 0.1 0.15",
+       ""},
+      {"another line type", false,
+       "TMP K Z2 TMP K Z2 ADPSFC CONUS NEAREST 1 NA NA NA 0.05 CNT 10 NA NA", StatKind::kOtherType,
+       "", ""},
+      {"a value that is no number", false,
+       "TMP K Z2 TMP K Z2 ADPSFC CONUS NEAREST 1 NA NA NA NA SL1L2 10 x 280 78700 79000 78500",
+       StatKind::kBad, "", "column 26 (SL1L2) \"x\" is neither a number nor NA"},
+      {"too few columns", false, "TMP K Z2 TMP K Z2 ADPSFC CONUS NEAREST 1 NA NA NA NA FHO 10 0.1",
+       StatKind::kBad, "", "a FHO line has 2 columns after LINE_TYPE, 4 are needed"},
+      {"PCT with too many categories", false,
+       "P K A24 P K A24 ADPSFC CONUS NEAREST 1 NA NA NA NA PCT 10 16", StatKind::kBad, "",
+       "N_THRESH of a PCT line must be a whole number from 3 to 15"},
+  };
+  for (const Case& c : kCases) {
+    StatColumns columns;
+    std::string error;
+    ASSERT_TRUE(read_stat_header(c.old_layout ? kOldHeader : kNewHeader, columns, error));
+    const std::string line = common_new + c.line;
+    StatLine scratch;
+    RecordTokens t;
+    EXPECT_EQ(convert_stat_line(line, columns, scratch, t, error), c.kind) << c.name << error;
+    if (c.kind == StatKind::kBad) {
+      EXPECT_EQ(error, c.error) << c.name;
+    }
+    if (c.kind != StatKind::kRecord) continue;
+    std::string fields;
+    for (std::string_view f : t.fields) fields += std::string(f) + " ";
+    double count = 0;
+    std::array<double, kMaxValues> values{};
+    ASSERT_TRUE(read_numbers(t, count, values, error));
+    char number[32];
+    std::snprintf(number, sizeof number, "= %.6g", count);
+    fields += number;
+    for (int k = 0; k < t.value_count; ++k) {
+      std::snprintf(number, sizeof number, " %.6g", values[k]);
+      fields += is_missing_value(values[k]) ? std::string(" -") : number;
+    }
+    EXPECT_EQ(fields, c.fields) << c.name;
+  }
+  StatColumns columns;
+  std::string error;
+  EXPECT_FALSE(read_stat_header("VERSION MODEL DESC FCST_LEAD LINE_TYPE", columns, error));
+  EXPECT_EQ(error, "the .stat header line has no column FCST_VALID_BEG");
+  EXPECT_EQ(pct_probability_file({0, 0.3, 0.6, 1}),
+            "category probability (the middle of its edges), written by kor_select\n"
+            "1 0.15\n2 0.45\n3 0.8\n");
 }
 
 }  // namespace

@@ -68,6 +68,7 @@ LineKind split_record(std::string_view line, RecordTokens& t, std::string& error
     return LineKind::kBad;
   }
   t.value_count = values;
+  t.numeric = false;
   if (!read_date_time(t.fields[kDateField - 1])) {
     error = "VYMDH " + quoted(t.fields[kDateField - 1]) +
             " is not a date-time YYYYMMDDHH or YYYYMMDDHHMM";
@@ -110,6 +111,11 @@ std::optional<double> read_number(std::string_view token) {
 
 bool read_numbers(const RecordTokens& t, double& count, std::array<double, kMaxValues>& values,
                   std::string& error) {
+  if (t.numeric) {
+    count = t.count_number;
+    values = t.numbers;
+    return true;
+  }
   const std::optional<double> n = read_number(t.count);
   if (!n || *n < 0) {
     error = "the count " + quoted(t.count) + " is not a number of 0 or more";

@@ -25,6 +25,7 @@ inline constexpr int kCountField = 16;    // COUNT
 inline constexpr int kFirstValueField = 17;
 inline constexpr int kMaxValues = 27;  // DV_01 to DV_27: a data depth of 28 with the count
 inline constexpr int kDateField = 5;   // VYMDH
+inline constexpr int kStatsField = 10;  // STATS, the record type
 
 // A missing data value, as the trace data file's tables hold one.
 inline constexpr double kMissingValue = -1.1e31;
@@ -36,6 +37,11 @@ struct RecordTokens {
   std::string_view count;
   std::array<std::string_view, kMaxValues> values;
   int value_count = 0;
+  // Set for a record converted from another system's line, whose count and values are numbers
+  // already (the texts above then only serve conditions).
+  bool numeric = false;
+  double count_number = 0;
+  std::array<double, kMaxValues> numbers{};
 };
 
 enum class LineKind { kRecord, kSkipped, kBad };

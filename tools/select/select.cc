@@ -24,6 +24,7 @@
 #include <unordered_map>
 
 #include "resample/ucd_writer.h"
+#include "tools/select/met_stat.h"
 #include "tools/select/record.h"
 #include "tracefile/format.h"
 #include "util/format.h"
@@ -40,10 +41,26 @@ constexpr std::size_t kPieceSize = std::size_t{4} << 20;
 
 // The bytes of one input: a mapped file or a text in memory.
 struct Source {
+  Source() = default;
+  Source(std::string n, const char* d, std::size_t z) : name(std::move(n)), data(d), size(z) {}
   std::string name;
   const char* data = nullptr;
   std::size_t size = 0;
+  bool stat = false;    // a .stat file of the Model Evaluation Tools
+  StatColumns columns;  // its columns
 };
+
+// Recognises a .stat file by its first line and reads its columns; false with `error` (naming
+// the file and line) when the header line cannot be used.
+bool find_format(Source& s, std::string& error) {
+  const char* nl = static_cast<const char*>(std::memchr(s.data, '\n', s.size));
+  const std::string_view first(s.data, nl ? static_cast<std::size_t>(nl - s.data) : s.size);
+  if (!is_stat_header(first)) return true;
+  s.stat = true;
+  if (read_stat_header(first, s.columns, error)) return true;
+  error = s.name + ":1: " + error;
+  return false;
+}
 
 struct Piece {
   int source = 0;
@@ -97,6 +114,7 @@ struct TracePart {
   std::unordered_map<long long, Sums> times;
   std::vector<Kept> kept;
   bool used = false;
+  std::vector<double> edges;  // PCT records: their category edges
 };
 
 struct Pool {
@@ -108,6 +126,8 @@ struct PieceResult {
   std::vector<TracePart> traces;
   Pool pool;
   std::size_t records = 0, selected = 0;
+  std::map<std::string, std::size_t> other_types;  // .stat lines of types not read
+  std::size_t na_values = 0;                       // used .stat values written NA
   bool failed = false;
   std::size_t error_at = 0;
   std::string error;
@@ -155,7 +175,9 @@ class Matcher {
         ref.sel = &t;
         ref.time_plot = tracefile::is_time_plot(p.type);
         ref.cells = p.cells;
-        for (int id = 1; id <= kRecordFields; ++id) {
+        // VRSN# tells the layout or the writer of a record, not its case: two systems that write
+        // different versions still verify the same cases.
+        for (int id = 2; id <= kRecordFields; ++id) {
           if (std::find(p.trace_fields.begin(), p.trace_fields.end(), id) == p.trace_fields.end()) {
             ref.case_fields.push_back(id);
           }
@@ -182,6 +204,7 @@ class Matcher {
     r.traces.assign(traces_.size(), TracePart{});
     std::vector<std::uint8_t> memo(groups_.size());
     RecordTokens t;
+    StatLine stat;
     std::string error;
     double count = 0;
     std::array<double, kMaxValues> values{};
@@ -194,9 +217,20 @@ class Matcher {
       const std::string_view line(source.data + at, line_end - at);
       const std::size_t line_at = at;
       at = line_end + 1;
-      const LineKind kind = split_record(line, t, error);
-      if (kind == LineKind::kSkipped) continue;
-      if (kind == LineKind::kBad) return fail(r, line_at, error);
+      if (source.stat) {
+        const StatKind kind = convert_stat_line(line, source.columns, stat, t, error);
+        if (kind == StatKind::kSkipped) continue;
+        if (kind == StatKind::kBad) return fail(r, line_at, error);
+        if (kind == StatKind::kOtherType) {
+          ++r.other_types[stat.line_type];
+          continue;
+        }
+        r.na_values += static_cast<std::size_t>(stat.na_values);
+      } else {
+        const LineKind kind = split_record(line, t, error);
+        if (kind == LineKind::kSkipped) continue;
+        if (kind == LineKind::kBad) return fail(r, line_at, error);
+      }
       ++r.records;
       ++serial;
       std::fill(memo.begin(), memo.end(), 0);
@@ -232,6 +266,13 @@ class Matcher {
         } else if (part.value_count != t.value_count) {
           return fail(r, line_at, value_count_message(ref, t.value_count, part.value_count));
         }
+        if (source.stat && t.fields[kStatsField - 1] == kPctRecordType) {
+          if (part.edges.empty()) {
+            part.edges = stat.edges;
+          } else if (part.edges != stat.edges) {
+            return fail(r, line_at, edges_message(ref));
+          }
+        }
         part.used = true;
         taken = true;
         if (ref.time_plot) {
@@ -248,6 +289,12 @@ class Matcher {
       }
       if (taken) ++r.selected;
     }
+  }
+
+  static std::string edges_message(const TraceRef& ref) {
+    return "the PCT line's category edges differ from those of the earlier records of trace " +
+           std::to_string(ref.sel->file_trace) + " (plot " + std::to_string(ref.plot->number) +
+           "); the categories of one selection need one set of edges";
   }
 
   static std::string value_count_message(const TraceRef& ref, int found, int expected) {
@@ -296,6 +343,7 @@ struct KeptRef {
 
 struct TraceTotal {
   int value_count = -1;
+  std::vector<double> edges;
   std::vector<Sums> cells;
   std::map<long long, Sums> times;
   std::vector<KeptRef> kept;
@@ -306,6 +354,8 @@ struct Totals {
   std::vector<TraceTotal> traces;
   std::vector<std::unique_ptr<Pool>> pools;
   std::size_t records = 0, selected = 0;
+  std::map<std::string, std::size_t> other_types;
+  std::size_t na_values = 0;
 };
 
 // Adds one piece's result to the totals; false with `error` (and the offset in `error_at`) when
@@ -314,6 +364,8 @@ bool merge(const Matcher& m, PieceResult& r, Totals& totals, std::size_t& error_
            std::string& error) {
   totals.records += r.records;
   totals.selected += r.selected;
+  totals.na_values += r.na_values;
+  for (const auto& [type, n] : r.other_types) totals.other_types[type] += n;
   auto pool = std::make_unique<Pool>(std::move(r.pool));
   for (std::size_t g = 0; g < r.traces.size(); ++g) {
     TracePart& part = r.traces[g];
@@ -324,6 +376,13 @@ bool merge(const Matcher& m, PieceResult& r, Totals& totals, std::size_t& error_
     } else if (total.value_count != part.value_count) {
       error_at = part.first_at;
       error = Matcher::value_count_message(m.trace(g), part.value_count, total.value_count);
+      return false;
+    }
+    if (total.edges.empty()) {
+      total.edges = part.edges;
+    } else if (!part.edges.empty() && part.edges != total.edges) {
+      error_at = part.first_at;
+      error = Matcher::edges_message(m.trace(g));
       return false;
     }
     if (!part.cells.empty()) {
@@ -558,7 +617,8 @@ std::string trace_name(const TraceRef& ref) {
 // `ucd_out` when it is not null, the equalisation lines to `out`.
 bool select_sources(const Control& control, const std::vector<Source>& sources, int jobs,
                     bool equalise, std::ostream& trace_out, std::ostream* ucd_out,
-                    std::ostream* out, SelectCounts* counts, std::string& error) {
+                    std::ostream* out, SelectCounts* counts, std::string& error,
+                    std::string* pct_file = nullptr) {
   const bool keep = equalise || ucd_out != nullptr;
   Matcher m(control, keep);
   Totals totals;
@@ -567,6 +627,29 @@ bool select_sources(const Control& control, const std::vector<Source>& sources, 
     counts->records = totals.records;
     counts->selected = totals.selected;
   }
+  if (out && std::any_of(sources.begin(), sources.end(), [](const Source& s) { return s.stat; })) {
+    *out << "kor_select: .stat lines not used:";
+    if (totals.other_types.empty()) *out << " none";
+    bool first = true;
+    for (const auto& [type, n] : totals.other_types) {
+      *out << (first ? " " : ", ") << n << " " << type;
+      first = false;
+    }
+    *out << "; values NA in used columns: " << totals.na_values << "\n";
+  }
+  // The category probabilities of the PCT traces, from their edges.
+  const std::vector<double>* edges = nullptr;
+  for (std::size_t g = 0; g < totals.traces.size(); ++g) {
+    const std::vector<double>& e = totals.traces[g].edges;
+    if (e.empty()) continue;
+    if (edges != nullptr && *edges != e) {
+      error = control.path + ":" + std::to_string(m.trace(g).sel->line) + ": " +
+              Matcher::edges_message(m.trace(g));
+      return false;
+    }
+    edges = &e;
+  }
+  if (pct_file) *pct_file = edges ? pct_probability_file(*edges) : std::string();
   // Equalisation and the cases of trace.ucd, plot by plot.
   std::vector<std::vector<std::map<long long, CaseList>>> cases(control.plots.size());
   std::size_t g = 0;
@@ -800,7 +883,8 @@ class OutputFile {
 bool select_text(const Control& control, const std::string& name, const std::string& records,
                  bool equalise, std::string& trace_file, std::string* ucd, std::string& error,
                  std::ostream* out) {
-  const std::vector<Source> sources{Source{name, records.data(), records.size()}};
+  std::vector<Source> sources{Source{name, records.data(), records.size()}};
+  if (!find_format(sources[0], error)) return false;
   std::ostringstream trace_stream, ucd_stream;
   if (!select_sources(control, sources, 1, equalise, trace_stream, ucd ? &ucd_stream : nullptr,
                       out, nullptr, error)) {
@@ -831,6 +915,10 @@ bool run_selection(const SelectOptions& options, std::ostream& out, std::ostream
       return false;
     }
     sources.push_back(Source{f, file->data(), file->size()});
+    if (!find_format(sources.back(), error)) {
+      err << "kor_select: " << error << '\n';
+      return false;
+    }
     local.bytes += file->size();
     mapped.push_back(std::move(file));
   }
@@ -840,13 +928,25 @@ bool run_selection(const SelectOptions& options, std::ostream& out, std::ostream
   OutputFile trace_file(options.output);
   std::unique_ptr<OutputFile> ucd_file;
   if (!options.ucd.empty()) ucd_file = std::make_unique<OutputFile>(options.ucd);
-  if (!trace_file.open(error) || (ucd_file && !ucd_file->open(error)) ||
-      !select_sources(control, sources, jobs, options.equalise, trace_file.stream(),
-                      ucd_file ? &ucd_file->stream() : nullptr, &out, &local, error) ||
-      !trace_file.finish(error) || (ucd_file && !ucd_file->finish(error)) ||
-      (ucd_file && !ucd_file->commit(error)) || !trace_file.commit(error)) {
+  // The probability list of PCT traces goes beside the trace data file, where kor looks for it.
+  std::string pct_text;
+  OutputFile pct_file((fs::path(options.output).parent_path() / kPctProbabilityFile).string());
+  const bool written =
+      trace_file.open(error) && (!ucd_file || ucd_file->open(error)) &&
+      select_sources(control, sources, jobs, options.equalise, trace_file.stream(),
+                     ucd_file ? &ucd_file->stream() : nullptr, &out, &local, error, &pct_text) &&
+      (pct_text.empty() || (pct_file.open(error) && (pct_file.stream() << pct_text, true) &&
+                            pct_file.finish(error))) &&
+      trace_file.finish(error) && (!ucd_file || ucd_file->finish(error)) &&
+      (!ucd_file || ucd_file->commit(error)) && (pct_text.empty() || pct_file.commit(error)) &&
+      trace_file.commit(error);
+  if (!written) {
     err << "kor_select: " << error << '\n';
     return false;
+  }
+  if (!pct_text.empty()) {
+    out << "kor_select: the category probabilities of the PCT traces written to "
+        << (fs::path(options.output).parent_path() / kPctProbabilityFile).string() << "\n";
   }
   if (counts) *counts = local;
   return true;

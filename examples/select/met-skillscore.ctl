@@ -1,0 +1,9 @@
+DEV = PNG|met-skillscore.png
+TIT = RMSE of 2-m temperature, CONUS, from MET SL1L2 lines\with 95 % intervals of the difference from the global model
+TRACE1 = Global model
+TRACE2 = Regional model
+LIN = 2;3/1;2/2;2/1
+MAR = 2;3/4;6/1;1/1
+BXW = 2/2/.05/Y
+NSM = 1000
+B_TEXT = 1
