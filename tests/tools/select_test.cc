@@ -238,6 +238,7 @@ TEST(Select, StatLinesAsRecords) {
     StatKind kind;
     const char* fields;  // the 15 record fields joined by blanks, then "=", count and values
     const char* error;
+    const char* lead = "240000";  // FCST_LEAD
   };
   const std::string common_new =
       "V12.0 GFS NA 240000 20261101_120000 20261101_120000 240000 20261101_120000 "
@@ -275,6 +276,9 @@ TEST(Select, StatLinesAsRecords) {
        StatKind::kBad, "", "column 26 (SL1L2) \"x\" is neither a number nor NA"},
       {"too few columns", false, "TMP K Z2 TMP K Z2 ADPSFC CONUS NEAREST 1 NA NA NA NA FHO 10 0.1",
        StatKind::kBad, "", "a FHO line has 2 columns after LINE_TYPE, 4 are needed"},
+      {"a lead time of too many digits", false,
+       "TMP K Z2 TMP K Z2 ADPSFC CONUS NEAREST 1 NA NA NA NA FHO 10 0.1 0.1 0.1", StatKind::kBad,
+       "", "FCST_LEAD \"24000000000000000000\" is not HHMMSS", "24000000000000000000"},
       {"PCT with too many categories", false,
        "P K A24 P K A24 ADPSFC CONUS NEAREST 1 NA NA NA NA PCT 10 16", StatKind::kBad, "",
        "N_THRESH of a PCT line must be a whole number from 3 to 15"},
@@ -283,7 +287,8 @@ TEST(Select, StatLinesAsRecords) {
     StatColumns columns;
     std::string error;
     ASSERT_TRUE(read_stat_header(c.old_layout ? kOldHeader : kNewHeader, columns, error));
-    const std::string line = common_new + c.line;
+    std::string line = common_new + c.line;
+    line.replace(line.find("240000 "), 6, c.lead);
     StatLine scratch;
     RecordTokens t;
     EXPECT_EQ(convert_stat_line(line, columns, scratch, t, error), c.kind) << c.name << error;

@@ -27,7 +27,7 @@ int split(std::string_view line, std::array<std::string_view, N>& out) {
 // The whole hours of a lead time HHMMSS (or HHHMMSS), and its minutes and seconds as MMSS when
 // they are not zero.
 bool lead_time(std::string_view lead, std::string& hours, std::string& rest) {
-  if (lead.size() < 6) return false;
+  if (lead.size() != 6 && lead.size() != 7) return false;
   for (char c : lead) {
     if (c < '0' || c > '9') return false;
   }
