@@ -179,6 +179,9 @@ TEST(Select, ControlChecks) {
        "c.ctl:1: plot 1 is a skill-score plot (type 3), whose points need numbers as labels, but "
        "the cells of trace 1 are not all distinct numbers; a binned-data plot (type 4) takes text "
        "labels"},
+      {"a skill-score cell too large for its label", "1 3 1 0 2 1 3\n1 12 0 0 0\n1 36240000 0 0 0\n",
+       "c.ctl:1: cell 2 of trace 1, 36240000, is too large for the label of a skill-score plot "
+       "(F10.2)"},
       {"binned plot over text cells", "1 9 1 0 2 1 4\n1 EAST 0 0 0\n1 WEST 0 0 0\n", ""},
       {"skill score with an ALL cell", "1 3 1 0 2 1 3\n1 12 0 0 0\n0 0 0 0 0\n",
        "c.ctl:1: plot 1 is a skill-score plot (type 3), whose points need numbers as labels, but "

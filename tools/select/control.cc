@@ -116,6 +116,17 @@ std::string field_conditions(const TraceSelection& t, int id) {
   return text;
 }
 
+// The layout in which the reader turns a skill-score plot's labels to texts: "(F8.0)" when the
+// plot's first trace is selected with a statistic type that contains "FSS", else "(F10.2)".
+const char* skill_label_layout(const TraceSelection& first) {
+  for (const FieldGroup& g : first.dependent) {
+    if (g.field_id == kStatsField && !g.selectors.empty()) {
+      return g.selectors[0].low.text.find("FSS") != std::string::npos ? "(F8.0)" : "(F10.2)";
+    }
+  }
+  return "(F10.2)";
+}
+
 }  // namespace
 
 bool parse_control(const std::string& name, const std::string& text, Control& out,
@@ -317,6 +328,16 @@ bool parse_control(const std::string& name, const std::string& text, Control& ou
                 "cells of trace " + std::to_string(t.file_trace) +
                 " are not all distinct numbers; a binned-data plot (type 4) takes text labels";
         return false;
+      }
+      // A skill-score plot writes its labels as texts of ten columns (F10.2; F8.0 for FSS).
+      const char* layout = skill_label_layout(first);
+      for (std::size_t i = 0; p.type == tracefile::kSkillScorePlot && i < source.size(); ++i) {
+        if (util::format(layout, {t.cell_numbers[i]}).find('*') != std::string::npos) {
+          error = at_line(name, t.independent[0].line) + "cell " + std::to_string(i + 1) +
+                  " of trace " + std::to_string(t.file_trace) + ", " + t.cell_texts[i] +
+                  ", is too large for the label of a skill-score plot " + layout;
+          return false;
+        }
       }
     }
     for (int id = 1; id <= kRecordFields; ++id) {
