@@ -19,61 +19,38 @@ namespace {
 using detail::Call;
 using tracefile::ReaderState;
 
-// Reads the plot again from the unit and plot number the reader kept.  A failure is reported and
-// leaves the reload flag set; the call goes on with the sums as they are.
-void reread_plot(ReaderState& rs, std::ostream& os) {
-  if (rs.unit == nullptr) {
-    tracefile::RDTD_MSG(-11, " Error re-initializing", os);  // no unit was ever read: no code text
-    rs.reload = true;
-    return;
-  }
-  int count = 0;
-  int rc = tracefile::RDTD_INI(rs, *rs.unit, count);
-  if (rc != 0) {
-    tracefile::RDTD_MSG(rc, " Error re-initializing", os);
-    rs.reload = true;
-    return;
-  }
-  int traces = 0, plot_type = 0;
-  rc = tracefile::RDTD_FND(rs, *rs.unit, rs.plot_number, 1, traces, plot_type, os);
-  if (rc != 0) {
-    tracefile::RDTD_MSG(rc, " Error re-finding data", os);
-    rs.reload = true;
-  }
-}
-
-// Lag accumulation over fields 1..depth of trace t: a trailing sum over `lag` points (lag > 0) or a
-// cumulative sum restarting every |lag| points (lag < 0).  Sets the reload flag when lag is not 0.
-void accumulate_lag(ReaderState& rs, int t, int lag, int points, int depth) {
+// Lag accumulation over fields 1..depth of the copied sums: a trailing sum over `lag` points
+// (lag > 0) or a cumulative sum restarting every |lag| points (lag < 0).
+void accumulate_lag(TraceSums& sums, int lag) {
   if (lag == 0) return;
+  const int points = sums.points, depth = sums.depth;
   if (lag > 0) {
     for (int p = points; p >= 2; --p) {
       for (int q = std::max(1, p - lag + 1); q <= p - 1; ++q) {
         for (int k = 1; k <= depth; ++k) {
-          const double a = rs.sum(t, k, p), b = rs.sum(t, k, q);
+          const double a = sums.at(k, p), b = sums.at(k, q);
           if (!tracefile::is_table_missing(a) && !tracefile::is_table_missing(b)) {
-            rs.sum(t, k, p) = a + b;
+            sums.at(k, p) = a + b;
           }
         }
       }
     }
-  } else {
-    // The block's running value is held in single precision; a missing value added into it keeps
-    // it at or below the missing limit, so the rest of that block comes out missing.
-    const long long m = -static_cast<long long>(lag);
-    for (int k = 1; k <= depth; ++k) {
-      float running = static_cast<float>(rs.sum(t, k, 1));
-      for (int p = 2; p <= points; ++p) {
-        if (p % m == 1) {
-          running = static_cast<float>(rs.sum(t, k, p));
-        } else {
-          running += static_cast<float>(rs.sum(t, k, p));
-          rs.sum(t, k, p) = running;
-        }
+    return;
+  }
+  // The block's running value is held in single precision; a missing value added into it keeps
+  // it at or below the missing limit, so the rest of that block comes out missing.
+  const long long m = -static_cast<long long>(lag);
+  for (int k = 1; k <= depth; ++k) {
+    float running = static_cast<float>(sums.at(k, 1));
+    for (int p = 2; p <= points; ++p) {
+      if (p % m == 1) {
+        running = static_cast<float>(sums.at(k, p));
+      } else {
+        running += static_cast<float>(sums.at(k, p));
+        sums.at(k, p) = running;
       }
     }
   }
-  rs.reload = true;
 }
 
 // Ensemble size of an ensemble statistic type: the integer after the first "/".
@@ -274,6 +251,7 @@ void percentages(Call& c, int code) {
 
 TraceEngine::TraceEngine()
     : last_stat_type(tracefile::kLabelWidth, ' '),
+      trace_sums(static_cast<std::size_t>(tracefile::kMaxDepth) * kMaxPoints),
       work_sums(static_cast<std::size_t>(tracefile::kMaxDepth) * kMaxPoints),
       values(2 * static_cast<std::size_t>(kMaxPoints)) {}
 
@@ -291,7 +269,7 @@ void TraceArrays::attach(TraceResult& result) {
   result.x_values = x_values;
 }
 
-int RDTD_TRC(ReaderState& rs, TraceEngine& engine, const TraceRequest& request, TraceResult& r,
+int RDTD_TRC(const ReaderState& rs, TraceEngine& engine, const TraceRequest& request, TraceResult& r,
              std::ostream& os) {
   const double missing = request.missing;
   r.code = request.code;
@@ -313,14 +291,14 @@ int RDTD_TRC(ReaderState& rs, TraceEngine& engine, const TraceRequest& request, 
   if (rs.traces[t - 1].trace_value < 0) return -32;
   std::fill_n(r.y.begin(), std::min<std::size_t>(r.y.size(), kMaxPoints), missing);
 
-  if (rs.reload) reread_plot(rs, os);
-  if (t > rs.trace_count) return -37;  // the plot read again has lost the trace
   const tracefile::TraceInfo& info = rs.traces[t - 1];
   const int points = std::clamp(info.points, 0, kMaxPoints);
   const int depth = std::clamp(info.depth, 0, tracefile::kMaxDepth);
-  if (points > capacity) return -31;
   r.points = points;
-  accumulate_lag(rs, t, request.lag, points, depth);
+  // The lag accumulation and a prefix's adjustment change the engine's copy of the trace's sums:
+  // the reader's table keeps the file's values for the next call.
+  TraceSums sums = copy_trace_sums(rs, t, points, engine.trace_sums);
+  accumulate_lag(sums, request.lag);
 
   std::string stat = info.stat_type;
   if (util::ST_TLEN(stat) == 0) stat = rs.plot_stat_type;
@@ -334,8 +312,8 @@ int RDTD_TRC(ReaderState& rs, TraceEngine& engine, const TraceRequest& request, 
   r.code = d.code;
   metrics::write_prefix_warning(d.prefix, os);
   std::string bias_tag, lag_tag = "    ";
-  int rc = bias_adjustment(rs, t, d.prefix, bias_tag);
-  if (rc == 0) rc = threshold_lag_adjustment(rs, t, d.lag, lag_tag);
+  int rc = bias_adjustment(sums, d.prefix, bias_tag);
+  if (rc == 0) rc = threshold_lag_adjustment(sums, d.lag, lag_tag);
 
   int warning = 0;
   bool has_ensemble = false;
@@ -352,12 +330,7 @@ int RDTD_TRC(ReaderState& rs, TraceEngine& engine, const TraceRequest& request, 
   engine.last_stat_type = stat;
   if (rc != 0) return rc;
 
-  // The trace's sums in the metric library's layout: field k of point p at (k - 1) + 28 (p - 1).
   constexpr int kFields = tracefile::kMaxDepth;
-  for (int p = 1; p <= points; ++p) {
-    double* row = engine.work_sums.data() + static_cast<std::size_t>(kFields) * (p - 1);
-    for (int k = 1; k <= kFields; ++k) row[k - 1] = rs.sum(t, k, p);
-  }
   Call c(rs, engine, request, r, os);
   c.trace = t;
   c.points = points;
@@ -371,7 +344,8 @@ int RDTD_TRC(ReaderState& rs, TraceEngine& engine, const TraceRequest& request, 
   c.values = engine.values.data();
   c.values2 = engine.values.data() + kMaxPoints;
   std::fill_n(c.values, kMaxPoints, missing);
-  c.sums = metrics::SumsView{engine.work_sums.data(), 1, kFields, points, 0};
+  c.trace_sums = sums;
+  c.sums = metrics::SumsView{sums.data, 1, kFields, points, 0};
   c.label = std::string(util::rtrim(info.param_label));
   c.perfect = missing;
   const int statistic = d.statistic;

@@ -524,8 +524,6 @@ int read_data_section(ReaderState& s, util::TextUnit& unit, std::ostream& os) {
 ReaderState::ReaderState() { reset(); }
 
 void ReaderState::reset() {
-  // The unit and plot number stay: they name the plot to read again.
-  reload = false;
   trace_count = 0;
   plot_type = 0;
   label_type = ' ';
@@ -574,7 +572,6 @@ void ReaderState::set_label(int trace, int point, std::string_view text) {
 int RDTD_INI(ReaderState& state, util::TextUnit& unit, int& plot_count) {
   unit.rewind();
   state.reset();
-  state.unit = &unit;
   plot_count = 0;
   GroupHeader h;
   while (true) {
@@ -612,7 +609,6 @@ int find_plot(ReaderState& s, util::TextUnit& unit, int plot, int read_data, int
               int& plot_type, std::ostream& os) {
   trace_count = 0;
   plot_type = 0;
-  s.unit = &unit;
   bool have_plot_type = false;
   bool have_ind_group = false;
   GroupHeader h;
@@ -753,8 +749,6 @@ int RDTD_FND(ReaderState& s, util::TextUnit& unit, int plot, int read_data, int&
     // last load is the result.
     for (int t = 1; t <= s.trace_count; ++t) rc = load_trace_probabilities(s, t, os);
   }
-  s.unit = &unit;
-  s.plot_number = plot;
   return rc;
 }
 

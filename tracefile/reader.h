@@ -73,14 +73,10 @@ struct ErrorPlace {
 struct ReaderState {
   ReaderState();
 
-  // Puts every table back to its initial value (RDTD_INI does this first); the unit and plot number
-  // of the last plot read are kept.
+  // Puts every table back to its initial value (RDTD_INI does this first).
   void reset();
 
-  // File state.
-  util::TextUnit* unit = nullptr;  // unit of the last RDTD_INI/RDTD_FND, for re-reading the plot
-  int plot_number = 0;             // plot of the last RDTD_FND
-  bool reload = false;             // the statistics engine changed the sums: read the plot again
+  // The plot read.
   int trace_count = 0;
   int plot_type = 0;
   char label_type = ' ';       // ' ' before data, 'r' real, 'c' character, 't' time labels
