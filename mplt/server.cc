@@ -125,15 +125,7 @@ ClientPlace client_place(pid_t pid) {
 }
 
 std::string default_output(const std::string& device) {
-  static const struct {
-    const char* device;
-    const char* file;
-  } kNames[] = {{"XW", "kor"},      {"PS", "ps.plt"},   {"NC", "Nmeta"},   {"GF", "kor.gif"},
-                {"PNG", "kor.png"}, {"SVG", "kor.svg"}, {"PDF", "kor.pdf"}};
-  for (const auto& n : kNames) {
-    if (device == n.device) return n.file;
-  }
-  return {};
+  return std::string(graphics::default_output_file(device));
 }
 
 Server::Server(PlaceFinder place) : place_(std::move(place)) {}

@@ -429,22 +429,25 @@ int PLT_TEXT(const PlotLayout& layout, const TextDumpInput& input, std::ostream&
   return os ? 0 : -23;
 }
 
-int write_bxw_objects(std::ostream& os, const PlotSettings& settings, int trace, int points,
+int write_bxw_objects(std::ostream& os, const PlotSettings& settings, int object, int points,
                       const std::vector<double>& central, const std::vector<double>& ordinates,
-                      const BxwTables& tables, double scale) {
-  if (trace < 1 || trace > kMaxTraces || settings.bxw_request[trace - 1] <= 0) {
+                      const BoxWhiskerTables& tables, double scale) {
+  if (object < 1 || object > kMaxTraces || settings.bxw_request[object - 1] <= 0) {
     os << util::format("(1X,'**',8X,A)", {"ZERO COLOR NUMBER = NO BXWSKR OBJECTS"}) << '\n';
     return os ? 0 : -42;
   }
+  const std::size_t first = BoxWhiskerTables::at(object - 1, 0);
+  const std::size_t boxes = std::min(tables.minus_lower.size(), tables.upper.size());
   const std::size_t avail =
-      std::min({central.size(), ordinates.size(), tables.minus_lower.size(), tables.upper.size()});
+      std::min({central.size(), ordinates.size(), boxes > first ? boxes - first : 0});
   const int count = std::clamp(points, 0, std::min<int>(kBxwPoints, static_cast<int>(avail)));
   auto present = [](double v) { return !util::IS_MISSING(v); };
   for (int i = 0; i < count; ++i) {
+    const std::size_t at = first + i;
     std::array<double, 6> v;
     v.fill(kPlotMissing);
     const double c = central[i], y = ordinates[i];
-    double lower = tables.minus_lower[i], upper = tables.upper[i];
+    double lower = tables.minus_lower[at], upper = tables.upper[at];
     if (present(c) && present(y) && present(lower) && present(upper)) {
       lower *= scale;
       upper *= scale;
@@ -452,12 +455,11 @@ int write_bxw_objects(std::ostream& os, const PlotSettings& settings, int trace,
       v[1] = y;
       v[3] = c - lower;
       v[4] = c + upper;
-      const bool have_ext = static_cast<std::size_t>(i) < tables.lower_whisker.size() &&
-                            static_cast<std::size_t>(i) < tables.upper_whisker.size();
-      if (settings.bxw_print && have_ext && present(tables.lower_whisker[i]) &&
-          present(tables.upper_whisker[i])) {
-        v[2] = c - lower - tables.lower_whisker[i] * scale;
-        v[5] = c + upper + tables.upper_whisker[i] * scale;
+      const bool have_ext = at < tables.lower_whisker.size() && at < tables.upper_whisker.size();
+      if (settings.bxw_print && have_ext && present(tables.lower_whisker[at]) &&
+          present(tables.upper_whisker[at])) {
+        v[2] = c - lower - tables.lower_whisker[at] * scale;
+        v[5] = c + upper + tables.upper_whisker[at] * scale;
       }
     }
     os << util::format("(1X,I2,6(1X,1P,E12.5))", {i + 1, v[0], v[1], v[2], v[3], v[4], v[5]})
