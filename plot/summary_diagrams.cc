@@ -74,6 +74,21 @@ int field_values(const tracefile::ReaderState& reader, DriverState& st, int trac
   return 0;
 }
 
+// The forecast, hit and observed sums of every point of a trace (fields 2, 3 and 4 with the op
+// code's prefix or threshold lag), or the code that ends the driver.
+int fho_values(const tracefile::ReaderState& reader, DriverState& st, int trace,
+               const metrics::DecodedCode& d, int lag, std::vector<double>& f,
+               std::vector<double>& hits, std::vector<double>& o, std::ostream& os) {
+  for (auto [field, out] : {std::pair{kForecastField, &f}, std::pair{kHitField, &hits},
+                            std::pair{kObservedField, &o}}) {
+    if (const int rc = field_values(reader, st, trace, field_code(field, d), lag, *out, nullptr,
+                                    nullptr, os)) {
+      return rc;
+    }
+  }
+  return 0;
+}
+
 bool all_present(std::initializer_list<double> values) {
   return std::none_of(values.begin(), values.end(),
                       [](double v) { return util::IS_MISSING(v) || !std::isfinite(v); });
@@ -122,13 +137,7 @@ int performance_data(const DriverRequest& rq, const tracefile::ReaderState& read
                         os);
     }
     const metrics::DecodedCode d = metrics::decode_code(opcode_of(rq, h), true, threshold_axis);
-    for (auto [field, out] : {std::pair{kForecastField, &f}, std::pair{kHitField, &hits},
-                              std::pair{kObservedField, &o}}) {
-      if (const int rc = field_values(reader, st, trace, field_code(field, d), lag, *out, nullptr,
-                                      nullptr, os)) {
-        return rc;
-      }
-    }
+    if (const int rc = fho_values(reader, st, trace, d, lag, f, hits, o, os)) return rc;
     PerformanceTrace& pt = st.results.diagrams.performance[h];
     pt = PerformanceTrace{};
     const std::size_t n = std::min({x.size(), f.size(), hits.size(), o.size()});
@@ -156,13 +165,7 @@ int performance_data(const DriverRequest& rq, const tracefile::ReaderState& read
     // All points summed once: without the lag, which would count a day in several sums.
     pt.has_total = true;
     if (lag != 0) {
-      for (auto [field, out] : {std::pair{kForecastField, &f}, std::pair{kHitField, &hits},
-                                std::pair{kObservedField, &o}}) {
-        if (const int rc = field_values(reader, st, trace, field_code(field, d), 0, *out, nullptr,
-                                        nullptr, os)) {
-          return rc;
-        }
-      }
+      if (const int rc = fho_values(reader, st, trace, d, 0, f, hits, o, os)) return rc;
     }
     double tf = 0, th = 0, to = 0;
     for (std::size_t i = 0; i < std::min({f.size(), hits.size(), o.size()}); ++i) {

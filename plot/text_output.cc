@@ -346,6 +346,33 @@ int PLT_TEXT(const PlotLayout& layout, const TextDumpInput& input, TextDevice& t
   return PLT_TEXT(layout, input, text.dump);
 }
 
+namespace {
+
+// The heading of trace `p` (from 1) in the text dump: its number, its label (with the scores of a
+// diagram in place of their tokens) and the axis titles.  Returns 0, or -23 when a write fails.
+int write_trace_heading(std::ostream& os, const PlotLayout& layout, const TextDumpInput& input,
+                        int p) {
+  util::list_write(os, {});
+  util::list_write(os, {"   -----------------------"});
+  util::list_write(os, {"     TRACE NUMBER = ", p});
+  util::list_write(os, {});
+  std::string label = layout.trace_labels[p - 1];
+  if (input.final_type == kAttributeDiagram || input.final_type == kCrpsReliability) {
+    label = substitute_score_tokens(label, input.final_type, input.summary[p - 1]);
+  } else if (input.final_type == kRocDiagram && input.diagrams) {
+    label = substitute_auc(label, input.diagrams->roc[p - 1], input.diagrams->ci_level);
+  }
+  if (write_long_text(os, 68, 6, label) != 0) return -23;
+  util::list_write(os, {});
+  if (write_long_text(os, 64, 8, "X AXIS LABEL = " + layout.x_title) != 0) return -23;
+  util::list_write(os, {});
+  if (write_long_text(os, 64, 8, "Y AXIS LABEL = " + layout.y_title) != 0) return -23;
+  util::list_write(os, {});
+  return 0;
+}
+
+}  // namespace
+
 int PLT_TEXT(const PlotLayout& layout, const TextDumpInput& input, std::ostream& os) {
   util::list_write(os, {});
   os << util::format("(24X,A)", {"************************"}) << '\n';
@@ -362,22 +389,7 @@ int PLT_TEXT(const PlotLayout& layout, const TextDumpInput& input, std::ostream&
   const int count = std::min<int>(static_cast<int>(input.traces.size()), kMaxTraces);
   for (int p = 1; p <= count; ++p) {
     const TraceData& trace = input.traces[p - 1];
-    util::list_write(os, {});
-    util::list_write(os, {"   -----------------------"});
-    util::list_write(os, {"     TRACE NUMBER = ", p});
-    util::list_write(os, {});
-    std::string label = layout.trace_labels[p - 1];
-    if (input.final_type == kAttributeDiagram || input.final_type == kCrpsReliability) {
-      label = substitute_score_tokens(label, input.final_type, input.summary[p - 1]);
-    } else if (input.final_type == kRocDiagram && input.diagrams) {
-      label = substitute_auc(label, input.diagrams->roc[p - 1], input.diagrams->ci_level);
-    }
-    if (write_long_text(os, 68, 6, label) != 0) return -23;
-    util::list_write(os, {});
-    if (write_long_text(os, 64, 8, "X AXIS LABEL = " + layout.x_title) != 0) return -23;
-    util::list_write(os, {});
-    if (write_long_text(os, 64, 8, "Y AXIS LABEL = " + layout.y_title) != 0) return -23;
-    util::list_write(os, {});
+    if (write_trace_heading(os, layout, input, p) != 0) return -23;
     // The label of an abscissa as the points of the dump show it.
     auto label_of = [&](double x) {
       const int found = labels.find(x);

@@ -307,12 +307,10 @@ std::vector<XY> arc(double r, double to) {
   return pts;
 }
 
-int taylor_background(Sheet& sh, const TaylorFrame& f) {
-  const PlotSettings& s = sh.view.settings;
+// The arcs of equal standard deviation (the one through the reference dashed) and the correlation
+// rays of a Taylor diagram of radius R.
+int taylor_grid(Sheet& sh, const TaylorFrame& f) {
   const double R = f.radius, to = f.half ? kPi : kPi / 2;
-  auto inside = [&](const XY& p) {
-    return std::hypot(p.x, p.y) <= R * (1 + 1e-12) && p.y >= 0 && (f.half || p.x >= 0);
-  };
   // Arcs of equal standard deviation, the one through the reference dashed.
   std::vector<std::vector<XY>> arcs;
   for (int i = 1; i < kMostRings && i * f.step < R - 1e-9 * R; ++i) {
@@ -327,7 +325,16 @@ int taylor_background(Sheet& sh, const TaylorFrame& f) {
     rays.push_back({{0, 0}, {R * c, R * std::sqrt(1 - c * c)}});
   }
   if (const int rc = lines_of(sh.pen, {kGrey, kDotted, 1}, rays); rc != 0) return rc;
-  // Circles of equal centred RMS difference around the reference, cut at the diagram's edge.
+  return 0;
+}
+
+// The circles of equal centred RMS difference around the reference, cut at the diagram's edge,
+// each labelled where it finds room.
+int taylor_rms_circles(Sheet& sh, const TaylorFrame& f) {
+  const double R = f.radius;
+  auto inside = [&](const XY& p) {
+    return std::hypot(p.x, p.y) <= R * (1 + 1e-12) && p.y >= 0 && (f.half || p.x >= 0);
+  };
   std::vector<std::vector<XY>> circles;
   std::vector<Label> rms;
   // At most about six circles inside the diagram.
@@ -358,7 +365,14 @@ int taylor_background(Sheet& sh, const TaylorFrame& f) {
   if (const int rc = lines_of(sh.pen, {kRmsColour, kDashed, 1}, circles); rc != 0) return rc;
   if (const int rc = write_labels(sh, rms, kRmsColour, kCentred, true); rc != 0) return rc;
 
-  // The outer arc and the axes of the standard deviation, in the border's style.
+  return 0;
+}
+
+// The outer arc and the axes of the standard deviation with their ticks and labels, in the
+// border's style.
+int taylor_axes(Sheet& sh, const TaylorFrame& f) {
+  const PlotSettings& s = sh.view.settings;
+  const double R = f.radius, to = f.half ? kPi : kPi / 2;
   const int border = s.border_colour > 0 ? s.border_colour : 1;
   const LineStyle frame{border, 1, std::max(1, s.border_width)};
   std::vector<std::vector<XY>> axes{arc(R, to)};
@@ -400,8 +414,16 @@ int taylor_background(Sheet& sh, const TaylorFrame& f) {
   if (const int rc = write_labels(sh, bottom, border, kCentred, false); rc != 0) return rc;
   if (const int rc = write_labels(sh, left, border, kRight, false); rc != 0) return rc;
 
-  // The correlation scale outside the arc, and its name.  On the half circle the labels stand
-  // along their rays (upright on the left), where they find room side by side.
+  return 0;
+}
+
+// The correlation scale outside the arc, and its name.
+int taylor_correlation_scale(Sheet& sh, const TaylorFrame& f) {
+  const PlotSettings& s = sh.view.settings;
+  const double R = f.radius;
+  const int border = s.border_colour > 0 ? s.border_colour : 1;
+  // On the half circle the labels stand along their rays (upright on the left), where they find
+  // room side by side.
   std::vector<Label> scale;
   for (double c : taylor_correlations(f.half)) {
     const std::string text = short_number(c);
@@ -424,6 +446,13 @@ int taylor_background(Sheet& sh, const TaylorFrame& f) {
   return write_labels(
       sh, {{"CORRELATION", out * ux, out * uy, static_cast<float>(name_angle * 180 / kPi - 90)}},
       border, kCentred, false);
+}
+
+int taylor_background(Sheet& sh, const TaylorFrame& f) {
+  if (const int rc = taylor_grid(sh, f); rc != 0) return rc;
+  if (const int rc = taylor_rms_circles(sh, f); rc != 0) return rc;
+  if (const int rc = taylor_axes(sh, f); rc != 0) return rc;
+  return taylor_correlation_scale(sh, f);
 }
 
 int draw_taylor(Pen& pen, const PlotView& view) {
