@@ -368,11 +368,11 @@ int draw_sample(Pen& pen, const PlotView& view, const FrameLayout& f, const Lege
   if (s.bar_colour[h] > 0) {
     const float dy = static_cast<float>(f.sample_height / 2);
     const float bx[] = {x0, x1, x1, x0}, by[] = {y - dy, y - dy, y + dy, y + dy};
-    int saved = 1;
-    if (const int rc = check(pen.rq.query_current_colour(saved), pen.os); rc != 0) return rc;
-    if (const int rc = check(pen.rq.set_colour(s.bar_colour[h]), pen.os); rc != 0) return rc;
-    if (const int rc = check(pen.rq.fill_polygon('V', bx, by), pen.os); rc != 0) return rc;
-    return check(pen.rq.set_colour(saved), pen.os);
+    const SavedColour saved(pen);
+    pen.send(&Requests::set_colour, s.bar_colour[h])
+        .send(&Requests::fill_polygon, 'V', std::span<const float>(bx), std::span<const float>(by));
+    saved.restore(pen);
+    return pen.finish();
   }
   // A Taylor diagram's traces are single markers.
   if (h < s.line_defs && view.final_type != kTaylorDiagram) {

@@ -110,8 +110,7 @@ int write_labels(Sheet& sh, const std::vector<Label>& labels, int colour, int ju
   if (apply_text_attributes(pen, sh.view.settings.l_text, justification, hardware) != 0) {
     return -12;
   }
-  int saved = 1;
-  if (const int rc = check(pen.rq.query_current_colour(saved), pen.os); rc != 0) return rc;
+  const SavedColour saved(pen);
   for (const Label& l : labels) {
     if (patch) {
       const Box b = sh.box_at(l.x, l.y, l.text.size(), justification);
@@ -119,19 +118,18 @@ int write_labels(Sheet& sh, const std::vector<Label>& labels, int colour, int ju
                           static_cast<float>(b.x2), static_cast<float>(b.x1)};
       const float by[] = {static_cast<float>(b.y1), static_cast<float>(b.y1),
                           static_cast<float>(b.y2), static_cast<float>(b.y2)};
-      if (const int rc = check(pen.rq.set_colour(0), pen.os); rc != 0) return rc;
-      if (const int rc = check(pen.rq.fill_polygon('M', bx, by), pen.os); rc != 0) return rc;
+      pen.send(&Requests::set_colour, 0)
+          .send(&Requests::fill_polygon, 'M', std::span<const float>(bx),
+                std::span<const float>(by));
     }
-    if (const int rc = check(pen.rq.set_colour(colour), pen.os); rc != 0) return rc;
-    if (const int rc = check(pen.rq.draw_text('M', static_cast<float>(l.x), static_cast<float>(l.y),
-                                              l.text, l.rotation, 0, 0),
-                             pen.os);
-        rc != 0) {
-      return rc;
-    }
+    pen.send(&Requests::set_colour, colour)
+        .send(&Requests::draw_text, 'M', static_cast<float>(l.x), static_cast<float>(l.y),
+              std::string_view(l.text), l.rotation, 0, 0);
   }
+  if (const int rc = pen.finish(); rc != 0) return rc;
   if (apply_text_attributes(pen, sh.view.settings.l_text, kCentred, hardware) != 0) return -12;
-  return check(pen.rq.set_colour(saved), pen.os);
+  saved.restore(pen);
+  return pen.finish();
 }
 
 // The colour a trace's labels take: its line colour, else its marker colour, else 1.
@@ -174,12 +172,12 @@ int point_labels(Sheet& sh, const std::vector<Label>& wanted, int colour, bool f
 // Markers of an explicit style at the given points, the current colour kept.
 int markers_at(Pen& pen, int colour, const graphics::MarkerAttributes& a, std::span<const float> x,
                std::span<const float> y) {
-  int saved = 1;
-  if (const int rc = check(pen.rq.query_current_colour(saved), pen.os); rc != 0) return rc;
-  if (const int rc = check(pen.rq.set_colour(colour), pen.os); rc != 0) return rc;
-  if (const int rc = check(pen.rq.set_marker_attributes(a), pen.os); rc != 0) return rc;
-  if (const int rc = check(pen.rq.draw_markers('M', x, y), pen.os); rc != 0) return rc;
-  return check(pen.rq.set_colour(saved), pen.os);
+  const SavedColour saved(pen);
+  pen.send(&Requests::set_colour, colour)
+      .send(&Requests::set_marker_attributes, a)
+      .send(&Requests::draw_markers, 'M', x, y);
+  saved.restore(pen);
+  return pen.finish();
 }
 
 // Marks every drawn point of the traces as taken, so that no label covers a marker.
