@@ -247,6 +247,92 @@ void percentages(Call& c, int code) {
   r.ymax = out.max;
 }
 
+// The initial outputs of a call, and the checks of the trace before anything is computed:
+// `capacity` becomes the points the output arrays take.  Returns 0, -37, -31 or -32.
+int start_result(const ReaderState& rs, const TraceRequest& request, TraceResult& r,
+                 int& capacity) {
+  r.code = request.code;
+  r.count_code = -4;
+  r.perfect = request.missing;
+  r.plot_type = rs.plot_type;
+  r.label_type = rs.label_type;
+  r.sample = SampleSummary{};
+  if (request.code == 0) return 0;
+
+  const int t = request.trace;
+  if (t < 1 || t > std::min(rs.trace_count, tracefile::kMaxTraces)) return -37;
+  capacity = std::clamp(request.capacity, 0, kMaxPoints);
+  for (std::size_t size : {r.x.size(), r.y.size(), r.x_labels.size(), r.x_values.size()}) {
+    capacity = std::min<int>(capacity, static_cast<int>(size));
+  }
+  if (rs.traces[t - 1].points > capacity) return -31;
+  r.points = rs.traces[t - 1].points;
+  if (rs.traces[t - 1].trace_value < 0) return -32;
+  std::fill_n(r.y.begin(), std::min<std::size_t>(r.y.size(), kMaxPoints), request.missing);
+  return 0;
+}
+
+// The ensemble size of an ensemble statistic type (E...L1L2/n) kept in the engine; `has_ensemble`
+// and `ensemble` tell the call.  Returns 0, or the warning +5 when the size is unreadable (1000 is
+// taken).
+int note_ensemble_size(TraceEngine& engine, std::string_view stat, bool& has_ensemble,
+                       int& ensemble) {
+  has_ensemble = false;
+  ensemble = 0;
+  if (stat.find("L1L2") == std::string_view::npos || stat.empty() || stat[0] != 'E') return 0;
+  int warning = 0;
+  if (!read_ensemble_size(stat, ensemble)) {
+    ensemble = 1000;
+    warning = 5;
+  }
+  has_ensemble = true;
+  engine.ensemble_size = ensemble;
+  engine.has_ensemble_size = true;
+  return warning;
+}
+
+// The statistic label of an ordinary code: a plain field's from the label lists, with the tags of
+// the bias adjustment and the threshold lag in front, padded to the request's width.
+void label_statistic(Call& c, int statistic, const std::string& bias_tag,
+                     const std::string& lag_tag) {
+  TraceResult& r = c.result;
+  if (statistic < 1001 && statistic != -1) {
+    const long long k = std::llabs(static_cast<long long>(statistic));
+    if (k == 1) {
+      c.label = "DATA_COUNT";
+    } else {
+      detail::plain_field_label(c.stat, static_cast<int>(k), c.missing, c.label, r.perfect);
+    }
+  }
+  std::string label = c.label;
+  if (util::ST_TLEN(bias_tag) > 0) label = bias_tag + "_" + label;
+  if (util::ST_TLEN(lag_tag) > 0) label = lag_tag + "_" + label;
+  r.label = util::pad(label, static_cast<std::size_t>(std::max(c.request.label_width, 0)));
+}
+
+// The computed values placed on the plot's axis (time series with their fill-in points, or the
+// common x axis with its labels), the percentages of codes 1009 to 1020 last.  Returns `rc`, or the
+// placing's error.
+int place_points(Call& c, int statistic, int rc) {
+  TraceResult& r = c.result;
+  const ReaderState& rs = c.reader;
+  r.xmin = detail::kRangeStart;
+  r.xmax = -detail::kRangeStart;
+  if (rs.plot_type == 1 || rs.plot_type == 2) {
+    place_on_time_axis(c);
+    if (rs.plot_type == 1) {
+      const int fill = fill_in(c);
+      return fill != 0 ? fill : rc;
+    }
+  } else {
+    const int place = place_on_common_axis(c);
+    if (place != 0) return place;
+  }
+  set_x_labels(c);
+  if (statistic >= 1009 && statistic <= 1020) percentages(c, statistic);
+  return rc;
+}
+
 }  // namespace
 
 TraceEngine::TraceEngine()
@@ -269,28 +355,14 @@ void TraceArrays::attach(TraceResult& result) {
   result.x_values = x_values;
 }
 
-int RDTD_TRC(const ReaderState& rs, TraceEngine& engine, const TraceRequest& request, TraceResult& r,
-             std::ostream& os) {
+int RDTD_TRC(const ReaderState& rs, TraceEngine& engine, const TraceRequest& request,
+             TraceResult& r, std::ostream& os) {
   const double missing = request.missing;
-  r.code = request.code;
-  r.count_code = -4;
-  r.perfect = missing;
-  r.plot_type = rs.plot_type;
-  r.label_type = rs.label_type;
-  r.sample = SampleSummary{};
-  if (request.code == 0) return 0;
-
-  const int t = request.trace;
-  if (t < 1 || t > std::min(rs.trace_count, tracefile::kMaxTraces)) return -37;
-  int capacity = std::clamp(request.capacity, 0, kMaxPoints);
-  for (std::size_t size : {r.x.size(), r.y.size(), r.x_labels.size(), r.x_values.size()}) {
-    capacity = std::min<int>(capacity, static_cast<int>(size));
+  int capacity = 0;
+  if (const int rc = start_result(rs, request, r, capacity); rc != 0 || request.code == 0) {
+    return rc;
   }
-  if (rs.traces[t - 1].points > capacity) return -31;
-  r.points = rs.traces[t - 1].points;
-  if (rs.traces[t - 1].trace_value < 0) return -32;
-  std::fill_n(r.y.begin(), std::min<std::size_t>(r.y.size(), kMaxPoints), missing);
-
+  const int t = request.trace;
   const tracefile::TraceInfo& info = rs.traces[t - 1];
   const int points = std::clamp(info.points, 0, kMaxPoints);
   const int depth = std::clamp(info.depth, 0, tracefile::kMaxDepth);
@@ -315,18 +387,9 @@ int RDTD_TRC(const ReaderState& rs, TraceEngine& engine, const TraceRequest& req
   int rc = bias_adjustment(sums, d.prefix, bias_tag);
   if (rc == 0) rc = threshold_lag_adjustment(sums, d.lag, lag_tag);
 
-  int warning = 0;
   bool has_ensemble = false;
   int ensemble = 0;
-  if (stat.find("L1L2") != std::string::npos && stat[0] == 'E') {
-    if (!read_ensemble_size(stat, ensemble)) {
-      ensemble = 1000;
-      warning = 5;
-    }
-    has_ensemble = true;
-    engine.ensemble_size = ensemble;
-    engine.has_ensemble_size = true;
-  }
+  const int warning = note_ensemble_size(engine, stat, has_ensemble, ensemble);
   engine.last_stat_type = stat;
   if (rc != 0) return rc;
 
@@ -361,39 +424,13 @@ int RDTD_TRC(const ReaderState& rs, TraceEngine& engine, const TraceRequest& req
   r.ymax = c.ymax;
   r.perfect = c.perfect;
 
-  if (statistic < 1001 && statistic != -1) {
-    const long long k = std::llabs(static_cast<long long>(statistic));
-    if (k == 1) {
-      c.label = "DATA_COUNT";
-    } else {
-      detail::plain_field_label(stat, static_cast<int>(k), missing, c.label, r.perfect);
-    }
-  }
-  std::string label = c.label;
-  if (util::ST_TLEN(bias_tag) > 0) label = bias_tag + "_" + label;
-  if (util::ST_TLEN(lag_tag) > 0) label = lag_tag + "_" + label;
-  r.label = util::pad(label, static_cast<std::size_t>(std::max(request.label_width, 0)));
+  label_statistic(c, statistic, bias_tag, lag_tag);
 
   if (rc == 0) rc = warning;
   bool all_missing = true;
   for (int i = 0; i < points && all_missing; ++i) all_missing = is_missing(c, c.values[i]);
   if (all_missing) rc = 2;
-
-  r.xmin = detail::kRangeStart;
-  r.xmax = -detail::kRangeStart;
-  if (rs.plot_type == 1 || rs.plot_type == 2) {
-    place_on_time_axis(c);
-    if (rs.plot_type == 1) {
-      const int fill = fill_in(c);
-      return fill != 0 ? fill : rc;
-    }
-  } else {
-    const int place = place_on_common_axis(c);
-    if (place != 0) return place;
-  }
-  set_x_labels(c);
-  if (statistic >= 1009 && statistic <= 1020) percentages(c, statistic);
-  return rc;
+  return place_points(c, statistic, rc);
 }
 
 }  // namespace kor::stats
