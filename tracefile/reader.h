@@ -157,8 +157,12 @@ struct ReaderState {
 // `state.error_place`.
 [[nodiscard]] int RDTD_INI(ReaderState& state, util::TextUnit& unit, int& plot_count);
 
+// The `read_data` argument of RDTD_FND: the header section only, or the traces' data too.
+inline constexpr int kHeadersOnly = 0;
+inline constexpr int kReadData = 1;
+
 // Gathers plot `plot` from the header section (the unit must stand at the start of the file, as
-// RDTD_INI leaves it) and, when `read_data` is nonzero, reads its traces' data, checks time labels,
+// RDTD_INI leaves it) and, when `read_data` is nonzero (kReadData), reads its traces' data, checks time labels,
 // merges the x axis and loads the probability lists.  A plot with no group returns 0 with a trace
 // count of 0.  Warnings and the lists loaded are written to `os`.  The place of an error found in
 // the trace data file is kept in `state.error_place` (a code of the probability files has none).
