@@ -153,13 +153,13 @@ int draw_traces(Pen& pen, const PlotView& view) {
   int k = 0;
   for (int h = 0; h < n; ++h) {
     if (s.bar_colour[h] <= 0) continue;
-    if (const int rc = draw_bars(pen, view, h, trace_system(s, h), k); rc != 0) return rc;
+    pen.then([&] { return draw_bars(pen, view, h, trace_system(s, h), k); });
   }
-  for (int h = 0; h < n; ++h) {
+  for (int h = 0; h < n && pen.failure == 0; ++h) {
     if (s.bar_colour[h] > 0) continue;
     const char system = trace_system(s, h);
     const auto x = trace_x(view, h), y = trace_y(view, h);
-    if (const int rc = PLT_GLIN(pen, s, h + 1, system, x, y); rc != 0) return rc;
+    pen.then([&] { return PLT_GLIN(pen, s, h + 1, system, x, y); });
     const std::vector<int> at = marked_points(static_cast<int>(x.size()), s.marker_interval[h]);
     if (at.empty()) continue;
     std::vector<float> mx, my;
@@ -167,10 +167,11 @@ int draw_traces(Pen& pen, const PlotView& view) {
       mx.push_back(x[i]);
       my.push_back(y[i]);
     }
-    if (const int rc = PLT_GMRK(pen, s, view.layout, h + 1, system, mx, my); rc != 0) return rc;
+    pen.then([&] { return PLT_GMRK(pen, s, view.layout, h + 1, system, mx, my); });
   }
-  if (const int rc = draw_reference_lines(pen, view, false); rc != 0) return rc;
-  return s.right_axis ? draw_reference_lines(pen, view, true) : 0;
+  pen.then([&] { return draw_reference_lines(pen, view, false); });
+  if (s.right_axis) pen.then([&] { return draw_reference_lines(pen, view, true); });
+  return pen.finish();
 }
 
 int draw_reference_lines(Pen& pen, const PlotView& view, bool right) {

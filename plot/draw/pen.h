@@ -30,7 +30,7 @@ int graphics_error(int status, std::ostream& os);
 struct Pen {
   graphics::DrawingRequests& rq;
   std::ostream& os;
-  int failure = 0;  // -14 once a request sent through send() failed (reported), until finish()
+  int failure = 0;  // the first failure through send() or then() (reported), until finish()
 
   // Sends `request` with `args` unless a request sent through the pen failed since the last
   // finish(); the first failure is reported and remembered.
@@ -43,8 +43,17 @@ struct Pen {
     return *this;
   }
 
-  // The code of the requests sent since the last finish(): 0, or -14 (reported) when one failed.
-  // The pen is ready for the next method.
+  // Runs `step`, a plot method called as a callable that returns its code, unless something
+  // failed since the last finish(); a nonzero code it returns (reported by the method) is
+  // remembered as the failure.
+  template <typename Step>
+  Pen& then(Step&& step) {
+    if (failure == 0) failure = step();
+    return *this;
+  }
+
+  // The code of the requests and methods since the last finish(): 0, or the first failure
+  // (reported).  The pen is ready for the next method.
   [[nodiscard]] int finish() { return std::exchange(failure, 0); }
 };
 

@@ -218,8 +218,8 @@ int performance_background(Sheet& sh) {
   for (double c : kCsiValues) contours.push_back(csi_contour(c));
   // Bias lines from the origin far beyond the plot; the server cuts them at its edges.
   for (double b : performance_biases()) lines.push_back({{0, 0}, {4 / b, 4.0}});
-  if (const int rc = lines_of(sh.pen, {kGrey, kSolid, 1}, contours); rc != 0) return rc;
-  if (const int rc = lines_of(sh.pen, {kGrey, kDashed, 1}, lines); rc != 0) return rc;
+  sh.pen.then([&] { return lines_of(sh.pen, {kGrey, kSolid, 1}, contours); });
+  sh.pen.then([&] { return lines_of(sh.pen, {kGrey, kDashed, 1}, lines); });
 
   // CSI labels inside, on a column near the right edge.
   std::vector<Label> csi;
@@ -230,7 +230,7 @@ int performance_background(Sheet& sh) {
     csi.push_back({short_number(c), column, *pod});
     sh.taken.push_back(sh.box_at(column, *pod, csi.back().text.size(), kCentred));
   }
-  if (const int rc = write_labels(sh, csi, kDarkGrey, kCentred, true); rc != 0) return rc;
+  sh.pen.then([&] { return write_labels(sh, csi, kDarkGrey, kCentred, true); });
 
   // Bias labels outside the plot: above the top edge where a line leaves through it, beside the
   // right edge otherwise.
@@ -243,8 +243,9 @@ int performance_background(Sheet& sh) {
       side.push_back({short_number(b), sh.xe + 0.6 * sh.cw, b * sh.xe});
     }
   }
-  if (const int rc = write_labels(sh, top, kDarkGrey, kCentred, false); rc != 0) return rc;
-  return write_labels(sh, side, kDarkGrey, kLeft, false);
+  sh.pen.then([&] { return write_labels(sh, top, kDarkGrey, kCentred, false); });
+  sh.pen.then([&] { return write_labels(sh, side, kDarkGrey, kLeft, false); });
+  return sh.pen.finish();
 }
 
 // The summed point of each trace of a time series: a larger filled marker of the trace's shape,
@@ -314,16 +315,16 @@ int taylor_grid(Sheet& sh, const TaylorFrame& f) {
   for (int i = 1; i < kMostRings && i * f.step < R - 1e-9 * R; ++i) {
     if (std::fabs(i * f.step - 1) > 1e-9) arcs.push_back(arc(i * f.step, to));
   }
-  if (const int rc = lines_of(sh.pen, {kGrey, kDotted, 1}, arcs); rc != 0) return rc;
-  if (const int rc = lines_of(sh.pen, {kDarkGrey, kDashed, 1}, {arc(1, to)}); rc != 0) return rc;
+  sh.pen.then([&] { return lines_of(sh.pen, {kGrey, kDotted, 1}, arcs); });
+  sh.pen.then([&] { return lines_of(sh.pen, {kDarkGrey, kDashed, 1}, {arc(1, to)}); });
   // Correlation rays.
   std::vector<std::vector<XY>> rays;
   for (double c : taylor_correlations(f.half)) {
     if (std::fabs(c) > 0.999999 || (!f.half && c == 0)) continue;
     rays.push_back({{0, 0}, {R * c, R * std::sqrt(1 - c * c)}});
   }
-  if (const int rc = lines_of(sh.pen, {kGrey, kDotted, 1}, rays); rc != 0) return rc;
-  return 0;
+  sh.pen.then([&] { return lines_of(sh.pen, {kGrey, kDotted, 1}, rays); });
+  return sh.pen.finish();
 }
 
 // The circles of equal centred RMS difference around the reference, cut at the diagram's edge,
@@ -360,10 +361,10 @@ int taylor_rms_circles(Sheet& sh, const TaylorFrame& f) {
       break;
     }
   }
-  if (const int rc = lines_of(sh.pen, {kRmsColour, kDashed, 1}, circles); rc != 0) return rc;
-  if (const int rc = write_labels(sh, rms, kRmsColour, kCentred, true); rc != 0) return rc;
+  sh.pen.then([&] { return lines_of(sh.pen, {kRmsColour, kDashed, 1}, circles); });
+  sh.pen.then([&] { return write_labels(sh, rms, kRmsColour, kCentred, true); });
 
-  return 0;
+  return sh.pen.finish();
 }
 
 // The outer arc and the axes of the standard deviation with their ticks and labels, in the
@@ -408,11 +409,11 @@ int taylor_axes(Sheet& sh, const TaylorFrame& f) {
     if ((!f.half && c < 0) || (std::abs(k) < 90 && k % 5 != 0)) continue;
     tick(c, 0.25 * sh.ch);
   }
-  if (const int rc = lines_of(sh.pen, frame, axes); rc != 0) return rc;
-  if (const int rc = write_labels(sh, bottom, border, kCentred, false); rc != 0) return rc;
-  if (const int rc = write_labels(sh, left, border, kRight, false); rc != 0) return rc;
+  sh.pen.then([&] { return lines_of(sh.pen, frame, axes); });
+  sh.pen.then([&] { return write_labels(sh, bottom, border, kCentred, false); });
+  sh.pen.then([&] { return write_labels(sh, left, border, kRight, false); });
 
-  return 0;
+  return sh.pen.finish();
 }
 
 // The correlation scale outside the arc, and its name.
@@ -436,21 +437,25 @@ int taylor_correlation_scale(Sheet& sh, const TaylorFrame& f) {
       scale.push_back({text, out * ux, out * uy});
     }
   }
-  if (const int rc = write_labels(sh, scale, border, kCentred, false); rc != 0) return rc;
+  sh.pen.then([&] { return write_labels(sh, scale, border, kCentred, false); });
   const double name_angle = f.half ? kPi / 2 : kPi / 4;
   const double ux = std::cos(name_angle), uy = std::sin(name_angle);
   const double out =
       f.half ? R + 1.8 * sh.ch + 4 * sh.cw : R + 2.0 * sh.ch + ux * 4 * sh.cw + uy * sh.ch;
-  return write_labels(
-      sh, {{"CORRELATION", out * ux, out * uy, static_cast<float>(name_angle * 180 / kPi - 90)}},
-      border, kCentred, false);
+  sh.pen.then([&] {
+    return write_labels(
+        sh, {{"CORRELATION", out * ux, out * uy, static_cast<float>(name_angle * 180 / kPi - 90)}},
+        border, kCentred, false);
+  });
+  return sh.pen.finish();
 }
 
 int taylor_background(Sheet& sh, const TaylorFrame& f) {
-  if (const int rc = taylor_grid(sh, f); rc != 0) return rc;
-  if (const int rc = taylor_rms_circles(sh, f); rc != 0) return rc;
-  if (const int rc = taylor_axes(sh, f); rc != 0) return rc;
-  return taylor_correlation_scale(sh, f);
+  sh.pen.then([&] { return taylor_grid(sh, f); });
+  sh.pen.then([&] { return taylor_rms_circles(sh, f); });
+  sh.pen.then([&] { return taylor_axes(sh, f); });
+  sh.pen.then([&] { return taylor_correlation_scale(sh, f); });
+  return sh.pen.finish();
 }
 
 int draw_taylor(Pen& pen, const PlotView& view) {
