@@ -367,6 +367,12 @@ int RDTD_TRC(const ReaderState& rs, TraceEngine& engine, const TraceRequest& req
   const int points = std::clamp(info.points, 0, kMaxPoints);
   const int depth = std::clamp(info.depth, 0, tracefile::kMaxDepth);
   r.points = points;
+  // A call after one that changed its copy of the sums writes the messages of the plot's reading
+  // again: the plot is read afresh for it, as far as the user sees.
+  if (engine.repeat_read_messages) {
+    os << rs.read_messages;
+    engine.repeat_read_messages = false;
+  }
   // The lag accumulation and a prefix's adjustment change the engine's copy of the trace's sums:
   // the reader's table keeps the file's values for the next call.
   TraceSums sums = copy_trace_sums(rs, t, points, engine.trace_sums);
@@ -385,7 +391,12 @@ int RDTD_TRC(const ReaderState& rs, TraceEngine& engine, const TraceRequest& req
   metrics::write_prefix_warning(d.prefix, os);
   std::string bias_tag, lag_tag = "    ";
   int rc = bias_adjustment(sums, d.prefix, bias_tag);
-  if (rc == 0) rc = threshold_lag_adjustment(sums, d.lag, lag_tag);
+  bool changed = request.lag != 0 || (rc == 0 && util::ST_TLEN(bias_tag) > 0);
+  if (rc == 0) {
+    rc = threshold_lag_adjustment(sums, d.lag, lag_tag);
+    changed = changed || (rc == 0 && d.lag != 0);
+  }
+  if (changed) engine.repeat_read_messages = true;
 
   bool has_ensemble = false;
   int ensemble = 0;

@@ -8,8 +8,10 @@
 // bias-adjustment prefix (1010000 + code ... 1040000 + code) or, on a threshold axis, a
 // threshold-lag prefix (2000000 + 10000 x lag + code); both rewrite the engine's copy of the
 // trace's sums, as does a nonzero lag accumulation, and the reader's table keeps the values of the
-// file for every call.  A few codes build a whole special plot (ROC curves, attribute and CRPS
-// reliability diagrams, rank histograms) and return its points instead.
+// file for every call (a call after such a change writes the messages of the plot's reading again,
+// where a reading of the plot afresh would write them).  A few codes build a whole special plot
+// (ROC curves, attribute and CRPS reliability diagrams, rank histograms) and return its points
+// instead.
 //
 // Return codes are the reader's (texts in RDTD_MSG): 0, +2 all points missing, +5 ensemble size
 // unreadable; -26, -29 ... -67 as the routines below document.  An error ends the computation and
@@ -44,6 +46,9 @@ struct TraceEngine {
   int ensemble_size = 0;  // n of the last ensemble statistic type ("ESL1L2/20" -> 20)
   bool has_ensemble_size = false;
   std::string last_stat_type;  // 24 characters, the statistic type of the last call
+  // The last call changed its copy of the sums (a lag or a prefix's adjustment): the next one
+  // starts with the reader's read_messages, as the reading of the plot afresh would write them.
+  bool repeat_read_messages = false;
 
   // Work stores of one call: the copy of the trace's sums that the lag and the prefixes change,
   // a second store of sums for the track statistics (both in the metric library's layout, 28

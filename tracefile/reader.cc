@@ -4,6 +4,7 @@
 #include <cmath>
 #include <optional>
 #include <ostream>
+#include <sstream>
 #include <unordered_map>
 #include <utility>
 
@@ -524,6 +525,7 @@ int read_data_section(ReaderState& s, util::TextUnit& unit, std::ostream& os) {
 ReaderState::ReaderState() { reset(); }
 
 void ReaderState::reset() {
+  read_messages.clear();
   trace_count = 0;
   plot_type = 0;
   label_type = ' ';
@@ -765,13 +767,17 @@ int RDTD_FND(ReaderState& s, util::TextUnit& unit, int plot, int read_data, int&
              int& plot_type, std::ostream& os) {
   s.error_place = ErrorPlace{};
   s.error_record.reset();
-  int rc = find_plot(s, unit, plot, read_data, trace_count, plot_type, os);
-  if (rc != 0) return fail_at(s, unit, rc);
-  if (read_data != 0) {
+  std::ostringstream text;  // what the reading writes, kept for the statistics engine
+  int rc = find_plot(s, unit, plot, read_data, trace_count, plot_type, text);
+  if (rc != 0) {
+    rc = fail_at(s, unit, rc);
+  } else if (read_data != 0) {
     // Probability lists: every trace is loaded even when an earlier one failed, and the code of the
     // last load is the result.
-    for (int t = 1; t <= s.trace_count; ++t) rc = load_trace_probabilities(s, t, os);
+    for (int t = 1; t <= s.trace_count; ++t) rc = load_trace_probabilities(s, t, text);
   }
+  s.read_messages = read_data != 0 ? text.str() : std::string();
+  os << text.str();
   return rc;
 }
 

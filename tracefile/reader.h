@@ -136,6 +136,11 @@ struct ReaderState {
   std::vector<Pending> pending;
   bool pending_identical = true;
 
+  // What RDTD_FND wrote while it read the plot with its data (warnings, the probability lists
+  // loaded): the statistics engine writes it again where the reading of the plot belongs to its
+  // call (stats/engine.h).
+  std::string read_messages;
+
   // The place of the last error of RDTD_INI or RDTD_FND; cleared when either starts.
   ErrorPlace error_place;
   // Set by a step that knows the record of the error it returns (0: none), when that is not the
@@ -162,10 +167,11 @@ inline constexpr int kHeadersOnly = 0;
 inline constexpr int kReadData = 1;
 
 // Gathers plot `plot` from the header section (the unit must stand at the start of the file, as
-// RDTD_INI leaves it) and, when `read_data` is nonzero (kReadData), reads its traces' data, checks time labels,
-// merges the x axis and loads the probability lists.  A plot with no group returns 0 with a trace
-// count of 0.  Warnings and the lists loaded are written to `os`.  The place of an error found in
-// the trace data file is kept in `state.error_place` (a code of the probability files has none).
+// RDTD_INI leaves it) and, when `read_data` is nonzero (kReadData), reads its traces' data, checks
+// time labels, merges the x axis and loads the probability lists.  A plot with no group returns 0
+// with a trace count of 0.  Warnings and the lists loaded are written to `os` (and kept in
+// state.read_messages when the data are read).  The place of an error found in the trace data
+// file is kept in `state.error_place` (a code of the probability files has none).
 [[nodiscard]] int RDTD_FND(ReaderState& state, util::TextUnit& unit, int plot, int read_data,
                            int& trace_count, int& plot_type, std::ostream& os);
 

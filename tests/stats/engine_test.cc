@@ -161,8 +161,8 @@ TEST_F(EngineTest, AdjustedCodesNeedTheFileOnlyOnce) {
   };
   // Bias prefixes, threshold lags and lag accumulations, each followed by another of them.
   constexpr Case kCases[] = {
-      {1, 1, -1020003, 0}, {1, 1, 1031007, 0}, {1, 2, 2020001, 0}, {1, 1, 1011003, 2},
-      {1, 2, -3, -2},      {1, 1, 2010001, 0}, {1, 1, -1010002, 0}, {3, 2, 1041001, 0},
+      {1, 1, -1020003, 0}, {1, 1, 1031007, 0},  {1, 2, 2020001, 0},  {1, 1, 1011003, 2},
+      {1, 2, -3, -2},      {1, 1, 2010001, 0},  {1, 1, -1010002, 0}, {3, 2, 1041001, 0},
       {3, 3, 1041001, 1},  {3, 2, -1040003, 0}, {3, 3, 1, 0},
   };
   // What each call gives on a freshly read file.
@@ -175,7 +175,8 @@ TEST_F(EngineTest, AdjustedCodesNeedTheFileOnlyOnce) {
   // The same calls, twice over, on one reading of a file that is gone after it.
   for (int plot : {1, 3}) {
     const std::string path = (dir_ / "copy.trc").string();
-    std::filesystem::copy_file(data("fho.trc"), path, std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::copy_file(data("fho.trc"), path,
+                               std::filesystem::copy_options::overwrite_existing);
     ASSERT_EQ(load_path(path, plot), 0);
     unit_.close();
     std::filesystem::remove(path);
@@ -185,11 +186,30 @@ TEST_F(EngineTest, AdjustedCodesNeedTheFileOnlyOnce) {
         if (c.plot != plot) continue;
         out_.clear();
         ASSERT_GE(run(c.trace, c.code, c.lag), 0) << c.code;
-        expect_series(values(), want[i], "code " + std::to_string(c.code) + " round " +
-                                             std::to_string(round));
+        expect_series(values(), want[i],
+                      "code " + std::to_string(c.code) + " round " + std::to_string(round));
         EXPECT_EQ(out_.find("Error"), std::string::npos) << out_;
       }
     }
+  }
+}
+
+TEST_F(EngineTest, ACallAfterAChangeWritesTheMessagesOfTheReadingAgain) {
+  ASSERT_EQ(load("prob.trc", 1), 0);
+  ASSERT_FALSE(load_output_.empty());  // the probability list of the PBS trace
+  struct Case {
+    const char* what;
+    int code, lag;
+    bool repeats;  // the call starts with the messages of the reading
+  };
+  constexpr Case kCases[] = {
+      {"the first call", 1, 2, false},     {"after a lag", 1, 0, true},
+      {"after a plain call", 1, 0, false}, {"a lag again", 1, -1, false},
+      {"after the lag", 1, 0, true},
+  };
+  for (const Case& c : kCases) {
+    ASSERT_GE(run(1, c.code, c.lag), 0) << c.what;
+    EXPECT_EQ(out_.rfind(load_output_, 0) == 0, c.repeats) << c.what << ": " << out_;
   }
 }
 
