@@ -4,7 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <sstream>
 #include <vector>
+
+#include "plot/kinds.h"
 
 namespace kor::plot {
 namespace {
@@ -105,6 +109,40 @@ TEST(ScaleFactors, EachAxisItsFactorAndMissingPointsStay) {
       EXPECT_EQ(traces.Y(1, i), c.second[i]) << c.what;
     }
     EXPECT_EQ(traces.Y(2, 0), 7.0f) << c.what;
+  }
+}
+
+
+TEST(BinCounts, FhoSkillScoreAndBinnedPlotsCountWithTheFirstCode) {
+  // Trace 1 of plot 1: (N, F, H, O) = (100, 30, 10, 20), (100, 20, 10, 10), (100, 40, 10, 20),
+  // (100, 10, 0, 5), (100, 20, 4, 20).
+  util::TextUnit unit(8);
+  ASSERT_TRUE(unit.open(std::string(KOR_TEST_DATA) + "/stats/fho.trc"));
+  tracefile::ReaderState reader;
+  std::ostringstream os;
+  int plots = 0, traces = 0, type = 0;
+  ASSERT_EQ(tracefile::RDTD_INI(reader, unit, plots), 0);
+  ASSERT_EQ(tracefile::RDTD_FND(reader, unit, 1, tracefile::kReadData, traces, type, os), 0);
+  struct Case {
+    const char* what;
+    int final_type, first_code;
+    std::vector<double> counts;
+  };
+  const Case kCases[] = {
+      {"skill score: the observed events", kSkillScore, 1001, {20, 10, 20, 5, 20}},
+      {"binned data", kBinnedData, 1001, {20, 10, 20, 5, 20}},
+      {"forecast volume: its own sums", kSkillScore, 1012, {30, 20, 40, 10, 20}},
+      {"a time series has none", kTimeSeries, 1001, {}},
+      {"a histogram has none", kHistogram, 1001, {}},
+  };
+  for (const Case& c : kCases) {
+    auto st = std::make_unique<DriverState>();
+    st->stat_type = "FHO";
+    DriverRequest rq;
+    rq.traces = {1, 2};
+    rq.opcodes = {c.first_code, 1013};  // only the first code counts
+    collect_bin_counts(rq, reader, *st, c.final_type, os);
+    EXPECT_EQ(st->bin_counts, c.counts) << c.what;
   }
 }
 
