@@ -272,6 +272,31 @@ int start_result(const ReaderState& rs, const TraceRequest& request, TraceResult
   return 0;
 }
 
+// The call's work stores: the engine's values (all missing) and the copied sums, also as the
+// metric library reads them.
+void attach_work_stores(Call& c, TraceEngine& engine, const TraceSums& sums) {
+  c.values = engine.values.data();
+  c.values2 = engine.values.data() + kMaxPoints;
+  std::fill_n(c.values, kMaxPoints, c.missing);
+  c.trace_sums = sums;
+  c.sums = metrics::SumsView{sums.data, 1, tracefile::kMaxDepth, sums.points, 0};
+}
+
+// The adjustments of the copied sums that the code's prefix asks for, with their label tags; the
+// engine notes that the next call writes the messages of the reading again when the sums changed
+// (also by the lag accumulation of `lag`).  Returns 0 or the adjustment's code.
+int adjust_for_code(TraceEngine& engine, TraceSums& sums, const metrics::DecodedCode& d, int lag,
+                    std::string& bias_tag, std::string& lag_tag) {
+  int rc = bias_adjustment(sums, d.prefix, bias_tag);
+  bool changed = lag != 0 || (rc == 0 && util::ST_TLEN(bias_tag) > 0);
+  if (rc == 0) {
+    rc = threshold_lag_adjustment(sums, d.lag, lag_tag);
+    changed = changed || (rc == 0 && d.lag != 0);
+  }
+  if (changed) engine.repeat_read_messages = true;
+  return rc;
+}
+
 // The ensemble size of an ensemble statistic type (E...L1L2/n) kept in the engine; `has_ensemble`
 // and `ensemble` tell the call.  Returns 0, or the warning +5 when the size is unreadable (1000 is
 // taken).
@@ -390,13 +415,7 @@ int RDTD_TRC(const ReaderState& rs, TraceEngine& engine, const TraceRequest& req
   r.code = d.code;
   metrics::write_prefix_warning(d.prefix, os);
   std::string bias_tag, lag_tag = "    ";
-  int rc = bias_adjustment(sums, d.prefix, bias_tag);
-  bool changed = request.lag != 0 || (rc == 0 && util::ST_TLEN(bias_tag) > 0);
-  if (rc == 0) {
-    rc = threshold_lag_adjustment(sums, d.lag, lag_tag);
-    changed = changed || (rc == 0 && d.lag != 0);
-  }
-  if (changed) engine.repeat_read_messages = true;
+  int rc = adjust_for_code(engine, sums, d, request.lag, bias_tag, lag_tag);
 
   bool has_ensemble = false;
   int ensemble = 0;
@@ -404,7 +423,6 @@ int RDTD_TRC(const ReaderState& rs, TraceEngine& engine, const TraceRequest& req
   engine.last_stat_type = stat;
   if (rc != 0) return rc;
 
-  constexpr int kFields = tracefile::kMaxDepth;
   Call c(rs, engine, request, r, os);
   c.trace = t;
   c.points = points;
@@ -415,11 +433,7 @@ int RDTD_TRC(const ReaderState& rs, TraceEngine& engine, const TraceRequest& req
   c.fho = fho;
   c.has_ensemble = has_ensemble;
   c.ensemble = ensemble;
-  c.values = engine.values.data();
-  c.values2 = engine.values.data() + kMaxPoints;
-  std::fill_n(c.values, kMaxPoints, missing);
-  c.trace_sums = sums;
-  c.sums = metrics::SumsView{sums.data, 1, kFields, points, 0};
+  attach_work_stores(c, engine, sums);
   c.label = std::string(util::rtrim(info.param_label));
   c.perfect = missing;
   const int statistic = d.statistic;
