@@ -227,8 +227,8 @@ DialogueResult run_dialogue(std::istream& in, util::TextUnit& control, util::Tex
     return stop_with(7);
   }
   int trace_count = 0;
-  if (int rc =
-          tracefile::RDTD_FND(reader, trace, req.plot, 1, trace_count, req.plot_type, std::cout)) {
+  if (int rc = tracefile::RDTD_FND(reader, trace, req.plot, tracefile::kReadData, trace_count,
+                                   req.plot_type, std::cout)) {
     tracefile::RDTD_MSG(rc, "RDTD_FND", std::cout);
     tracefile::write_error_place(reader.error_place, std::cout);
     return stop_with(8);

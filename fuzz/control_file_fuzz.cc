@@ -11,6 +11,7 @@
 
 #include "fuzz/fuzz_support.h"
 #include "plot/control.h"
+#include "plot/device.h"
 #include "plot/draw/plot.h"
 #include "tests/support/recording_requests.h"
 #include "util/support.h"
@@ -102,8 +103,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     plot::PlotSettings settings;
     plot::BoxWhiskerBook book;
-    int device_fixed = s.final_type == 2 ? 1 : 0;
-    if (plot::parse_control_file(settings, book, unit, in, device_fixed, os) != 0) continue;
+    const bool text_only = s.final_type == 2;
+    if (plot::parse_control_file(settings, book, unit, in, text_only, os) != 0) continue;
     plot::PlotLayout layout;
     if (plot::derive_layout(layout, settings, book, in, os) != 0) continue;
     {
@@ -114,7 +115,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     plot::PlotFiles files;
     files.output_dir = kor::fuzz::scratch_dir();
     kor::testing::RecordingRequests requests;
-    (void)plot::start_output_device(settings, files, device_fixed, &requests, os);
+    (void)plot::start_output_device(settings, plot::parse_device(settings.device), files, &requests,
+                                    os);
     files.text.close();
   }
   return 0;

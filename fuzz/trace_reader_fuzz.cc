@@ -62,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       stats::TraceRequest request;
       request.trace = t;
       request.code = kCodes[turn % std::size(kCodes)];
-      // A lag (which has the plot read again before the next call) on one code of each trace.
+      // A lag (the engine accumulates a copy of the trace) on one code of each trace.
       request.lag = k == 0 ? kLags[(turn / std::size(kCodes)) % std::size(kLags)] : 0;
       (void)stats::RDTD_TRC(reader, engine, request, result, os);
     }

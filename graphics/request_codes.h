@@ -1,8 +1,11 @@
-// The request codes of the graphics link, shared by the client (graphics/requests.*, graphics/link.*)
-// and the graphics server.  The word layout of every request and reply is documented beside each
-// sender in graphics/requests.h and in docs/graphics-protocol.md.
+// The request codes of the graphics link and the devices' default output files, shared by the
+// client (graphics/requests.*, graphics/link.*, the device set-up of plot/) and the graphics
+// server.  The word layout of every request and reply is documented beside each sender in
+// graphics/requests.h and in docs/graphics-protocol.md.
 #ifndef KOR_GRAPHICS_REQUEST_CODES_H_
 #define KOR_GRAPHICS_REQUEST_CODES_H_
+
+#include <string_view>
 
 namespace kor::graphics {
 
@@ -41,6 +44,26 @@ enum RequestCode : int {
   kQueryCurrentColour = 1207,
   kQueryColourCount = 1208,
 };
+
+// The output file of a device whose DEV value names none (the server takes the client's name when
+// there is one).  PSC, PS1 and PSP are the PostScript layouts, TX the text device's dump.
+struct DeviceDefault {
+  std::string_view device, file;
+};
+inline constexpr DeviceDefault kDeviceDefaults[] = {
+    {"XW", "kor"},      {"PS", "ps.plt"},   {"NC", "Nmeta"},    {"GF", "kor.gif"},
+    {"PSC", "psc.plt"}, {"PS1", "ps1.plt"}, {"PSP", "psp.plt"}, {"TX", "txt.dmp"},
+    {"PNG", "kor.png"}, {"SVG", "kor.svg"}, {"PDF", "kor.pdf"},
+};
+
+// The default output file of device `name` (upper case, without trailing blanks); "" for a device
+// that has none.
+constexpr std::string_view default_output_file(std::string_view name) {
+  for (const DeviceDefault& d : kDeviceDefaults) {
+    if (d.device == name) return d.file;
+  }
+  return {};
+}
 
 // Coordinate-system letters and their positions are in graphics/words.h (kCoordinateSystems).
 

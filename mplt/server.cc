@@ -125,15 +125,7 @@ ClientPlace client_place(pid_t pid) {
 }
 
 std::string default_output(const std::string& device) {
-  static const struct {
-    const char* device;
-    const char* file;
-  } kNames[] = {{"XW", "kor"},      {"PS", "ps.plt"},   {"NC", "Nmeta"},   {"GF", "kor.gif"},
-                {"PNG", "kor.png"}, {"SVG", "kor.svg"}, {"PDF", "kor.pdf"}};
-  for (const auto& n : kNames) {
-    if (device == n.device) return n.file;
-  }
-  return {};
+  return std::string(graphics::default_output_file(device));
 }
 
 Server::Server(PlaceFinder place) : place_(std::move(place)) {}
@@ -437,6 +429,36 @@ int Server::draw_text(std::span<const Word> r) {
   return kOk;
 }
 
+// Where an axis of request 603 or 604 runs on the plot area: its direction, coordinate system,
+// the line across the plot area and the device coordinates along it.
+struct Server::AxisLine {
+  const DrawingState* state = nullptr;
+  bool horizontal = true;
+  int system = kM;
+  const Axes* pair = nullptr;
+  bool log = false;  // a logarithmic axis
+  Rect area;
+  double line = 0;     // device coordinate across the plot area
+  double outward = 1;  // the outward sign of ticks and labels
+  double lo = 0, hi = 0, tolerance = 0;
+
+  // Device coordinate along the axis of value v; false when v is not on the axis.
+  bool along(double v, double& a) const {
+    double dx = 0, dy = 0;
+    const double other = horizontal ? pair->y_min : pair->x_min;
+    if (state->to_device(system, horizontal ? v : other, horizontal ? other : v, dx, dy) != kOk) {
+      return false;
+    }
+    a = horizontal ? dx : dy;
+    return a >= lo - tolerance && a <= hi + tolerance;
+  }
+  // The point `off` away from the axis line at `a` along it.
+  void point(double a, double off, std::vector<double>& xy) const {
+    xy.push_back(horizontal ? a : line + off);
+    xy.push_back(horizontal ? line + off : a);
+  }
+};
+
 int Server::draw_axis(std::span<const Word> r, bool labels) {
   // 603: [n+10, 603, axis, position, 5 integers, n, n values]
   // 604: [n w + n + 10, 604, axis, position, 4 integers, n, n positions, w, n labels of w words]
@@ -453,8 +475,8 @@ int Server::draw_axis(std::span<const Word> r, bool labels) {
   const int rc = check_implied(labels ? n * w + n + 10 : n + 10, r.size());
   if (rc != kOk) return rc;
   if (device_.kind == DeviceKind::kNone) return kNoDevice;
-  const int axis = r[2];
-  if (axis < 1 || axis > 4) return kBadAxis;
+  const int which = r[2];
+  if (which < 1 || which > 4) return kBadAxis;
   const double position = real(r[3]);
   if (!std::isfinite(position)) return kNotFinite;
   const std::size_t count = static_cast<std::size_t>(n);
@@ -466,82 +488,82 @@ int Server::draw_axis(std::span<const Word> r, bool labels) {
   for (int i = 0; i < settings; ++i) {
     if (r[4 + static_cast<std::size_t>(i)] < 0) return kBadAxis;
   }
-  const bool horizontal = axis == 1 || axis == 3;
-  const int system = horizontal ? kM : axis == 2 ? kG : kQ;
-  const Axes& pair = state_.axes_of(system);
-  const int log_axis = horizontal ? pair.x_type == 2 : pair.y_type == 2;
-  const Rect area = state_.plot_device();
+  AxisLine axis;
+  axis.state = &state_;
+  axis.horizontal = which == 1 || which == 3;
+  axis.system = axis.horizontal ? kM : which == 2 ? kG : kQ;
+  axis.pair = &state_.axes_of(axis.system);
+  axis.log = axis.horizontal ? axis.pair->x_type == 2 : axis.pair->y_type == 2;
+  axis.area = state_.plot_device();
+  const Rect& area = axis.area;
   // The axis line: at `position` across the plot area (P units), or at its own edge.
-  const bool far_edge = axis == 3 || axis == 4;
+  const bool far_edge = which == 3 || which == 4;
   const double p = is_missing(position) ? (far_edge ? 1.0 : 0.0) : position;
-  const double line =
-      horizontal ? area.y1 + p * (area.y2 - area.y1) : area.x1 + p * (area.x2 - area.x1);
-  const double outward = far_edge ? 1.0 : -1.0;
-  const double lo = horizontal ? area.x1 : area.y1, hi = horizontal ? area.x2 : area.y2;
-  const double tolerance = 1e-3 * (hi - lo);
-  // Device coordinate along the axis of value v; false when v is not on the axis.
-  auto along = [&](double v, double& a) {
-    double dx = 0, dy = 0;
-    const double other = horizontal ? pair.y_min : pair.x_min;
-    if (state_.to_device(system, horizontal ? v : other, horizontal ? other : v, dx, dy) != kOk) {
-      return false;
-    }
-    a = horizontal ? dx : dy;
-    return a >= lo - tolerance && a <= hi + tolerance;
-  };
-  auto point = [&](double a, double off, std::vector<double>& xy) {
-    xy.push_back(horizontal ? a : line + off);
-    xy.push_back(horizontal ? line + off : a);
-  };
+  axis.line =
+      axis.horizontal ? area.y1 + p * (area.y2 - area.y1) : area.x1 + p * (area.x2 - area.x1);
+  axis.outward = far_edge ? 1.0 : -1.0;
+  axis.lo = axis.horizontal ? area.x1 : area.y1;
+  axis.hi = axis.horizontal ? area.x2 : area.y2;
+  axis.tolerance = 1e-3 * (axis.hi - axis.lo);
+  return labels ? draw_axis_labels(r, axis, values_at, count, static_cast<std::size_t>(w))
+                : draw_axis_ticks(r, axis, values_at, count);
+}
+
+// 604: the labels at their positions along the axis.
+int Server::draw_axis_labels(std::span<const Word> r, const AxisLine& axis, std::size_t values_at,
+                             std::size_t count, std::size_t words) {
   const double ch = state_.char_height();
-  if (labels) {
-    const int every = std::max<Word>(1, r[4]);
-    const double gap = (r[5] > 0 ? r[5] : kLabelOffset) / 10.0 * ch;
-    const int orientation = r[6];
-    const int side = r[7];
-    if (orientation > 1 || side > 1) return kBadAxis;
-    const double d = side == 0 ? outward : -outward;
-    Item item = state_.text_item();
-    const std::size_t text_at = values_at + count + 1;
-    for (std::size_t i = 0; i < count; i += static_cast<std::size_t>(every)) {
-      double a = 0;
-      if (!along(real(r[values_at + i]), a)) continue;
-      item.chars = text_of(
-          r.subspan(text_at + i * static_cast<std::size_t>(w), static_cast<std::size_t>(w)));
-      if (item.chars.empty()) continue;
-      const double lines =
-          1.0 + static_cast<double>(std::count(item.chars.begin(), item.chars.end(), '\r'));
-      const double depth = (lines - 1) * kLabelSpacing * ch + ch;  // across the lines
-      const double near = line + d * gap;                          // edge next to the axis
-      double x = 0, y = 0;
-      if (orientation == 0) {
-        item.text.angle = 0;
-        if (horizontal) {
-          item.text.justification = 2;
-          x = a;
-          y = d < 0 ? near - 0.5 * ch : near + depth - 0.5 * ch;
-        } else {
-          item.text.justification = d < 0 ? 3 : 1;
-          x = near;
-          y = a + 0.5 * (depth - ch);
-        }
+  const int every = std::max<Word>(1, r[4]);
+  const double gap = (r[5] > 0 ? r[5] : kLabelOffset) / 10.0 * ch;
+  const int orientation = r[6];
+  const int side = r[7];
+  if (orientation > 1 || side > 1) return kBadAxis;
+  const double d = side == 0 ? axis.outward : -axis.outward;
+  Item item = state_.text_item();
+  const std::size_t text_at = values_at + count + 1;
+  for (std::size_t i = 0; i < count; i += static_cast<std::size_t>(every)) {
+    double a = 0;
+    if (!axis.along(real(r[values_at + i]), a)) continue;
+    item.chars = text_of(r.subspan(text_at + i * words, words));
+    if (item.chars.empty()) continue;
+    const double lines =
+        1.0 + static_cast<double>(std::count(item.chars.begin(), item.chars.end(), '\r'));
+    const double depth = (lines - 1) * kLabelSpacing * ch + ch;  // across the lines
+    const double near = axis.line + d * gap;                     // edge next to the axis
+    double x = 0, y = 0;
+    if (orientation == 0) {
+      item.text.angle = 0;
+      if (axis.horizontal) {
+        item.text.justification = 2;
+        x = a;
+        y = d < 0 ? near - 0.5 * ch : near + depth - 0.5 * ch;
       } else {
-        item.text.angle = 90;
-        if (horizontal) {
-          item.text.justification = d < 0 ? 3 : 1;
-          x = a - 0.5 * (depth - ch);
-          y = near;
-        } else {
-          item.text.justification = 2;
-          x = d < 0 ? near - depth + 0.5 * ch : near + 0.5 * ch;
-          y = a;
-        }
+        item.text.justification = d < 0 ? 3 : 1;
+        x = near;
+        y = a + 0.5 * (depth - ch);
       }
-      page_.add_text(item, x, y);
+    } else {
+      item.text.angle = 90;
+      if (axis.horizontal) {
+        item.text.justification = d < 0 ? 3 : 1;
+        x = a - 0.5 * (depth - ch);
+        y = near;
+      } else {
+        item.text.justification = 2;
+        x = d < 0 ? near - depth + 0.5 * ch : near + 0.5 * ch;
+        y = a;
+      }
     }
-    dirty_ = true;
-    return kOk;
+    page_.add_text(item, x, y);
   }
+  dirty_ = true;
+  return kOk;
+}
+
+// 603: the axis line, its ticks, grid lines and minor ticks.
+int Server::draw_axis_ticks(std::span<const Word> r, const AxisLine& axis, std::size_t values_at,
+                            std::size_t count) {
+  const double ch = state_.char_height();
   const int direction = r[4], every = r[6], grid = r[7], minor = r[8];
   if (direction > 4 || minor > 100) return kBadAxis;
   const double length = (r[5] > 0 ? r[5] : kTickLength) / 10.0 * ch;
@@ -554,8 +576,8 @@ int Server::draw_axis(std::span<const Word> r, bool labels) {
   }
   Item style = state_.line_item();
   std::vector<double> axis_line;
-  point(lo, 0, axis_line);
-  point(hi, 0, axis_line);
+  axis.point(axis.lo, 0, axis_line);
+  axis.point(axis.hi, 0, axis_line);
   if (!page_.add_polyline(style, axis_line)) return kPageFull;
   Item tick = style;
   tick.line.type = 1;
@@ -564,33 +586,36 @@ int Server::draw_axis(std::span<const Word> r, bool labels) {
   auto add_tick = [&](double a, double scale) {
     if (direction == 4) return true;
     std::vector<double> xy;
-    point(a, outward * in0 * scale, xy);
-    point(a, outward * in1 * scale, xy);
+    axis.point(a, axis.outward * in0 * scale, xy);
+    axis.point(a, axis.outward * in1 * scale, xy);
     return page_.add_polyline(tick, xy);
   };
   std::vector<double> values;
   for (std::size_t i = 0; i < count; ++i) values.push_back(real(r[values_at + i]));
   for (std::size_t i = 0; i < count; ++i) {
     double a = 0;
-    if (!along(values[i], a)) continue;
+    if (!axis.along(values[i], a)) continue;
     if (every > 0 && i % static_cast<std::size_t>(every) == 0 && !add_tick(a, 1)) return kPageFull;
     if (grid > 0 && i % static_cast<std::size_t>(grid) == 0) {
       std::vector<double> xy;
-      const double c0 = horizontal ? area.y1 : area.x1, c1 = horizontal ? area.y2 : area.x2;
-      xy = horizontal ? std::vector<double>{a, c0, a, c1} : std::vector<double>{c0, a, c1, a};
+      const Rect& area = axis.area;
+      const double c0 = axis.horizontal ? area.y1 : area.x1;
+      const double c1 = axis.horizontal ? area.y2 : area.x2;
+      xy = axis.horizontal ? std::vector<double>{a, c0, a, c1} : std::vector<double>{c0, a, c1, a};
       if (!page_.add_polyline(grid_line, xy)) return kPageFull;
     }
   }
-  if (minor > 0 && log_axis) {
+  if (minor > 0 && axis.log) {
+    const Axes& pair = *axis.pair;
     const double v0 =
-        horizontal ? std::min(pair.x_min, pair.x_max) : std::min(pair.y_min, pair.y_max);
+        axis.horizontal ? std::min(pair.x_min, pair.x_max) : std::min(pair.y_min, pair.y_max);
     const double v1 =
-        horizontal ? std::max(pair.x_min, pair.x_max) : std::max(pair.y_min, pair.y_max);
+        axis.horizontal ? std::max(pair.x_min, pair.x_max) : std::max(pair.y_min, pair.y_max);
     for (int e = static_cast<int>(std::floor(std::log10(v0)));
          e <= std::ceil(std::log10(v1)) && e < 400; ++e) {
       for (int k = 2; k <= 9; ++k) {
         double a = 0;
-        if (along(k * std::pow(10.0, e), a) && !add_tick(a, 0.5)) return kPageFull;
+        if (axis.along(k * std::pow(10.0, e), a) && !add_tick(a, 0.5)) return kPageFull;
       }
     }
   } else if (minor > 0) {
@@ -598,7 +623,7 @@ int Server::draw_axis(std::span<const Word> r, bool labels) {
       for (int k = 1; k <= minor; ++k) {
         double a = 0;
         const double v = values[i] + (values[i + 1] - values[i]) * k / (minor + 1);
-        if (along(v, a) && !add_tick(a, 0.5)) return kPageFull;
+        if (axis.along(v, a) && !add_tick(a, 0.5)) return kPageFull;
       }
     }
   }

@@ -83,6 +83,11 @@ class Server {
   int draw_points(int code, std::span<const Word> r);
   int draw_text(std::span<const Word> r);
   int draw_axis(std::span<const Word> r, bool labels);
+  struct AxisLine;  // where an axis of request 603 or 604 runs (server.cc)
+  int draw_axis_labels(std::span<const Word> r, const AxisLine& axis, std::size_t values_at,
+                       std::size_t count, std::size_t words);
+  int draw_axis_ticks(std::span<const Word> r, const AxisLine& axis, std::size_t values_at,
+                      std::size_t count);
   int transform(std::span<const Word> r, std::vector<Word>& results);
   int write_output();
 

@@ -20,7 +20,6 @@ namespace {
 
 constexpr int kLineWidth = 256;
 constexpr int kGroupWidth = 160;
-constexpr double kBig = 1.1e31;
 
 // Up to `n` "/" groups of a value (blanks removed by the list splitter).
 template <std::size_t N>
@@ -384,16 +383,6 @@ int decode_xud(PlotSettings& s, std::string_view value) {
   return 0;
 }
 
-// Scales a value range and its differences by a FAC factor.
-void scale_range(AxisState& axis, double f) {
-  double lo = axis.data_min * f, hi = axis.data_max * f;
-  if (lo > hi) std::swap(lo, hi);
-  axis.data_min = lo;
-  axis.data_max = hi;
-  axis.max_diff *= std::fabs(f);
-  axis.min_diff *= std::fabs(f);
-}
-
 }  // namespace
 
 std::string control_keyword(std::string_view line) {
@@ -426,66 +415,6 @@ void decode_rst(PlotSettings& s, std::string_view value, int trace_count) {
   s.right_axis = std::any_of(s.right_trace.begin(), s.right_trace.end(), [](bool b) { return b; });
 }
 
-void initial_ranges(PlotLayout& l, const PlotSettings& s, const ControlInput& in) {
-  const int n = std::clamp(in.trace_count, 0, kMaxTraces);
-  auto set = [](AxisState& a, double lo, double hi) {
-    a.data_min = lo;
-    a.data_max = hi;
-    a.max_diff = a.min_diff = 0.0;
-  };
-  switch (in.final_type) {
-    case kScatter: {
-      const int m = std::min(n, 2);
-      double lo = kBig, hi = -kBig;
-      for (int i = 0; i < m; ++i) {
-        lo = std::min(lo, in.ymin[i]);
-        hi = std::max(hi, in.ymax[i]);
-      }
-      set(l.x, lo, hi);
-      set(l.y, lo, hi);
-      return;
-    }
-    case kHistogram:
-      set(l.x, n > 0 ? in.ymin[0] : kBig, n > 0 ? in.ymax[0] : -kBig);
-      set(l.y, 0.0, 1.0);
-      return;
-    case kAttributeDiagram:
-    case kCrpsReliability:
-    case kPerformanceDiagram:
-    case kTaylorDiagram:
-      set(l.x, 0.0, 1.0);
-      set(l.y, 0.0, 1.0);
-      set(l.ry, 0.0, 1.0);
-      return;
-    default:
-      break;
-  }
-  double xlo = kBig, xhi = -kBig;
-  for (int i = 0; i < n; ++i) {
-    xlo = std::min(xlo, in.xmin[i]);
-    xhi = std::max(xhi, in.xmax[i]);
-  }
-  set(l.x, xlo, xhi);
-  for (bool right : {false, true}) {
-    AxisState& a = right ? l.ry : l.y;
-    double lo = kBig, hi = -kBig;
-    double maxlo = kBig, maxhi = -kBig, minlo = kBig, minhi = -kBig;
-    for (int i = 0; i < n; ++i) {
-      if (s.right_trace[i] != right) continue;
-      lo = std::min(lo, in.ymin[i]);
-      hi = std::max(hi, in.ymax[i]);
-      maxlo = std::min(maxlo, in.ymax[i]);
-      maxhi = std::max(maxhi, in.ymax[i]);
-      minlo = std::min(minlo, in.ymin[i]);
-      minhi = std::max(minhi, in.ymin[i]);
-    }
-    set(a, lo, hi);
-    if (maxhi >= maxlo) a.max_diff = maxhi - maxlo;
-    if (minhi >= minlo) a.min_diff = minhi - minlo;
-  }
-  if (s.right_only) l.y = l.ry;
-}
-
 void decode_fac(PlotSettings& s, std::string_view value, int final_type) {
   std::array<std::string, 2> items;
   int count = 0;
@@ -505,32 +434,6 @@ void decode_fac(PlotSettings& s, std::string_view value, int final_type) {
     line.right = right;
   }
   s.scale_lines.push_back(line);
-}
-
-void scale_ranges(PlotLayout& l, const PlotSettings& s, int final_type) {
-  for (const ScaleLine& line : s.scale_lines) {
-    switch (final_type) {
-      case kScatter:
-        scale_range(l.x, line.left);
-        scale_range(l.y, line.left);
-        break;
-      case kHistogram:
-        scale_range(l.x, line.left);
-        break;
-      case kAttributeDiagram:
-      case kCrpsReliability:
-      case kPerformanceDiagram:
-      case kTaylorDiagram:
-        break;
-      default:
-        scale_range(l.y, line.left);
-        break;
-    }
-    if (line.right) {
-      scale_range(l.ry, *line.right);
-      if (s.right_only) l.y = l.ry;
-    }
-  }
 }
 
 void decode_bxw(PlotSettings& s, BoxWhiskerBook& book, std::string_view value, std::ostream& os) {
@@ -584,130 +487,144 @@ void decode_bxw(PlotSettings& s, BoxWhiskerBook& book, std::string_view value, s
   s.bxw_second = contains_any(util::ST_UPPR(items[4]), "YT");
 }
 
-int apply_control_line(PlotSettings& s, std::string_view line, const ControlInput& in,
-                       int device_fixed, std::ostream& os) {
-  const std::string key = control_keyword(line);
-  const std::string value = control_value(line);
-  const int n = std::clamp(in.trace_count, 0, kMaxTraces);
-  const std::string k3 = key.substr(0, 3);
-  if (k3 == "BOR") return decode_bor(s, value);
-  if (k3 == "B_T") return decode_btext(s, value, os);
-  if (k3 == "NSM") return decode_nsm(s, value, os);
-  if (k3 == "CLE") {
-    s.clear = !contains_any(util::ST_UPPR(value), "NF");
-    return 0;
-  }
-  if (k3 == "COL") {
-    s.colours = util::cut(value, kColourSpecWidth);
-    return 0;
-  }
-  if (k3 == "DEV") {
-    s.dev_given = true;
-    if (device_fixed != 1) s.device = util::cut(value, kDeviceWidth);
-    return 0;
-  }
-  if (k3 == "HST") return decode_hst(s, value);
-  if (k3 == "LIN") return decode_lin(s, value, n);
-  if (k3 == "ADL") return decode_adl(s, value);
-  if (k3 == "MAR") return decode_mar(s, value, n);
-  if (k3 == "PAN") return decode_pan(s, value);
-  if (k3 == "PTY") return decode_pty(s, value);
-  if (k3 == "LAB") return decode_lab(s, value);
-  if (k3 == "L_T") {
-    s.l_text = util::cut(util::ST_LJST(value), kAttrWidth);
-    return 0;
-  }
-  if (k3 == "T_T") return decode_ttext(s, value);
-  if (k3 == "TIT") {
-    s.title = util::cut(util::ST_LJST(value), kTitleWidth);
-    return 0;
-  }
-  if (key.find("TRA") != std::string::npos) return decode_trace_label(s, key, value);
-  if (k3 == "WIT") {
-    decode_ref_lines(s.left_refs, value);
-    return 0;
-  }
-  if (k3 == "RWT") {
-    decode_ref_lines(s.right_refs, value);
-    return 0;
-  }
-  if (k3 == "XAX") {
-    s.xax = value;
-    return 0;
-  }
-  if (k3 == "XLA") {
-    parse_axis_label(value, s.x_title, s.x_title_line);
-    return 0;
-  }
-  if (k3 == "XUD") return decode_xud(s, value);
-  if (k3 == "YAX") {
-    s.yax = value;
-    s.yax_given = true;
-    return 0;
-  }
-  if (k3 == "RYA") {
-    s.right_axis = true;
-    s.rya = value;
-    s.rya_given = true;
-    return 0;
-  }
-  if (k3 == "YLA") {
-    parse_axis_label(value, s.y_title, s.y_title_line);
-    return 0;
-  }
-  if (k3 == "YRL") {
-    parse_axis_label(value, s.ry_title, s.ry_title_line);
-    return 0;
-  }
-  if (k3 == "REV") {
-    s.reversed = contains_any(value, "Yy");
-    if (s.reversed && s.right_axis) {
-      s.right_axis = false;
-      return 11;
-    }
-    return 0;
-  }
-  if (k3 == "TWO") {
-    s.two_column = contains_any(value, "Yy");
-    return 0;
-  }
-  if (k3 == "REF") return decode_ref(s, value);
-  if (k3 == "SER") {
-    s.sig_test = !contains_any(value, "Nn");
-    return 0;
-  }
-  if (k3 == "CIL") return decode_cil(s, value, os);
-  if (k3 == "RST" || k3 == "FAC" || k3 == "BXW") return 0;
-  return 4;
-}
+namespace {
 
-double widen_for_bars(XAxisState& x, int c, int labels) {
-  if (labels <= 0) return 0.0;
-  const double slots = static_cast<double>(c + 2) * labels;
-  const double room = slots - 2.0 * (1.0 + c / 2.0);
-  double range = std::fabs(x.data_max - x.data_min);
-  // With a single abscissa there is no room between neighbours to widen into.
-  if (room > 0.0 && x.data_max >= x.data_min) {
-    const double side = ((slots / room) - 1.0) * range / 2.0;
-    x.data_min -= side;
-    x.data_max += side;
-    range = std::fabs(x.data_max - x.data_min);
-  }
-  return range / slots;
-}
+// What a pass-3 decoder reads besides the settings: the line's keyword and value, the number of
+// traces, whether the device stays the text device, and where its messages go.
+struct ControlLine {
+  std::string_view key, value;
+  int traces = 0;
+  bool text_only = false;
+  std::ostream& os;
+};
 
-int parse_control_file(PlotSettings& s, BoxWhiskerBook& book, util::TextUnit& unit,
-                       const ControlInput& in, int device_fixed, std::ostream& os) {
-  if (in.trace_count >= kMaxTraces + 1) {
-    PLT_MSG(-8, " ", os);
-    return -8;
-  }
-  const int n = std::max(0, in.trace_count);
-  reset_settings(s, n, false);
-  set_trial_count(s, kDefaultTrials, os);
+using Decoder = int (*)(PlotSettings& s, const ControlLine& line);
 
+// One keyword of pass 3: the first three characters of the keyword, or with `anywhere` three
+// characters it holds anywhere (any keyword holding "TRA" is a trace label).  The first entry
+// that matches decodes the line.
+struct Keyword {
+  std::string_view key;
+  Decoder decode;
+  bool anywhere = false;
+};
+
+constexpr Keyword kKeywords[] = {
+    {"BOR", [](PlotSettings& s, const ControlLine& l) { return decode_bor(s, l.value); }},
+    {"B_T", [](PlotSettings& s, const ControlLine& l) { return decode_btext(s, l.value, l.os); }},
+    {"NSM", [](PlotSettings& s, const ControlLine& l) { return decode_nsm(s, l.value, l.os); }},
+    {"CLE",
+     [](PlotSettings& s, const ControlLine& l) {
+       s.clear = !contains_any(util::ST_UPPR(l.value), "NF");
+       return 0;
+     }},
+    {"COL",
+     [](PlotSettings& s, const ControlLine& l) {
+       s.colours = util::cut(l.value, kColourSpecWidth);
+       return 0;
+     }},
+    {"DEV",
+     [](PlotSettings& s, const ControlLine& l) {
+       s.dev_given = true;
+       if (!l.text_only) s.device = util::cut(l.value, kDeviceWidth);
+       return 0;
+     }},
+    {"HST", [](PlotSettings& s, const ControlLine& l) { return decode_hst(s, l.value); }},
+    {"LIN", [](PlotSettings& s, const ControlLine& l) { return decode_lin(s, l.value, l.traces); }},
+    {"ADL", [](PlotSettings& s, const ControlLine& l) { return decode_adl(s, l.value); }},
+    {"MAR", [](PlotSettings& s, const ControlLine& l) { return decode_mar(s, l.value, l.traces); }},
+    {"PAN", [](PlotSettings& s, const ControlLine& l) { return decode_pan(s, l.value); }},
+    {"PTY", [](PlotSettings& s, const ControlLine& l) { return decode_pty(s, l.value); }},
+    {"LAB", [](PlotSettings& s, const ControlLine& l) { return decode_lab(s, l.value); }},
+    {"L_T",
+     [](PlotSettings& s, const ControlLine& l) {
+       s.l_text = util::cut(util::ST_LJST(l.value), kAttrWidth);
+       return 0;
+     }},
+    {"T_T", [](PlotSettings& s, const ControlLine& l) { return decode_ttext(s, l.value); }},
+    {"TIT",
+     [](PlotSettings& s, const ControlLine& l) {
+       s.title = util::cut(util::ST_LJST(l.value), kTitleWidth);
+       return 0;
+     }},
+    {"TRA",
+     [](PlotSettings& s, const ControlLine& l) { return decode_trace_label(s, l.key, l.value); },
+     true},
+    {"WIT",
+     [](PlotSettings& s, const ControlLine& l) {
+       decode_ref_lines(s.left_refs, l.value);
+       return 0;
+     }},
+    {"RWT",
+     [](PlotSettings& s, const ControlLine& l) {
+       decode_ref_lines(s.right_refs, l.value);
+       return 0;
+     }},
+    {"XAX",
+     [](PlotSettings& s, const ControlLine& l) {
+       s.xax = l.value;
+       return 0;
+     }},
+    {"XLA",
+     [](PlotSettings& s, const ControlLine& l) {
+       parse_axis_label(l.value, s.x_title, s.x_title_line);
+       return 0;
+     }},
+    {"XUD", [](PlotSettings& s, const ControlLine& l) { return decode_xud(s, l.value); }},
+    {"YAX",
+     [](PlotSettings& s, const ControlLine& l) {
+       s.yax = l.value;
+       s.yax_given = true;
+       return 0;
+     }},
+    {"RYA",
+     [](PlotSettings& s, const ControlLine& l) {
+       s.right_axis = true;
+       s.rya = l.value;
+       s.rya_given = true;
+       return 0;
+     }},
+    {"YLA",
+     [](PlotSettings& s, const ControlLine& l) {
+       parse_axis_label(l.value, s.y_title, s.y_title_line);
+       return 0;
+     }},
+    {"YRL",
+     [](PlotSettings& s, const ControlLine& l) {
+       parse_axis_label(l.value, s.ry_title, s.ry_title_line);
+       return 0;
+     }},
+    {"REV",
+     [](PlotSettings& s, const ControlLine& l) {
+       s.reversed = contains_any(l.value, "Yy");
+       if (s.reversed && s.right_axis) {
+         s.right_axis = false;
+         return 11;
+       }
+       return 0;
+     }},
+    {"TWO",
+     [](PlotSettings& s, const ControlLine& l) {
+       s.two_column = contains_any(l.value, "Yy");
+       return 0;
+     }},
+    {"REF", [](PlotSettings& s, const ControlLine& l) { return decode_ref(s, l.value); }},
+    {"SER",
+     [](PlotSettings& s, const ControlLine& l) {
+       s.sig_test = !contains_any(l.value, "Nn");
+       return 0;
+     }},
+    {"CIL", [](PlotSettings& s, const ControlLine& l) { return decode_cil(s, l.value, l.os); }},
+    // Read by the first two passes.
+    {"RST", [](PlotSettings&, const ControlLine&) { return 0; }},
+    {"FAC", [](PlotSettings&, const ControlLine&) { return 0; }},
+    {"BXW", [](PlotSettings&, const ControlLine&) { return 0; }},
+};
+
+// Pass 1: the right-axis traces (RST) and the arrangement of the traces on the two axes.
+void read_right_axis_pass(PlotSettings& s, util::TextUnit& unit, int n, int final_type,
+                          std::ostream& os) {
   std::string line;
-  // Pass 1: right-axis traces.
   unit.rewind();
   while (unit.read(line, kLineWidth)) {
     const std::string key = control_keyword(line);
@@ -732,35 +649,43 @@ int parse_control_file(PlotSettings& s, BoxWhiskerBook& book, util::TextUnit& un
   }
   if (s.right_only) s.first_left = 1;
   // A scatter plot and a histogram have no right axis.
-  if (in.final_type == kScatter || in.final_type == kHistogram) s.right_axis = false;
+  if (final_type == kScatter || final_type == kHistogram) s.right_axis = false;
+}
 
-  // Pass 2: scale factors and the box-whisker request.
+// Pass 2: the scale factors (FAC) and the box-whisker request (BXW).
+void read_request_pass(PlotSettings& s, BoxWhiskerBook& book, util::TextUnit& unit, int final_type,
+                       std::ostream& os) {
+  std::string line;
   unit.rewind();
   while (unit.read(line, kLineWidth)) {
     const std::string key = control_keyword(line);
     if (key.find("TRA") != std::string::npos) continue;
     const std::string k3 = key.substr(0, 3);
-    if (k3 == "FAC") decode_fac(s, control_value(line), in.final_type);
+    if (k3 == "FAC") decode_fac(s, control_value(line), final_type);
     if (k3 == "BXW") decode_bxw(s, book, control_value(line), os);
   }
+}
 
-  // Pass 3: everything else.
+// Pass 3: every other keyword, each decoder's code reported.
+void read_keyword_pass(PlotSettings& s, util::TextUnit& unit, const ControlInput& in,
+                       bool text_only, std::ostream& os) {
+  std::string line;
   unit.rewind();
   while (unit.read(line, kLineWidth)) {
-    const int rc = apply_control_line(s, line, in, device_fixed, os);
+    const int rc = apply_control_line(s, line, in, text_only, os);
     if (rc == 4) {
       PLT_MSG(4, control_keyword(line), os);
     } else if (rc != 0) {
       PLT_MSG(rc, " ", os);
     }
   }
-  if (!s.dev_given) {
-    PLT_MSG(-25, " ", os);
-    return -25;
-  }
+}
+
+// The final type's rules of the trace arrangement, once every keyword is read.
+void arrange_for_final_type(PlotSettings& s, int n, int final_type) {
   // The performance and Taylor diagrams draw every trace as points against their own axes: no
   // right axis, no bars, no exchange of the axes.
-  if (in.final_type == kPerformanceDiagram || in.final_type == kTaylorDiagram) {
+  if (final_type == kPerformanceDiagram || final_type == kTaylorDiagram) {
     s.right_axis = false;
     s.right_trace.fill(false);
     s.right_only = false;
@@ -772,7 +697,7 @@ int parse_control_file(PlotSettings& s, BoxWhiskerBook& book, util::TextUnit& un
   // The traces drawn as bars; an attribute diagram's frequency companions (the second half of
   // the traces) then take over the bar colours of the first half on the right axis, without lines.
   for (int i = 0; i < n; ++i) s.bar_traces += s.bar_colour[i] != 0 ? 1 : 0;
-  if (s.hst_count > 0 && in.final_type == kAttributeDiagram && n >= 2) {
+  if (s.hst_count > 0 && final_type == kAttributeDiagram && n >= 2) {
     const int half = n / 2;
     for (int i = 0; i < half; ++i) {
       s.bar_colour[half + i] = s.bar_colour[i];
@@ -783,63 +708,41 @@ int parse_control_file(PlotSettings& s, BoxWhiskerBook& book, util::TextUnit& un
     s.right_axis = true;
     s.first_right = half + 1;
   }
+}
+
+}  // namespace
+
+int apply_control_line(PlotSettings& s, std::string_view line, const ControlInput& in,
+                       bool text_only, std::ostream& os) {
+  const std::string key = control_keyword(line);
+  const std::string value = control_value(line);
+  const ControlLine control{key, value, std::clamp(in.trace_count, 0, kMaxTraces), text_only, os};
+  const std::string_view k3 = std::string_view(key).substr(0, 3);
+  for (const Keyword& k : kKeywords) {
+    const bool match = k.anywhere ? key.find(k.key) != std::string::npos : k3 == k.key;
+    if (match) return k.decode(s, control);
+  }
+  return 4;
+}
+
+int parse_control_file(PlotSettings& s, BoxWhiskerBook& book, util::TextUnit& unit,
+                       const ControlInput& in, bool text_only, std::ostream& os) {
+  if (in.trace_count >= kMaxTraces + 1) {
+    PLT_MSG(-8, " ", os);
+    return -8;
+  }
+  const int n = std::max(0, in.trace_count);
+  reset_settings(s, n, false);
+  set_trial_count(s, kDefaultTrials, os);
+  read_right_axis_pass(s, unit, n, in.final_type, os);
+  read_request_pass(s, book, unit, in.final_type, os);
+  read_keyword_pass(s, unit, in, text_only, os);
+  if (!s.dev_given) {
+    PLT_MSG(-25, " ", os);
+    return -25;
+  }
+  arrange_for_final_type(s, n, in.final_type);
   return 0;
-}
-
-int derive_layout(PlotLayout& l, const PlotSettings& s, const BoxWhiskerBook& book,
-                  const ControlInput& in, std::ostream& os) {
-  l = PlotLayout{};
-  initial_ranges(l, s, in);
-  scale_ranges(l, s, in.final_type);
-  if (s.resample) {
-    for (AxisState* a : {&l.y, &l.ry}) {
-      a->data_max += 2.0 * a->max_diff;
-      a->data_min -= 2.0 * a->min_diff;
-    }
-  }
-
-  // Bars beside each other at every abscissa, then the box-whisker spacing.
-  const int labels = in.labels ? std::max(0, in.labels->count) : 0;
-  const bool bars = s.hst_count > 0;
-  if (bars && labels > 0) l.bar_width = widen_for_bars(l.x, s.bar_traces, labels);
-  if (!s.resample || (bars && labels > 0)) {
-    l.bxw_spacing = l.bar_width;
-  } else {
-    l.bxw_spacing = widen_for_bars(l.x, std::max(0, book.pairs_per_group), labels);
-  }
-
-  // Axes: the last XAX, YAX and RYA values, or their defaults.
-  const MergedAxis none;
-  int rc = x_axis_from_xax(l.x, s.xax, in.labels ? *in.labels : none, in.final_type);
-  if (rc == 0) rc = y_axis_from_yax(l.y, s.yax_given ? s.yax : "", in.final_type);
-  if (rc == 0 && (s.rya_given || s.right_axis)) {
-    rc = ry_axis_from_rya(l.ry, s.rya_given ? s.rya : "", in.final_type);
-  }
-  if (rc != 0) PLT_MSG(rc, " ", os);
-  return rc;
-}
-
-int start_output_device(const PlotSettings& s, PlotFiles& files, int& device_fixed,
-                        graphics::DrawingRequests* requests, std::ostream& os) {
-  const DeviceSpec spec = parse_device(s.device);
-  const auto tx = spec.name.find("TX");
-  device_fixed = tx == std::string::npos ? 0 : static_cast<int>(tx) + 1;
-  if (spec.name.rfind("TX", 0) == 0) {
-    const int rc = open_text_device(files, s.clear, spec);
-    if (rc != 0) {
-      PLT_MSG(rc, " ", os);
-      const TextDevice& text = files.text;
-      write_unopened_file(rc == -22 ? text.dump_name : text.bxw_name, text.open_error, os);
-    }
-    return rc;
-  }
-  const int status = requests ? start_graphics(*requests) : -101;
-  if (status != 0) {
-    PLT_MSG(-1, "RETURN CODE FROM MPLT = " + util::format("(I8)", {status}), os);
-    return -1;
-  }
-  files.graphics_started = true;
-  return setup_graphics_device(s, spec, *requests, os);
 }
 
 }  // namespace kor::plot

@@ -23,20 +23,13 @@ constexpr int kPlotMode = 2;           // the server mode of plotting
 }  // namespace
 
 std::string default_output_name(std::string_view device_name) {
-  struct Row {
-    const char* device;
-    const char* file;
-  };
-  static constexpr Row kRows[] = {{"XW", "kor"},      {"PS", "ps.plt"},   {"NC", "Nmeta"},
-                                  {"GF", "kor.gif"},  {"PSC", "psc.plt"}, {"PS1", "ps1.plt"},
-                                  {"PSP", "psp.plt"}, {"TX", "txt.dmp"},  {"PNG", "kor.png"},
-                                  {"SVG", "kor.svg"}, {"PDF", "kor.pdf"}};
-  const std::string name(util::rtrim(device_name));
-  for (const Row& row : kRows) {
-    if (name == row.device) return row.file;
+  const std::string_view name = util::rtrim(device_name);
+  if (const std::string_view file = graphics::default_output_file(name); !file.empty()) {
+    return std::string(file);
   }
-  if (name.rfind("TX", 0) == 0) return "txt.dmp";
-  return {};
+  // Every name that starts with TX is the text device.
+  return name.rfind("TX", 0) == 0 ? std::string(graphics::default_output_file("TX"))
+                                  : std::string();
 }
 
 DeviceSpec parse_device(std::string_view device) {
@@ -68,6 +61,7 @@ DeviceSpec parse_device(std::string_view device) {
   }
   if (spec.name == "PSC" || spec.name == "PS1" || spec.name == "PSP") spec.open_name = "PS";
   spec.colour_type = colour == 'M' ? 0 : colour == 'C' ? 2 : 1;
+  spec.kind = spec.name.rfind("TX", 0) == 0 ? DeviceKind::kText : DeviceKind::kGraphics;
   return spec;
 }
 
@@ -181,6 +175,26 @@ int setup_graphics_device(const PlotSettings& settings, const DeviceSpec& spec,
     return -10;
   }
   return 0;
+}
+
+int start_output_device(const PlotSettings& s, const DeviceSpec& spec, PlotFiles& files,
+                        graphics::DrawingRequests* requests, std::ostream& os) {
+  if (spec.kind == DeviceKind::kText) {
+    const int rc = open_text_device(files, s.clear, spec);
+    if (rc != 0) {
+      PLT_MSG(rc, " ", os);
+      const TextDevice& text = files.text;
+      write_unopened_file(rc == -22 ? text.dump_name : text.bxw_name, text.open_error, os);
+    }
+    return rc;
+  }
+  const int status = requests ? start_graphics(*requests) : -101;
+  if (status != 0) {
+    PLT_MSG(-1, "RETURN CODE FROM MPLT = " + util::format("(I8)", {status}), os);
+    return -1;
+  }
+  files.graphics_started = true;
+  return setup_graphics_device(s, spec, *requests, os);
 }
 
 }  // namespace kor::plot

@@ -16,9 +16,14 @@
 
 namespace kor::plot {
 
-// The device part of the DEV value: upper-cased device name, output file (the device's default
-// when blank) and the box-whisker text name, sizes and colour type.
+// The kinds of output device: the text device (a name starting with TX) writes the text dump and
+// the box-whisker text; every other device draws through the graphics server.
+enum class DeviceKind { kText, kGraphics };
+
+// The device part of the DEV value: upper-cased device name and its kind, output file (the
+// device's default when blank) and the box-whisker text name, sizes and colour type.
 struct DeviceSpec {
+  DeviceKind kind = DeviceKind::kText;
   std::string name;       // upper case
   std::string file;       // output file or window name
   std::string bxw_file;   // file + "_bxw"
@@ -28,7 +33,8 @@ struct DeviceSpec {
 };
 DeviceSpec parse_device(std::string_view device);
 
-// Default output name of a device ("" for an unknown device).
+// Default output name of a device (graphics::kDeviceDefaults; any name starting with TX is the
+// text device; "" for an unknown device).
 std::string default_output_name(std::string_view device_name);
 
 // Opens the text dump and box-whisker text files of the text device in the files' output
@@ -45,6 +51,14 @@ std::string default_output_name(std::string_view device_name);
 // -10.
 [[nodiscard]] int setup_graphics_device(const PlotSettings& settings, const DeviceSpec& spec,
                                         graphics::DrawingRequests& requests, std::ostream& os);
+
+// Starts the output device `spec` of the settings: for the text device opens its files, for a
+// graphics device starts the graphics server through `requests` (without one, graphics cannot
+// start; files.graphics_started is set once it runs) and sets the device up.  Returns 0 or the code
+// that ended the step (-22, -41, -1, -2, -10; reported).
+[[nodiscard]] int start_output_device(const PlotSettings& settings, const DeviceSpec& spec,
+                                      PlotFiles& files, graphics::DrawingRequests* requests,
+                                      std::ostream& os);
 
 // Applies a colour specification ("n=name;n=r:g:b;...", a trailing "?" lists the colours) and
 // writes the listing on `os` when asked.  Returns the first failing request's status, else 0.

@@ -14,8 +14,6 @@
 #include <string>
 #include <vector>
 
-#include "resample/resample.h"
-#include "stats/engine.h"
 #include "tracefile/format.h"
 #include "util/missing.h"
 
@@ -31,15 +29,16 @@ inline constexpr int kMaxRefPoints = 64;  // reference polyline points
 inline constexpr int kMaxBxwErrors = 32;  // stored box-whisker request errors
 inline constexpr int kBxwPoints = 64;     // abscissa points of the box-whisker results
 inline constexpr int kSummaryValues = 6;  // per-trace legend summary values
+inline constexpr int kMeanSummary = 5;    // the summary slot of the count-weighted mean
 inline constexpr int kTitleWidth = 256;
 inline constexpr int kTraceLabelWidth = 80;
 inline constexpr int kAxisTitleWidth = 80;
 inline constexpr int kXLabelWidth = tracefile::kLabelWidth;  // abscissa labels
-inline constexpr int kStatLabelWidth = stats::kLabelWidth;   // statistic labels kept by the driver
+inline constexpr int kStatLabelWidth = 20;  // statistic labels kept by the driver (the engine's)
 inline constexpr int kDeviceWidth = 80;
 inline constexpr int kColourSpecWidth = 128;
-inline constexpr int kAttrWidth = 80;  // text attribute specifications
-using resample::kDefaultTrials;
+inline constexpr int kAttrWidth = 80;        // text attribute specifications
+inline constexpr int kDefaultTrials = 2000;  // resampling trials without NSM (resampling's own)
 using util::kPlotMissing;
 
 inline constexpr char kDefaultTextAttr[] = "1/1/1/SW";
@@ -58,6 +57,22 @@ struct ScaleLine {
   std::optional<double> right;
 };
 
+// Every slot of a per-trace table set to `value`, or numbered 1, 2, ... for the line and marker
+// types.
+template <typename T>
+constexpr std::array<T, kMaxTraces> per_trace(T value) {
+  std::array<T, kMaxTraces> a{};
+  for (T& v : a) v = value;
+  return a;
+}
+constexpr std::array<int, kMaxTraces> numbered_per_trace() {
+  std::array<int, kMaxTraces> a{};
+  for (int i = 0; i < kMaxTraces; ++i) a[i] = i + 1;
+  return a;
+}
+
+// The member initialisers are the defaults of a plot of 24 traces: a file without keywords leaves
+// every value as it is here.
 struct PlotSettings {
   // Title and labels as given; a blank one is built from the plot's conditions (plot/labels.h).
   std::string title;                                 // 256 characters at most
@@ -79,19 +94,21 @@ struct PlotSettings {
   double left_factor = 1.0, right_factor = 1.0;
   std::vector<ScaleLine> scale_lines;
 
-  // Lines and markers per trace.
-  std::array<int, kMaxTraces> line_colour{}, line_type{}, line_width{}, marker_interval{};
-  int line_defs = 0;
-  std::array<int, kMaxTraces> marker_colour{}, marker_type{}, marker_width{};
-  std::array<double, kMaxTraces> marker_size{};
-  int marker_defs = 0;
+  // Lines and markers per trace, and the number of traces they are defined for.
+  std::array<int, kMaxTraces> line_colour = per_trace(1), line_type = numbered_per_trace(),
+                              line_width = per_trace(1), marker_interval = per_trace(1);
+  int line_defs = kMaxTraces;
+  std::array<int, kMaxTraces> marker_colour = per_trace(1), marker_type = numbered_per_trace(),
+                              marker_width = per_trace(1);
+  std::array<double, kMaxTraces> marker_size = per_trace(1.0);
+  int marker_defs = kMaxTraces;
 
   // Layout keywords.
   std::array<double, 4> panel{0.0, 0.0, 1.0, 1.0};  // x1, y1, x2, y2
   int left_axis_type = 1, right_axis_type = 1;      // 1 linear, 2 logarithmic
   double aspect = 0.0;
   std::array<double, 4> margins{};  // left, bottom, right, top; 0: default
-  std::array<int, 4> adl_colour{}, adl_type{}, adl_width{};
+  std::array<int, 4> adl_colour{1, 1, 1, 1}, adl_type{2, 2, 2, 2}, adl_width{1, 1, 1, 1};
   int label_level = 1;
   std::string l_text = kDefaultTextAttr;
   std::array<std::string, 3> t_text{kDefaultTextAttr, kDefaultTextAttr, kDefaultTextAttr};
@@ -140,10 +157,10 @@ struct PlotSettings {
   double ci_level = 0.0;
 };
 
-// Sets every default for `trace_count` traces (line and marker definitions 1..trace_count; the
-// count is clamped to 0..24).  With `full` the resampling request gets its defaults too (2000
-// trials, resampling off, level 0.05, no box-whisker requests); without, it is kept, as the
-// control-file reader wants it.
+// Sets `settings` to PlotSettings{} with the line and marker definitions of `trace_count` traces
+// (clamped to 0..24).  With `full` the resampling request (NSM, BXW: trials, resampling, level,
+// the box-whisker requests) gets its defaults too; without, it is kept, as the control-file reader
+// wants it.
 void reset_settings(PlotSettings& settings, int trace_count, bool full);
 
 // True when box-whisker objects are wanted: some request has a colour above 0.

@@ -36,21 +36,41 @@ struct BoxWhiskerBook {
   void add_error(int code);
 };
 
-// What the plot driver finds out about the plot.
+// Every summary value of one trace missing.
+constexpr std::array<double, kSummaryValues> missing_summary() {
+  std::array<double, kSummaryValues> a{};
+  for (double& v : a) v = kPlotMissing;
+  return a;
+}
+
+// The resampled box-whisker results of the plot (PLT_TBXW, BXW_RUN): for result k (0-based) and
+// point p (0-based, below kBxwPoints) entry k * kBxwPoints + p of each table.
+struct BoxWhiskerTables {
+  std::vector<float> minus_lower;    // box lower half-width
+  std::vector<float> upper;          // box upper half-width
+  std::vector<float> upper_whisker;  // whisker extension above the box
+  std::vector<float> lower_whisker;  // whisker extension below the box
+
+  static std::size_t at(int result, int point) {
+    return static_cast<std::size_t>(result) * kBxwPoints + static_cast<std::size_t>(point);
+  }
+  // Every table sized for 24 results and set to 0.
+  void clear();
+};
+
+// What the plot driver finds out about the plot.  The member initialisers are the state before
+// the traces are computed: final type 1, plot 1, no flags, every summary value and climate
+// frequency missing, an empty box-whisker book.
 struct PlotResults {
   int final_type = 1;  // FinalType
   int plot_number = 1;
   bool rank_hist = false, depth_flag = false, rpf_flag = false;
   std::string attr_param_label;  // 32 characters at most
-  std::array<std::array<double, kSummaryValues>, kMaxTraces> summary{};
-  std::array<double, kMaxTraces> clim_freq{};
+  std::array<std::array<double, kSummaryValues>, kMaxTraces> summary = per_trace(missing_summary());
+  std::array<double, kMaxTraces> clim_freq = per_trace(kPlotMissing);
   BoxWhiskerBook bxw;
   DiagramResults diagrams;
 };
-
-// Final type 1, plot 1, no flags, every summary value and climate frequency missing, an empty
-// box-whisker book.
-void reset_results(PlotResults& results);
 
 // The two text output files of the text device (units 51 and 52).
 struct TextDevice {

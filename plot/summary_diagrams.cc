@@ -7,8 +7,11 @@
 #include <ostream>
 
 #include "metrics/codes.h"
+#include "plot/draw/summary_draw.h"
 #include "plot/kinds.h"
 #include "plot/messages.h"
+#include "plot/traces.h"
+#include "resample/diagrams.h"
 #include "tracefile/messages.h"
 #include "util/format.h"
 #include "util/listout.h"
@@ -54,9 +57,9 @@ int summary_method(const DriverRequest& rq, std::string_view diagram, std::ostre
 
 // The values of one engine call, or the code that ends the driver (reported as the trace loop
 // reports it).
-int field_values(tracefile::ReaderState& reader, DriverState& st, int trace, int code, int lag,
-                 std::vector<double>& values, std::vector<float>* x, std::string* stat_type,
-                 std::ostream& os) {
+int field_values(const tracefile::ReaderState& reader, DriverState& st, int trace, int code,
+                 int lag, std::vector<double>& values, std::vector<float>* x,
+                 std::string* stat_type, std::ostream& os) {
   stats::TraceResult res;
   const int rc = engine_call(reader, st, st.engine_counts, trace, code, lag, res, os);
   if (rc < 0) {
@@ -68,6 +71,21 @@ int field_values(tracefile::ReaderState& reader, DriverState& st, int trace, int
   values.assign(res.y.begin(), res.y.begin() + points);
   if (x) x->assign(res.x.begin(), res.x.begin() + points);
   if (stat_type) *stat_type = std::string(util::rtrim(res.stat_type));
+  return 0;
+}
+
+// The forecast, hit and observed sums of every point of a trace (fields 2, 3 and 4 with the op
+// code's prefix or threshold lag), or the code that ends the driver.
+int fho_values(const tracefile::ReaderState& reader, DriverState& st, int trace,
+               const metrics::DecodedCode& d, int lag, std::vector<double>& f,
+               std::vector<double>& hits, std::vector<double>& o, std::ostream& os) {
+  for (auto [field, out] : {std::pair{kForecastField, &f}, std::pair{kHitField, &hits},
+                            std::pair{kObservedField, &o}}) {
+    if (const int rc = field_values(reader, st, trace, field_code(field, d), lag, *out, nullptr,
+                                    nullptr, os)) {
+      return rc;
+    }
+  }
   return 0;
 }
 
@@ -96,7 +114,7 @@ bool is_scalar_sums_type(std::string_view stat_type) {
   return at != std::string_view::npos && stat_type.substr(0, at).find('V') == std::string::npos;
 }
 
-int performance_data(const DriverRequest& rq, tracefile::ReaderState& reader, DriverState& st,
+int performance_data(const DriverRequest& rq, const tracefile::ReaderState& reader, DriverState& st,
                      std::ostream& os) {
   if (const int rc = summary_method(rq, "The performance diagram (display 8)", os); rc != 0) {
     return rc;
@@ -119,13 +137,7 @@ int performance_data(const DriverRequest& rq, tracefile::ReaderState& reader, Dr
                         os);
     }
     const metrics::DecodedCode d = metrics::decode_code(opcode_of(rq, h), true, threshold_axis);
-    for (auto [field, out] : {std::pair{kForecastField, &f}, std::pair{kHitField, &hits},
-                              std::pair{kObservedField, &o}}) {
-      if (const int rc = field_values(reader, st, trace, field_code(field, d), lag, *out, nullptr,
-                                      nullptr, os)) {
-        return rc;
-      }
-    }
+    if (const int rc = fho_values(reader, st, trace, d, lag, f, hits, o, os)) return rc;
     PerformanceTrace& pt = st.results.diagrams.performance[h];
     pt = PerformanceTrace{};
     const std::size_t n = std::min({x.size(), f.size(), hits.size(), o.size()});
@@ -153,13 +165,7 @@ int performance_data(const DriverRequest& rq, tracefile::ReaderState& reader, Dr
     // All points summed once: without the lag, which would count a day in several sums.
     pt.has_total = true;
     if (lag != 0) {
-      for (auto [field, out] : {std::pair{kForecastField, &f}, std::pair{kHitField, &hits},
-                                std::pair{kObservedField, &o}}) {
-        if (const int rc = field_values(reader, st, trace, field_code(field, d), 0, *out, nullptr,
-                                        nullptr, os)) {
-          return rc;
-        }
-      }
+      if (const int rc = fho_values(reader, st, trace, d, 0, f, hits, o, os)) return rc;
     }
     double tf = 0, th = 0, to = 0;
     for (std::size_t i = 0; i < std::min({f.size(), hits.size(), o.size()}); ++i) {
@@ -212,7 +218,7 @@ void performance_tags(DriverState& st) {
   }
 }
 
-int taylor_data(const DriverRequest& rq, tracefile::ReaderState& reader, DriverState& st,
+int taylor_data(const DriverRequest& rq, const tracefile::ReaderState& reader, DriverState& st,
                 std::ostream& os) {
   if (const int rc = summary_method(rq, "The Taylor diagram (display 9)", os); rc != 0) return rc;
   bool lag_given = false;
@@ -261,6 +267,54 @@ int taylor_data(const DriverRequest& rq, tracefile::ReaderState& reader, DriverS
     st.xmax[h] = st.ymax[h] = 1.0f;
   }
   return 0;
+}
+
+int reliability_data(bool attr, DriverState& st, float& spacing, std::ostream& os) {
+  resample::DiagramOutput out;
+  const int n = st.trace_count;
+  if (attr) reliability_bins(st, n);
+  const int rc = attr ? resample::ATTR_DATA(n, kMaxTraces, st.traces, out)
+                      : resample::CRPS_DATA(n, kMaxTraces, st.traces, out, os);
+  spacing = out.spacing;
+  if (rc < 0) {
+    PLT_MSG(rc, "PLT_DRIV", os);
+    return rc;
+  }
+  for (int position = 0; position < n; ++position) {
+    for (int v = 0; v < (attr ? 5 : 6); ++v) {
+      st.results.summary[position][v] = out.scores[position][v];
+    }
+    if (attr) st.results.clim_freq[position] = out.scores[position][5];
+  }
+  if (attr) {
+    st.trace_count = 2 * n;
+    for (int position = 0; position < n; ++position) {
+      const int companion = n + position;
+      st.xmin[companion] = st.xmax[companion] = 0.0f;
+      value_range(st, companion);
+    }
+  }
+  return rc;
+}
+
+void summary_layout(bool performance, DriverState& st) {
+  double aspect = 1.0;
+  if (performance) {
+    if (util::ST_TLEN(st.settings.xax) == 0) {
+      st.layout.x.start = 0.0;
+      st.layout.x.stop = 1.0;
+    }
+    if (!st.settings.yax_given) {
+      st.layout.y.start = 0.0;
+      st.layout.y.stop = 1.0;
+    }
+  } else {
+    const draw::TaylorFrame frame = draw::taylor_frame(st.results.diagrams);
+    aspect = draw::taylor_layout(frame, st.layout);
+    // The half circle has no ordinate scale: its standard deviations run along the bottom.
+    if (frame.half && util::ST_TLEN(st.settings.y_title) == 0) st.layout.y_title.clear();
+  }
+  if (!(st.settings.aspect > 0)) st.settings.aspect = aspect;
 }
 
 bool taylor_half_circle(const DiagramResults& results) {

@@ -1,16 +1,17 @@
-// The plot driver's work for the summary diagrams and the confidence intervals: what the
-// statistics engine gives of each trace turned into the points of a performance diagram
-// (display 8) or a Taylor diagram (display 9), the probability bins of an attribute diagram
-// (display 6) and the ROC areas of a ROC diagram (display 5).  The results go to
-// DriverState::results.diagrams (plot/diagram_results.h), and the drawn points into the plot's
-// trace arrays.
+// The plot driver's work for the diagrams and the confidence intervals: what the statistics
+// engine gives of each trace turned into the points of a performance diagram (display 8) or a
+// Taylor diagram (display 9), the reliability traces and probability bins of an attribute diagram
+// (display 6) or a CRPS reliability diagram (display 7), and the ROC areas of a ROC diagram
+// (display 5).  The results go to DriverState::results.diagrams (plot/diagram_results.h), and the
+// drawn points into the plot's trace arrays.
 #ifndef KOR_PLOT_SUMMARY_DIAGRAMS_H_
 #define KOR_PLOT_SUMMARY_DIAGRAMS_H_
 
 #include <iosfwd>
 #include <string_view>
 
-#include "plot/driver.h"
+#include "plot/run_state.h"
+#include "tracefile/reader.h"
 
 namespace kor::plot {
 
@@ -31,8 +32,9 @@ bool is_scalar_sums_type(std::string_view stat_type);
 // there but whose ratios are not defined is left out and counted in a line per trace.  Returns 0,
 // or -3 (reported, with a line that says why) for a METHOD other than 1 or 2 or a trace that does
 // not hold FHO counts; an engine failure is reported as the driver reports it (-6).
-[[nodiscard]] int performance_data(const DriverRequest& request, tracefile::ReaderState& reader,
-                                   DriverState& state, std::ostream& os);
+[[nodiscard]] int performance_data(const DriverRequest& request,
+                                   const tracefile::ReaderState& reader, DriverState& state,
+                                   std::ostream& os);
 
 // The texts written beside the points of a performance diagram, once the control file is read:
 // the user's abscissa labels (XUD) of a binned-data plot, the value of a real abscissa label (4
@@ -45,12 +47,25 @@ void performance_tags(DriverState& state);
 // and the angle whose cosine is the correlation.  A trace without statistics is left out with a
 // line that says so.  Returns 0, or -3 (reported, with a line that says why) for a METHOD other
 // than 1 or 2 or a trace that does not hold scalar partial sums; an engine failure gives -6.
-[[nodiscard]] int taylor_data(const DriverRequest& request, tracefile::ReaderState& reader,
+[[nodiscard]] int taylor_data(const DriverRequest& request, const tracefile::ReaderState& reader,
                               DriverState& state, std::ostream& os);
 
 // True when some trace of a Taylor diagram has a negative correlation (it is drawn on the half
 // circle).
 bool taylor_half_circle(const DiagramResults& results);
+
+// Displays 6 and 7 (`attribute` for 6): the attribute-diagram (ATTR_DATA) or CRPS reliability
+// (CRPS_DATA) preparation of the traces, their summary scores (and climate frequencies) kept in the
+// results; an attribute diagram's frequency companions follow the traces, with their value ranges.
+// `spacing` becomes the closest spacing of neighbouring abscissas.  Returns the preparation's code
+// (a negative one reported).
+[[nodiscard]] int reliability_data(bool attribute, DriverState& state, float& spacing,
+                                   std::ostream& os);
+
+// Displays 8 and 9, once the layout is derived: square axes (a half circle twice as wide as high)
+// unless the control file sets a ratio; the ratios of a performance diagram run from 0 to 1
+// exactly unless XAX or YAX say otherwise, a Taylor diagram's axes follow its frame.
+void summary_layout(bool performance, DriverState& state);
 
 // Display 6, before the attribute-diagram preparation rewrites the traces: the probability bins of
 // each of the first `traces` traces from its category fractions and its total count.

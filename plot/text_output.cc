@@ -346,6 +346,33 @@ int PLT_TEXT(const PlotLayout& layout, const TextDumpInput& input, TextDevice& t
   return PLT_TEXT(layout, input, text.dump);
 }
 
+namespace {
+
+// The heading of trace `p` (from 1) in the text dump: its number, its label (with the scores of a
+// diagram in place of their tokens) and the axis titles.  Returns 0, or -23 when a write fails.
+int write_trace_heading(std::ostream& os, const PlotLayout& layout, const TextDumpInput& input,
+                        int p) {
+  util::list_write(os, {});
+  util::list_write(os, {"   -----------------------"});
+  util::list_write(os, {"     TRACE NUMBER = ", p});
+  util::list_write(os, {});
+  std::string label = layout.trace_labels[p - 1];
+  if (input.final_type == kAttributeDiagram || input.final_type == kCrpsReliability) {
+    label = substitute_score_tokens(label, input.final_type, input.summary[p - 1]);
+  } else if (input.final_type == kRocDiagram && input.diagrams) {
+    label = substitute_auc(label, input.diagrams->roc[p - 1], input.diagrams->ci_level);
+  }
+  if (write_long_text(os, 68, 6, label) != 0) return -23;
+  util::list_write(os, {});
+  if (write_long_text(os, 64, 8, "X AXIS LABEL = " + layout.x_title) != 0) return -23;
+  util::list_write(os, {});
+  if (write_long_text(os, 64, 8, "Y AXIS LABEL = " + layout.y_title) != 0) return -23;
+  util::list_write(os, {});
+  return 0;
+}
+
+}  // namespace
+
 int PLT_TEXT(const PlotLayout& layout, const TextDumpInput& input, std::ostream& os) {
   util::list_write(os, {});
   os << util::format("(24X,A)", {"************************"}) << '\n';
@@ -362,22 +389,7 @@ int PLT_TEXT(const PlotLayout& layout, const TextDumpInput& input, std::ostream&
   const int count = std::min<int>(static_cast<int>(input.traces.size()), kMaxTraces);
   for (int p = 1; p <= count; ++p) {
     const TraceData& trace = input.traces[p - 1];
-    util::list_write(os, {});
-    util::list_write(os, {"   -----------------------"});
-    util::list_write(os, {"     TRACE NUMBER = ", p});
-    util::list_write(os, {});
-    std::string label = layout.trace_labels[p - 1];
-    if (input.final_type == kAttributeDiagram || input.final_type == kCrpsReliability) {
-      label = substitute_score_tokens(label, input.final_type, input.summary[p - 1]);
-    } else if (input.final_type == kRocDiagram && input.diagrams) {
-      label = substitute_auc(label, input.diagrams->roc[p - 1], input.diagrams->ci_level);
-    }
-    if (write_long_text(os, 68, 6, label) != 0) return -23;
-    util::list_write(os, {});
-    if (write_long_text(os, 64, 8, "X AXIS LABEL = " + layout.x_title) != 0) return -23;
-    util::list_write(os, {});
-    if (write_long_text(os, 64, 8, "Y AXIS LABEL = " + layout.y_title) != 0) return -23;
-    util::list_write(os, {});
+    if (write_trace_heading(os, layout, input, p) != 0) return -23;
     // The label of an abscissa as the points of the dump show it.
     auto label_of = [&](double x) {
       const int found = labels.find(x);
@@ -429,22 +441,25 @@ int PLT_TEXT(const PlotLayout& layout, const TextDumpInput& input, std::ostream&
   return os ? 0 : -23;
 }
 
-int write_bxw_objects(std::ostream& os, const PlotSettings& settings, int trace, int points,
+int write_bxw_objects(std::ostream& os, const PlotSettings& settings, int object, int points,
                       const std::vector<double>& central, const std::vector<double>& ordinates,
-                      const BxwTables& tables, double scale) {
-  if (trace < 1 || trace > kMaxTraces || settings.bxw_request[trace - 1] <= 0) {
+                      const BoxWhiskerTables& tables, double scale) {
+  if (object < 1 || object > kMaxTraces || settings.bxw_request[object - 1] <= 0) {
     os << util::format("(1X,'**',8X,A)", {"ZERO COLOR NUMBER = NO BXWSKR OBJECTS"}) << '\n';
     return os ? 0 : -42;
   }
+  const std::size_t first = BoxWhiskerTables::at(object - 1, 0);
+  const std::size_t boxes = std::min(tables.minus_lower.size(), tables.upper.size());
   const std::size_t avail =
-      std::min({central.size(), ordinates.size(), tables.minus_lower.size(), tables.upper.size()});
+      std::min({central.size(), ordinates.size(), boxes > first ? boxes - first : 0});
   const int count = std::clamp(points, 0, std::min<int>(kBxwPoints, static_cast<int>(avail)));
   auto present = [](double v) { return !util::IS_MISSING(v); };
   for (int i = 0; i < count; ++i) {
+    const std::size_t at = first + i;
     std::array<double, 6> v;
     v.fill(kPlotMissing);
     const double c = central[i], y = ordinates[i];
-    double lower = tables.minus_lower[i], upper = tables.upper[i];
+    double lower = tables.minus_lower[at], upper = tables.upper[at];
     if (present(c) && present(y) && present(lower) && present(upper)) {
       lower *= scale;
       upper *= scale;
@@ -452,12 +467,11 @@ int write_bxw_objects(std::ostream& os, const PlotSettings& settings, int trace,
       v[1] = y;
       v[3] = c - lower;
       v[4] = c + upper;
-      const bool have_ext = static_cast<std::size_t>(i) < tables.lower_whisker.size() &&
-                            static_cast<std::size_t>(i) < tables.upper_whisker.size();
-      if (settings.bxw_print && have_ext && present(tables.lower_whisker[i]) &&
-          present(tables.upper_whisker[i])) {
-        v[2] = c - lower - tables.lower_whisker[i] * scale;
-        v[5] = c + upper + tables.upper_whisker[i] * scale;
+      const bool have_ext = at < tables.lower_whisker.size() && at < tables.upper_whisker.size();
+      if (settings.bxw_print && have_ext && present(tables.lower_whisker[at]) &&
+          present(tables.upper_whisker[at])) {
+        v[2] = c - lower - tables.lower_whisker[at] * scale;
+        v[5] = c + upper + tables.upper_whisker[at] * scale;
       }
     }
     os << util::format("(1X,I2,6(1X,1P,E12.5))", {i + 1, v[0], v[1], v[2], v[3], v[4], v[5]})

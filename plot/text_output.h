@@ -69,22 +69,15 @@ struct TextDumpInput {
 [[nodiscard]] int PLT_TEXT(const PlotLayout& layout, const TextDumpInput& input, TextDevice& text);
 [[nodiscard]] int PLT_TEXT(const PlotLayout& layout, const TextDumpInput& input, std::ostream& os);
 
-// Resampling results of one box-whisker result, per point (at most 64 points are written).
-struct BxwTables {
-  std::vector<double> minus_lower;    // box lower half-width
-  std::vector<double> upper;          // box upper half-width
-  std::vector<double> upper_whisker;  // whisker extension above the box
-  std::vector<double> lower_whisker;  // whisker extension below the box
-};
-
-// The box-whisker object lines of trace position `trace` (1-based) on `os`: the zero-colour line
-// when the trace has no request, else one line per point with the central value, the ordinate and
-// the four box and whisker ends scaled by `scale` (the whisker ends with the BXW print flag).
+// The box-whisker object lines of result `object` (1-based) on `os`: the zero-colour line when
+// the result has no request, else one line per point (at most 64, and no more than `central` and
+// `ordinates` hold) with the central value, the ordinate and the four box and whisker ends of the
+// result's entries in `tables`, scaled by `scale` (the whisker ends with the BXW print flag).
 // Returns 0, or -42 when a write fails.
-[[nodiscard]] int write_bxw_objects(std::ostream& os, const PlotSettings& settings, int trace,
+[[nodiscard]] int write_bxw_objects(std::ostream& os, const PlotSettings& settings, int object,
                                     int points, const std::vector<double>& central,
-                                    const std::vector<double>& ordinates, const BxwTables& tables,
-                                    double scale);
+                                    const std::vector<double>& ordinates,
+                                    const BoxWhiskerTables& tables, double scale);
 
 // Colour listing: the header line and one colour's line (a blank name is shown as "redefined").
 std::string colour_listing_header();

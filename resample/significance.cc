@@ -84,85 +84,73 @@ int GAUSS_CDF(float x, float mean, float sd, float& p) {
   return 0;
 }
 
-int SIG_TEST(const SigInput& in, std::ostream& console, const std::string& path) {
-  if (in.traces != 2) return kNotTwoTraces;
-  if (in.points.size() < 2 || in.points[0] != in.points[1]) return kPointCountsDiffer;
-  const int n = in.points[0];
-  if (n < 0 || n > in.leading || in.y.size() < static_cast<std::size_t>(in.leading) * 2) {
-    return kPointCountsDiffer;
-  }
-  std::ofstream f(path, std::ios::trunc);
-  if (!f) return kCannotOpenReport;
+namespace {
 
-  util::list_write(console, {});
-  util::list_write(console, {"  See file kor_sig_test1.txt for output."});
-  util::list_write(console, {});
-  f << util::format("(24X,A)", {"STATISTICAL SIGNIFICANCE ANALYSIS"}) << '\n'
-    << util::format("(25X,A)", {"FOR PAIRED DATA FROM TWO TRACES"}) << '\n';
+// The paired differences of two traces of n points: a point takes part when both traces have a
+// value there (NaN counts as no value).  The sums of the differences, of their squares, and of
+// those with a partner after (lead) and before (trail) are kept in single precision.
+struct Differences {
+  Differences(const float* a, const float* b, int points) : y1(a), y2(b), n(points) {}
+  bool both(int i) const { return i >= 0 && i < n && present(y1[i]) && present(y2[i]); }
+  static bool present(float v) { return !std::isnan(v) && !util::IS_MISSING(v); }
 
-  const float* y1 = in.y.data();
-  const float* y2 = in.y.data() + in.leading;
-  // A point takes part when both traces have a value there (NaN counts as no value).
-  auto present = [](float v) { return !std::isnan(v) && !util::IS_MISSING(v); };
-  auto both = [&](int i) { return i >= 0 && i < n && present(y1[i]) && present(y2[i]); };
-  std::vector<float> d(static_cast<std::size_t>(n), 0.0f);
+  const float* y1;
+  const float* y2;
+  int n;
+  std::vector<float> d;
   int m = 0, m1 = 0, m2 = 0;
   float sum = 0, sum2 = 0, lead = 0, trail = 0;
+};
+
+Differences paired_differences(const float* y1, const float* y2, int n) {
+  Differences p(y1, y2, n);
+  p.d.assign(static_cast<std::size_t>(n), 0.0f);
   for (int i = 0; i < n; ++i) {
-    if (!both(i)) continue;
-    ++m;
-    d[i] = y1[i] - y2[i];
-    sum += d[i];
-    sum2 += d[i] * d[i];
-    if (both(i + 1)) {
-      lead += d[i];
-      ++m1;
+    if (!p.both(i)) continue;
+    ++p.m;
+    p.d[i] = y1[i] - y2[i];
+    p.sum += p.d[i];
+    p.sum2 += p.d[i] * p.d[i];
+    if (p.both(i + 1)) {
+      p.lead += p.d[i];
+      ++p.m1;
     }
-    if (both(i - 1)) {
-      trail += d[i];
-      ++m2;
-    }
-  }
-
-  write_headers(f, in);
-  if (m <= 3) {
-    f << '\n' << " THERE IS TOO LITTLE NON-MISSING TRACE DATA." << '\n' << '\n';
-    return 0;
-  }
-  const float mean = sum / static_cast<float>(m);
-  const float var = sum2 / static_cast<float>(m) - mean * mean;
-
-  float r = 0;
-  bool computed = false;
-  if (in.serial_correlation && m1 > 3 && m2 > 3) {
-    const float a = lead / static_cast<float>(m1), b = trail / static_cast<float>(m2);
-    float sxy = 0, sxx = 0, syy = 0;
-    for (int i = 0; i + 1 < n; ++i) {
-      if (!both(i) || !both(i + 1)) continue;
-      const float x = d[i] - a;
-      const float yv = d[i + 1] - b;
-      sxy += x * yv;
-      sxx += x * x;
-      syy += yv * yv;
-    }
-    const float den = std::sqrt(sxx * syy);
-    if (den > 0) {
-      r = sxy / den;
-      computed = true;
-      // A correlation of 1 or more in magnitude (rounding can pass 1) would leave the inflated
-      // variance infinite or negative.
-      if (r >= 1) r = 0.95f;
-      if (r <= -1) r = -0.95f;
+    if (p.both(i - 1)) {
+      p.trail += p.d[i];
+      ++p.m2;
     }
   }
+  return p;
+}
 
-  const float zraw = mean / std::sqrt(var / static_cast<float>(m));
-  const float v = var / static_cast<float>(m) * (1 + r) / (1 - r);
-  const float z = mean / std::sqrt(v);
-  float g = 0;
-  (void)GAUSS_CDF(std::fabs(z), 0, 1, g);
-  const float p = 1 - g;
+// The lag-1 serial correlation of the differences; `computed` tells whether it could be formed.
+float lag1_correlation(const Differences& p, bool& computed) {
+  computed = false;
+  if (p.m1 <= 3 || p.m2 <= 3) return 0;
+  const float a = p.lead / static_cast<float>(p.m1), b = p.trail / static_cast<float>(p.m2);
+  float sxy = 0, sxx = 0, syy = 0;
+  for (int i = 0; i + 1 < p.n; ++i) {
+    if (!p.both(i) || !p.both(i + 1)) continue;
+    const float x = p.d[i] - a;
+    const float yv = p.d[i + 1] - b;
+    sxy += x * yv;
+    sxx += x * x;
+    syy += yv * yv;
+  }
+  const float den = std::sqrt(sxx * syy);
+  if (!(den > 0)) return 0;
+  computed = true;
+  float r = sxy / den;
+  // A correlation of 1 or more in magnitude (rounding can pass 1) would leave the inflated
+  // variance infinite or negative.
+  if (r >= 1) r = 0.95f;
+  if (r <= -1) r = -0.95f;
+  return r;
+}
 
+// The hypotheses and the decisions at the test levels for the mean difference `mean` and the
+// probability `p` of wrongly rejecting the null hypothesis.
+void write_decisions(std::ostream& f, float mean, float p) {
   f << '\n'
     << "Null Hypothesis (trace1 = trace2):\n"
     << "   The mean of the differences of the paired values from the\n"
@@ -186,6 +174,45 @@ int SIG_TEST(const SigInput& in, std::ostream& console, const std::string& path)
                       {level, level >= p ? "REJECT null hypothesis" : "ACCEPT null hypothesis"})
       << '\n';
   }
+}
+
+}  // namespace
+
+int SIG_TEST(const SigInput& in, std::ostream& console, const std::string& path) {
+  if (in.traces != 2) return kNotTwoTraces;
+  if (in.points.size() < 2 || in.points[0] != in.points[1]) return kPointCountsDiffer;
+  const int n = in.points[0];
+  if (n < 0 || n > in.leading || in.y.size() < static_cast<std::size_t>(in.leading) * 2) {
+    return kPointCountsDiffer;
+  }
+  std::ofstream f(path, std::ios::trunc);
+  if (!f) return kCannotOpenReport;
+
+  util::list_write(console, {});
+  util::list_write(console, {"  See file kor_sig_test1.txt for output."});
+  util::list_write(console, {});
+  f << util::format("(24X,A)", {"STATISTICAL SIGNIFICANCE ANALYSIS"}) << '\n'
+    << util::format("(25X,A)", {"FOR PAIRED DATA FROM TWO TRACES"}) << '\n';
+
+  const Differences diff = paired_differences(in.y.data(), in.y.data() + in.leading, n);
+  const int m = diff.m;
+  write_headers(f, in);
+  if (m <= 3) {
+    f << '\n' << " THERE IS TOO LITTLE NON-MISSING TRACE DATA." << '\n' << '\n';
+    return 0;
+  }
+  const float mean = diff.sum / static_cast<float>(m);
+  const float var = diff.sum2 / static_cast<float>(m) - mean * mean;
+  bool computed = false;
+  const float r = in.serial_correlation ? lag1_correlation(diff, computed) : 0.0f;
+
+  const float zraw = mean / std::sqrt(var / static_cast<float>(m));
+  const float v = var / static_cast<float>(m) * (1 + r) / (1 - r);
+  const float z = mean / std::sqrt(v);
+  float g = 0;
+  (void)GAUSS_CDF(std::fabs(z), 0, 1, g);
+  const float p = 1 - g;
+  write_decisions(f, mean, p);
   f << '\n'
     << util::format("(A,1PE13.5,A,1PE13.5,A,I8,A,0PF9.6)",
                     {" ZRAW = ", zraw, "  ZTST = ", z, "  N = ", m, "  Lag1 Corr = ", r})

@@ -19,61 +19,38 @@ namespace {
 using detail::Call;
 using tracefile::ReaderState;
 
-// Reads the plot again from the unit and plot number the reader kept.  A failure is reported and
-// leaves the reload flag set; the call goes on with the sums as they are.
-void reread_plot(ReaderState& rs, std::ostream& os) {
-  if (rs.unit == nullptr) {
-    tracefile::RDTD_MSG(-11, " Error re-initializing", os);  // no unit was ever read: no code text
-    rs.reload = true;
-    return;
-  }
-  int count = 0;
-  int rc = tracefile::RDTD_INI(rs, *rs.unit, count);
-  if (rc != 0) {
-    tracefile::RDTD_MSG(rc, " Error re-initializing", os);
-    rs.reload = true;
-    return;
-  }
-  int traces = 0, plot_type = 0;
-  rc = tracefile::RDTD_FND(rs, *rs.unit, rs.plot_number, 1, traces, plot_type, os);
-  if (rc != 0) {
-    tracefile::RDTD_MSG(rc, " Error re-finding data", os);
-    rs.reload = true;
-  }
-}
-
-// Lag accumulation over fields 1..depth of trace t: a trailing sum over `lag` points (lag > 0) or a
-// cumulative sum restarting every |lag| points (lag < 0).  Sets the reload flag when lag is not 0.
-void accumulate_lag(ReaderState& rs, int t, int lag, int points, int depth) {
+// Lag accumulation over fields 1..depth of the copied sums: a trailing sum over `lag` points
+// (lag > 0) or a cumulative sum restarting every |lag| points (lag < 0).
+void accumulate_lag(TraceSums& sums, int lag) {
   if (lag == 0) return;
+  const int points = sums.points, depth = sums.depth;
   if (lag > 0) {
     for (int p = points; p >= 2; --p) {
       for (int q = std::max(1, p - lag + 1); q <= p - 1; ++q) {
         for (int k = 1; k <= depth; ++k) {
-          const double a = rs.sum(t, k, p), b = rs.sum(t, k, q);
+          const double a = sums.at(k, p), b = sums.at(k, q);
           if (!tracefile::is_table_missing(a) && !tracefile::is_table_missing(b)) {
-            rs.sum(t, k, p) = a + b;
+            sums.at(k, p) = a + b;
           }
         }
       }
     }
-  } else {
-    // The block's running value is held in single precision; a missing value added into it keeps
-    // it at or below the missing limit, so the rest of that block comes out missing.
-    const long long m = -static_cast<long long>(lag);
-    for (int k = 1; k <= depth; ++k) {
-      float running = static_cast<float>(rs.sum(t, k, 1));
-      for (int p = 2; p <= points; ++p) {
-        if (p % m == 1) {
-          running = static_cast<float>(rs.sum(t, k, p));
-        } else {
-          running += static_cast<float>(rs.sum(t, k, p));
-          rs.sum(t, k, p) = running;
-        }
+    return;
+  }
+  // The block's running value is held in single precision; a missing value added into it keeps
+  // it at or below the missing limit, so the rest of that block comes out missing.
+  const long long m = -static_cast<long long>(lag);
+  for (int k = 1; k <= depth; ++k) {
+    float running = static_cast<float>(sums.at(k, 1));
+    for (int p = 2; p <= points; ++p) {
+      if (p % m == 1) {
+        running = static_cast<float>(sums.at(k, p));
+      } else {
+        running += static_cast<float>(sums.at(k, p));
+        sums.at(k, p) = running;
       }
     }
   }
-  rs.reload = true;
 }
 
 // Ensemble size of an ensemble statistic type: the integer after the first "/".
@@ -270,10 +247,122 @@ void percentages(Call& c, int code) {
   r.ymax = out.max;
 }
 
+// The initial outputs of a call, and the checks of the trace before anything is computed:
+// `capacity` becomes the points the output arrays take.  Returns 0, -37, -31 or -32.
+int start_result(const ReaderState& rs, const TraceRequest& request, TraceResult& r,
+                 int& capacity) {
+  r.code = request.code;
+  r.count_code = -4;
+  r.perfect = request.missing;
+  r.plot_type = rs.plot_type;
+  r.label_type = rs.label_type;
+  r.sample = SampleSummary{};
+  if (request.code == 0) return 0;
+
+  const int t = request.trace;
+  if (t < 1 || t > std::min(rs.trace_count, tracefile::kMaxTraces)) return -37;
+  capacity = std::clamp(request.capacity, 0, kMaxPoints);
+  for (std::size_t size : {r.x.size(), r.y.size(), r.x_labels.size(), r.x_values.size()}) {
+    capacity = std::min<int>(capacity, static_cast<int>(size));
+  }
+  if (rs.traces[t - 1].points > capacity) return -31;
+  r.points = rs.traces[t - 1].points;
+  if (rs.traces[t - 1].trace_value < 0) return -32;
+  std::fill_n(r.y.begin(), std::min<std::size_t>(r.y.size(), kMaxPoints), request.missing);
+  return 0;
+}
+
+// The call's work stores: the engine's values (all missing) and the copied sums, also as the
+// metric library reads them.
+void attach_work_stores(Call& c, TraceEngine& engine, const TraceSums& sums) {
+  c.values = engine.values.data();
+  c.values2 = engine.values.data() + kMaxPoints;
+  std::fill_n(c.values, kMaxPoints, c.missing);
+  c.trace_sums = sums;
+  c.sums = metrics::SumsView{sums.data, 1, tracefile::kMaxDepth, sums.points, 0};
+}
+
+// The adjustments of the copied sums that the code's prefix asks for, with their label tags; the
+// engine notes that the next call writes the messages of the reading again when the sums changed
+// (also by the lag accumulation of `lag`).  Returns 0 or the adjustment's code.
+int adjust_for_code(TraceEngine& engine, TraceSums& sums, const metrics::DecodedCode& d, int lag,
+                    std::string& bias_tag, std::string& lag_tag) {
+  int rc = bias_adjustment(sums, d.prefix, bias_tag);
+  bool changed = lag != 0 || (rc == 0 && util::ST_TLEN(bias_tag) > 0);
+  if (rc == 0) {
+    rc = threshold_lag_adjustment(sums, d.lag, lag_tag);
+    changed = changed || (rc == 0 && d.lag != 0);
+  }
+  if (changed) engine.repeat_read_messages = true;
+  return rc;
+}
+
+// The ensemble size of an ensemble statistic type (E...L1L2/n) kept in the engine; `has_ensemble`
+// and `ensemble` tell the call.  Returns 0, or the warning +5 when the size is unreadable (1000 is
+// taken).
+int note_ensemble_size(TraceEngine& engine, std::string_view stat, bool& has_ensemble,
+                       int& ensemble) {
+  has_ensemble = false;
+  ensemble = 0;
+  if (stat.find("L1L2") == std::string_view::npos || stat.empty() || stat[0] != 'E') return 0;
+  int warning = 0;
+  if (!read_ensemble_size(stat, ensemble)) {
+    ensemble = 1000;
+    warning = 5;
+  }
+  has_ensemble = true;
+  engine.ensemble_size = ensemble;
+  engine.has_ensemble_size = true;
+  return warning;
+}
+
+// The statistic label of an ordinary code: a plain field's from the label lists, with the tags of
+// the bias adjustment and the threshold lag in front, padded to the request's width.
+void label_statistic(Call& c, int statistic, const std::string& bias_tag,
+                     const std::string& lag_tag) {
+  TraceResult& r = c.result;
+  if (statistic < 1001 && statistic != -1) {
+    const long long k = std::llabs(static_cast<long long>(statistic));
+    if (k == 1) {
+      c.label = "DATA_COUNT";
+    } else {
+      detail::plain_field_label(c.stat, static_cast<int>(k), c.missing, c.label, r.perfect);
+    }
+  }
+  std::string label = c.label;
+  if (util::ST_TLEN(bias_tag) > 0) label = bias_tag + "_" + label;
+  if (util::ST_TLEN(lag_tag) > 0) label = lag_tag + "_" + label;
+  r.label = util::pad(label, static_cast<std::size_t>(std::max(c.request.label_width, 0)));
+}
+
+// The computed values placed on the plot's axis (time series with their fill-in points, or the
+// common x axis with its labels), the percentages of codes 1009 to 1020 last.  Returns `rc`, or the
+// placing's error.
+int place_points(Call& c, int statistic, int rc) {
+  TraceResult& r = c.result;
+  const ReaderState& rs = c.reader;
+  r.xmin = detail::kRangeStart;
+  r.xmax = -detail::kRangeStart;
+  if (rs.plot_type == 1 || rs.plot_type == 2) {
+    place_on_time_axis(c);
+    if (rs.plot_type == 1) {
+      const int fill = fill_in(c);
+      return fill != 0 ? fill : rc;
+    }
+  } else {
+    const int place = place_on_common_axis(c);
+    if (place != 0) return place;
+  }
+  set_x_labels(c);
+  if (statistic >= 1009 && statistic <= 1020) percentages(c, statistic);
+  return rc;
+}
+
 }  // namespace
 
 TraceEngine::TraceEngine()
     : last_stat_type(tracefile::kLabelWidth, ' '),
+      trace_sums(static_cast<std::size_t>(tracefile::kMaxDepth) * kMaxPoints),
       work_sums(static_cast<std::size_t>(tracefile::kMaxDepth) * kMaxPoints),
       values(2 * static_cast<std::size_t>(kMaxPoints)) {}
 
@@ -291,36 +380,28 @@ void TraceArrays::attach(TraceResult& result) {
   result.x_values = x_values;
 }
 
-int RDTD_TRC(ReaderState& rs, TraceEngine& engine, const TraceRequest& request, TraceResult& r,
-             std::ostream& os) {
+int RDTD_TRC(const ReaderState& rs, TraceEngine& engine, const TraceRequest& request,
+             TraceResult& r, std::ostream& os) {
   const double missing = request.missing;
-  r.code = request.code;
-  r.count_code = -4;
-  r.perfect = missing;
-  r.plot_type = rs.plot_type;
-  r.label_type = rs.label_type;
-  r.sample = SampleSummary{};
-  if (request.code == 0) return 0;
-
-  const int t = request.trace;
-  if (t < 1 || t > std::min(rs.trace_count, tracefile::kMaxTraces)) return -37;
-  int capacity = std::clamp(request.capacity, 0, kMaxPoints);
-  for (std::size_t size : {r.x.size(), r.y.size(), r.x_labels.size(), r.x_values.size()}) {
-    capacity = std::min<int>(capacity, static_cast<int>(size));
+  int capacity = 0;
+  if (const int rc = start_result(rs, request, r, capacity); rc != 0 || request.code == 0) {
+    return rc;
   }
-  if (rs.traces[t - 1].points > capacity) return -31;
-  r.points = rs.traces[t - 1].points;
-  if (rs.traces[t - 1].trace_value < 0) return -32;
-  std::fill_n(r.y.begin(), std::min<std::size_t>(r.y.size(), kMaxPoints), missing);
-
-  if (rs.reload) reread_plot(rs, os);
-  if (t > rs.trace_count) return -37;  // the plot read again has lost the trace
+  const int t = request.trace;
   const tracefile::TraceInfo& info = rs.traces[t - 1];
   const int points = std::clamp(info.points, 0, kMaxPoints);
   const int depth = std::clamp(info.depth, 0, tracefile::kMaxDepth);
-  if (points > capacity) return -31;
   r.points = points;
-  accumulate_lag(rs, t, request.lag, points, depth);
+  // A call after one that changed its copy of the sums writes the messages of the plot's reading
+  // again: the plot is read afresh for it, as far as the user sees.
+  if (engine.repeat_read_messages) {
+    os << rs.read_messages;
+    engine.repeat_read_messages = false;
+  }
+  // The lag accumulation and a prefix's adjustment change the engine's copy of the trace's sums:
+  // the reader's table keeps the file's values for the next call.
+  TraceSums sums = copy_trace_sums(rs, t, points, engine.trace_sums);
+  accumulate_lag(sums, request.lag);
 
   std::string stat = info.stat_type;
   if (util::ST_TLEN(stat) == 0) stat = rs.plot_stat_type;
@@ -334,30 +415,14 @@ int RDTD_TRC(ReaderState& rs, TraceEngine& engine, const TraceRequest& request, 
   r.code = d.code;
   metrics::write_prefix_warning(d.prefix, os);
   std::string bias_tag, lag_tag = "    ";
-  int rc = bias_adjustment(rs, t, d.prefix, bias_tag);
-  if (rc == 0) rc = threshold_lag_adjustment(rs, t, d.lag, lag_tag);
+  int rc = adjust_for_code(engine, sums, d, request.lag, bias_tag, lag_tag);
 
-  int warning = 0;
   bool has_ensemble = false;
   int ensemble = 0;
-  if (stat.find("L1L2") != std::string::npos && stat[0] == 'E') {
-    if (!read_ensemble_size(stat, ensemble)) {
-      ensemble = 1000;
-      warning = 5;
-    }
-    has_ensemble = true;
-    engine.ensemble_size = ensemble;
-    engine.has_ensemble_size = true;
-  }
+  const int warning = note_ensemble_size(engine, stat, has_ensemble, ensemble);
   engine.last_stat_type = stat;
   if (rc != 0) return rc;
 
-  // The trace's sums in the metric library's layout: field k of point p at (k - 1) + 28 (p - 1).
-  constexpr int kFields = tracefile::kMaxDepth;
-  for (int p = 1; p <= points; ++p) {
-    double* row = engine.work_sums.data() + static_cast<std::size_t>(kFields) * (p - 1);
-    for (int k = 1; k <= kFields; ++k) row[k - 1] = rs.sum(t, k, p);
-  }
   Call c(rs, engine, request, r, os);
   c.trace = t;
   c.points = points;
@@ -368,10 +433,7 @@ int RDTD_TRC(ReaderState& rs, TraceEngine& engine, const TraceRequest& request, 
   c.fho = fho;
   c.has_ensemble = has_ensemble;
   c.ensemble = ensemble;
-  c.values = engine.values.data();
-  c.values2 = engine.values.data() + kMaxPoints;
-  std::fill_n(c.values, kMaxPoints, missing);
-  c.sums = metrics::SumsView{engine.work_sums.data(), 1, kFields, points, 0};
+  attach_work_stores(c, engine, sums);
   c.label = std::string(util::rtrim(info.param_label));
   c.perfect = missing;
   const int statistic = d.statistic;
@@ -387,39 +449,13 @@ int RDTD_TRC(ReaderState& rs, TraceEngine& engine, const TraceRequest& request, 
   r.ymax = c.ymax;
   r.perfect = c.perfect;
 
-  if (statistic < 1001 && statistic != -1) {
-    const long long k = std::llabs(static_cast<long long>(statistic));
-    if (k == 1) {
-      c.label = "DATA_COUNT";
-    } else {
-      detail::plain_field_label(stat, static_cast<int>(k), missing, c.label, r.perfect);
-    }
-  }
-  std::string label = c.label;
-  if (util::ST_TLEN(bias_tag) > 0) label = bias_tag + "_" + label;
-  if (util::ST_TLEN(lag_tag) > 0) label = lag_tag + "_" + label;
-  r.label = util::pad(label, static_cast<std::size_t>(std::max(request.label_width, 0)));
+  label_statistic(c, statistic, bias_tag, lag_tag);
 
   if (rc == 0) rc = warning;
   bool all_missing = true;
   for (int i = 0; i < points && all_missing; ++i) all_missing = is_missing(c, c.values[i]);
   if (all_missing) rc = 2;
-
-  r.xmin = detail::kRangeStart;
-  r.xmax = -detail::kRangeStart;
-  if (rs.plot_type == 1 || rs.plot_type == 2) {
-    place_on_time_axis(c);
-    if (rs.plot_type == 1) {
-      const int fill = fill_in(c);
-      return fill != 0 ? fill : rc;
-    }
-  } else {
-    const int place = place_on_common_axis(c);
-    if (place != 0) return place;
-  }
-  set_x_labels(c);
-  if (statistic >= 1009 && statistic <= 1020) percentages(c, statistic);
-  return rc;
+  return place_points(c, statistic, rc);
 }
 
 }  // namespace kor::stats

@@ -6,10 +6,12 @@
 // the data depth the N-weighted sums), places the values on the plot's time axis or common x axis,
 // and returns x, y, x labels, the statistic label and its perfect value.  A code may carry a
 // bias-adjustment prefix (1010000 + code ... 1040000 + code) or, on a threshold axis, a
-// threshold-lag prefix (2000000 + 10000 x lag + code); both rewrite the sums in place, as does a
-// nonzero lag accumulation, and set the reader's reload flag so that the next call reads the plot
-// again before it starts.  A few codes build a whole special plot (ROC curves, attribute and CRPS
-// reliability diagrams, rank histograms) and return its points instead.
+// threshold-lag prefix (2000000 + 10000 x lag + code); both rewrite the engine's copy of the
+// trace's sums, as does a nonzero lag accumulation, and the reader's table keeps the values of the
+// file for every call (a call after such a change writes the messages of the plot's reading again,
+// where a reading of the plot afresh would write them).  A few codes build a whole special plot
+// (ROC curves, attribute and CRPS reliability diagrams, rank histograms) and return its points
+// instead.
 //
 // Return codes are the reader's (texts in RDTD_MSG): 0, +2 all points missing, +5 ensemble size
 // unreadable; -26, -29 ... -67 as the routines below document.  An error ends the computation and
@@ -44,9 +46,14 @@ struct TraceEngine {
   int ensemble_size = 0;  // n of the last ensemble statistic type ("ESL1L2/20" -> 20)
   bool has_ensemble_size = false;
   std::string last_stat_type;  // 24 characters, the statistic type of the last call
+  // The last call changed its copy of the sums (a lag or a prefix's adjustment): the next one
+  // starts with the reader's read_messages, as the reading of the plot afresh would write them.
+  bool repeat_read_messages = false;
 
-  // Work stores of one call: the trace's sums in the metric library's layout (28 fields by 2048
-  // points) and one value per point.
+  // Work stores of one call: the copy of the trace's sums that the lag and the prefixes change,
+  // a second store of sums for the track statistics (both in the metric library's layout, 28
+  // fields by 2048 points) and one value per point.
+  std::vector<double> trace_sums;
   std::vector<double> work_sums;
   std::vector<double> values;
 };
@@ -115,9 +122,8 @@ struct TraceArrays {
 //   -26  a point lies on no position of the common x axis
 //   -7, -8, -9  the reference date of a time series cannot carry fill-in dates
 // Code 0 returns 0 at once with nothing written but the initial outputs.  Warnings (the dH/dF
-// prefix, a failed re-reading of the plot, rejected ROC points) and the lists loaded when the plot
-// is read again are written to `os`.
-[[nodiscard]] int RDTD_TRC(tracefile::ReaderState& reader, TraceEngine& engine,
+// prefix, rejected ROC points) are written to `os`.  The reader's tables are only read.
+[[nodiscard]] int RDTD_TRC(const tracefile::ReaderState& reader, TraceEngine& engine,
                            const TraceRequest& request, TraceResult& result, std::ostream& os);
 
 }  // namespace kor::stats

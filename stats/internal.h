@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "metrics/metrics.h"
+#include "stats/adjust.h"
 #include "stats/engine.h"
 #include "tracefile/reader.h"
 
@@ -17,11 +18,11 @@ inline constexpr float kRangeStart =
 
 // Everything one RDTD_TRC call works with.
 struct Call {
-  Call(tracefile::ReaderState& rs, TraceEngine& e, const TraceRequest& q, TraceResult& r,
+  Call(const tracefile::ReaderState& rs, TraceEngine& e, const TraceRequest& q, TraceResult& r,
        std::ostream& out)
       : reader(rs), engine(e), request(q), result(r), os(out) {}
 
-  tracefile::ReaderState& reader;
+  const tracefile::ReaderState& reader;
   TraceEngine& engine;
   const TraceRequest& request;
   TraceResult& result;
@@ -39,14 +40,16 @@ struct Call {
   // Work values of the ordinary codes (points entries) and a second series for combined codes.
   double* values = nullptr;
   double* values2 = nullptr;
-  metrics::SumsView sums;  // the trace's sums, one sample per point
+  TraceSums trace_sums;     // the engine's copy of the trace's sums, lag and prefix applied
+  metrics::SumsView sums;  // the same copy as the metric library reads it, one sample per point
 
   float ymin = kRangeStart, ymax = -kRangeStart;
   std::string label;  // not padded
   double perfect = util::kPlotMissing;
 
   bool contains(std::string_view word) const { return stat.find(word) != std::string::npos; }
-  double F(int field, int point) const { return reader.sum(trace, field, point); }
+  // Field `field` of point `point`, both from 1, of the copied sums.
+  double F(int field, int point) const { return trace_sums.at(field, point); }
 };
 
 // Computes the values of statistic code `code` (after prefix decoding) into call.values, or a whole

@@ -16,13 +16,11 @@ int track_statistic(Call& c, int code) {
   static constexpr int kShallow[] = {0, -56, -57, -58};
   if (c.depth < quantity->min_depth) return kShallow[quantity->number - 10];
 
-  // Work sums of six fields per point in the engine's work store, built from the reader's sums of
-  // the trace (the work store's copy of them is not needed any more for this call).
+  // Work sums of six fields per point in the engine's work store, built from the call's copy of
+  // the trace's sums.
   constexpr int kFields = 6;
-  const metrics::SumsView trace{c.reader.sums.data(), tracefile::kMaxTraces, tracefile::kMaxDepth,
-                                c.points, c.trace - 1};
   double* work = c.engine.work_sums.data();
-  metrics::track_sums(*quantity, trace, work);
+  metrics::track_sums(*quantity, c.sums, work);
   const int s = metrics::track_statistic(code);
   const metrics::CodeEntry* entry = metrics::find_code(s, kFields).entry;
   if (entry == nullptr) return 0;

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <optional>
 #include <ostream>
+#include <sstream>
 #include <unordered_map>
 #include <utility>
 
@@ -484,8 +485,7 @@ int read_data_section(ReaderState& s, util::TextUnit& unit, std::ostream& os) {
 ReaderState::ReaderState() { reset(); }
 
 void ReaderState::reset() {
-  // The unit and plot number stay: they name the plot to read again.
-  reload = false;
+  read_messages.clear();
   trace_count = 0;
   plot_type = 0;
   label_type = ' ';
@@ -534,7 +534,6 @@ void ReaderState::set_label(int trace, int point, std::string_view text) {
 int RDTD_INI(ReaderState& state, util::TextUnit& unit, int& plot_count) {
   unit.rewind();
   state.reset();
-  state.unit = &unit;
   plot_count = 0;
   GroupHeader h;
   while (true) {
@@ -568,117 +567,107 @@ int RDTD_SDV(ReaderState& s) {
 namespace {
 
 // RDTD_FND up to the probability lists: the plot's groups and, with `read_data`, its data.
-int find_plot(ReaderState& s, util::TextUnit& unit, int plot, int read_data, int& trace_count,
-              int& plot_type, std::ostream& os) {
-  trace_count = 0;
-  plot_type = 0;
-  s.unit = &unit;
-  bool have_plot_type = false;
-  bool have_ind_group = false;
-  GroupHeader h;
-  while (true) {
-    const int rc = next_group_header(unit, h);
-    if (rc == 1) break;
-    if (rc != 0) return rc;
-    if (h.plot != plot) {
-      if (int rc = skip_conditions(unit, h.n)) return rc;
-      continue;
-    }
-    int t = 0;
-    for (int i = 1; i <= s.trace_count && t == 0; ++i) {
-      if (s.traces[i - 1].file_trace == h.trace) t = i;
-    }
-    if (t == 0) {
-      if (s.trace_count >= kMaxTraces) return -5;
-      t = ++s.trace_count;
-      s.traces[t - 1].file_trace = h.trace;
-      s.traces[t - 1].trace_value = h.value;
-    }
-    if (!have_plot_type) {
-      // The plot type is kept as the file gives it: the plot lister reports types outside 1 to 4.
-      s.plot_type = h.type;
-      have_plot_type = true;
-    } else if (h.type != s.plot_type) {
-      return -6;
-    }
-
-    Condition c;
-    if (h.kind == 1) {
-      // Independent-variable group: the cells of the plot's x axis.
-      if (h.n > kMaxCells) return -1;
-      if (s.cell_count < 0) {
-        s.cell_count = h.n;
-      } else if (h.n != s.cell_count) {
-        return -7;
-      }
-      if (t == 1) {
-        if (s.ind_group_count >= kMaxIndGroups) return -1;
-        ++s.ind_group_count;
-      }
-      const int g = s.ind_group_count;  // 1-based group of trace 1
-      for (int i = 0; i < h.n; ++i) {
-        if (int rc = read_condition(unit, c)) return rc;
-        if (t == 1) {
-          Cell& cell = s.cells[g - 1][i];
-          cell.type = c.type;
-          if (c.type == 0) {
-            cell.value1 = pad("ALL", kLabelWidth);
-            cell.value2 = kBlankLabel;
-          } else {
-            cell.value1 = pad(condition_value(c), kLabelWidth);
-            cell.value2 = pad(pair_value(c), kLabelWidth);
-          }
-          if (i == 0 && h.field_id == 10 && util::ST_TLEN(s.plot_stat_type) == 0) {
-            s.plot_stat_type = cell.value1;
-          }
-        }
-        if (i == 0 && s.ind_group_count == 1) s.traces[t - 1].indvar_label = indvar_label(c);
-      }
-      if (t == 1) s.ind_group_field[g - 1] = h.field_id;
-      if (!have_ind_group) {
-        s.first_ind_field = h.field_id;
-        have_ind_group = true;
-      }
-      continue;
-    }
-
-    // Dependent-variable group: the values the trace's records were selected with.  A trace has
-    // at most one group waiting; a second one files the waiting groups first, as trace 1 does.
-    bool waiting = false;
-    for (const auto& p : s.pending) waiting = waiting || p.trace == t;
-    if (!s.pending.empty() && (t == 1 || waiting)) {
-      if (int rc = RDTD_SDV(s)) return rc;
-    }
-    if (h.n > kMaxDepValues) return -13;
-    ReaderState::Pending group;
-    group.trace = t;
-    ConditionSet& set = group.set;
-    set.field_id = h.field_id;
-    set.pair_value = kBlankLabel;
-    for (auto& v : set.values) v = kBlankLabel;
-    TraceInfo& info = s.traces[t - 1];
-    for (int i = 0; i < h.n; ++i) {
-      if (int rc = read_condition(unit, c)) return rc;
-      if (h.field_id == 10 && util::ST_TLEN(info.stat_type) == 0) {
-        info.stat_type = pad(c.tokens[3], kLabelWidth);
-      }
-      if (h.field_id == 12 && util::ST_TLEN(info.param_label) == 0) {
-        info.param_label = pad(c.tokens[3], kLabelWidth);
-      }
-      set.values[i] = pad(condition_value(c), kLabelWidth);
-      if (is_pair_type(c.type)) {
-        if (h.n > 1) return -9;
-        set.pair_value = pad(pair_value(c), kLabelWidth);
-      }
-      set.last_type = c.type;
-    }
-    set.count = h.n;
-    if (!s.pending.empty()) {
-      s.pending_identical = s.pending_identical && same_set(s.pending.back().set, set);
-    }
-    s.pending.push_back(std::move(group));
+// An independent-variable group of plot-relative trace `t`: the cells of the plot's x axis
+// (kept from trace 1) and the trace's independent-variable label.  Returns 0 or the reader's code.
+int read_ind_group(ReaderState& s, util::TextUnit& unit, const GroupHeader& h, int t,
+                   bool& have_ind_group) {
+  Condition c;
+  if (h.n > kMaxCells) return -1;
+  if (s.cell_count < 0) {
+    s.cell_count = h.n;
+  } else if (h.n != s.cell_count) {
+    return -7;
   }
+  if (t == 1) {
+    if (s.ind_group_count >= kMaxIndGroups) return -1;
+    ++s.ind_group_count;
+  }
+  const int g = s.ind_group_count;  // 1-based group of trace 1
+  for (int i = 0; i < h.n; ++i) {
+    if (int rc = read_condition(unit, c)) return rc;
+    if (t == 1) {
+      Cell& cell = s.cells[g - 1][i];
+      cell.type = c.type;
+      if (c.type == 0) {
+        cell.value1 = pad("ALL", kLabelWidth);
+        cell.value2 = kBlankLabel;
+      } else {
+        cell.value1 = pad(condition_value(c), kLabelWidth);
+        cell.value2 = pad(pair_value(c), kLabelWidth);
+      }
+      if (i == 0 && h.field_id == 10 && util::ST_TLEN(s.plot_stat_type) == 0) {
+        s.plot_stat_type = cell.value1;
+      }
+    }
+    if (i == 0 && s.ind_group_count == 1) s.traces[t - 1].indvar_label = indvar_label(c);
+  }
+  if (t == 1) s.ind_group_field[g - 1] = h.field_id;
+  if (!have_ind_group) {
+    s.first_ind_field = h.field_id;
+    have_ind_group = true;
+  }
+  return 0;
+}
 
+// A dependent-variable group of plot-relative trace `t`: the values the trace's records were
+// selected with, kept waiting for RDTD_SDV.  A trace has at most one group waiting; a second one
+// files the waiting groups first, as trace 1 does.  Returns 0 or the reader's code.
+int read_dep_group(ReaderState& s, util::TextUnit& unit, const GroupHeader& h, int t) {
+  Condition c;
+  bool waiting = false;
+  for (const auto& p : s.pending) waiting = waiting || p.trace == t;
+  if (!s.pending.empty() && (t == 1 || waiting)) {
+    if (int rc = RDTD_SDV(s)) return rc;
+  }
+  if (h.n > kMaxDepValues) return -13;
+  ReaderState::Pending group;
+  group.trace = t;
+  ConditionSet& set = group.set;
+  set.field_id = h.field_id;
+  set.pair_value = kBlankLabel;
+  for (auto& v : set.values) v = kBlankLabel;
+  TraceInfo& info = s.traces[t - 1];
+  for (int i = 0; i < h.n; ++i) {
+    if (int rc = read_condition(unit, c)) return rc;
+    if (h.field_id == 10 && util::ST_TLEN(info.stat_type) == 0) {
+      info.stat_type = pad(c.tokens[3], kLabelWidth);
+    }
+    if (h.field_id == 12 && util::ST_TLEN(info.param_label) == 0) {
+      info.param_label = pad(c.tokens[3], kLabelWidth);
+    }
+    set.values[i] = pad(condition_value(c), kLabelWidth);
+    if (is_pair_type(c.type)) {
+      if (h.n > 1) return -9;
+      set.pair_value = pad(pair_value(c), kLabelWidth);
+    }
+    set.last_type = c.type;
+  }
+  set.count = h.n;
+  if (!s.pending.empty()) {
+    s.pending_identical = s.pending_identical && same_set(s.pending.back().set, set);
+  }
+  s.pending.push_back(std::move(group));
+  return 0;
+}
+
+// Trace t of the plot for the group header `h`: the known trace of its file trace number, or a
+// new one.  Returns 0 or -5 (a 25th trace).
+int trace_of_group(ReaderState& s, const GroupHeader& h, int& t) {
+  t = 0;
+  for (int i = 1; i <= s.trace_count && t == 0; ++i) {
+    if (s.traces[i - 1].file_trace == h.trace) t = i;
+  }
+  if (t != 0) return 0;
+  if (s.trace_count >= kMaxTraces) return -5;
+  t = ++s.trace_count;
+  s.traces[t - 1].file_trace = h.trace;
+  s.traces[t - 1].trace_value = h.value;
+  return 0;
+}
+
+// Once the groups are read: the waiting groups filed, and a trace without specific conditions
+// labelled by its independent-variable label.  Returns 0 or RDTD_SDV's code.
+int finish_groups(ReaderState& s, bool have_ind_group) {
   if (!s.pending.empty()) {
     if (int rc = RDTD_SDV(s)) return rc;
   }
@@ -695,6 +684,38 @@ int find_plot(ReaderState& s, util::TextUnit& unit, int plot, int read_data, int
       set.pair_value = kBlankLabel;
     }
   }
+  return 0;
+}
+
+int find_plot(ReaderState& s, util::TextUnit& unit, int plot, int read_data, int& trace_count,
+              int& plot_type, std::ostream& os) {
+  trace_count = 0;
+  plot_type = 0;
+  bool have_plot_type = false;
+  bool have_ind_group = false;
+  GroupHeader h;
+  while (true) {
+    const int rc = next_group_header(unit, h);
+    if (rc == 1) break;
+    if (rc != 0) return rc;
+    if (h.plot != plot) {
+      if (int rc = skip_conditions(unit, h.n)) return rc;
+      continue;
+    }
+    int t = 0;
+    if (int rc = trace_of_group(s, h, t)) return rc;
+    if (!have_plot_type) {
+      // The plot type is kept as the file gives it: the plot lister reports types outside 1 to 4.
+      s.plot_type = h.type;
+      have_plot_type = true;
+    } else if (h.type != s.plot_type) {
+      return -6;
+    }
+    const int group =
+        h.kind == 1 ? read_ind_group(s, unit, h, t, have_ind_group) : read_dep_group(s, unit, h, t);
+    if (group != 0) return group;
+  }
+  if (int rc = finish_groups(s, have_ind_group)) return rc;
   trace_count = s.trace_count;
   plot_type = s.plot_type;
   return read_data != 0 ? read_data_section(s, unit, os) : 0;
@@ -706,15 +727,17 @@ int RDTD_FND(ReaderState& s, util::TextUnit& unit, int plot, int read_data, int&
              int& plot_type, std::ostream& os) {
   s.error_place = ErrorPlace{};
   s.error_record.reset();
-  int rc = find_plot(s, unit, plot, read_data, trace_count, plot_type, os);
-  if (rc != 0) return fail_at(s, unit, rc);
-  if (read_data != 0) {
+  std::ostringstream text;  // what the reading writes, kept for the statistics engine
+  int rc = find_plot(s, unit, plot, read_data, trace_count, plot_type, text);
+  if (rc != 0) {
+    rc = fail_at(s, unit, rc);
+  } else if (read_data != 0) {
     // Probability lists: every trace is loaded even when an earlier one failed, and the code of the
     // last load is the result.
-    for (int t = 1; t <= s.trace_count; ++t) rc = load_trace_probabilities(s, t, os);
+    for (int t = 1; t <= s.trace_count; ++t) rc = load_trace_probabilities(s, t, text);
   }
-  s.unit = &unit;
-  s.plot_number = plot;
+  s.read_messages = read_data != 0 ? text.str() : std::string();
+  os << text.str();
   return rc;
 }
 

@@ -73,14 +73,10 @@ struct ErrorPlace {
 struct ReaderState {
   ReaderState();
 
-  // Puts every table back to its initial value (RDTD_INI does this first); the unit and plot number
-  // of the last plot read are kept.
+  // Puts every table back to its initial value (RDTD_INI does this first).
   void reset();
 
-  // File state.
-  util::TextUnit* unit = nullptr;  // unit of the last RDTD_INI/RDTD_FND, for re-reading the plot
-  int plot_number = 0;             // plot of the last RDTD_FND
-  bool reload = false;             // the statistics engine changed the sums: read the plot again
+  // The plot read.
   int trace_count = 0;
   int plot_type = 0;
   char label_type = ' ';       // ' ' before data, 'r' real, 'c' character, 't' time labels
@@ -140,6 +136,11 @@ struct ReaderState {
   std::vector<Pending> pending;
   bool pending_identical = true;
 
+  // What RDTD_FND wrote while it read the plot with its data (warnings, the probability lists
+  // loaded): the statistics engine writes it again where the reading of the plot belongs to its
+  // call (stats/engine.h).
+  std::string read_messages;
+
   // The place of the last error of RDTD_INI or RDTD_FND; cleared when either starts.
   ErrorPlace error_place;
   // Set by a step that knows the record of the error it returns (0: none), when that is not the
@@ -161,11 +162,16 @@ struct ReaderState {
 // `state.error_place`.
 [[nodiscard]] int RDTD_INI(ReaderState& state, util::TextUnit& unit, int& plot_count);
 
+// The `read_data` argument of RDTD_FND: the header section only, or the traces' data too.
+inline constexpr int kHeadersOnly = 0;
+inline constexpr int kReadData = 1;
+
 // Gathers plot `plot` from the header section (the unit must stand at the start of the file, as
-// RDTD_INI leaves it) and, when `read_data` is nonzero, reads its traces' data, checks time labels,
-// merges the x axis and loads the probability lists.  A plot with no group returns 0 with a trace
-// count of 0.  Warnings and the lists loaded are written to `os`.  The place of an error found in
-// the trace data file is kept in `state.error_place` (a code of the probability files has none).
+// RDTD_INI leaves it) and, when `read_data` is nonzero (kReadData), reads its traces' data, checks
+// time labels, merges the x axis and loads the probability lists.  A plot with no group returns 0
+// with a trace count of 0.  Warnings and the lists loaded are written to `os` (and kept in
+// state.read_messages when the data are read).  The place of an error found in the trace data
+// file is kept in `state.error_place` (a code of the probability files has none).
 [[nodiscard]] int RDTD_FND(ReaderState& state, util::TextUnit& unit, int plot, int read_data,
                            int& trace_count, int& plot_type, std::ostream& os);
 

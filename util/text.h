@@ -108,6 +108,8 @@ std::string cut(std::string_view s, std::size_t width);
 std::string pad(std::string_view s, std::size_t width);
 // `s` without trailing blanks, tabs and NULs.
 std::string_view rtrim(std::string_view s);
+// The same as a string of its own.
+inline std::string rtrimmed(std::string_view s) { return std::string(rtrim(s)); }
 
 }  // namespace kor::util
 

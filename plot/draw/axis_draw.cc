@@ -243,45 +243,31 @@ int draw_one_axis(Pen& pen, int axis, const AxisLabels& l) {
 
 int draw_axes(Pen& pen, const PlotView& view, const AxisPlan& plan) {
   const PlotSettings& s = view.settings;
-  if (const int rc = check(pen.rq.set_graph_coordinates(graph_coordinates(view, false)), pen.os);
-      rc != 0) {
-    return rc;
-  }
+  pen.send(&Requests::set_graph_coordinates, graph_coordinates(view, false));
   if (plan.right) {
-    if (const int rc = check(pen.rq.set_graph_coordinates(graph_coordinates(view, true)), pen.os);
-        rc != 0) {
-      return rc;
-    }
-    if (const int rc = check(pen.rq.set_graph_coordinates(graph_coordinates(view, false)), pen.os);
-        rc != 0) {
-      return rc;
-    }
+    pen.send(&Requests::set_graph_coordinates, graph_coordinates(view, true))
+        .send(&Requests::set_graph_coordinates, graph_coordinates(view, false));
   }
+  if (const int rc = pen.finish(); rc != 0) return rc;
   bool hardware = false;
   if (apply_text_attributes(pen, s.l_text, kCentred, hardware) != 0) return -12;
   const int border = s.border_colour > 0 ? s.border_colour : 1;
-  if (const int rc = check(pen.rq.set_colour(border), pen.os); rc != 0) return rc;
-  if (const int rc =
-          check(pen.rq.set_line_attributes({s.border_type, 1, s.border_width, 1}), pen.os);
-      rc != 0) {
-    return rc;
-  }
+  pen.send(&Requests::set_colour, border)
+      .send(&Requests::set_line_attributes,
+            graphics::LineAttributes{s.border_type, 1, s.border_width, 1});
+  if (const int rc = pen.finish(); rc != 0) return rc;
   if (plan.warning != 0) PLT_MSG(plan.warning, " Continuing anyway...", pen.os);
   const AxisLabels& across = s.reversed ? plan.y : plan.x;
   const AxisLabels& up = s.reversed ? plan.x : plan.y;
-  if (const int rc = draw_one_axis(pen, 1, across); rc != 0) return rc;
-  if (const int rc = draw_one_axis(pen, 2, up); rc != 0) return rc;
-  if (plan.right) {
-    if (const int rc = draw_one_axis(pen, 4, plan.ry); rc != 0) return rc;
-  }
-  if (plan.counts_row && !s.reversed) {
-    if (const int rc = draw_one_axis(pen, 3, plan.counts); rc != 0) return rc;
-  }
+  pen.then([&] { return draw_one_axis(pen, 1, across); });
+  pen.then([&] { return draw_one_axis(pen, 2, up); });
+  if (plan.right) pen.then([&] { return draw_one_axis(pen, 4, plan.ry); });
+  if (plan.counts_row && !s.reversed) pen.then([&] { return draw_one_axis(pen, 3, plan.counts); });
   if (s.border_colour > 0) {
     const float fx[] = {0, 1, 1, 0, 0}, fy[] = {0, 0, 1, 1, 0};
-    if (const int rc = check(pen.rq.draw_polyline('P', fx, fy), pen.os); rc != 0) return rc;
+    pen.send(&Requests::draw_polyline, 'P', std::span<const float>(fx), std::span<const float>(fy));
   }
-  return 0;
+  return pen.finish();
 }
 
 }  // namespace kor::plot::draw

@@ -66,7 +66,7 @@ int BXW_DRAW(Pen& pen, const PlotView& view, const BoxWhiskerTables& tables,
   const bool swap = s.reversed;
   const double side = s.bxw_second ? w / 2 : 0.0;
   for (int p = 0; p < points; ++p) {
-    const std::size_t at = static_cast<std::size_t>(k) * kBxwPoints + p;
+    const std::size_t at = BoxWhiskerTables::at(k, p);
     if (at >= tables.upper.size() || at >= tables.minus_lower.size()) break;
     const double x = view.traces.X(bench, p), y = view.traces.Y(bench, p);
     const double ml = tables.minus_lower[at], up = tables.upper[at];

@@ -1,22 +1,16 @@
 // Drawing of box-whisker objects: the boxes (and whiskers) of the resampled differences between
 // each trace and the benchmark trace of its group, side by side at every abscissa, and the
 // annotation with the confidence level and the number of samples.  The resampling itself is the
-// plot driver's; the results come in as tables of 64 points per result.
+// plot driver's; the results come in as its tables of 64 points per result (plot/state.h).
 #ifndef KOR_PLOT_DRAW_BOX_WHISKER_H_
 #define KOR_PLOT_DRAW_BOX_WHISKER_H_
 
-#include <span>
-
 #include "plot/draw/pen.h"
 #include "plot/draw/view.h"
+#include "plot/state.h"
 #include "util/support.h"
 
 namespace kor::plot::draw {
-
-// The resampling results: for result k and point p the entry k * kBxwPoints + p of each table.
-struct BoxWhiskerTables {
-  std::span<const float> minus_lower, upper, upper_whisker, lower_whisker;
-};
 
 // The grouping of the traces: traces per statistic line (the group size, benchmark first) and
 // the number of statistic lines.

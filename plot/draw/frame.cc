@@ -26,8 +26,6 @@ constexpr double kSampleLength = 3.0;  // legend sample line, legend character w
 constexpr double kSampleGap = 1.0;
 constexpr int kMostLegendColumns = 4;
 
-std::string trimmed(std::string_view s) { return std::string(util::rtrim(s)); }
-
 int chars_within(double width, double cw) {
   if (!(cw > 0)) return 80;
   // Axis title lines far out (YAX = "title/2147483647") leave a plot width of minus billions of
@@ -59,7 +57,7 @@ std::vector<std::string> title_lines(std::string_view title, int width) {
   std::size_t start = 0;
   while (start <= title.size()) {
     const std::size_t end = std::min(title.find('\\', start), title.size());
-    std::string line = trimmed(util::ST_LJST(title.substr(start, end - start)));
+    std::string line = util::rtrimmed(util::ST_LJST(title.substr(start, end - start)));
     while (static_cast<int>(line.size()) > width) {
       std::size_t cut = line.find_last_of(" -", static_cast<std::size_t>(width));
       if (cut == std::string::npos || cut == 0) {
@@ -67,8 +65,8 @@ std::vector<std::string> title_lines(std::string_view title, int width) {
       } else if (line[cut] == '-') {
         ++cut;  // the hyphen stays with the first piece
       }
-      out.push_back(trimmed(line.substr(0, cut)));
-      line = trimmed(util::ST_LJST(line.substr(cut)));
+      out.push_back(util::rtrimmed(line.substr(0, cut)));
+      line = util::rtrimmed(util::ST_LJST(line.substr(cut)));
     }
     if (!line.empty()) out.push_back(line);
     start = end + 1;
@@ -109,7 +107,7 @@ std::vector<std::string> wrap_words(std::string_view text, int width) {
 }
 
 std::string legend_text(const PlotView& view, int h) {
-  std::string text = trimmed(view.layout.trace_labels[h]);
+  std::string text = util::rtrimmed(view.layout.trace_labels[h]);
   if (text.empty()) return text;
   const auto& sv = view.summary[h];
   if (weighted(view, h)) {
@@ -151,10 +149,123 @@ std::string counts_line(const PlotView& view) {
   return "OBSERVATION COUNTS:";
 }
 
+namespace {
+
+// The legend entries in `columns` columns from `top` down, within `plot_width` from `left` (view
+// units W by H); `height` becomes the height of the legend.
+std::vector<LegendEntry> place_legend(const PlotView& view, int columns, double left,
+                                      double plot_width, double top, double W, double H,
+                                      const TextSize& lg, double& height) {
+  const double text_offset = (kSampleLength + kSampleGap) * lg.cw;
+  const double column = plot_width / columns;
+  const int width = chars_within(column - text_offset, lg.cw);
+  std::vector<LegendEntry> entries;
+  for (int position = 0; position < std::clamp(view.trace_count, 0, kMaxTraces); ++position) {
+    const std::string text = legend_text(view, position);
+    if (text.empty()) continue;
+    LegendEntry e;
+    e.trace = position;
+    for (const std::string& line : wrap_words(text, width)) e.lines.push_back({line, 0, 0});
+    entries.push_back(std::move(e));
+  }
+  for (std::size_t k = 0; k < view.keys.size(); ++k) {
+    LegendEntry e;
+    e.key = static_cast<int>(k);
+    for (const std::string& line : wrap_words(view.keys[k].text, width)) {
+      e.lines.push_back({line, 0, 0});
+    }
+    entries.push_back(std::move(e));
+  }
+  height = 0;
+  const std::size_t per_row = static_cast<std::size_t>(columns);
+  for (std::size_t r = 0; r < entries.size(); r += per_row) {
+    std::size_t rows = 0;
+    for (std::size_t c = 0; c < per_row && r + c < entries.size(); ++c) {
+      rows = std::max(rows, entries[r + c].lines.size());
+    }
+    for (std::size_t c = 0; c < per_row && r + c < entries.size(); ++c) {
+      LegendEntry& e = entries[r + c];
+      const double x = left + static_cast<double>(c) * column;
+      e.sample_x = x / W;
+      for (std::size_t i = 0; i < e.lines.size(); ++i) {
+        e.lines[i].x = (x + text_offset) / W;
+        e.lines[i].y =
+            (H - top - height - (static_cast<double>(i) + 0.5) * kLegendLine * lg.ch) / H;
+      }
+      e.sample_y = e.lines.empty() ? 0 : e.lines[0].y;
+    }
+    height += static_cast<double>(rows) * kLegendLine * lg.ch;
+  }
+  return entries;
+}
+
+// From the top margin `top` down: the title, the legend, the observation counts and the gap for
+// the statistics boxes, placed in `f`.  Returns the top margin below them.
+double stack_from_top(const PlotView& view, const AxisPlan& plan, const FrameMeasures& m,
+                      double left, double plot_width, double top, FrameLayout& f) {
+  const PlotSettings& s = view.settings;
+  const TextSize lab = m.label, tt = m.title, lg = m.legend;
+  const double W = m.view_width, H = m.view_height;
+  const double centre = left + plot_width / 2;
+  const int title_width = chars_within(plot_width, tt.cw);
+  for (const std::string& line : title_lines(view.layout.title, title_width)) {
+    top += kTitleLine * tt.ch;
+    f.title.push_back({line, centre / W, (H - top + 0.75 * tt.ch) / H});
+  }
+  if (has_legend(view)) {
+    // The entries alternate between the columns; a legend taller than a third of the view region
+    // takes more columns, up to four.
+    int columns = s.two_column && view.trace_count > 1 ? 2 : 1;
+    double height = 0;
+    f.legend = place_legend(view, columns, left, plot_width, top, W, H, lg, height);
+    while (height > H / 3 && columns < kMostLegendColumns) {
+      f.legend = place_legend(view, ++columns, left, plot_width, top, W, H, lg, height);
+    }
+    top += height;
+    f.sample_width = kSampleLength * lg.cw / W;
+    f.sample_height = 0.8 * lg.ch / H;
+  }
+  const std::string counts = counts_line(view);
+  if (!counts.empty()) {
+    for (const std::string& line : title_lines(counts, title_width)) {
+      top += kTitleLine * tt.ch;
+      f.counts.push_back({line, centre / W, (H - top + 0.75 * tt.ch) / H});
+    }
+    const double row = plan.counts.turned ? kLabelGap * lab.ch + plan.counts.widest() * lab.cw
+                                          : kCountsRow * lab.ch;
+    top += std::max(kCountsRow * lab.ch, row + 0.2 * lab.ch);
+  }
+  const int type = view.final_type;
+  if (type == kScatter || type == kHistogram || type == kRocDiagram) top += kBoxGap * lab.ch;
+  if (type == kPerformanceDiagram) top += kBiasRow * lab.ch;
+
+  return top;
+}
+
+// A plot aspect ratio (height over width) widens two opposite margins of the view region W by H.
+void keep_aspect(double aspect, double W, double H, double& left, double& bottom, double& right,
+                 double& top) {
+  if (!(aspect > 0)) return;
+  const double w = W - left - right, h = H - bottom - top;
+  if (w > 0 && h > 0) {
+    if (h > aspect * w) {
+      const double extra = (h - aspect * w) / 2;
+      bottom += extra;
+      top += extra;
+    } else {
+      const double extra = (w - h / aspect) / 2;
+      left += extra;
+      right += extra;
+    }
+  }
+}
+
+}  // namespace
+
 FrameLayout layout_frame(const PlotView& view, const AxisPlan& plan, const FrameMeasures& m) {
   const PlotSettings& s = view.settings;
   const PlotLayout& l = view.layout;
-  const TextSize lab = m.label, tt = m.title, lg = m.legend, ax = m.axis;
+  const TextSize lab = m.label, ax = m.axis;
   FrameLayout f;
   const bool right_axis = s.right_axis && !s.reversed;
   auto margin = [](double given, double fallback) { return given > 0 ? given : fallback; };
@@ -208,103 +319,15 @@ FrameLayout layout_frame(const PlotView& view, const AxisPlan& plan, const Frame
         std::max(right, (has_ry_title ? rl * ry_step + 0.7 * ax.ch : beside_right) + 0.5 * lab.cw);
   }
   const double plot_width = W - left - right;
-  const double centre = left + plot_width / 2;
-
-  // From the top down: title, legend, observation counts, the gap for the statistics boxes.
-  const int title_width = chars_within(plot_width, tt.cw);
-  for (const std::string& line : title_lines(l.title, title_width)) {
-    top += kTitleLine * tt.ch;
-    f.title.push_back({line, centre / W, (H - top + 0.75 * tt.ch) / H});
-  }
-  if (has_legend(view)) {
-    // The entries alternate between `columns` columns; a legend taller than a third of the view
-    // region takes more columns, up to four.
-    const double text_offset = (kSampleLength + kSampleGap) * lg.cw;
-    auto place = [&](int columns, double& height) {
-      const double column = plot_width / columns;
-      const int width = chars_within(column - text_offset, lg.cw);
-      std::vector<LegendEntry> entries;
-      for (int h = 0; h < std::clamp(view.trace_count, 0, kMaxTraces); ++h) {
-        const std::string text = legend_text(view, h);
-        if (text.empty()) continue;
-        LegendEntry e;
-        e.trace = h;
-        for (const std::string& line : wrap_words(text, width)) e.lines.push_back({line, 0, 0});
-        entries.push_back(std::move(e));
-      }
-      for (std::size_t k = 0; k < view.keys.size(); ++k) {
-        LegendEntry e;
-        e.key = static_cast<int>(k);
-        for (const std::string& line : wrap_words(view.keys[k].text, width)) {
-          e.lines.push_back({line, 0, 0});
-        }
-        entries.push_back(std::move(e));
-      }
-      height = 0;
-      const std::size_t per_row = static_cast<std::size_t>(columns);
-      for (std::size_t r = 0; r < entries.size(); r += per_row) {
-        std::size_t rows = 0;
-        for (std::size_t c = 0; c < per_row && r + c < entries.size(); ++c) {
-          rows = std::max(rows, entries[r + c].lines.size());
-        }
-        for (std::size_t c = 0; c < per_row && r + c < entries.size(); ++c) {
-          LegendEntry& e = entries[r + c];
-          const double x = left + static_cast<double>(c) * column;
-          e.sample_x = x / W;
-          for (std::size_t i = 0; i < e.lines.size(); ++i) {
-            e.lines[i].x = (x + text_offset) / W;
-            e.lines[i].y =
-                (H - top - height - (static_cast<double>(i) + 0.5) * kLegendLine * lg.ch) / H;
-          }
-          e.sample_y = e.lines.empty() ? 0 : e.lines[0].y;
-        }
-        height += static_cast<double>(rows) * kLegendLine * lg.ch;
-      }
-      return entries;
-    };
-    int columns = s.two_column && view.trace_count > 1 ? 2 : 1;
-    double height = 0;
-    f.legend = place(columns, height);
-    while (height > H / 3 && columns < kMostLegendColumns) f.legend = place(++columns, height);
-    top += height;
-    f.sample_width = kSampleLength * lg.cw / W;
-    f.sample_height = 0.8 * lg.ch / H;
-  }
-  const std::string counts = counts_line(view);
-  if (!counts.empty()) {
-    for (const std::string& line : title_lines(counts, title_width)) {
-      top += kTitleLine * tt.ch;
-      f.counts.push_back({line, centre / W, (H - top + 0.75 * tt.ch) / H});
-    }
-    const double row = plan.counts.turned ? kLabelGap * lab.ch + plan.counts.widest() * lab.cw
-                                          : kCountsRow * lab.ch;
-    top += std::max(kCountsRow * lab.ch, row + 0.2 * lab.ch);
-  }
-  const int type = view.final_type;
-  if (type == kScatter || type == kHistogram || type == kRocDiagram) top += kBoxGap * lab.ch;
-  if (type == kPerformanceDiagram) top += kBiasRow * lab.ch;
-
-  // A plot aspect ratio (height over width) widens two opposite margins.
-  if (s.aspect > 0) {
-    const double w = W - left - right, h = H - bottom - top;
-    if (w > 0 && h > 0) {
-      if (h > s.aspect * w) {
-        const double extra = (h - s.aspect * w) / 2;
-        bottom += extra;
-        top += extra;
-      } else {
-        const double extra = (w - h / s.aspect) / 2;
-        left += extra;
-        right += extra;
-      }
-    }
-  }
+  top = stack_from_top(view, plan, m, left, plot_width, top, f);
+  keep_aspect(s.aspect, W, H, left, bottom, right, top);
   // Axis titles: line n lies n steps out from its axis.
   const double pb = bottom, pl = left, pr = W - right, mid_y = (bottom + H - top) / 2;
   if (has_x_title)
-    f.x_title = {trimmed(bottom_title), (left + (pr - left) / 2) / W, (pb - xl * x_step) / H};
-  if (has_y_title) f.y_title = {trimmed(left_title), (pl - yl * y_step) / W, mid_y / H};
-  if (has_ry_title) f.ry_title = {trimmed(l.ry_title), (pr + rl * ry_step) / W, mid_y / H};
+    f.x_title = {util::rtrimmed(bottom_title), (left + (pr - left) / 2) / W,
+                 (pb - xl * x_step) / H};
+  if (has_y_title) f.y_title = {util::rtrimmed(left_title), (pl - yl * y_step) / W, mid_y / H};
+  if (has_ry_title) f.ry_title = {util::rtrimmed(l.ry_title), (pr + rl * ry_step) / W, mid_y / H};
   return finish();
 }
 
@@ -345,11 +368,11 @@ int draw_sample(Pen& pen, const PlotView& view, const FrameLayout& f, const Lege
   if (s.bar_colour[h] > 0) {
     const float dy = static_cast<float>(f.sample_height / 2);
     const float bx[] = {x0, x1, x1, x0}, by[] = {y - dy, y - dy, y + dy, y + dy};
-    int saved = 1;
-    if (const int rc = check(pen.rq.query_current_colour(saved), pen.os); rc != 0) return rc;
-    if (const int rc = check(pen.rq.set_colour(s.bar_colour[h]), pen.os); rc != 0) return rc;
-    if (const int rc = check(pen.rq.fill_polygon('V', bx, by), pen.os); rc != 0) return rc;
-    return check(pen.rq.set_colour(saved), pen.os);
+    const SavedColour saved(pen);
+    pen.send(&Requests::set_colour, s.bar_colour[h])
+        .send(&Requests::fill_polygon, 'V', std::span<const float>(bx), std::span<const float>(by));
+    saved.restore(pen);
+    return pen.finish();
   }
   // A Taylor diagram's traces are single markers.
   if (h < s.line_defs && view.final_type != kTaylorDiagram) {

@@ -13,11 +13,11 @@
 namespace kor::plot::draw {
 namespace {
 
-// Sets the colour of a line style and its type and width; `saved` receives the current colour.
-int begin_style(Pen& pen, const LineStyle& style, int& saved) {
-  if (const int rc = check(pen.rq.query_current_colour(saved), pen.os); rc != 0) return rc;
-  if (const int rc = check(pen.rq.set_colour(style.colour), pen.os); rc != 0) return rc;
-  return check(pen.rq.set_line_attributes({style.type, 1, style.width, 1}), pen.os);
+// Sets the colour of a line style and its type and width.
+void begin_style(Pen& pen, const LineStyle& style) {
+  pen.send(&Requests::set_colour, style.colour)
+      .send(&Requests::set_line_attributes,
+            graphics::LineAttributes{style.type, 1, style.width, 1});
 }
 
 }  // namespace
@@ -31,11 +31,11 @@ char trace_system(const PlotSettings& settings, int trace) {
 int draw_line_runs(Pen& pen, const LineStyle& style, char system, bool swap,
                    std::span<const float> x, std::span<const float> y) {
   if (style.colour < 1) return 0;
-  int saved = 1;
-  if (const int rc = begin_style(pen, style, saved); rc != 0) return rc;
+  const SavedColour saved(pen);
+  begin_style(pen, style);
   const std::size_t n = std::min(x.size(), y.size());
   std::size_t i = 0;
-  while (i < n) {
+  while (i < n && pen.failure == 0) {
     if (!present(x[i]) || !present(y[i])) {
       ++i;
       continue;
@@ -44,12 +44,12 @@ int draw_line_runs(Pen& pen, const LineStyle& style, char system, bool swap,
     while (end < n && present(x[end]) && present(y[end])) ++end;
     if (end - i > 1) {
       const auto a = x.subspan(i, end - i), b = y.subspan(i, end - i);
-      const int rc = swap ? pen.rq.draw_polyline(system, b, a) : pen.rq.draw_polyline(system, a, b);
-      if (rc != 0) return graphics_error(rc, pen.os);
+      pen.send(&Requests::draw_polyline, system, swap ? b : a, swap ? a : b);
     }
     i = end;
   }
-  return check(pen.rq.set_colour(saved), pen.os);
+  saved.restore(pen);
+  return pen.finish();
 }
 
 int PLT_GLIN(Pen& pen, const PlotSettings& settings, int number, char system,
@@ -87,17 +87,15 @@ int PLT_GMRK(Pen& pen, const PlotSettings& settings, const PlotLayout& layout, i
 int draw_marker_points(Pen& pen, const PlotSettings& settings, int number, char system,
                        std::span<const float> x, std::span<const float> y) {
   const int m = number - 1;
-  int saved = 1;
-  if (const int rc = check(pen.rq.query_current_colour(saved), pen.os); rc != 0) return rc;
-  if (const int rc = check(pen.rq.set_colour(settings.marker_colour[m]), pen.os); rc != 0) {
-    return rc;
-  }
   const graphics::MarkerAttributes a{settings.marker_type[m], 0,
                                      static_cast<float>(settings.marker_size[m]),
                                      static_cast<float>(settings.marker_width[m])};
-  if (const int rc = check(pen.rq.set_marker_attributes(a), pen.os); rc != 0) return rc;
-  if (const int rc = check(pen.rq.draw_markers(system, x, y), pen.os); rc != 0) return rc;
-  return check(pen.rq.set_colour(saved), pen.os);
+  const SavedColour saved(pen);
+  pen.send(&Requests::set_colour, settings.marker_colour[m])
+      .send(&Requests::set_marker_attributes, a)
+      .send(&Requests::draw_markers, system, x, y);
+  saved.restore(pen);
+  return pen.finish();
 }
 
 std::vector<int> marked_points(int points, int interval) {
@@ -129,23 +127,23 @@ int draw_bars(Pen& pen, const PlotView& view, int trace, char system, int& k) {
   // Outlines: every bar as a closed line, the bars separated by a missing point so that one
   // PLT_GLIN call draws them all.
   std::vector<float> ox, oy;
-  int saved = 1;
-  if (const int rc = check(pen.rq.query_current_colour(saved), pen.os); rc != 0) return rc;
-  if (const int rc = check(pen.rq.set_colour(s.bar_colour[trace]), pen.os); rc != 0) return rc;
-  for (std::size_t i = 0; i < std::min(x.size(), y.size()); ++i) {
+  const SavedColour saved(pen);
+  pen.send(&Requests::set_colour, s.bar_colour[trace]);
+  for (std::size_t i = 0; i < std::min(x.size(), y.size()) && pen.failure == 0; ++i) {
     if (!present(x[i]) || !present(y[i])) continue;
     const float x0 = static_cast<float>(x[i] - shift), x1 = static_cast<float>(x0 + w);
     std::vector<float> rx{x0, x1, x1, x0, x0}, ry{base, base, y[i], y[i], base};
     if (s.reversed) std::swap(rx, ry);
-    const std::span<const float> fx(rx.data(), 4), fy(ry.data(), 4);
-    if (const int rc = check(pen.rq.fill_polygon(system, fx, fy), pen.os); rc != 0) return rc;
+    pen.send(&Requests::fill_polygon, system, std::span<const float>(rx.data(), 4),
+             std::span<const float>(ry.data(), 4));
     if (s.reversed) std::swap(rx, ry);  // PLT_GLIN swaps them itself
     ox.insert(ox.end(), rx.begin(), rx.end());
     oy.insert(oy.end(), ry.begin(), ry.end());
     ox.push_back(static_cast<float>(kPlotMissing));
     oy.push_back(static_cast<float>(kPlotMissing));
   }
-  if (const int rc = check(pen.rq.set_colour(saved), pen.os); rc != 0) return rc;
+  saved.restore(pen);
+  if (const int rc = pen.finish(); rc != 0) return rc;
   return PLT_GLIN(pen, s, trace + 1, system, ox, oy);
 }
 
@@ -155,13 +153,13 @@ int draw_traces(Pen& pen, const PlotView& view) {
   int k = 0;
   for (int h = 0; h < n; ++h) {
     if (s.bar_colour[h] <= 0) continue;
-    if (const int rc = draw_bars(pen, view, h, trace_system(s, h), k); rc != 0) return rc;
+    pen.then([&] { return draw_bars(pen, view, h, trace_system(s, h), k); });
   }
-  for (int h = 0; h < n; ++h) {
+  for (int h = 0; h < n && pen.failure == 0; ++h) {
     if (s.bar_colour[h] > 0) continue;
     const char system = trace_system(s, h);
     const auto x = trace_x(view, h), y = trace_y(view, h);
-    if (const int rc = PLT_GLIN(pen, s, h + 1, system, x, y); rc != 0) return rc;
+    pen.then([&] { return PLT_GLIN(pen, s, h + 1, system, x, y); });
     const std::vector<int> at = marked_points(static_cast<int>(x.size()), s.marker_interval[h]);
     if (at.empty()) continue;
     std::vector<float> mx, my;
@@ -169,10 +167,11 @@ int draw_traces(Pen& pen, const PlotView& view) {
       mx.push_back(x[i]);
       my.push_back(y[i]);
     }
-    if (const int rc = PLT_GMRK(pen, s, view.layout, h + 1, system, mx, my); rc != 0) return rc;
+    pen.then([&] { return PLT_GMRK(pen, s, view.layout, h + 1, system, mx, my); });
   }
-  if (const int rc = draw_reference_lines(pen, view, false); rc != 0) return rc;
-  return s.right_axis ? draw_reference_lines(pen, view, true) : 0;
+  pen.then([&] { return draw_reference_lines(pen, view, false); });
+  if (s.right_axis) pen.then([&] { return draw_reference_lines(pen, view, true); });
+  return pen.finish();
 }
 
 int draw_reference_lines(Pen& pen, const PlotView& view, bool right) {

@@ -95,28 +95,26 @@ int draw_histogram(Pen& pen, const PlotView& view, bool statistics_box) {
                               xa.labels.begin() + std::clamp(xa.label_count, 0, kMaxAxisLabels));
   const auto values = view.trace_count > 0 ? trace_y(view, 0) : std::span<const float>();
   const std::vector<HistogramBin> bins = histogram_bins(p, values);
-  int saved = 1;
-  if (const int rc = check(pen.rq.query_current_colour(saved), pen.os); rc != 0) return rc;
+  const SavedColour saved(pen);
   const int colours = std::clamp(s.line_defs, 1, kMaxTraces);
   const float base = static_cast<float>(view.layout.y.start);
-  for (std::size_t i = 0; i < bins.size(); ++i) {
+  for (std::size_t i = 0; i < bins.size() && pen.failure == 0; ++i) {
     const HistogramBin& b = bins[i];
     if (b.right == b.left || b.frequency <= 0) continue;
     const float x0 = static_cast<float>(b.left), x1 = static_cast<float>(b.right);
     const float top = static_cast<float>(b.frequency);
     const float rx[] = {x0, x1, x1, x0, x0}, ry[] = {base, base, top, top, base};
     const int colour = s.line_colour[i % static_cast<std::size_t>(colours)];
-    if (const int rc = check(pen.rq.set_colour(colour), pen.os); rc != 0) return rc;
-    if (const int rc = check(pen.rq.fill_polygon('M', std::span(rx, 4), std::span(ry, 4)), pen.os);
-        rc != 0) {
-      return rc;
-    }
-    if (s.border_colour > 0) {
+    pen.send(&Requests::set_colour, colour)
+        .send(&Requests::fill_polygon, 'M', std::span<const float>(rx, 4),
+              std::span<const float>(ry, 4));
+    if (s.border_colour > 0 && pen.failure == 0) {
       const LineStyle border{s.border_colour, s.border_type, s.border_width};
       if (const int rc = draw_line_runs(pen, border, 'M', false, rx, ry); rc != 0) return rc;
     }
   }
-  if (const int rc = check(pen.rq.set_colour(saved), pen.os); rc != 0) return rc;
+  saved.restore(pen);
+  if (const int rc = pen.finish(); rc != 0) return rc;
   if (statistics_box) {
     const ValueStatistics st = value_statistics(values);
     const std::vector<std::string> left{

@@ -4,21 +4,21 @@
 // Every plot method takes a Pen and the plot it draws (plot/draw/view.h) and sends its requests
 // through graphics::DrawingRequests, so a test can hand it a recording stand-in and read back what
 // was asked for.  A request that fails ends the method: the graphics status is reported with
-// graphics_error and the method returns -14.
+// graphics_error and the method returns -14.  Sent through Pen::send, the requests of a method
+// need no check of their own: the pen remembers the first failure, sends nothing after it, and the
+// method returns Pen::finish() at its end (or before it hands the pen to another method).
 #ifndef KOR_PLOT_DRAW_PEN_H_
 #define KOR_PLOT_DRAW_PEN_H_
 
 #include <iosfwd>
 #include <string_view>
+#include <utility>
 
 #include "graphics/drawing.h"
 
 namespace kor::plot::draw {
 
-struct Pen {
-  graphics::DrawingRequests& rq;
-  std::ostream& os;
-};
+using Requests = graphics::DrawingRequests;
 
 // The plotting code of a failed request.
 inline constexpr int kGraphicsFailed = -14;
@@ -26,6 +26,43 @@ inline constexpr int kGraphicsFailed = -14;
 // The graphics error report: the caller text "GRAPHICS PROC ERROR # = " with `status` as an
 // eight-column integer, then the -14 message.  Returns -14.
 int graphics_error(int status, std::ostream& os);
+
+struct Pen {
+  graphics::DrawingRequests& rq;
+  std::ostream& os;
+  int failure = 0;  // the first failure through send() or then() (reported), until finish()
+
+  // Sends `request` with `args` unless a request sent through the pen failed since the last
+  // finish(); the first failure is reported and remembered.
+  template <typename... Parameters, typename... Arguments>
+  Pen& send(int (Requests::*request)(Parameters...), Arguments&&... args) {
+    if (failure == 0) {
+      const int status = (rq.*request)(std::forward<Arguments>(args)...);
+      if (status != 0) failure = graphics_error(status, os);
+    }
+    return *this;
+  }
+
+  // Runs `step`, a plot method called as a callable that returns its code, unless something
+  // failed since the last finish(); a nonzero code it returns (reported by the method) is
+  // remembered as the failure.
+  template <typename Step>
+  Pen& then(Step&& step) {
+    if (failure == 0) failure = step();
+    return *this;
+  }
+
+  // The code of the requests and methods since the last finish(): 0, or the first failure
+  // (reported).  The pen is ready for the next method.
+  [[nodiscard]] int finish() { return std::exchange(failure, 0); }
+};
+
+// The current colour, queried through the pen when it is made, to be set again by restore().
+struct SavedColour {
+  explicit SavedColour(Pen& pen) { pen.send(&Requests::query_current_colour, colour); }
+  void restore(Pen& pen) const { pen.send(&Requests::set_colour, colour); }
+  int colour = 1;
+};
 
 // 0 for a request that succeeded, else the graphics error report of its status (-14).
 inline int check(int status, std::ostream& os) {

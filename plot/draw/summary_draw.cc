@@ -110,8 +110,7 @@ int write_labels(Sheet& sh, const std::vector<Label>& labels, int colour, int ju
   if (apply_text_attributes(pen, sh.view.settings.l_text, justification, hardware) != 0) {
     return -12;
   }
-  int saved = 1;
-  if (const int rc = check(pen.rq.query_current_colour(saved), pen.os); rc != 0) return rc;
+  const SavedColour saved(pen);
   for (const Label& l : labels) {
     if (patch) {
       const Box b = sh.box_at(l.x, l.y, l.text.size(), justification);
@@ -119,19 +118,18 @@ int write_labels(Sheet& sh, const std::vector<Label>& labels, int colour, int ju
                           static_cast<float>(b.x2), static_cast<float>(b.x1)};
       const float by[] = {static_cast<float>(b.y1), static_cast<float>(b.y1),
                           static_cast<float>(b.y2), static_cast<float>(b.y2)};
-      if (const int rc = check(pen.rq.set_colour(0), pen.os); rc != 0) return rc;
-      if (const int rc = check(pen.rq.fill_polygon('M', bx, by), pen.os); rc != 0) return rc;
+      pen.send(&Requests::set_colour, 0)
+          .send(&Requests::fill_polygon, 'M', std::span<const float>(bx),
+                std::span<const float>(by));
     }
-    if (const int rc = check(pen.rq.set_colour(colour), pen.os); rc != 0) return rc;
-    if (const int rc = check(pen.rq.draw_text('M', static_cast<float>(l.x), static_cast<float>(l.y),
-                                              l.text, l.rotation, 0, 0),
-                             pen.os);
-        rc != 0) {
-      return rc;
-    }
+    pen.send(&Requests::set_colour, colour)
+        .send(&Requests::draw_text, 'M', static_cast<float>(l.x), static_cast<float>(l.y),
+              std::string_view(l.text), l.rotation, 0, 0);
   }
+  if (const int rc = pen.finish(); rc != 0) return rc;
   if (apply_text_attributes(pen, sh.view.settings.l_text, kCentred, hardware) != 0) return -12;
-  return check(pen.rq.set_colour(saved), pen.os);
+  saved.restore(pen);
+  return pen.finish();
 }
 
 // The colour a trace's labels take: its line colour, else its marker colour, else 1.
@@ -174,12 +172,12 @@ int point_labels(Sheet& sh, const std::vector<Label>& wanted, int colour, bool f
 // Markers of an explicit style at the given points, the current colour kept.
 int markers_at(Pen& pen, int colour, const graphics::MarkerAttributes& a, std::span<const float> x,
                std::span<const float> y) {
-  int saved = 1;
-  if (const int rc = check(pen.rq.query_current_colour(saved), pen.os); rc != 0) return rc;
-  if (const int rc = check(pen.rq.set_colour(colour), pen.os); rc != 0) return rc;
-  if (const int rc = check(pen.rq.set_marker_attributes(a), pen.os); rc != 0) return rc;
-  if (const int rc = check(pen.rq.draw_markers('M', x, y), pen.os); rc != 0) return rc;
-  return check(pen.rq.set_colour(saved), pen.os);
+  const SavedColour saved(pen);
+  pen.send(&Requests::set_colour, colour)
+      .send(&Requests::set_marker_attributes, a)
+      .send(&Requests::draw_markers, 'M', x, y);
+  saved.restore(pen);
+  return pen.finish();
 }
 
 // Marks every drawn point of the traces as taken, so that no label covers a marker.
@@ -220,8 +218,8 @@ int performance_background(Sheet& sh) {
   for (double c : kCsiValues) contours.push_back(csi_contour(c));
   // Bias lines from the origin far beyond the plot; the server cuts them at its edges.
   for (double b : performance_biases()) lines.push_back({{0, 0}, {4 / b, 4.0}});
-  if (const int rc = lines_of(sh.pen, {kGrey, kSolid, 1}, contours); rc != 0) return rc;
-  if (const int rc = lines_of(sh.pen, {kGrey, kDashed, 1}, lines); rc != 0) return rc;
+  sh.pen.then([&] { return lines_of(sh.pen, {kGrey, kSolid, 1}, contours); });
+  sh.pen.then([&] { return lines_of(sh.pen, {kGrey, kDashed, 1}, lines); });
 
   // CSI labels inside, on a column near the right edge.
   std::vector<Label> csi;
@@ -232,7 +230,7 @@ int performance_background(Sheet& sh) {
     csi.push_back({short_number(c), column, *pod});
     sh.taken.push_back(sh.box_at(column, *pod, csi.back().text.size(), kCentred));
   }
-  if (const int rc = write_labels(sh, csi, kDarkGrey, kCentred, true); rc != 0) return rc;
+  sh.pen.then([&] { return write_labels(sh, csi, kDarkGrey, kCentred, true); });
 
   // Bias labels outside the plot: above the top edge where a line leaves through it, beside the
   // right edge otherwise.
@@ -245,8 +243,9 @@ int performance_background(Sheet& sh) {
       side.push_back({short_number(b), sh.xe + 0.6 * sh.cw, b * sh.xe});
     }
   }
-  if (const int rc = write_labels(sh, top, kDarkGrey, kCentred, false); rc != 0) return rc;
-  return write_labels(sh, side, kDarkGrey, kLeft, false);
+  sh.pen.then([&] { return write_labels(sh, top, kDarkGrey, kCentred, false); });
+  sh.pen.then([&] { return write_labels(sh, side, kDarkGrey, kLeft, false); });
+  return sh.pen.finish();
 }
 
 // The summed point of each trace of a time series: a larger filled marker of the trace's shape,
@@ -307,27 +306,34 @@ std::vector<XY> arc(double r, double to) {
   return pts;
 }
 
-int taylor_background(Sheet& sh, const TaylorFrame& f) {
-  const PlotSettings& s = sh.view.settings;
+// The arcs of equal standard deviation (the one through the reference dashed) and the correlation
+// rays of a Taylor diagram of radius R.
+int taylor_grid(Sheet& sh, const TaylorFrame& f) {
   const double R = f.radius, to = f.half ? kPi : kPi / 2;
-  auto inside = [&](const XY& p) {
-    return std::hypot(p.x, p.y) <= R * (1 + 1e-12) && p.y >= 0 && (f.half || p.x >= 0);
-  };
   // Arcs of equal standard deviation, the one through the reference dashed.
   std::vector<std::vector<XY>> arcs;
   for (int i = 1; i < kMostRings && i * f.step < R - 1e-9 * R; ++i) {
     if (std::fabs(i * f.step - 1) > 1e-9) arcs.push_back(arc(i * f.step, to));
   }
-  if (const int rc = lines_of(sh.pen, {kGrey, kDotted, 1}, arcs); rc != 0) return rc;
-  if (const int rc = lines_of(sh.pen, {kDarkGrey, kDashed, 1}, {arc(1, to)}); rc != 0) return rc;
+  sh.pen.then([&] { return lines_of(sh.pen, {kGrey, kDotted, 1}, arcs); });
+  sh.pen.then([&] { return lines_of(sh.pen, {kDarkGrey, kDashed, 1}, {arc(1, to)}); });
   // Correlation rays.
   std::vector<std::vector<XY>> rays;
   for (double c : taylor_correlations(f.half)) {
     if (std::fabs(c) > 0.999999 || (!f.half && c == 0)) continue;
     rays.push_back({{0, 0}, {R * c, R * std::sqrt(1 - c * c)}});
   }
-  if (const int rc = lines_of(sh.pen, {kGrey, kDotted, 1}, rays); rc != 0) return rc;
-  // Circles of equal centred RMS difference around the reference, cut at the diagram's edge.
+  sh.pen.then([&] { return lines_of(sh.pen, {kGrey, kDotted, 1}, rays); });
+  return sh.pen.finish();
+}
+
+// The circles of equal centred RMS difference around the reference, cut at the diagram's edge,
+// each labelled where it finds room.
+int taylor_rms_circles(Sheet& sh, const TaylorFrame& f) {
+  const double R = f.radius;
+  auto inside = [&](const XY& p) {
+    return std::hypot(p.x, p.y) <= R * (1 + 1e-12) && p.y >= 0 && (f.half || p.x >= 0);
+  };
   std::vector<std::vector<XY>> circles;
   std::vector<Label> rms;
   // At most about six circles inside the diagram.
@@ -355,10 +361,17 @@ int taylor_background(Sheet& sh, const TaylorFrame& f) {
       break;
     }
   }
-  if (const int rc = lines_of(sh.pen, {kRmsColour, kDashed, 1}, circles); rc != 0) return rc;
-  if (const int rc = write_labels(sh, rms, kRmsColour, kCentred, true); rc != 0) return rc;
+  sh.pen.then([&] { return lines_of(sh.pen, {kRmsColour, kDashed, 1}, circles); });
+  sh.pen.then([&] { return write_labels(sh, rms, kRmsColour, kCentred, true); });
 
-  // The outer arc and the axes of the standard deviation, in the border's style.
+  return sh.pen.finish();
+}
+
+// The outer arc and the axes of the standard deviation with their ticks and labels, in the
+// border's style.
+int taylor_axes(Sheet& sh, const TaylorFrame& f) {
+  const PlotSettings& s = sh.view.settings;
+  const double R = f.radius, to = f.half ? kPi : kPi / 2;
   const int border = s.border_colour > 0 ? s.border_colour : 1;
   const LineStyle frame{border, 1, std::max(1, s.border_width)};
   std::vector<std::vector<XY>> axes{arc(R, to)};
@@ -396,12 +409,20 @@ int taylor_background(Sheet& sh, const TaylorFrame& f) {
     if ((!f.half && c < 0) || (std::abs(k) < 90 && k % 5 != 0)) continue;
     tick(c, 0.25 * sh.ch);
   }
-  if (const int rc = lines_of(sh.pen, frame, axes); rc != 0) return rc;
-  if (const int rc = write_labels(sh, bottom, border, kCentred, false); rc != 0) return rc;
-  if (const int rc = write_labels(sh, left, border, kRight, false); rc != 0) return rc;
+  sh.pen.then([&] { return lines_of(sh.pen, frame, axes); });
+  sh.pen.then([&] { return write_labels(sh, bottom, border, kCentred, false); });
+  sh.pen.then([&] { return write_labels(sh, left, border, kRight, false); });
 
-  // The correlation scale outside the arc, and its name.  On the half circle the labels stand
-  // along their rays (upright on the left), where they find room side by side.
+  return sh.pen.finish();
+}
+
+// The correlation scale outside the arc, and its name.
+int taylor_correlation_scale(Sheet& sh, const TaylorFrame& f) {
+  const PlotSettings& s = sh.view.settings;
+  const double R = f.radius;
+  const int border = s.border_colour > 0 ? s.border_colour : 1;
+  // On the half circle the labels stand along their rays (upright on the left), where they find
+  // room side by side.
   std::vector<Label> scale;
   for (double c : taylor_correlations(f.half)) {
     const std::string text = short_number(c);
@@ -416,14 +437,25 @@ int taylor_background(Sheet& sh, const TaylorFrame& f) {
       scale.push_back({text, out * ux, out * uy});
     }
   }
-  if (const int rc = write_labels(sh, scale, border, kCentred, false); rc != 0) return rc;
+  sh.pen.then([&] { return write_labels(sh, scale, border, kCentred, false); });
   const double name_angle = f.half ? kPi / 2 : kPi / 4;
   const double ux = std::cos(name_angle), uy = std::sin(name_angle);
   const double out =
       f.half ? R + 1.8 * sh.ch + 4 * sh.cw : R + 2.0 * sh.ch + ux * 4 * sh.cw + uy * sh.ch;
-  return write_labels(
-      sh, {{"CORRELATION", out * ux, out * uy, static_cast<float>(name_angle * 180 / kPi - 90)}},
-      border, kCentred, false);
+  sh.pen.then([&] {
+    return write_labels(
+        sh, {{"CORRELATION", out * ux, out * uy, static_cast<float>(name_angle * 180 / kPi - 90)}},
+        border, kCentred, false);
+  });
+  return sh.pen.finish();
+}
+
+int taylor_background(Sheet& sh, const TaylorFrame& f) {
+  sh.pen.then([&] { return taylor_grid(sh, f); });
+  sh.pen.then([&] { return taylor_rms_circles(sh, f); });
+  sh.pen.then([&] { return taylor_axes(sh, f); });
+  sh.pen.then([&] { return taylor_correlation_scale(sh, f); });
+  return sh.pen.finish();
 }
 
 int draw_taylor(Pen& pen, const PlotView& view) {

@@ -38,7 +38,7 @@ struct PlotView {
   // Plot-relative numbers of the listed traces (the observation-counts line tells whether they
   // differ).
   std::vector<int> trace_list;
-  // Per trace: the six legend summary values (the count-weighted mean in slot 5) and the
+  // Per trace: the six legend summary values (the count-weighted mean in kMeanSummary) and the
   // climatological frequency of an attribute diagram.
   std::array<std::array<double, kSummaryValues>, kMaxTraces> summary{};
   std::array<double, kMaxTraces> clim_freq{};
@@ -53,9 +53,6 @@ struct PlotView {
   const DiagramResults* diagrams = nullptr;
   std::vector<LegendKey> keys;
 };
-
-// Slot of the summary values that holds the count-weighted mean.
-inline constexpr int kMeanSummary = 5;
 
 }  // namespace kor::plot::draw
 

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "plot/device.h"
 #include "tests/support/recording_requests.h"
 
 namespace kor::plot {
@@ -65,14 +66,14 @@ struct DecoderCase {
   const char* printed;  // what the decoder itself writes
 };
 
-void run_decoder_cases(const DecoderCase* cases, std::size_t count, int device_fixed = 0) {
+void run_decoder_cases(const DecoderCase* cases, std::size_t count, bool text_only = false) {
   for (std::size_t i = 0; i < count; ++i) {
     const DecoderCase& c = cases[i];
     PlotSettings s;
     reset_settings(s, 3, true);
     s.right_axis = true;  // as after an RST line
     std::ostringstream os;
-    EXPECT_EQ(apply_control_line(s, c.line, three_traces(), device_fixed, os), c.code) << c.line;
+    EXPECT_EQ(apply_control_line(s, c.line, three_traces(), text_only, os), c.code) << c.line;
     EXPECT_TRUE(c.check(s)) << c.line;
     EXPECT_EQ(os.str(), c.printed) << c.line;
   }
@@ -287,7 +288,7 @@ TEST(ControlDecoders, DeviceFixedToText) {
   static constexpr DecoderCase kCases[] = {
       {"DEV=PS", 0, [](const PlotSettings& s) { return s.dev_given && s.device == "TX"; }, ""},
   };
-  run_decoder_cases(kCases, std::size(kCases), 1);
+  run_decoder_cases(kCases, std::size(kCases), true);
 }
 
 TEST(ControlDecoders, ReferenceLinesAndPolyline) {
@@ -537,18 +538,18 @@ class ControlFile : public ::testing::Test {
     files_.text.close();
     fs::remove_all(dir_);
   }
-  int run(const std::string& text, ControlInput in, int fixed = 0,
+  int run(const std::string& text, ControlInput in, bool text_only = false,
           graphics::DrawingRequests* dev = nullptr) {
     const fs::path path = dir_ / "test.ctl";
     std::ofstream(path) << text;
     util::TextUnit unit(9);
     EXPECT_TRUE(unit.open(path.string()));
-    device_fixed_ = fixed;
     // The three steps of the plot driver.
-    int rc = parse_control_file(settings_, results_.bxw, unit, in, device_fixed_, out_);
+    int rc = parse_control_file(settings_, results_.bxw, unit, in, text_only, out_);
     if (rc == 0) rc = derive_layout(layout_, settings_, results_.bxw, in, out_);
-    if (rc == 0) rc = start_output_device(settings_, files_, device_fixed_, dev, out_);
-    return rc;
+    if (rc != 0) return rc;
+    device_ = parse_device(settings_.device);
+    return start_output_device(settings_, device_, files_, dev, out_);
   }
   std::string read(const std::string& name) {
     std::ifstream in(dir_ / name);
@@ -561,14 +562,14 @@ class ControlFile : public ::testing::Test {
   PlotLayout layout_;
   PlotResults results_;
   PlotFiles files_;
-  int device_fixed_ = 0;
+  DeviceSpec device_;
   std::ostringstream out_;
 };
 
 TEST_F(ControlFile, TextDeviceOpensBothFiles) {
   ASSERT_EQ(run("dev = tx\n", three_traces()), 0);
   EXPECT_EQ(out_.str(), "");
-  EXPECT_EQ(device_fixed_, 1);
+  EXPECT_EQ(device_.kind, DeviceKind::kText);
   EXPECT_TRUE(files_.text.dump.is_open());
   EXPECT_TRUE(fs::exists(dir_ / "txt.dmp"));
   EXPECT_TRUE(fs::exists(dir_ / "txt.dmp_bxw"));
@@ -771,13 +772,14 @@ TEST_F(ControlFile, GraphicsDeviceWithoutAServer) {
   EXPECT_EQ(run("DEV=GF|myplot.gif\n", three_traces()), -1);
   EXPECT_EQ(out_.str(),
             " RETURN CODE FROM MPLT =     -101\n -01 = Cannot start graphics processing\n");
-  EXPECT_EQ(device_fixed_, 0);
+  EXPECT_EQ(device_.kind, DeviceKind::kGraphics);
 }
 
 TEST_F(ControlFile, GraphicsDeviceRequests) {
   RecordingRequests dev;  // the server answers that it is in the plotting mode already
   ASSERT_EQ(
-      run("DEV=GF|myplot.gif\nPAN=UL\nCOL=2=BLUE;3=10:20:30;1=INIT\n", three_traces(), 0, &dev), 0);
+      run("DEV=GF|myplot.gif\nPAN=UL\nCOL=2=BLUE;3=10:20:30;1=INIT\n", three_traces(), false, &dev),
+      0);
   // Start plotting in mode 0, the mode query, the device, the colours, flush, frame, clear, view.
   EXPECT_EQ(described(dev),
             (std::vector<std::string>{"101 0", "104", "216 GF myplot.gif 1 700 700 0",
@@ -787,13 +789,13 @@ TEST_F(ControlFile, GraphicsDeviceRequests) {
 
   // A colour of two components is no colour.
   RecordingRequests two;
-  ASSERT_EQ(run("DEV=XW\nCOL=2=1:2\n", three_traces(), 0, &two), 0);
+  ASSERT_EQ(run("DEV=XW\nCOL=2=1:2\n", three_traces(), false, &two), 0);
   EXPECT_EQ(two.codes(), (std::vector<int>{101, 104, 216, 207, 213, 202, 301}));
 
   // A server in another mode is set to the plotting mode.
   RecordingRequests other;
   other.mode = 1;
-  ASSERT_EQ(run("DEV=XW\n", three_traces(), 0, &other), 0);
+  ASSERT_EQ(run("DEV=XW\n", three_traces(), false, &other), 0);
   EXPECT_EQ(other.codes(), (std::vector<int>{101, 104, 103, 216, 213, 202, 301}));
   EXPECT_EQ(describe(other.calls[2]), "103 2");
 }
@@ -801,14 +803,14 @@ TEST_F(ControlFile, GraphicsDeviceRequests) {
 TEST_F(ControlFile, GraphicsDeviceFailures) {
   RecordingRequests dev;
   dev.returns[graphics::kStartPlotting] = {-40};
-  EXPECT_EQ(run("DEV=PSC\n", three_traces(), 0, &dev), -1);
+  EXPECT_EQ(run("DEV=PSC\n", three_traces(), false, &dev), -1);
   EXPECT_EQ(out_.str(),
             " RETURN CODE FROM MPLT =      -40\n -01 = Cannot start graphics processing\n");
 
   RecordingRequests bad_device;
   bad_device.returns[graphics::kSelectDevice] = {7};
   out_.str("");
-  EXPECT_EQ(run("DEV=PSC\nCLE=N\n", three_traces(), 0, &bad_device), -2);
+  EXPECT_EQ(run("DEV=PSC\nCLE=N\n", three_traces(), false, &bad_device), -2);
   EXPECT_EQ(describe(bad_device.calls[2]), "216 PS psc.plt 2 11 8.5 0");
   EXPECT_EQ(out_.str(),
             " RETURN CODE FROM MPLT =        7\n -02 = Cannot set output graphics device\n"
@@ -817,7 +819,7 @@ TEST_F(ControlFile, GraphicsDeviceFailures) {
   RecordingRequests bad_view;
   bad_view.returns[graphics::kSetView] = {3};
   out_.str("");
-  EXPECT_EQ(run("DEV=XW||500;-1|m\nCLE=N\n", three_traces(), 0, &bad_view), -10);
+  EXPECT_EQ(run("DEV=XW||500;-1|m\nCLE=N\n", three_traces(), false, &bad_view), -10);
   EXPECT_EQ(describe(bad_view.calls[2]), "216 XW kor 0 500 700 0");
   EXPECT_EQ(describe(bad_view.calls.back()), "301 0 0 1 1");
   const std::vector<int> codes = bad_view.codes();
@@ -833,7 +835,7 @@ TEST_F(ControlFile, ColourListing) {
   dev.colours = {{1, {"COLOUR1", 1, 2, 255, "x1"}},
                  {2, {"", 2, 4, 255, "x2"}},
                  {3, {"COLOUR3", 3, 6, 255, "x3"}}};
-  ASSERT_EQ(run("DEV=XW\nCOL=4=RED?\n", three_traces(), 0, &dev), 0);
+  ASSERT_EQ(run("DEV=XW\nCOL=4=RED?\n", three_traces(), false, &dev), 0);
   EXPECT_EQ(out_.str(),
             "  COLOR  COLOR NAME        RED  GREEN  BLUE  X COLOR NAME\n"
             "      1  COLOUR1             1      2   255  x1                              \n"

@@ -13,6 +13,7 @@
 #include "../util/scratch.h"
 #include "graphics/drawing.h"
 #include "plot/control.h"
+#include "plot/device.h"
 #include "plot/state.h"
 
 namespace kor::plot {
@@ -42,12 +43,11 @@ class GraphicsDeviceTest : public ::testing::Test {
     in.trace_count = 3;
     in.final_type = 1;
     files_.output_dir = bin_.path();
-    int device_fixed = 0;
     graphics::LinkRequests device(link_);
-    int rc = parse_control_file(settings_, results_.bxw, unit, in, device_fixed, out_);
+    int rc = parse_control_file(settings_, results_.bxw, unit, in, false, out_);
     if (rc == 0) rc = derive_layout(layout_, settings_, results_.bxw, in, out_);
-    if (rc == 0) rc = start_output_device(settings_, files_, device_fixed, &device, out_);
-    return rc;
+    if (rc != 0) return rc;
+    return start_output_device(settings_, parse_device(settings_.device), files_, &device, out_);
   }
 
   gt::KeyedQueueGuard server_{gt::test_key(40)};

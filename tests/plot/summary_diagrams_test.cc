@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "plot/driver.h"
 #include "plot/kinds.h"
 
 namespace kor::plot {

@@ -413,16 +413,23 @@ TEST(TextDump, LabelOfTheLowestIndexWithinTheTolerance) {
 TEST(BoxWhiskerLines, ZeroRequestAndObjects) {
   PlotSettings s;
   std::ostringstream os;
-  BxwTables t;
+  BoxWhiskerTables t;
   ASSERT_EQ(write_bxw_objects(os, s, 1, 0, {}, {}, t, 1.0), 0);
   EXPECT_EQ(os.str(), " **        ZERO COLOR NUMBER = NO BXWSKR OBJECTS\n");
 
+  // Object 2 reads the second result's entries of the tables.
   s.bxw_request[1] = 1;
   s.bxw_print = true;
-  t.minus_lower = {0.5, 0.5, -9999};
-  t.upper = {1.0, 1.0, 1.0};
-  t.lower_whisker = {0.25, -9999, 0};
-  t.upper_whisker = {0.5, 0.5, 0};
+  t.clear();
+  const float minus_lower[] = {0.5, 0.5, -9999}, upper[] = {1.0, 1.0, 1.0},
+              lower_whisker[] = {0.25, -9999, 0}, upper_whisker[] = {0.5, 0.5, 0};
+  for (int i = 0; i < 3; ++i) {
+    const std::size_t at = BoxWhiskerTables::at(1, i);
+    t.minus_lower[at] = minus_lower[i];
+    t.upper[at] = upper[i];
+    t.lower_whisker[at] = lower_whisker[i];
+    t.upper_whisker[at] = upper_whisker[i];
+  }
   std::ostringstream os2;
   ASSERT_EQ(write_bxw_objects(os2, s, 2, 3, {10, 10, 10}, {11, 12, 13}, t, 2.0), 0);
   // Scaled by 2: box 10-1 to 10+2, whiskers a further 0.5 below and 1 above.

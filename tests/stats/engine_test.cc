@@ -127,23 +127,21 @@ TEST_F(EngineTest, LagAccumulation) {
   for (const Case& c : kCases) {
     EXPECT_EQ(run(1, 1, c.lag), 0) << c.lag;
     expect_series(values(), c.counts, "lag " + std::to_string(c.lag));
-    EXPECT_EQ(reader_->reload, c.lag != 0) << c.lag;
+    EXPECT_EQ(reader_->sum(1, 1, 5), 16.0) << c.lag << ": the reader keeps the file's counts";
   }
   // The lag applies to every field: the mean of field 3 over a trailing pair of points.
   EXPECT_EQ(run(1, 3, 2), 0);
   expect_series(values(), {0.5, 2.5 / 3, 6.0 / 6, 28.0 / 12, 56.0 / 24}, "O mean, lag 2");
 }
 
-TEST_F(EngineTest, ReReadingRestoresTheFileValuesForTheNextTrace) {
+TEST_F(EngineTest, EveryCallStartsFromTheFileValues) {
   ASSERT_EQ(load("fho.trc", 1), 0);
   // Odds-ratio adjusted hits of trace 1 (plain field -3 behind the prefix).
   ASSERT_EQ(run(1, -1020003), 0);
   EXPECT_EQ(label(), "ORBA_HITS");
-  EXPECT_TRUE(reader_->reload);
   // The same data without prefix: the hits of the file again.
   ASSERT_EQ(run(1, -3), 0);
   EXPECT_EQ(label(), "HITS");
-  EXPECT_FALSE(reader_->reload);
   expect_series(values(), {10, 10, 10, 0, 4}, "file hits");
   // Trace 2 with a lag of 2, then trace 1 and trace 2 without.
   ASSERT_EQ(run(2, 1, 2), 0);
@@ -157,16 +155,62 @@ TEST_F(EngineTest, ReReadingRestoresTheFileValuesForTheNextTrace) {
   expect_series(values(), {100, 100, 100, 100, 100}, "trace 2 counts");
 }
 
-TEST_F(EngineTest, FailedReReadIsReportedAndTheFlagStays) {
-  const std::string path = (dir_ / "copy.trc").string();
-  std::filesystem::copy_file(data("fho.trc"), path);
-  ASSERT_EQ(load_path(path, 1), 0);
-  ASSERT_EQ(run(1, 1, 2), 0);
-  std::filesystem::resize_file(path, 0);  // the file is gone from under the reader
-  unit_.rewind();
-  EXPECT_EQ(run(1, 1), -37);  // the tables were reset and the plot is not there any more
-  EXPECT_EQ(out_.substr(0, out_.find('\n')), "  Error re-initializing");
-  EXPECT_TRUE(reader_->reload);
+TEST_F(EngineTest, AdjustedCodesNeedTheFileOnlyOnce) {
+  struct Case {
+    int plot, trace, code, lag;
+  };
+  // Bias prefixes, threshold lags and lag accumulations, each followed by another of them.
+  constexpr Case kCases[] = {
+      {1, 1, -1020003, 0}, {1, 1, 1031007, 0},  {1, 2, 2020001, 0},  {1, 1, 1011003, 2},
+      {1, 2, -3, -2},      {1, 1, 2010001, 0},  {1, 1, -1010002, 0}, {3, 2, 1041001, 0},
+      {3, 3, 1041001, 1},  {3, 2, -1040003, 0}, {3, 3, 1, 0},
+  };
+  // What each call gives on a freshly read file.
+  std::vector<std::vector<double>> want;
+  for (const Case& c : kCases) {
+    ASSERT_EQ(load("fho.trc", c.plot), 0);
+    ASSERT_GE(run(c.trace, c.code, c.lag), 0) << c.code;
+    want.push_back(values());
+  }
+  // The same calls, twice over, on one reading of a file that is gone after it.
+  for (int plot : {1, 3}) {
+    const std::string path = (dir_ / "copy.trc").string();
+    std::filesystem::copy_file(data("fho.trc"), path,
+                               std::filesystem::copy_options::overwrite_existing);
+    ASSERT_EQ(load_path(path, plot), 0);
+    unit_.close();
+    std::filesystem::remove(path);
+    for (int round = 0; round < 2; ++round) {
+      for (std::size_t i = 0; i < std::size(kCases); ++i) {
+        const Case& c = kCases[i];
+        if (c.plot != plot) continue;
+        out_.clear();
+        ASSERT_GE(run(c.trace, c.code, c.lag), 0) << c.code;
+        expect_series(values(), want[i],
+                      "code " + std::to_string(c.code) + " round " + std::to_string(round));
+        EXPECT_EQ(out_.find("Error"), std::string::npos) << out_;
+      }
+    }
+  }
+}
+
+TEST_F(EngineTest, ACallAfterAChangeWritesTheMessagesOfTheReadingAgain) {
+  ASSERT_EQ(load("prob.trc", 1), 0);
+  ASSERT_FALSE(load_output_.empty());  // the probability list of the PBS trace
+  struct Case {
+    const char* what;
+    int code, lag;
+    bool repeats;  // the call starts with the messages of the reading
+  };
+  constexpr Case kCases[] = {
+      {"the first call", 1, 2, false},     {"after a lag", 1, 0, true},
+      {"after a plain call", 1, 0, false}, {"a lag again", 1, -1, false},
+      {"after the lag", 1, 0, true},
+  };
+  for (const Case& c : kCases) {
+    ASSERT_GE(run(1, c.code, c.lag), 0) << c.what;
+    EXPECT_EQ(out_.rfind(load_output_, 0) == 0, c.repeats) << c.what << ": " << out_;
+  }
 }
 
 TEST_F(EngineTest, PrefixDecoding) {

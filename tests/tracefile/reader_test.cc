@@ -595,8 +595,8 @@ TEST_F(ReaderTest, RereadingAfterIniRestoresTheTables) {
   ASSERT_EQ(load(text, 1), 0);
   state_->sum(1, 1, 1) = 99.0;
   int count = 0, traces = 0, type = 0;
-  ASSERT_EQ(RDTD_INI(*state_, *state_->unit, count), 0);
-  ASSERT_EQ(RDTD_FND(*state_, *state_->unit, state_->plot_number, 1, traces, type, out_), 0);
+  ASSERT_EQ(RDTD_INI(*state_, unit_, count), 0);
+  ASSERT_EQ(RDTD_FND(*state_, unit_, 1, 1, traces, type, out_), 0);
   EXPECT_DOUBLE_EQ(state_->sum(1, 1, 1), 5.0);
   EXPECT_EQ(traces, 2);
 }

@@ -63,5 +63,22 @@ TEST(GraphicsError, ReportsTheStatusInEightColumns) {
   EXPECT_EQ(quiet.str(), "");
 }
 
+TEST(PenFailure, TheFirstFailureIsReportedOnceAndStopsTheRequestsUntilFinish) {
+  testing::DrawFixture f(1);
+  f.rq.returns[graphics::kSetColour] = {0, 213};
+  f.rq.current_colour = 4;
+  const SavedColour saved(f.pen);
+  f.pen.send(&Requests::set_colour, 2).send(&Requests::set_colour, 3);
+  saved.restore(f.pen);
+  // Query, colour 2, the failing colour 3; the restoring of colour 4 is not sent.
+  EXPECT_EQ(testing::stream(f.rq), (std::vector<std::string>{"1207", "1201 2", "1201 3"}));
+  EXPECT_EQ(f.out.str(), " GRAPHICS PROC ERROR # =      213\n -14 = ERROR FROM MOBPLT\n");
+  EXPECT_EQ(f.pen.finish(), -14);
+  // The next method starts afresh.
+  saved.restore(f.pen);
+  EXPECT_EQ(f.pen.finish(), 0);
+  EXPECT_EQ(testing::stream(f.rq).back(), "1201 4");
+}
+
 }  // namespace
 }  // namespace kor::plot::draw
