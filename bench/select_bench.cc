@@ -38,13 +38,14 @@ const fs::path& archive() {
     fs::remove_all(d);
     fs::create_directories(d / "records");
     const char* models[] = {"GLOBAL", "REGIONAL", "ENSMEAN", "RAPID"};
-    const char* regions[] = {"CONUS", "EAST", "WEST", "NPL", "SPL", "MDW", "APL", "GMC", "NEC", "SEC"};
+    const char* regions[] = {"CONUS", "EAST", "WEST", "NPL", "SPL",
+                             "MDW",   "APL",  "GMC",  "NEC", "SEC"};
     const char* thresholds[] = {">0.254", ">2.54", ">6.35", ">12.7", ">25.4"};
     Lcg g;
     char line[256];
     for (int m = 1; m <= kMonths; ++m) {
-      std::ofstream out(d / "records" / ("2026" + std::string(m < 10 ? "0" : "") +
-                                         std::to_string(m) + ".rec"));
+      std::ofstream out(d / "records" /
+                        ("2026" + std::string(m < 10 ? "0" : "") + std::to_string(m) + ".rec"));
       std::string buffer;
       for (int day = 1; day <= 28; ++day) {
         for (int cycle = 0; cycle < 24; cycle += 6) {
@@ -53,11 +54,12 @@ const fs::path& archive() {
               for (const char* region : regions) {
                 for (const char* th : thresholds) {
                   const double o = 0.3 * g.next(), f = o * (0.8 + 0.4 * g.next());
-                  std::snprintf(line, sizeof line,
-                                "V01 %s %d - 2026%02d%02d%02d - - ADPSFC %s FHO %s APCP/24 SFC 0 - = "
-                                "%d %.6f %.6f %.6f\n",
-                                model, fh, m, day, cycle, region, th,
-                                100 + static_cast<int>(900 * g.next()), f, f * o * 2.0, o);
+                  std::snprintf(
+                      line, sizeof line,
+                      "V01 %s %d - 2026%02d%02d%02d - - ADPSFC %s FHO %s APCP/24 SFC 0 - = "
+                      "%d %.6f %.6f %.6f\n",
+                      model, fh, m, day, cycle, region, th, 100 + static_cast<int>(900 * g.next()),
+                      f, f * o * 2.0, o);
                   buffer += line;
                 }
                 const double bias = g.next() - 0.5;

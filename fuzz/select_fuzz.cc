@@ -39,14 +39,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string trace_file, ucd;
   std::ostringstream out;
   const bool equalise = size > 0 && (data[size - 1] & 1) != 0;
-  if (!select::select_text(control, "input.rec", records, equalise, trace_file, &ucd, error, &out)) {
+  if (!select::select_text(control, "input.rec", records, equalise, trace_file, &ucd, error,
+                           &out)) {
     return 0;
   }
   // trace.ucd: framed records, each with its length before and after.
   for (std::size_t at = 0; at < ucd.size();) {
     if (ucd.size() - at < 8) std::abort();
     std::uint32_t n = 0;
-    for (int k = 0; k < 4; ++k) n |= static_cast<std::uint32_t>(static_cast<unsigned char>(ucd[at + k])) << (8 * k);
+    for (int k = 0; k < 4; ++k)
+      n |= static_cast<std::uint32_t>(static_cast<unsigned char>(ucd[at + k])) << (8 * k);
     if (ucd.size() - at < 8 + static_cast<std::size_t>(n) ||
         ucd.compare(at, 4, ucd, at + 4 + n, 4) != 0) {
       std::abort();
@@ -63,7 +65,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const select::PlotSelection& p : control.plots) {
     if (tracefile::RDTD_INI(*reader, unit, plots) != 0) std::abort();
     int traces = 0, type = 0;
-    const int rc = tracefile::RDTD_FND(*reader, unit, p.number, 1, traces, type, messages);
+    const int rc =
+        tracefile::RDTD_FND(*reader, unit, p.number, tracefile::kReadData, traces, type, messages);
     if ((rc < 0 && !probability_code(rc)) || traces != static_cast<int>(p.traces.size())) {
       std::abort();
     }

@@ -5,10 +5,10 @@
 // values computed straight from the records; resampling runs on the trace.ucd written beside them.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
-#include <array>
 #include <map>
 #include <sstream>
 #include <string>
@@ -37,7 +37,8 @@ const char* const kControl =
     " 11 10 0 0 1 1 1\n10 0 0 FHO 0\n 12 10 0 0 1 1 1\n10 0 0 FHO 0\n"
     " 11 11 0 0 1 1 1\n1 >5 0 0 0\n 12 11 0 0 1 1 1\n1 >5 0 0 0\n"
     " 11  9 0 0 1 1 1\n1 CONUS 0 0 0\n 12  9 0 0 1 1 1\n1 CONUS 0 0 0\n"
-    " 11  5 1 0 1 1 1\n14 0 0 2026110100 2026113023\n 12  5 1 0 1 1 1\n14 0 0 2026110100 2026113023\n"
+    " 11  5 1 0 1 1 1\n14 0 0 2026110100 2026113023\n 12  5 1 0 1 1 1\n14 0 0 2026110100 "
+    "2026113023\n"
     " 21  2 0 0 1 2 3\n18 0 0 GLOBAL 0\n 22  2 0 0 1 2 3\n18 0 0 REGIONAL 0\n"
     " 21 10 0 0 1 2 3\n10 0 0 SL1L2 0\n 22 10 0 0 1 2 3\n10 0 0 SL1L2 0\n"
     " 21 12 0 0 1 2 3\n10 0 0 T 0\n 22 12 0 0 1 2 3\n10 0 0 T 0\n"
@@ -67,11 +68,11 @@ struct Sums {
 // decoy records of a third model are spread through the first file, so that it is read in
 // several pieces.
 struct Archive {
-  std::string first, second;  // the two record files
-  std::map<std::pair<int, long long>, Sums> series;       // (model, verifying time): plot 1
-  std::map<std::pair<int, int>, Sums> by_hour;            // (model, forecast hour): plot 2
-  std::map<std::pair<int, int>, Sums> by_threshold;       // (model, threshold): plot 3
-  std::map<std::pair<int, int>, Sums> by_hour_common;     // plot 2 without the lone case
+  std::string first, second;                           // the two record files
+  std::map<std::pair<int, long long>, Sums> series;    // (model, verifying time): plot 1
+  std::map<std::pair<int, int>, Sums> by_hour;         // (model, forecast hour): plot 2
+  std::map<std::pair<int, int>, Sums> by_threshold;    // (model, threshold): plot 3
+  std::map<std::pair<int, int>, Sums> by_hour_common;  // plot 2 without the lone case
 };
 
 Archive make_archive(int padding) {
@@ -270,8 +271,8 @@ TEST_F(KorSelect, ScoresFromRecordsEqualScoresComputedFromTheRecords) {
     const std::string cases = p < 3 ? "10" : "9";
     EXPECT_NE(resampled.out.find("  Resampling at abscissa point #  " + std::to_string(p) +
                                  " with  200 trials.\n  WARNING -- Only  " + cases +
-                                 " records found for resampling at X point  " +
-                                 std::to_string(p) + ".\n"),
+                                 " records found for resampling at X point  " + std::to_string(p) +
+                                 ".\n"),
               std::string::npos)
         << resampled.out;
   }
@@ -290,8 +291,8 @@ TEST_F(KorSelect, EqualisedSumsAndThreadsGiveTheSameFile) {
   EXPECT_EQ(dir_.read("one.trc"), dir_.read("three.trc"));
 
   // With -e the 36-h point of the global model leaves out the case the regional model lacks.
-  const ProgramRun r = select({"-c", "plots.ctl", "-o", "out.trc", "-e", "archive/first.rec",
-                               "archive/later/second.rec"});
+  const ProgramRun r = select(
+      {"-c", "plots.ctl", "-o", "out.trc", "-e", "archive/first.rec", "archive/later/second.rec"});
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.out.find("plot 2: records without a case in every trace, left out of the sums: "
                        "trace 21: 1, trace 22: 0\n"),
@@ -312,46 +313,70 @@ TEST_F(KorSelect, RefusalsNameTheFileAndLineAndLeaveNoFile) {
   struct Case {
     const char* name;
     std::vector<std::string> args;
-    const char* extra;     // written as archive/later/zz.rec
-    const char* control;   // written as bad.ctl when not null
+    const char* extra;    // written as archive/later/zz.rec
+    const char* control;  // written as bad.ctl when not null
     int status;
-    std::string err;       // the start of standard error
+    std::string err;  // the start of standard error
   };
   const std::string archive = (dir_.path() / "archive").string();
   const Case kCases[] = {
       {"a record that cannot be read",
        {"-c", "plots.ctl", "-o", "out.trc", "archive"},
-       "\n\nV01 GLOBAL 12 - 2026110100 - - ADPSFC CONUS FHO >5 APCP/24 SFC\n", nullptr, 1,
+       "\n\nV01 GLOBAL 12 - 2026110100 - - ADPSFC CONUS FHO >5 APCP/24 SFC\n",
+       nullptr,
+       1,
        "kor_select: archive/later/zz.rec:3: a record has 15 fields, \"=\" and the count before "
        "its data values; found 13 tokens\n"},
       {"a selected record with another number of values",
        {"-c", "plots.ctl", "-o", "out.trc", "archive"},
        "V01 GLOBAL 12 - 2026110100 - - ADPSFC CONUS FHO >5 APCP/24 SFC 0 - = 1 0.1 0.1\n",
-       nullptr, 1,
+       nullptr,
+       1,
        "kor_select: archive/later/zz.rec:1: the record has 2 data values, the earlier records of "
        "trace 11 (plot 1) have 3\n"},
       {"a selected record with a bad count",
        {"-c", "plots.ctl", "-o", "out.trc", "archive"},
        "V01 GLOBAL 12 - 2026110100 - - ADPSFC CONUS FHO >5 APCP/24 SFC 0 - = n 0.1 0.1 0.1\n",
-       nullptr, 1,
+       nullptr,
+       1,
        "kor_select: archive/later/zz.rec:1: the count \"n\" is not a number of 0 or more\n"},
       {"no record for a trace",
-       {"-c", "bad.ctl", "-o", "out.trc", "archive"}, nullptr,
+       {"-c", "bad.ctl", "-o", "out.trc", "archive"},
+       nullptr,
        " 1 2 0 0 1 1 1\n18 0 0 GLOBAL 0\n 1 10 0 0 1 1 1\n10 0 0 SL1L2 0\n"
        " 2 2 0 0 1 1 1\n18 0 0 NOSUCH 0\n",
-       1, "kor_select: bad.ctl:5: no record selected for trace 2 of plot 1\n"},
+       1,
+       "kor_select: bad.ctl:5: no record selected for trace 2 of plot 1\n"},
       {"a control the reader refuses",
-       {"-c", "bad.ctl", "-o", "out.trc", "archive"}, nullptr, " 1 2 0 0 1 1 1\n18 0 0 G\n", 1,
+       {"-c", "bad.ctl", "-o", "out.trc", "archive"},
+       nullptr,
+       " 1 2 0 0 1 1 1\n18 0 0 G\n",
+       1,
        "kor_select: bad.ctl:2: a condition record needs five tokens (type and four values)\n"},
       {"an input that is not there",
-       {"-c", "plots.ctl", "-o", "out.trc", "missing"}, nullptr, nullptr, 1,
+       {"-c", "plots.ctl", "-o", "out.trc", "missing"},
+       nullptr,
+       nullptr,
+       1,
        "kor_select: missing: no such file or folder\n"},
-      {"no control file", {"-o", "out.trc", "archive"}, nullptr, nullptr, 2,
+      {"no control file",
+       {"-o", "out.trc", "archive"},
+       nullptr,
+       nullptr,
+       2,
        "kor_select: no control file (-c)\nusage: kor_select"},
-      {"no input", {"-c", "plots.ctl", "-o", "out.trc"}, nullptr, nullptr, 2,
+      {"no input",
+       {"-c", "plots.ctl", "-o", "out.trc"},
+       nullptr,
+       nullptr,
+       2,
        "kor_select: no input: name record files or folders\nusage:"},
-      {"a bad thread count", {"-j", "0", "-c", "plots.ctl", "-o", "out.trc", "archive"},
-       nullptr, nullptr, 2, "kor_select: -j wants a number of threads from 1 to 1024, not '0'\n"},
+      {"a bad thread count",
+       {"-j", "0", "-c", "plots.ctl", "-o", "out.trc", "archive"},
+       nullptr,
+       nullptr,
+       2,
+       "kor_select: -j wants a number of threads from 1 to 1024, not '0'\n"},
       {"an unknown option", {"-x"}, nullptr, nullptr, 2, "kor_select: unknown option -x\n"},
   };
   for (const Case& c : kCases) {
@@ -399,22 +424,25 @@ MetCases make_met_cases() {
     std::string& stat = m == 0 ? c.stat_global : c.stat_regional;
     for (int day = 1; day <= 3; ++day) {
       for (int lead : {12, 24}) {
-        const std::string valid = "202611" + std::string(day < 10 ? "0" : "") +
-                                  std::to_string(day) + "_120000";
+        const std::string valid =
+            "202611" + std::string(day < 10 ? "0" : "") + std::to_string(day) + "_120000";
         const std::string vymdh = valid.substr(0, 8) + "12";
         auto head = [&](const char* var, const char* lev, const char* thresh) {
           char text[512];
-          std::snprintf(text, sizeof text, "V12.0 %s NA %02d0000 %s %s %02d0000 %s %s %s%s %s %s%s %s "
-                        "ADPSFC CONUS NEAREST 1 %s %s NA NA ", kModels[m], lead, valid.c_str(),
-                        valid.c_str(), lead, valid.c_str(), valid.c_str(), var, m == 0 ? " U" : "",
-                        lev, var, m == 0 ? " U" : "", lev, thresh, thresh);
+          std::snprintf(text, sizeof text,
+                        "V12.0 %s NA %02d0000 %s %s %02d0000 %s %s %s%s %s %s%s %s "
+                        "ADPSFC CONUS NEAREST 1 %s %s NA NA ",
+                        kModels[m], lead, valid.c_str(), valid.c_str(), lead, valid.c_str(),
+                        valid.c_str(), var, m == 0 ? " U" : "", lev, var, m == 0 ? " U" : "", lev,
+                        thresh, thresh);
           return std::string(text);
         };
         auto record = [&](const char* stats, const char* thresh, const char* var, const char* lvl,
                           const char* level) {
           char text[256];
-          std::snprintf(text, sizeof text, "V12.0 %s %d - %s - - ADPSFC CONUS %s %s %s %s %s 1200 = ",
-                        kModels[m], lead, vymdh.c_str(), stats, thresh, var, lvl, level);
+          std::snprintf(text, sizeof text,
+                        "V12.0 %s %d - %s - - ADPSFC CONUS %s %s %s %s %s 1200 = ", kModels[m],
+                        lead, vymdh.c_str(), stats, thresh, var, lvl, level);
           return std::string(text);
         };
         for (int t = 0; t < 2; ++t) {
@@ -433,9 +461,10 @@ MetCases make_met_cases() {
         const double ob = 280 + day, fb = ob + 0.3 + 0.2 * m + 0.01 * lead;
         std::snprintf(buf, sizeof buf, "%.4f %.4f %.4f %.4f %.4f", fb, ob, fb * ob + 1.1,
                       fb * fb + 2.0 + m, ob * ob + 1.7);
-        stat += head("TMP", "Z2", "NA") + "SL1L2 " + std::to_string(100 + day) + " " + buf + " 0.8\n";
-        c.records += record("SL1L2", "-", "TMP", "Z", "2") + std::to_string(100 + day) + " " + buf +
-                     "\n";
+        stat +=
+            head("TMP", "Z2", "NA") + "SL1L2 " + std::to_string(100 + day) + " " + buf + " 0.8\n";
+        c.records +=
+            record("SL1L2", "-", "TMP", "Z", "2") + std::to_string(100 + day) + " " + buf + "\n";
         std::snprintf(buf, sizeof buf, "%.4f %.4f %.4f %.4f %.4f %.4f %.4f", 10.0 + m, 2.0, 9.5,
                       2.5 - 0.1 * day, 100.0 + day, 110.0 + m, 95.0);
         stat += head("UGRD_VGRD", "P500", "NA") + "VL1L2 " + std::to_string(50 + lead) + " " + buf +

@@ -28,23 +28,23 @@ TEST(Select, ConditionsOnFields) {
   constexpr Case kCases[] = {
       {"0 0 0 0 0", "anything", false, true},
       {"1 24 0 0 0", "24", false, true},
-      {"1 24 0 0 0", "024", false, true},       // numbers compare as numbers
+      {"1 24 0 0 0", "024", false, true},  // numbers compare as numbers
       {"1 24 0 0 0", "24.0", false, true},
       {"1 CONUS 0 0 0", "CONUS2", false, false},
       {"2 CONUS 0 0 0", "EAST", false, true},
       {"2 24 0 0 0", "24.0", false, false},
-      {"3 24 0 0 0", "6", false, true},         // 6 < 24 as numbers, not as texts
+      {"3 24 0 0 0", "6", false, true},  // 6 < 24 as numbers, not as texts
       {"3 24 0 0 0", "36", false, false},
-      {"4 B 0 0 0", "C", false, true},          // texts compare byte by byte
-      {"4 24 0 0 0", "X", false, true},         // a text against a number compares as text
-      {"5 12 24 0 0", "12", false, true},       // both ends in
+      {"4 B 0 0 0", "C", false, true},     // texts compare byte by byte
+      {"4 24 0 0 0", "X", false, true},    // a text against a number compares as text
+      {"5 12 24 0 0", "12", false, true},  // both ends in
       {"5 12 24 0 0", "24", false, true},
       {"5 12 24 0 0", "25", false, false},
-      {"6 12 24 0 0", "12", false, false},      // both ends out
+      {"6 12 24 0 0", "12", false, false},  // both ends out
       {"6 12 24 0 0", "13", false, true},
-      {"7 12 24 0 0", "12", false, true},       // low end in
+      {"7 12 24 0 0", "12", false, true},  // low end in
       {"7 12 24 0 0", "24", false, false},
-      {"8 12 24 0 0", "12", false, false},      // high end in
+      {"8 12 24 0 0", "12", false, false},  // high end in
       {"8 12 24 0 0", "24", false, true},
       {"10 0 0 FHO 0", "FHO", false, true},
       {"11 0 0 FHO 0", "SL1L2", false, true},
@@ -166,20 +166,23 @@ TEST(Select, ControlChecks) {
       {"a trace in two plots", model + "  1   2  0  0   1   2  1\n18 0 0 GLOBAL 0\n",
        "c.ctl:3: trace number 1 belongs to plot 1 already; a trace data file holds each trace's "
        "data once"},
-      {"the reader's cell count check", "1 3 1 0 2 1 3\n1 12 0 0 0\n1 24 0 0 0\n"
-                                        "2 3 1 0 1 1 3\n1 12 0 0 0\n",
+      {"the reader's cell count check",
+       "1 3 1 0 2 1 3\n1 12 0 0 0\n1 24 0 0 0\n"
+       "2 3 1 0 1 1 3\n1 12 0 0 0\n",
        "c.ctl:4: the header section it makes is refused by the trace data file's reader (plot 1): "
        "-07 = ind var cell count disagreement"},
       {"the reader's pair check", "1 3 2 0 2 1 1\n5 12 24 0 0\n1 36 0 0 0\n",
        "c.ctl:2: the header section it makes is refused by the trace data file's reader (plot 1): "
        "-09 = more than one pair of dep var conditions"},
       {"skill score without cells", model.substr(0, 23) + "3\n18 0 0 GLOBAL 0\n",
-       "c.ctl:1: plot 1 has no independent-variable group (group kind 1): its cells are its points"},
+       "c.ctl:1: plot 1 has no independent-variable group (group kind 1): its cells are its "
+       "points"},
       {"skill score over text cells", "1 9 1 0 2 1 3\n1 EAST 0 0 0\n1 WEST 0 0 0\n",
        "c.ctl:1: plot 1 is a skill-score plot (type 3), whose points need numbers as labels, but "
        "the cells of trace 1 are not all distinct numbers; a binned-data plot (type 4) takes text "
        "labels"},
-      {"a skill-score cell too large for its label", "1 3 1 0 2 1 3\n1 12 0 0 0\n1 36240000 0 0 0\n",
+      {"a skill-score cell too large for its label",
+       "1 3 1 0 2 1 3\n1 12 0 0 0\n1 36240000 0 0 0\n",
        "c.ctl:1: cell 2 of trace 1, 36240000, is too large for the label of a skill-score plot "
        "(F10.2)"},
       {"binned plot over text cells", "1 9 1 0 2 1 4\n1 EAST 0 0 0\n1 WEST 0 0 0\n", ""},
@@ -211,7 +214,7 @@ TEST(Select, CellLabelsAndCaseFields) {
   const PlotSelection& p = control.plots[0];
   EXPECT_EQ(p.cells, 3);
   EXPECT_EQ(p.trace_fields, std::vector<int>{2});  // the traces differ by MODEL only
-  for (const TraceSelection& t : p.traces) {      // trace 2 takes trace 1's cells
+  for (const TraceSelection& t : p.traces) {       // trace 2 takes trace 1's cells
     EXPECT_TRUE(t.real_labels);
     EXPECT_EQ(t.cell_numbers, (std::vector<double>{0.254, 2.54, 12.7}));
   }
@@ -256,20 +259,23 @@ TEST(Select, StatLinesAsRecords) {
        ""},
       {"SL1L2 of an older layout, a level without a number", true,
        "TMP SFC TMP SFC ADPSFC EAST NEAREST 1 NA NA NA NA SL1L2 10 281 280 78700 79000 78500",
-       StatKind::kRecord, "V12.0 GFS 24 - 2026110112 - - ADPSFC EAST SL1L2 - TMP SFC - 1200 = 10 "
-                          "281 280 78700 79000 78500",
+       StatKind::kRecord,
+       "V12.0 GFS 24 - 2026110112 - - ADPSFC EAST SL1L2 - TMP SFC - 1200 = 10 "
+       "281 280 78700 79000 78500",
        ""},
       {"VL1L2 with NA and newer columns", false,
        "UGRD_VGRD m/s P500 UGRD_VGRD m/s P500 ADPUPA G104 NEAREST 1 NA NA NA NA VL1L2 5 1 2 NA 4 "
        "5 6 7 9 9",
-       StatKind::kRecord, "V12.0 GFS 24 - 2026110112 - - ADPUPA G104 VL1L2 - UGRD_VGRD P 500 1200 = "
-                          "5 1 2 - 4 5 6 7",
+       StatKind::kRecord,
+       "V12.0 GFS 24 - 2026110112 - - ADPUPA G104 VL1L2 - UGRD_VGRD P 500 1200 = "
+       "5 1 2 - 4 5 6 7",
        ""},
       {"PCT of three categories", false,
        "APCP_24 kg/m^2 A24 APCP_24 kg/m^2 A24 ADPSFC CONUS NEAREST 1 ==0.3 >=1 NA NA PCT 100 4 "
        "0 5 45 0.3 10 20 0.6 15 5 1",
-       StatKind::kRecord, "V12.0 GFS 24 - 2026110112 - - ADPSFC CONUS PBS_PCT ==0.3 APCP_24 A 24 "
-                          "1200 = 100 0.3 0.2 0.05 0.1 0.15",
+       StatKind::kRecord,
+       "V12.0 GFS 24 - 2026110112 - - ADPSFC CONUS PBS_PCT ==0.3 APCP_24 A 24 "
+       "1200 = 100 0.3 0.2 0.05 0.1 0.15",
        ""},
       {"another line type", false,
        "TMP K Z2 TMP K Z2 ADPSFC CONUS NEAREST 1 NA NA NA 0.05 CNT 10 NA NA", StatKind::kOtherType,

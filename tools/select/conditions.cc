@@ -51,11 +51,16 @@ bool selects(const Selector& s, std::string_view field, bool date_field) {
   if (base == 4) return lo > 0;
   const int hi = compare_field(field, s.high, date_field);
   switch (base) {
-    case 5: return lo >= 0 && hi <= 0;
-    case 6: return lo > 0 && hi < 0;
-    case 7: return lo >= 0 && hi < 0;
-    case 8: return lo > 0 && hi <= 0;
-    default: return false;
+    case 5:
+      return lo >= 0 && hi <= 0;
+    case 6:
+      return lo > 0 && hi < 0;
+    case 7:
+      return lo >= 0 && hi < 0;
+    case 8:
+      return lo > 0 && hi <= 0;
+    default:
+      return false;
   }
 }
 

@@ -64,7 +64,9 @@ bool check_with_reader(const std::string& name, const std::string& header,
     plot = plots[i];
     rc = tracefile::RDTD_INI(*reader, unit, plot_count);
     int traces = 0, type = 0;
-    if (rc == 0) rc = tracefile::RDTD_FND(*reader, unit, plot, 0, traces, type, null_stream);
+    if (rc == 0)
+      rc = tracefile::RDTD_FND(*reader, unit, plot, tracefile::kHeadersOnly, traces, type,
+                               null_stream);
   }
   unit.close();
   std::remove(path.c_str());
@@ -98,7 +100,8 @@ std::optional<double> cell_number(std::string_view value) {
 
 std::string cell_text(const tracefile::Condition& c) {
   std::string text(util::rtrim(tracefile::condition_value(c)));
-  if (tracefile::is_pair_type(c.type)) text += "-" + std::string(util::rtrim(tracefile::pair_value(c)));
+  if (tracefile::is_pair_type(c.type))
+    text += "-" + std::string(util::rtrim(tracefile::pair_value(c)));
   return text;
 }
 
@@ -158,11 +161,13 @@ bool parse_control(const std::string& name, const std::string& text, Control& ou
       tracefile::Condition c;
       const int rc = tracefile::parse_condition(record, c);
       if (rc == -3) {
-        error = at_line(name, number) + "a condition record needs five tokens (type and four values)";
+        error =
+            at_line(name, number) + "a condition record needs five tokens (type and four values)";
         return false;
       }
       if (rc != 0) {
-        error = at_line(name, number) + "the condition type \"" + c.tokens[0] + "\" is not a number";
+        error =
+            at_line(name, number) + "the condition type \"" + c.tokens[0] + "\" is not a number";
         return false;
       }
       if (!is_selection_type(c.type)) {
@@ -268,13 +273,13 @@ bool parse_control(const std::string& name, const std::string& text, Control& ou
   for (PlotSelection& p : control.plots) {
     if (p.traces.size() > static_cast<std::size_t>(tracefile::kMaxTraces)) {
       error = at_line(name, p.traces[tracefile::kMaxTraces].line) + "plot " +
-              std::to_string(p.number) + " has more than " +
-              std::to_string(tracefile::kMaxTraces) + " traces";
+              std::to_string(p.number) + " has more than " + std::to_string(tracefile::kMaxTraces) +
+              " traces";
       return false;
     }
     const TraceSelection& first = p.traces.front();
-    p.cells = first.independent.empty() ? 0
-                                        : static_cast<int>(first.independent[0].selectors.size());
+    p.cells =
+        first.independent.empty() ? 0 : static_cast<int>(first.independent[0].selectors.size());
     if (!tracefile::is_time_plot(p.type) && p.cells == 0) {
       error = at_line(name, first.line) + "plot " + std::to_string(p.number) +
               " has no independent-variable group (group kind 1): its cells are its points";
@@ -283,11 +288,13 @@ bool parse_control(const std::string& name, const std::string& text, Control& ou
     for (TraceSelection& t : p.traces) {
       // A trace without independent-variable groups takes the plot's first trace's.
       if (t.independent.empty()) t.independent = first.independent;
-      const auto& raw = label_cells[std::find(trace_numbers.begin(), trace_numbers.end(),
-                                              t.file_trace) - trace_numbers.begin()];
+      const auto& raw =
+          label_cells[std::find(trace_numbers.begin(), trace_numbers.end(), t.file_trace) -
+                      trace_numbers.begin()];
       const auto& source = raw.empty()
                                ? label_cells[std::find(trace_numbers.begin(), trace_numbers.end(),
-                                                       first.file_trace) - trace_numbers.begin()]
+                                                       first.file_trace) -
+                                             trace_numbers.begin()]
                                : raw;
       if (tracefile::is_time_plot(p.type)) continue;
       t.real_labels = true;
@@ -325,7 +332,8 @@ bool parse_control(const std::string& name, const std::string& text, Control& ou
       if (!t.real_labels && p.type == tracefile::kSkillScorePlot) {
         error = at_line(name, t.independent[0].line) + "plot " + std::to_string(p.number) +
                 " is a skill-score plot (type 3), whose points need numbers as labels, but the "
-                "cells of trace " + std::to_string(t.file_trace) +
+                "cells of trace " +
+                std::to_string(t.file_trace) +
                 " are not all distinct numbers; a binned-data plot (type 4) takes text labels";
         return false;
       }

@@ -22,8 +22,8 @@ struct FieldGroup {
 };
 
 struct TraceSelection {
-  int file_trace = 0;     // the trace number of the file
-  std::size_t line = 0;   // line of the trace's first group header
+  int file_trace = 0;                   // the trace number of the file
+  std::size_t line = 0;                 // line of the trace's first group header
   std::vector<FieldGroup> dependent;    // a record of the trace satisfies every one
   std::vector<FieldGroup> independent;  // cell i: the i-th record of every group
   // Labels of the cells (plot types 3 and 4), from the first independent-variable group: numbers
@@ -35,7 +35,7 @@ struct TraceSelection {
 
 struct PlotSelection {
   int number = 0;
-  int type = 0;  // 1 time series, 2 scatter, 3 skill score, 4 binned data
+  int type = 0;                        // 1 time series, 2 scatter, 3 skill score, 4 binned data
   std::vector<TraceSelection> traces;  // in plot-relative order
   int cells = 0;                       // cells of the independent-variable groups (0: none)
   // The record fields (IDs 1 to 15) in which the plot's traces differ: a case of the plot is what

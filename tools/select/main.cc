@@ -44,10 +44,18 @@ int main(int argc, char** argv) {
     const int c = getopt_long(argc, argv, ":c:o:u:j:eh", kLong, nullptr);
     if (c == -1) break;
     switch (c) {
-      case 'c': options.control = optarg; break;
-      case 'o': options.output = optarg; break;
-      case 'u': options.ucd = optarg; break;
-      case 'e': options.equalise = true; break;
+      case 'c':
+        options.control = optarg;
+        break;
+      case 'o':
+        options.output = optarg;
+        break;
+      case 'u':
+        options.ucd = optarg;
+        break;
+      case 'e':
+        options.equalise = true;
+        break;
       case 'j': {
         char* end = nullptr;
         const long jobs = std::strtol(optarg, &end, 10);
@@ -58,10 +66,14 @@ int main(int argc, char** argv) {
         options.jobs = static_cast<int>(jobs);
         break;
       }
-      case 'h': std::cout << kUsage; return 0;
-      case 'V': std::cout << "kor_select (kor) 2017.10\n"; return 0;
-      case ':': return usage_error(std::string("option -") + static_cast<char>(optopt) +
-                                   " needs a value");
+      case 'h':
+        std::cout << kUsage;
+        return 0;
+      case 'V':
+        std::cout << "kor_select (kor) 2017.10\n";
+        return 0;
+      case ':':
+        return usage_error(std::string("option -") + static_cast<char>(optopt) + " needs a value");
       default:
         return usage_error(optopt ? std::string("unknown option -") + static_cast<char>(optopt)
                                   : std::string("unknown option ") + argv[optind - 1]);

@@ -74,8 +74,8 @@ struct LineType {
 };
 
 constexpr LineType kLineTypes[] = {
-    {"FHO", "FHO", 4},       {"CTC", "FHO", 5},       {"SL1L2", "SL1L2", 6},
-    {"SAL1L2", "SAL1L2", 6}, {"VL1L2", "VL1L2", 8},   {"VAL1L2", "VAL1L2", 8},
+    {"FHO", "FHO", 4},          {"CTC", "FHO", 5},     {"SL1L2", "SL1L2", 6},
+    {"SAL1L2", "SAL1L2", 6},    {"VL1L2", "VL1L2", 8}, {"VAL1L2", "VAL1L2", 8},
     {"PCT", kPctRecordType, 2},
 };
 
@@ -94,11 +94,16 @@ bool read_stat_header(std::string_view line, StatColumns& c, std::string& error)
     int StatColumns::*column;
   };
   static constexpr Name kNames[] = {
-      {"VERSION", &StatColumns::version},     {"MODEL", &StatColumns::model},
-      {"FCST_LEAD", &StatColumns::lead},      {"FCST_VALID_BEG", &StatColumns::valid_beg},
-      {"FCST_VALID_END", &StatColumns::valid_end}, {"OBTYPE", &StatColumns::obtype},
-      {"VX_MASK", &StatColumns::mask},        {"FCST_VAR", &StatColumns::var},
-      {"FCST_LEV", &StatColumns::lev},        {"FCST_THRESH", &StatColumns::thresh},
+      {"VERSION", &StatColumns::version},
+      {"MODEL", &StatColumns::model},
+      {"FCST_LEAD", &StatColumns::lead},
+      {"FCST_VALID_BEG", &StatColumns::valid_beg},
+      {"FCST_VALID_END", &StatColumns::valid_end},
+      {"OBTYPE", &StatColumns::obtype},
+      {"VX_MASK", &StatColumns::mask},
+      {"FCST_VAR", &StatColumns::var},
+      {"FCST_LEV", &StatColumns::lev},
+      {"FCST_THRESH", &StatColumns::thresh},
       {"LINE_TYPE", &StatColumns::line_type},
   };
   StatColumns found;
@@ -121,7 +126,8 @@ bool read_stat_header(std::string_view line, StatColumns& c, std::string& error)
     }
   }
   std::string_view header = line;
-  while (!header.empty() && (header.back() == '\r' || is_blank(header.back()))) header.remove_suffix(1);
+  while (!header.empty() && (header.back() == '\r' || is_blank(header.back())))
+    header.remove_suffix(1);
   found.header = std::string(header);
   c = std::move(found);
   return true;
@@ -224,14 +230,18 @@ StatKind convert_stat_line(std::string_view line, const StatColumns& c, StatLine
     return StatKind::kBad;
   }
   std::vector<double> v;
-  auto share = [&](double x) { return is_missing_value(x) ? kMissingValue : total > 0 ? x / total : 0.0; };
+  auto share = [&](double x) {
+    return is_missing_value(x) ? kMissingValue : total > 0 ? x / total : 0.0;
+  };
   if (type->name == "CTC") {
     double hits = 0, false_alarms = 0, misses = 0, negatives = 0;
     if (!value(first + 1, hits) || !value(first + 2, false_alarms) || !value(first + 3, misses) ||
         !value(first + 4, negatives)) {
       return StatKind::kBad;
     }
-    auto sum = [](double a, double b) { return is_missing_value(a) || is_missing_value(b) ? kMissingValue : a + b; };
+    auto sum = [](double a, double b) {
+      return is_missing_value(a) || is_missing_value(b) ? kMissingValue : a + b;
+    };
     v = {share(sum(hits, false_alarms)), share(hits), share(sum(hits, misses))};
   } else if (type->name == "PCT") {
     double thresholds = 0;
@@ -253,7 +263,8 @@ StatKind convert_stat_line(std::string_view line, const StatColumns& c, StatLine
     for (int i = 0; i < categories; ++i) {
       const int at = first + 2 + 3 * i;
       double yes = 0, no = 0;
-      if (!value(at, s.edges[i]) || !value(at + 1, yes) || !value(at + 2, no)) return StatKind::kBad;
+      if (!value(at, s.edges[i]) || !value(at + 1, yes) || !value(at + 2, no))
+        return StatKind::kBad;
       forecasts[i] = is_missing_value(yes) || is_missing_value(no) ? kMissingValue : yes + no;
       events[i] = yes;
     }

@@ -34,8 +34,8 @@ bool is_stat_header(std::string_view line);
 
 // The positions (from 0) of the columns a .stat line is read by.
 struct StatColumns {
-  int version = -1, model = -1, lead = -1, valid_beg = -1, valid_end = -1, obtype = -1,
-      mask = -1, var = -1, lev = -1, thresh = -1, line_type = -1;
+  int version = -1, model = -1, lead = -1, valid_beg = -1, valid_end = -1, obtype = -1, mask = -1,
+      var = -1, lev = -1, thresh = -1, line_type = -1;
   std::string header;  // the header line itself, to recognise it again further down the file
 };
 
@@ -47,9 +47,9 @@ bool read_stat_header(std::string_view line, StatColumns& columns, std::string& 
 struct StatLine {
   std::array<std::string, kRecordFields> fields;
   std::array<std::string, kMaxValues> values;  // the data values as texts, for conditions
-  std::string line_type;      // LINE_TYPE as written
-  int na_values = 0;          // values written NA among the used columns
-  std::vector<double> edges;  // PCT: the category edges THRESH_1 .. THRESH_n
+  std::string line_type;                       // LINE_TYPE as written
+  int na_values = 0;                           // values written NA among the used columns
+  std::vector<double> edges;                   // PCT: the category edges THRESH_1 .. THRESH_n
 };
 
 enum class StatKind { kRecord, kSkipped, kOtherType, kBad };

@@ -23,8 +23,8 @@ namespace kor::select {
 inline constexpr int kRecordFields = 15;  // field IDs 1 to 15
 inline constexpr int kCountField = 16;    // COUNT
 inline constexpr int kFirstValueField = 17;
-inline constexpr int kMaxValues = 27;  // DV_01 to DV_27: a data depth of 28 with the count
-inline constexpr int kDateField = 5;   // VYMDH
+inline constexpr int kMaxValues = 27;   // DV_01 to DV_27: a data depth of 28 with the count
+inline constexpr int kDateField = 5;    // VYMDH
 inline constexpr int kStatsField = 10;  // STATS, the record type
 
 // A missing data value, as the trace data file's tables hold one.

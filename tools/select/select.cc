@@ -298,9 +298,9 @@ class Matcher {
   }
 
   static std::string value_count_message(const TraceRef& ref, int found, int expected) {
-    return "the record has " + std::to_string(found) + " data values, the earlier records of trace " +
-           std::to_string(ref.sel->file_trace) + " (plot " + std::to_string(ref.plot->number) +
-           ") have " + std::to_string(expected);
+    return "the record has " + std::to_string(found) +
+           " data values, the earlier records of trace " + std::to_string(ref.sel->file_trace) +
+           " (plot " + std::to_string(ref.plot->number) + ") have " + std::to_string(expected);
   }
 
  private:
@@ -337,7 +337,9 @@ class Matcher {
 struct KeptRef {
   const Pool* pool = nullptr;
   Kept kept;
-  std::string_view key() const { return std::string_view(pool->keys).substr(kept.key_at, kept.key_size); }
+  std::string_view key() const {
+    return std::string_view(pool->keys).substr(kept.key_at, kept.key_size);
+  }
   const double* values() const { return pool->values.data() + kept.values_at; }
 };
 
@@ -482,8 +484,8 @@ bool scan(const Matcher& m, const std::vector<Source>& sources, int jobs, Totals
 
 // The points of one trace as they go into the trace data file.
 struct TracePoints {
-  std::vector<long long> keys;      // verifying times, or cell numbers from 0
-  std::vector<const Sums*> sums;    // null for a cell without records
+  std::vector<long long> keys;    // verifying times, or cell numbers from 0
+  std::vector<const Sums*> sums;  // null for a cell without records
 };
 
 TracePoints points_of(const TraceRef& ref, const TraceTotal& total) {
@@ -667,7 +669,9 @@ bool select_sources(const Control& control, const std::vector<Source>& sources, 
       if (out) {
         *out << "kor_select: plot " << control.plots[p].number << ": records without a case in "
              << "every trace, left out of "
-             << (equalise && ucd_out ? "the sums and trace.ucd" : equalise ? "the sums" : "trace.ucd")
+             << (equalise && ucd_out ? "the sums and trace.ucd"
+                 : equalise          ? "the sums"
+                                     : "trace.ucd")
              << ":";
         for (std::size_t i = 0; i < n; ++i) {
           *out << (i ? "," : "") << " trace " << control.plots[p].traces[i].file_trace << ": "
@@ -702,8 +706,8 @@ bool select_sources(const Control& control, const std::vector<Source>& sources, 
       TracePoints tp = points_of(ref, totals.traces[g]);
       if (tp.keys.size() > static_cast<std::size_t>(tracefile::kMaxPoints)) {
         error = control.path + ":" + std::to_string(ref.sel->line) + ": " + trace_name(ref) +
-                " has " + std::to_string(tp.keys.size()) + " points; a trace data file holds at most " +
-                std::to_string(tracefile::kMaxPoints);
+                " has " + std::to_string(tp.keys.size()) +
+                " points; a trace data file holds at most " + std::to_string(tracefile::kMaxPoints);
         return false;
       }
       write_trace_data(trace_out, ref, totals.traces[g], tp);
@@ -737,7 +741,8 @@ bool select_sources(const Control& control, const std::vector<Source>& sources, 
           rec.values[0] = e.record->kept.count;
           const double* v = e.record->values();
           for (int k = 0; k < totals.traces[g + i].value_count; ++k) {
-            rec.values[k + 1] = is_missing_value(v[k]) ? kMissingValue : e.record->kept.count * v[k];
+            rec.values[k + 1] =
+                is_missing_value(v[k]) ? kMissingValue : e.record->kept.count * v[k];
           }
           *ucd_out << resample::ucd_frame(resample::ucd_record_body(rec));
         }
@@ -805,7 +810,8 @@ bool input_files(const std::vector<std::string>& inputs, std::vector<std::string
     }
     if (fs::is_directory(st)) {
       std::vector<std::string> found;
-      for (fs::recursive_directory_iterator it(input, ec), end; !ec && it != end; it.increment(ec)) {
+      for (fs::recursive_directory_iterator it(input, ec), end; !ec && it != end;
+           it.increment(ec)) {
         if (it->is_regular_file(ec)) found.push_back(it->path().string());
       }
       if (ec) {
@@ -886,8 +892,8 @@ bool select_text(const Control& control, const std::string& name, const std::str
   std::vector<Source> sources{Source{name, records.data(), records.size()}};
   if (!find_format(sources[0], error)) return false;
   std::ostringstream trace_stream, ucd_stream;
-  if (!select_sources(control, sources, 1, equalise, trace_stream, ucd ? &ucd_stream : nullptr,
-                      out, nullptr, error)) {
+  if (!select_sources(control, sources, 1, equalise, trace_stream, ucd ? &ucd_stream : nullptr, out,
+                      nullptr, error)) {
     return false;
   }
   trace_file = trace_stream.str();
@@ -923,8 +929,9 @@ bool run_selection(const SelectOptions& options, std::ostream& out, std::ostream
     mapped.push_back(std::move(file));
   }
   local.files = files.size();
-  const int jobs =
-      options.jobs > 0 ? options.jobs : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+  const int jobs = options.jobs > 0
+                       ? options.jobs
+                       : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
   OutputFile trace_file(options.output);
   std::unique_ptr<OutputFile> ucd_file;
   if (!options.ucd.empty()) ucd_file = std::make_unique<OutputFile>(options.ucd);
@@ -935,8 +942,8 @@ bool run_selection(const SelectOptions& options, std::ostream& out, std::ostream
       trace_file.open(error) && (!ucd_file || ucd_file->open(error)) &&
       select_sources(control, sources, jobs, options.equalise, trace_file.stream(),
                      ucd_file ? &ucd_file->stream() : nullptr, &out, &local, error, &pct_text) &&
-      (pct_text.empty() || (pct_file.open(error) && (pct_file.stream() << pct_text, true) &&
-                            pct_file.finish(error))) &&
+      (pct_text.empty() ||
+       (pct_file.open(error) && (pct_file.stream() << pct_text, true) && pct_file.finish(error))) &&
       trace_file.finish(error) && (!ucd_file || ucd_file->finish(error)) &&
       (!ucd_file || ucd_file->commit(error)) && (pct_text.empty() || pct_file.commit(error)) &&
       trace_file.commit(error);

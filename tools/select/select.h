@@ -21,11 +21,11 @@
 namespace kor::select {
 
 struct SelectOptions {
-  std::string control;         // -c
-  std::string output;          // -o: the trace data file
-  std::string ucd;             // -u: trace.ucd, or empty
-  int jobs = 0;                // -j: threads; 0 for every core
-  bool equalise = false;       // -e: sum only the cases that every trace of a plot has
+  std::string control;              // -c
+  std::string output;               // -o: the trace data file
+  std::string ucd;                  // -u: trace.ucd, or empty
+  int jobs = 0;                     // -j: threads; 0 for every core
+  bool equalise = false;            // -e: sum only the cases that every trace of a plot has
   std::vector<std::string> inputs;  // record files, or folders searched for them
 };
 
@@ -40,8 +40,8 @@ struct SelectCounts {
 // Runs the selection; writes the output files (to temporary names, renamed when complete) and the
 // summary and equalisation lines on `out`.  On failure writes one message naming the file and line
 // to `err`, leaves no output file behind and returns false.
-[[nodiscard]] bool run_selection(const SelectOptions& options, std::ostream& out,
-                                 std::ostream& err, SelectCounts* counts = nullptr);
+[[nodiscard]] bool run_selection(const SelectOptions& options, std::ostream& out, std::ostream& err,
+                                 SelectCounts* counts = nullptr);
 
 // The selection over records held in memory (one text), for the fuzz target and the tests: the
 // trace data file's text in `trace_file` and, when `ucd` is not null, trace.ucd's bytes.  Returns
