@@ -712,6 +712,12 @@ void arrange_for_final_type(PlotSettings& s, int n, int final_type) {
 
 }  // namespace
 
+std::vector<std::string_view> control_keywords() {
+  std::vector<std::string_view> keys;
+  for (const Keyword& k : kKeywords) keys.push_back(k.key);
+  return keys;
+}
+
 int apply_control_line(PlotSettings& s, std::string_view line, const ControlInput& in,
                        bool text_only, std::ostream& os) {
   const std::string key = control_keyword(line);

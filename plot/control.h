@@ -14,6 +14,7 @@
 #include <iosfwd>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "plot/layout_derivation.h"
 #include "plot/state.h"
@@ -36,6 +37,11 @@ void set_trial_count(PlotSettings& settings, int trials, std::ostream& os);
 // ignored.  Nothing is printed here except the decoders' own message lines.
 [[nodiscard]] int apply_control_line(PlotSettings& settings, std::string_view line,
                                      const ControlInput& input, bool text_only, std::ostream& os);
+
+// The keywords of the control file, in the order the decoders are tried: the first three
+// characters of a line's keyword name the decoder ("TRA" anywhere in the keyword names a trace
+// label).  The reference of the keywords (docs/control-file.md) is checked against this list.
+std::vector<std::string_view> control_keywords();
 
 // Pass-1 and pass-2 decoders: RST (right-axis traces), FAC (scale factors; a valid line is kept
 // in settings.scale_lines for the value ranges) and BXW (resampling request; a request on a trace
