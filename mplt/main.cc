@@ -23,6 +23,7 @@
 
 #include "mplt/serve.h"
 #include "mplt/window.h"
+#include "util/program.h"
 
 namespace {
 
@@ -32,7 +33,7 @@ int g_queue = -1;
 void on_signal(int) { g_stop.store(true); }
 
 int usage() {
-  std::fprintf(stderr, "usage: mplt [--key KEY]\n");
+  std::fprintf(stderr, "usage: mplt [--key KEY] | --version\n");
   return 2;
 }
 
@@ -76,6 +77,10 @@ int main(int argc, char** argv) {
     if (arg == "--key" && i + 1 < argc) {
       key = parse_key(argv[++i]);
       if (!key) return usage();
+    } else if (arg == "--version") {
+      std::printf("mplt %.*s\n", static_cast<int>(kor::util::kPackageVersion.size()),
+                  kor::util::kPackageVersion.data());
+      return 0;
     } else {
       return usage();
     }

@@ -17,6 +17,10 @@ std::optional<int> answer_arguments(std::string_view program, int argc, const ch
     out << usage << std::flush;
     return 0;
   }
+  if (first == "--version") {
+    out << program << " " << kPackageVersion << "\n" << std::flush;
+    return 0;
+  }
   err << program << ": unknown argument '" << first << "'\n" << usage << std::flush;
   return 2;
 }

@@ -10,10 +10,15 @@
 
 namespace kor::util {
 
-// The programs take every answer from standard input, so an argument can only ask for help.
-// With no argument: nullopt, the program runs.  "-h" or "--help" (first argument): the usage on
-// `out`, status 0.  Anything else: "<program>: unknown argument '<arg>'" and the usage on `err`,
-// status 2.  `argc` and `argv` are main's.
+// The version of the package, which every program prints for --version ("<program> <version>").
+// The banner of kor and kor_plots keeps the version of the trace data format it was made for.
+inline constexpr std::string_view kPackageVersion = "2026.12";
+
+// The programs take every answer from standard input, so an argument can only ask for help or
+// the version.  With no argument: nullopt, the program runs.  "-h" or "--help" (first argument):
+// the usage on `out`, status 0; "--version": "<program> <version>" on `out`, status 0.  Anything
+// else: "<program>: unknown argument '<arg>'" and the usage on `err`, status 2.  `argc` and `argv`
+// are main's.
 [[nodiscard]] std::optional<int> answer_arguments(std::string_view program, int argc,
                                                   const char* const* argv, std::string_view usage,
                                                   std::ostream& out, std::ostream& err);

@@ -70,6 +70,17 @@ TEST(FirstUse, HelpAndUnknownArguments) {
   }
 }
 
+TEST(FirstUse, EveryProgramTellsItsVersion) {
+  ScratchDir dir("version");
+  for (const char* name : {"kor", "kor_plots", "kor_files", "kor_select", "mplt"}) {
+    const ProgramRun r =
+        run_program(std::string(KOR_BIN_DIR) + "/bin/" + name, {"--version"}, dir, "");
+    EXPECT_EQ(r.status, 0) << name;
+    EXPECT_EQ(r.out, std::string(name) + " 2026.12\n") << name;
+    EXPECT_EQ(r.err, "") << name;
+  }
+}
+
 // The example of each usage text, run as written from the top of a source tree whose examples,
 // test data and built programs are where the text says.
 TEST(FirstUse, UsageExamplesWorkAsWritten) {

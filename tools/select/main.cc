@@ -6,6 +6,7 @@
 #include <string>
 
 #include "tools/select/select.h"
+#include "util/program.h"
 
 namespace {
 
@@ -70,7 +71,7 @@ int main(int argc, char** argv) {
         std::cout << kUsage;
         return 0;
       case 'V':
-        std::cout << "kor_select (kor) 2017.10\n";
+        std::cout << "kor_select " << kor::util::kPackageVersion << "\n";
         return 0;
       case ':':
         return usage_error(std::string("option -") + static_cast<char>(optopt) + " needs a value");
