@@ -2,7 +2,9 @@
 // hands it to the plot driver.
 #include <iostream>
 #include <memory>
+#include <string_view>
 
+#include "driver/code_reference.h"
 #include "driver/dialogue.h"
 #include "driver/plot_entry.h"
 #include "util/program.h"
@@ -24,6 +26,7 @@ Example, from the top of the source tree (plot 1, METHOD 1, display 1, LAG 0, op
 frequency bias, no smoothing), writing the text dump txt.dmp:
   printf 'examples/example.ctl\nexamples/example.trc\n1 1 1 0\n0\n1001\n0 0\n' | build/bin/kor
 On a terminal kor asks for each answer.  A failed run writes STOP <code> on standard error.
+kor --codes prints the table of op codes (docs/codes.md); kor --version the package version.
 README.md (section "kor") explains every number, the control file and the files written.
 )";
 
@@ -31,6 +34,10 @@ README.md (section "kor") explains every number, the control file and the files 
 
 int main(int argc, char** argv) {
   using namespace kor;
+  if (argc == 2 && std::string_view(argv[1]) == "--codes") {
+    driver::write_code_reference(std::cout);
+    return 0;
+  }
   if (const auto status = util::answer_arguments("kor", argc, argv, kUsage, std::cout, std::cerr)) {
     return *status;
   }
