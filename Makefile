@@ -9,7 +9,7 @@ TSAN_BUILD ?= build-tsan
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 # What the programs need, and what the tests and benchmarks add.
 PROGRAM_PACKAGES := g++ cmake make pkg-config libcairo2-dev libgif-dev libx11-dev fonts-dejavu-core
-TEST_PACKAGES    := libgtest-dev libgmock-dev libbenchmark-dev xvfb
+TEST_PACKAGES    := libgtest-dev libgmock-dev libbenchmark-dev xvfb man-db
 PACKAGES   := $(PROGRAM_PACKAGES) $(TEST_PACKAGES)
 PROGRAMS   := kor kor_plots kor_files kor_select mplt
 
@@ -23,7 +23,7 @@ FUZZ_TARGETS  := trace_reader_fuzz control_file_fuzz dialogue_fuzz plot_driver_f
                  probability_fuzz files_control_fuzz format_fuzz link_reply_fuzz \
                  server_request_fuzz select_fuzz
 
-.PHONY: all deps program-deps build demo test test-sanitize test-tsan fuzz-deps fuzz-build fuzz fuzz-smoke \
+.PHONY: all deps program-deps build demo install test test-sanitize test-tsan fuzz-deps fuzz-build fuzz fuzz-smoke \
         mutation-check format clean
 
 all: build
@@ -48,6 +48,13 @@ build: deps $(BUILD)/CMakeCache.txt
 demo: program-deps
 	@./scripts/build-programs.sh $(BUILD) $(JOBS) $(PROGRAMS)
 	@./examples/run-demo.sh $(BUILD)
+
+# The programs, the server's message file, the examples and the demo, the manual pages and the
+# documents, under PREFIX (bin/, share/kor/, share/man/man1/, share/doc/kor/).
+PREFIX ?= /usr/local
+install: program-deps
+	@./scripts/build-programs.sh $(BUILD) $(JOBS) $(PROGRAMS)
+	cmake --install $(BUILD) --prefix $(PREFIX)
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)

@@ -2,11 +2,13 @@
 # Runs kor on the bundled example, once per dialogue input file, in the directory <build>/demo, and
 # shows what each run printed and the text files it wrote there.  The gallery runs draw every
 # final plot type to PNG (and a few to GIF and PostScript); their images stay in <build>/demo.
+# An installed copy runs the installed programs: KOR_BIN names their folder and KOR_DEMO the
+# folder to run in (e.g. KOR_BIN=$prefix/bin KOR_DEMO=/tmp/demo $prefix/share/kor/examples/run-demo.sh).
 set -euo pipefail
 build=${1:-build}
 top=$(cd "$(dirname "$0")/.." && pwd)
-kor=$(cd "$top/$build" && pwd)/bin/kor
-demo="$top/$build/demo"
+kor=$(cd "${KOR_BIN:-$top/$build/bin}" && pwd)/kor
+demo=${KOR_DEMO:-$top/$build/demo}
 rm -rf "$demo"
 mkdir -p "$demo"
 ln -s "$top/examples" "$demo/examples"
@@ -58,3 +60,4 @@ echo "(exit status $?)"
 for input in select/met-performance select/met-skillscore; do
   run "$input"
 done
+echo "=== The demo ran in $demo: its text outputs and pictures (.png, .gif, .ps) are there."
