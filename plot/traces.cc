@@ -121,6 +121,27 @@ int compare_trace_counts(const DriverRequest& rq, const tracefile::ReaderState& 
   return warn;
 }
 
+// The lines in words after a code's precondition failed: what the code needs and what the trace
+// has, e.g. " Op code 1001 needs a statistic type that contains "FHO" and a data depth of 4 or
+// more;" and " trace 31 has statistic type "SL1L2" and data depth 6."
+void explain_precondition(const tracefile::ReaderState& reader, int trace, int code,
+                          std::ostream& os) {
+  if (trace < 1 || trace > reader.trace_count) return;
+  const tracefile::TraceInfo& info = reader.traces[trace - 1];
+  const int statistic = metrics::decode_code(code, true, true).statistic;
+  const metrics::GroupRule rule =
+      metrics::group_rule(metrics::find_code(statistic, info.depth).group);
+  std::string needs;
+  if (!rule.type_word.empty()) {
+    needs = "a statistic type that contains \"" + std::string(rule.type_word) + "\" and ";
+  }
+  needs += "a data depth of " + std::to_string(rule.min_depth) + " or more";
+  util::list_write(os, {" Op code " + std::to_string(code) + " needs " + needs + ";"});
+  util::list_write(os, {" trace " + std::to_string(info.file_trace) + " has statistic type \"" +
+                        std::string(util::rtrim(info.stat_type)) + "\" and data depth " +
+                        std::to_string(info.depth) + "."});
+}
+
 // One trace of the per-trace loop, number `number` (from 1) in the list: the engine's result kept
 // at position number - 1, smoothed, grouped and its abscissas merged into the plot's (`pool` keeps
 // the numeric x of every trace's points).  Returns 0 or the error that ends the driver (reported).
@@ -154,6 +175,8 @@ int compute_trace(const DriverRequest& rq, const tracefile::ReaderState& reader,
   if (trc != 0) {
     const std::string name = "TRACE #" + util::format("(I2.2)", {number}) + " error from RDTD_TRC:";
     tracefile::RDTD_MSG(trc, name, os);
+    if (trc == stats::kNotFho || trc == stats::kShallow)
+      explain_precondition(reader, trace, code, os);
   }
   if ((code == metrics::kAttributeDiagramCode) != (rq.display == kAttributeDisplay)) {
     PLT_MSG(-31, " ", os);

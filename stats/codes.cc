@@ -19,10 +19,8 @@ using metrics::Output;
 using metrics::Routine;
 
 // Return codes of the group preconditions.
-constexpr int kNotFho = -29;         // FHO codes on a trace without "FHO" or of depth below 4
 constexpr int kBadField = -30;       // a data field beyond the trace's depth
 constexpr int kInvalidCode = -32;    // a code in no group
-constexpr int kShallow = -36;        // scalar or vector codes on too small a depth
 constexpr int kNoTimeWeights = -45;  // phase codes on a time axis without weight values
 constexpr int kNeedsPbs = -60;       // 1360 without "PBS" in the statistic type
 constexpr int kNeedsCrps = -67;      // 2307 without "CRPS" in the statistic type

@@ -38,6 +38,10 @@ using metrics::kUnbounded;                                // perfect value of an
 inline constexpr int kRankHistogramPlot = 14;  // rank histograms of codes 1600 and 1605
 inline constexpr int kFieldDiagramPlot = 24;   // a diagram over the data fields of the trace
 
+// Return codes of a code's group precondition, which a caller explains in words.
+inline constexpr int kNotFho = -29;   // FHO codes on a trace without "FHO" or of depth below 4
+inline constexpr int kShallow = -36;  // scalar or vector codes on too small a depth
+
 // What RDTD_TRC keeps between calls.  Owned by the caller (one per run), never initialised from a
 // file: a fresh engine has no ensemble size and no last statistic type.
 struct TraceEngine {

@@ -133,6 +133,7 @@ void write_error_place(const ErrorPlace& place, std::ostream& os) {
     os << ", line " << place.line;
   }
   os << '\n';
+  if (!place.why.empty()) os << "  " << place.why << '\n';
 }
 
 }  // namespace kor::tracefile

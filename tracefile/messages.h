@@ -22,8 +22,10 @@ struct ErrorPlace;
 //   " in file <name>, at its end after line <n>" when the file ended before a needed record
 //   " in file <name>, which is empty"           the same for a file without a line
 //   " in file <name>"                           for an error of the plot as a whole
-// The name is written whole, never broken at column 80, so that it can be copied.  Nothing is
-// written for a place that is not known.
+// The name is written whole, never broken at column 80, so that it can be copied.  When the reader
+// can tell what is wrong with the record (a data header where a group header should be, a value
+// that is not in its fixed columns), a second line says it in words.  Nothing is written for a
+// place that is not known.
 void write_error_place(const ErrorPlace& place, std::ostream& os);
 
 }  // namespace kor::tracefile

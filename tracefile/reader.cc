@@ -37,17 +37,47 @@ int fail_at(ReaderState& s, const util::TextUnit& unit, int rc) {
   place.file = unit.path();
   place.line = s.error_record.value_or(unit.record_number());
   place.at_end = !s.error_record && unit.at_end();
+  place.why = std::move(s.error_why);
   s.error_record.reset();
+  s.error_why.clear();
   return rc;
 }
 
+// Why `record` is no group header, in words: a data header met before any "EOCF" record is named
+// as what it is.
+std::string no_group_header(std::string_view record) {
+  std::array<std::string, 6> tok;
+  int count = 0;
+  (void)util::ST_SPLS(record, ' ', "", kHeaderTokenWidth, tok, count);
+  int number = 0;
+  const bool data_header = count >= 5 && util::ST_TINT(tok[0], number) == 0 &&
+                           util::ST_TINT(tok[1], number) == 0 &&
+                           util::ST_TINT(tok[2], number) == 0 && !tok[3].empty() &&
+                           (tok[3][0] == 'r' || tok[3][0] == 'c');
+  if (data_header) {
+    return "This record looks like the data header of trace " + std::string(rtrim(tok[0])) +
+           ": the EOCF record that ends the header section is missing before it.";
+  }
+  return "A group header holds seven integers: trace number, field ID, group kind, trace value, "
+         "record count, plot number, plot type.";
+}
+
 // Reads the next group header of the header section: 0 with `h` filled, 1 at the "EOCF" record,
-// -4 when the file ends first, -1 for a short header.
-int next_group_header(util::TextUnit& unit, GroupHeader& h) {
+// -4 when the file ends first, -1 for a short header (explained in `s.error_why`).
+int next_group_header(ReaderState& s, util::TextUnit& unit, GroupHeader& h) {
   std::string record;
   if (!unit.read(record, kGroupRecordWidth)) return -4;
   if (is_eocf(record)) return 1;
-  return parse_group_header(record, h);
+  const int rc = parse_group_header(record, h);
+  if (rc != 0) {
+    std::array<int, 7> f{};
+    int count = 0;
+    const int words = util::ST_SPLI(record, ' ', -99, f, count);
+    s.error_why = count >= 7 && words == 0
+                      ? "The record count of this group header (its fifth integer) is negative."
+                      : no_group_header(record);
+  }
+  return rc;
 }
 
 // Reads and discards the `n` condition records of a group; the end of the file or an "EOCF" record
@@ -152,19 +182,48 @@ int read_trace_records(ReaderState& s, util::TextUnit& unit, int t, const DataHe
   TraceInfo& info = s.traces[t - 1];
   bool all_missing = true;
   std::string record;
+  const std::string layout = std::to_string(nvals) + (h.packed ? " packed values of 8 columns"
+                                                               : " values of 20 columns (D20.12)");
+  const std::string trace = "trace " + std::to_string(info.file_trace);
   for (int p = 1; p <= h.points; ++p) {
-    if (!unit.read(record) || record.size() < needed) return -17;
+    const std::string point = "point " + std::to_string(p) + " of " + trace;
+    if (!unit.read(record)) {
+      s.error_why = "The file ends before " + point + " (the data header announced " +
+                    std::to_string(h.points) + " points).";
+      return -17;
+    }
+    if (record.size() < needed) {
+      s.error_why = "The data record of " + point + " has " + std::to_string(record.size()) +
+                    " characters; its 24-column label and " + layout + " need " +
+                    std::to_string(full) +
+                    ": the values stand in fixed columns, not separated by "
+                    "blanks.";
+      return -17;
+    }
     record.resize(full, ' ');
     const std::string_view rec(record);
     for (int k = 0; k < nvals; ++k) {
-      const std::string_view field =
-          rec.substr(kLabelWidth + static_cast<std::size_t>(k) * width, width);
+      const std::size_t at = kLabelWidth + static_cast<std::size_t>(k) * width;
+      const std::string_view field = rec.substr(at, width);
+      const std::string columns = "Columns " + std::to_string(at + 1) + "-" +
+                                  std::to_string(at + width) + " of the data record of " + point;
       double v = 0.0;
       if (h.packed) {
         const auto unpacked = unpack_value(field.substr(1));
-        if (!unpacked) return -17;
+        if (!unpacked) {
+          s.error_why = columns + " hold no packed value (a blank and seven characters).";
+          return -17;
+        }
         v = *unpacked;
       } else if (!util::read_real_field(field, 12, v)) {
+        const std::string_view value = util::rtrim(field.substr(
+            field.find_first_not_of(' ') == std::string_view::npos ? field.size()
+                                                                   : field.find_first_not_of(' ')));
+        s.error_why = columns + " hold \"" + std::string(field) +
+                      "\", which is no value of 20 columns (D20.12, e.g. 0.699010871245D+03)" +
+                      (value.find(' ') != std::string_view::npos
+                           ? ": the values stand in fixed columns, not separated by blanks or tabs."
+                           : ".");
         return -17;
       }
       if (k < h.depth) {
@@ -177,7 +236,11 @@ int read_trace_records(ReaderState& s, util::TextUnit& unit, int t, const DataHe
     const std::string_view label = rec.substr(0, kLabelWidth);
     if (real_labels) {
       double x = 0.0;
-      if (!util::read_real_field(label, 7, x)) return -17;
+      if (!util::read_real_field(label, 7, x)) {
+        s.error_why =
+            "Columns 1-24 of the data record of " + point + " hold no real label (E24.7).";
+        return -17;
+      }
       s.real_label(t, p) = x;
     } else {
       s.set_label(t, p, label);
@@ -537,7 +600,7 @@ int RDTD_INI(ReaderState& state, util::TextUnit& unit, int& plot_count) {
   plot_count = 0;
   GroupHeader h;
   while (true) {
-    const int rc = next_group_header(unit, h);
+    const int rc = next_group_header(state, unit, h);
     if (rc == 1) break;
     if (rc != 0) return fail_at(state, unit, rc);
     plot_count = std::max(plot_count, h.plot);
@@ -695,7 +758,7 @@ int find_plot(ReaderState& s, util::TextUnit& unit, int plot, int read_data, int
   bool have_ind_group = false;
   GroupHeader h;
   while (true) {
-    const int rc = next_group_header(unit, h);
+    const int rc = next_group_header(s, unit, h);
     if (rc == 1) break;
     if (rc != 0) return rc;
     if (h.plot != plot) {

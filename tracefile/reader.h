@@ -68,6 +68,7 @@ struct ErrorPlace {
   std::string file;      // the trace data file, as it was opened
   std::size_t line = 0;  // the record (line, from 1) of the error; 0 when it is no one record
   bool at_end = false;   // the file ended before a record that was needed; `line` is its last
+  std::string why;       // what is wrong with the record, in words, when the reader can tell
 };
 
 struct ReaderState {
@@ -146,6 +147,8 @@ struct ReaderState {
   // Set by a step that knows the record of the error it returns (0: none), when that is not the
   // record last read.
   std::optional<std::size_t> error_record;
+  // Set with error_record by a step that can say in words what is wrong with the record.
+  std::string error_why;
 
   static std::size_t sum_index(int trace, int field, int point) {
     return static_cast<std::size_t>(trace - 1) +

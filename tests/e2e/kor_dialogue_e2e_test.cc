@@ -30,7 +30,10 @@ constexpr Case kCases[] = {
      "STOP 3\n"},
     {"trace file missing", "ex.ctl\nnone.trc\n", "  Cannot open none.trc\n", "STOP 4\n"},
     {"trace file of binary garbage", "ex.ctl\ngarbage.trc\n",
-     " RDTD_INI\n -01 = invalid header record\n in file garbage.trc, line 1\n", "STOP 5\n"},
+     " RDTD_INI\n -01 = invalid header record\n in file garbage.trc, line 1\n"
+     "  A group header holds seven integers: trace number, field ID, group kind, trace value, "
+     "record count, plot number, plot type.\n",
+     "STOP 5\n"},
     {"plot line missing", "ex.ctl\nex.trc\n",
      "  Standard input for plot, method, display, and lag numbers failed.\n", "STOP 6\n"},
     {"plot line with a word", "ex.ctl\nex.trc\n1 one 1 0\n",
@@ -48,10 +51,13 @@ constexpr Case kCases[] = {
      "7\n",
      "STOP 8\n"},
     {"data value with a 19-digit exponent", "ex.ctl\nexponent.trc\n1 1 1 0\n",
-     " RDTD_FND\n -17 = premature end of trace data file\n in file exponent.trc, line 7\n",
+     " RDTD_FND\n -17 = premature end of trace data file\n in file exponent.trc, line 7\n"
+     "  Columns 25-44 of the data record of point 1 of trace 1 hold \"E9999999999999999999\", "
+     "which is no value of 20 columns (D20.12, e.g. 0.699010871245D+03).\n",
      "STOP 8\n"},
     {"real label with a 21-digit exponent", "ex.ctl\nexponent.trc\n2 1 1 0\n",
-     " RDTD_FND\n -17 = premature end of trace data file\n in file exponent.trc, line 9\n",
+     " RDTD_FND\n -17 = premature end of trace data file\n in file exponent.trc, line 9\n"
+     "  Columns 1-24 of the data record of point 1 of trace 2 hold no real label (E24.7).\n",
      "STOP 8\n"},
     {"METHOD 1 input ends after the plot line", "ex.ctl\nex.trc\n1 1 1 0\n",
      "  Standard input for Op Code failed.\n", "STOP 9\n"},

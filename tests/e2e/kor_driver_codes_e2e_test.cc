@@ -292,7 +292,12 @@ TEST_F(KorCodes, CodesThatDoNotFitTheTraceAreReported) {
       // FHO, but the abscissa is time (field ID 5), not the threshold.
       {"threshold-lag prefix on an FHO time series", "ex.trc", 1, 2031002, 11, nullptr},
       {"vector code on an FHO trace of depth 4", "codes.trc", 3, 1202, 31,
-       " -36 = insufficient data depth for stats\n"},
+       " -36 = insufficient data depth for stats\n  Op code 1202 needs a data depth of 8 or more;\n"
+       "  trace 31 has statistic type \"FHO\" and data depth 4.\n"},
+      {"FHO code on a VL1L2 trace", "codes.trc", 2, 1001, 21,
+       " -29 = cannot compute stats based on FHO values\n"
+       "  Op code 1001 needs a statistic type that contains \"FHO\" and a data depth of 4 or "
+       "more;\n  trace 21 has statistic type \"VL1L2\" and data depth 8.\n"},
       {"plain field beyond the depth", "codes.trc", 1, 9, 11,
        " -30 = trace data depth field # is not valid\n"},
   };

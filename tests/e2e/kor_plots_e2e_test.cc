@@ -205,7 +205,9 @@ TEST(KorPlots, StopCodes) {
        "STOP 2\n", nullptr},
       {"garbage file", "garbage.trc", "garbage.trc\n",
        kBanner +
-           lines({" RDTD_INI", " -01 = invalid header record", " in file garbage.trc, line 1"}),
+           lines({" RDTD_INI", " -01 = invalid header record", " in file garbage.trc, line 1",
+                  "  A group header holds seven integers: trace number, field ID, group kind, "
+                  "trace value, record count, plot number, plot type."}),
        "STOP 3\n", nullptr},
       {"empty file", "empty.trc", "empty.trc\n",
        kBanner + lines({" RDTD_INI", " -04 = No EOCF record in trace data file",

@@ -54,15 +54,35 @@ TEST_F(Messages, ReaderErrorsNameTheFileAndLine) {
   dir_.write("tab.trc", with_line(example_, 81, record));
   dir_.write("short record.trc", with_line(example_, 2, "1 GLOBAL 0 0"));
   dir_.write("cut.trc", example_.substr(0, example_.find("EOCF")));
+  std::string no_eocf = example_;
+  no_eocf.erase(no_eocf.find("EOCF\n"), 5);
+  dir_.write("no eocf.trc", no_eocf);
+  // A data value written free-form: one blank between the values.
+  dir_.write("free.trc", with_line(example_, 81, "202611011200 9037 699.01 347.2 609.3"));
   const RunCase kCases[] = {
       {"a tab inside the fixed columns of a data record", KOR_PROGRAM,
        "ex.ctl\ntab.trc\n1 1 1 0\n0\n1001\n0 0\n",
-       " RDTD_FND\n -17 = premature end of trace data file\n in file tab.trc, line 81\n",
+       " RDTD_FND\n -17 = premature end of trace data file\n in file tab.trc, line 81\n"
+       "  Columns 25-44 of the data record of point 1 of trace 11 hold \"000D+04  0.699010871\", "
+       "which is no value of 20 columns (D20.12, e.g. 0.699010871245D+03): the values stand in "
+       "fixed columns, not separated by blanks or tabs.\n",
        "STOP 8\n"},
       {"kor: a file without its data section", KOR_PROGRAM, "ex.ctl\ncut.trc\n",
        " RDTD_INI\n -04 = No EOCF record in trace data file\n"
        " in file cut.trc, at its end after line 78\n",
        "STOP 5\n"},
+      {"kor: the EOCF record left out", KOR_PROGRAM, "ex.ctl\nno eocf.trc\n",
+       " RDTD_INI\n -01 = invalid header record\n in file no eocf.trc, line 79\n"
+       "  This record looks like the data header of trace 11: the EOCF record that ends the "
+       "header section is missing before it.\n",
+       "STOP 5\n"},
+      {"kor: values written free-form", KOR_PROGRAM, "ex.ctl\nfree.trc\n1 1 1 0\n0\n1001\n0 0\n",
+       " RDTD_FND\n -17 = premature end of trace data file\n in file free.trc, line 81\n"
+       "  The data record of point 1 of trace 11 has 36 characters; its 24-column label and 4 "
+       "values of 20 columns (D20.12) need 104: the values stand in fixed columns, not separated "
+       "by "
+       "blanks.\n",
+       "STOP 8\n"},
       {"kor_plots: a condition record of four tokens", KOR_PLOTS_PROGRAM, "short record.trc 1\n",
        " \n  Number of plots available =  3\n"
        " -03 = invalid condition record\n in file short record.trc, line 2\n",
