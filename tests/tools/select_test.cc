@@ -244,7 +244,8 @@ TEST(Select, StatLinesAsRecords) {
     StatKind kind;
     const char* fields;  // the 15 record fields joined by blanks, then "=", count and values
     const char* error;
-    const char* lead = "240000";  // FCST_LEAD
+    const char* lead = "240000";          // FCST_LEAD
+    const char* end = "20261101_120000";  // FCST_VALID_END
   };
   const std::string common_new =
       "V12.0 GFS NA 240000 20261101_120000 20261101_120000 240000 20261101_120000 "
@@ -255,28 +256,49 @@ TEST(Select, StatLinesAsRecords) {
        "30 10 20 140 0.5",
        StatKind::kRecord,
        "V12.0 GFS 24 - 2026110112 - - ADPSFC CONUS FHO >=12.7 APCP_24 A 24 1200 = 200 0.2 0.15 "
-       "0.25",
+       "0.25 DV_01=0.2",
        ""},
+      {"a valid period of a day and a half, a lead of minutes", false,
+       "APCP_24 kg/m^2 A24 APCP_24 kg/m^2 A24 ADPSFC CONUS NEAREST 1 >=12.7 >=12.7 NA NA FHO 20 "
+       "0.1 0.05 0.1",
+       StatKind::kRecord,
+       "V12.0 GFS 24 3000 2026110112 36 - ADPSFC CONUS FHO >=12.7 APCP_24 A 24 1200 = 20 0.1 0.05 "
+       "0.1 DV_01=0.1",
+       "", "243000", "20261103_000000"},
       {"SL1L2 of an older layout, a level without a number", true,
        "TMP SFC TMP SFC ADPSFC EAST NEAREST 1 NA NA NA NA SL1L2 10 281 280 78700 79000 78500",
        StatKind::kRecord,
        "V12.0 GFS 24 - 2026110112 - - ADPSFC EAST SL1L2 - TMP SFC - 1200 = 10 "
-       "281 280 78700 79000 78500",
+       "281 280 78700 79000 78500 DV_01=281",
        ""},
       {"VL1L2 with NA and newer columns", false,
        "UGRD_VGRD m/s P500 UGRD_VGRD m/s P500 ADPUPA G104 NEAREST 1 NA NA NA NA VL1L2 5 1 2 NA 4 "
        "5 6 7 9 9",
        StatKind::kRecord,
        "V12.0 GFS 24 - 2026110112 - - ADPUPA G104 VL1L2 - UGRD_VGRD P 500 1200 = "
-       "5 1 2 - 4 5 6 7",
+       "5 1 2 - 4 5 6 7 DV_01=1",
        ""},
       {"PCT of three categories", false,
        "APCP_24 kg/m^2 A24 APCP_24 kg/m^2 A24 ADPSFC CONUS NEAREST 1 ==0.3 >=1 NA NA PCT 100 4 "
        "0 5 45 0.3 10 20 0.6 15 5 1",
        StatKind::kRecord,
        "V12.0 GFS 24 - 2026110112 - - ADPSFC CONUS PBS_PCT ==0.3 APCP_24 A 24 "
-       "1200 = 100 0.3 0.2 0.05 0.1 0.15",
+       "1200 = 100 0.3 0.2 0.05 0.1 0.15 DV_01=0.3",
        ""},
+      {"PCT with a category's count NA", false,
+       "APCP_24 kg/m^2 A24 APCP_24 kg/m^2 A24 ADPSFC CONUS NEAREST 1 ==0.3 >=1 NA NA PCT 100 4 "
+       "0 5 45 0.3 10 NA 0.6 15 5 1",
+       StatKind::kRecord,
+       "V12.0 GFS 24 - 2026110112 - - ADPSFC CONUS PBS_PCT ==0.3 APCP_24 A 24 "
+       "1200 = 100 - 0.2 0.05 0.1 0.15 DV_01=-",
+       ""},
+      {"PCT short of its categories", false,
+       "APCP_24 kg/m^2 A24 APCP_24 kg/m^2 A24 ADPSFC CONUS NEAREST 1 ==0.3 >=1 NA NA PCT 100 4 "
+       "0 5 45 0.3 10 20",
+       StatKind::kBad, "", "a PCT line of 3 categories needs 12 columns after LINE_TYPE, it has 8"},
+      {"a lead time that is no HHMMSS", false,
+       "TMP K Z2 TMP K Z2 ADPSFC CONUS NEAREST 1 NA NA NA NA FHO 10 0.1 0.1 0.1", StatKind::kBad,
+       "", "FCST_LEAD \"24h000\" is not HHMMSS", "24h000"},
       {"another line type", false,
        "TMP K Z2 TMP K Z2 ADPSFC CONUS NEAREST 1 NA NA NA 0.05 CNT 10 NA NA", StatKind::kOtherType,
        "", ""},
@@ -298,6 +320,7 @@ TEST(Select, StatLinesAsRecords) {
     ASSERT_TRUE(read_stat_header(c.old_layout ? kOldHeader : kNewHeader, columns, error));
     std::string line = common_new + c.line;
     line.replace(line.find("240000 "), 6, c.lead);
+    line.replace(line.find("20261101_120000", line.find("20261101_120000") + 1), 15, c.end);
     StatLine scratch;
     RecordTokens t;
     EXPECT_EQ(convert_stat_line(line, columns, scratch, t, error), c.kind) << c.name << error;
@@ -317,6 +340,7 @@ TEST(Select, StatLinesAsRecords) {
       std::snprintf(number, sizeof number, " %.6g", values[k]);
       fields += is_missing_value(values[k]) ? std::string(" -") : number;
     }
+    fields += " DV_01=" + std::string(*record_field(t, 17));
     EXPECT_EQ(fields, c.fields) << c.name;
   }
   StatColumns columns;
