@@ -48,10 +48,13 @@ std::vector<std::uint64_t> choices_of(const char* text) {
 std::vector<SumKernel> kernels() {
   std::vector<SumKernel> k = {SumKernel::kPortable};
   if (avx2_supported()) k.push_back(SumKernel::kAvx2);
+  if (avx512_supported()) k.push_back(SumKernel::kAvx512);
   return k;
 }
 
-const char* name_of(SumKernel k) { return k == SumKernel::kAvx2 ? "avx2" : "portable"; }
+const char* name_of(SumKernel k) {
+  return k == SumKernel::kAvx512 ? "avx512" : k == SumKernel::kAvx2 ? "avx2" : "portable";
+}
 
 // `pairs` pairs at data depth `depth`: field f of pair p holds the case's values times
 // 2^-(p + 3 f) (a power of two keeps every rounding as it is), the padding of each row 0.
@@ -97,6 +100,93 @@ TEST(TrialSums, EveryKernelAddsInRecordOrder) {
   constexpr Shape kShapes[] = {{1, 4}, {1, 6}, {2, 6}, {3, 1}, {5, 8}, {23, 6}, {2, 28}, {23, 28}};
   for (SumKernel kernel : kernels()) {
     for (const Shape& s : kShapes) check(s.pairs, s.depth, kernel);
+  }
+}
+
+// A block of `trials` trials, trial j taking the choices of case (j + shift) % 5, through
+// accumulate_trials; each trial's sums must be the case's, every slot between the trials untouched.
+void check_block(int pairs, int depth, int trials, SumKernel kernel) {
+  constexpr int kCaseCount = sizeof kCases / sizeof kCases[0];
+  const int width = row_width(depth);
+  const std::size_t stride = 2 * width + 3;  // three spare slots after each trial's sums
+  RowStore bench(4 * width * pairs, 0.0), paired(4 * width * pairs, 0.0);
+  std::vector<double> sums(stride * kBlockTrials * pairs, -1.0);
+  std::vector<PairTrials> rows;
+  for (int p = 0; p < pairs; ++p) {
+    for (int r = 0; r < 4; ++r) {
+      for (int f = 0; f < depth; ++f) {
+        const double scale = std::ldexp(1.0, -(p + 3 * f));
+        bench[(p * 4 + r) * width + f] = kBench[r] * scale;
+        paired[(p * 4 + r) * width + f] = kPaired[r] * scale;
+      }
+    }
+    rows.push_back({bench.data() + p * 4 * width, paired.data() + p * 4 * width,
+                    sums.data() + p * stride * kBlockTrials});
+  }
+  const int shift = depth % kCaseCount;
+  std::uint8_t bits[4] = {};
+  for (int j = 0; j < trials; ++j) {
+    const char* choices = kCases[(j + shift) % kCaseCount].choices;
+    for (int r = 0; r < 4; ++r) bits[r] |= (choices[r] == '1' ? 1 : 0) << j;
+  }
+  accumulate_trials(rows, {depth, width, stride, 4, trials}, bits, kernel);
+  for (int p = 0; p < pairs; ++p) {
+    for (int j = 0; j < kBlockTrials; ++j) {
+      const Case& c = kCases[(j + shift) % kCaseCount];
+      const double* s = rows[p].sums + stride * j;
+      for (std::size_t f = 0; f < stride; ++f) {
+        const std::string where = std::string(name_of(kernel)) + " trials " +
+                                  std::to_string(trials) + " depth " + std::to_string(depth) +
+                                  " pair " + std::to_string(p) + " trial " + std::to_string(j) +
+                                  " slot " + std::to_string(f);
+        const int field = static_cast<int>(f % width);
+        const double scale = field < depth ? std::ldexp(1.0, -(p + 3 * field)) : 0.0;
+        double expected = -1.0;  // untouched
+        if (j < trials && f < static_cast<std::size_t>(width)) expected = c.first * scale;
+        if (j < trials && f >= static_cast<std::size_t>(width) && f < 2u * width) {
+          expected = c.second * scale;
+        }
+        EXPECT_EQ(s[f], expected) << where;
+      }
+    }
+  }
+}
+
+TEST(TrialSums, EveryKernelSumsABlockOfTrialsInRecordOrder) {
+  struct Shape {
+    int pairs;
+    int depth;
+    int trials;
+  };
+  // A lone trial, a part block and a full block; depths that take one run of fields, one run and
+  // one field over, and four runs (the last of four fields).
+  constexpr Shape kShapes[] = {{1, 6, 1},  {3, 6, 8},  {2, 1, 5}, {1, 9, 8},
+                               {23, 6, 3}, {2, 28, 8}, {3, 8, 7}};
+  for (SumKernel kernel : kernels()) {
+    for (const Shape& s : kShapes) check_block(s.pairs, s.depth, s.trials, kernel);
+  }
+}
+
+TEST(TrialSums, ABlockOutOfShapeIsLeftAlone) {
+  struct Case {
+    const char* name;
+    TrialBlock block;
+  };
+  const Case kBad[] = {{"no trial", {6, 8, 16, 1, 0}},
+                       {"nine trials", {6, 8, 16, 1, 9}},
+                       {"depth 0", {0, 0, 16, 1, 1}},
+                       {"depth 29", {29, 32, 64, 1, 1}},
+                       {"width not the depth's", {6, 4, 16, 1, 1}},
+                       {"stride too short", {6, 8, 15, 1, 1}}};
+  for (SumKernel kernel : kernels()) {
+    for (const Case& c : kBad) {
+      RowStore rows(32, 5.0);
+      std::vector<double> sums(64 * 9, -1.0);
+      const PairTrials pair{rows.data(), rows.data(), sums.data()};
+      const std::uint8_t bits = 1;
+      accumulate_trials({&pair, 1}, c.block, &bits, kernel);
+      EXPECT_EQ(sums, std::vector<double>(64 * 9, -1.0)) << name_of(kernel) << " " << c.name;
+    }
   }
 }
 
