@@ -1,11 +1,11 @@
-// The draws of the resampling trials: jump-ahead and interleaved streams.
+// The draws of the resampling trials: jump-ahead, interleaved streams and blocks of trials.
 #include "resample/draws.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
 #endif
 
-#include "resample/accumulate.h"
+#include "resample/accumulate.h"  // kBlockTrials, avx512_supported
 
 namespace kor::resample {
 
@@ -13,8 +13,6 @@ namespace {
 
 // All ones when the top bit is 0 (the draw is below 0.5), else 0.
 std::uint64_t below_half(std::uint64_t x) { return (x >> 63) - 1; }
-
-constexpr int kTrialsMax = 8;
 
 #if defined(__x86_64__) || defined(__i386__)
 // Lane j steps trial j's state; the sign bits of the new states, inverted, are the record's bits.
@@ -77,11 +75,11 @@ void draw_choices(std::uint64_t& state, std::size_t count, std::uint64_t* choice
 
 void draw_choice_bits(std::uint64_t state, std::size_t count, int trials, std::uint8_t* bits,
                       bool wide) {
-  if (trials < 1 || trials > kTrialsMax) return;
-  std::uint64_t start[kTrialsMax];
+  if (trials < 1 || trials > kBlockTrials) return;
+  std::uint64_t start[kBlockTrials];
   const LcgStep jump = lcg_jump(count);
   start[0] = state;
-  for (int j = 1; j < kTrialsMax; ++j) start[j] = jump(start[j - 1]);
+  for (int j = 1; j < kBlockTrials; ++j) start[j] = jump(start[j - 1]);
 #if defined(__x86_64__) || defined(__i386__)
   if (wide && avx512_supported()) {
     draw_bits_avx512(start, count, static_cast<std::uint8_t>((1u << trials) - 1), bits);
