@@ -56,15 +56,12 @@ const char* name_of(SumKernel k) {
   return k == SumKernel::kAvx512 ? "avx512" : k == SumKernel::kAvx2 ? "avx2" : "portable";
 }
 
-// `pairs` pairs at data depth `depth`: field f of pair p holds the case's values times
-// 2^-(p + 3 f) (a power of two keeps every rounding as it is), the padding of each row 0.
-void check(int pairs, int depth, SumKernel kernel) {
-  const int width = row_width(depth);
-  for (const Case& c : kCases) {
-    const std::vector<std::uint64_t> choice = choices_of(c.choices);
-    RowStore bench(4 * width * pairs, 0.0), paired(4 * width * pairs, 0.0);
-    std::vector<double> first(width * pairs, -1.0), second(width * pairs, -1.0);
-    std::vector<PairRows> rows;
+// The four records of `pairs` pairs at data depth `depth`, pair after pair: field f of pair p
+// holds the cases' values times 2^-(p + 3 f) (a power of two keeps every rounding as it is), the
+// padding of each row 0.
+struct Records {
+  Records(int pairs, int depth)
+      : width(row_width(depth)), bench(4 * width * pairs, 0.0), paired(4 * width * pairs, 0.0) {
     for (int p = 0; p < pairs; ++p) {
       for (int r = 0; r < 4; ++r) {
         for (int f = 0; f < depth; ++f) {
@@ -73,6 +70,22 @@ void check(int pairs, int depth, SumKernel kernel) {
           paired[(p * 4 + r) * width + f] = kPaired[r] * scale;
         }
       }
+    }
+  }
+  int width;
+  RowStore bench, paired;
+};
+
+void check(int pairs, int depth, SumKernel kernel) {
+  const int width = row_width(depth);
+  for (const Case& c : kCases) {
+    const std::vector<std::uint64_t> choice = choices_of(c.choices);
+    Records records(pairs, depth);
+    RowStore& bench = records.bench;
+    RowStore& paired = records.paired;
+    std::vector<double> first(width * pairs, -1.0), second(width * pairs, -1.0);
+    std::vector<PairRows> rows;
+    for (int p = 0; p < pairs; ++p) {
       rows.push_back({bench.data() + p * 4 * width, paired.data() + p * 4 * width,
                       first.data() + p * width, second.data() + p * width});
     }
@@ -109,17 +122,12 @@ void check_block(int pairs, int depth, int trials, SumKernel kernel) {
   constexpr int kCaseCount = sizeof kCases / sizeof kCases[0];
   const int width = row_width(depth);
   const std::size_t stride = 2 * width + 3;  // three spare slots after each trial's sums
-  RowStore bench(4 * width * pairs, 0.0), paired(4 * width * pairs, 0.0);
+  Records records(pairs, depth);
+  RowStore& bench = records.bench;
+  RowStore& paired = records.paired;
   std::vector<double> sums(stride * kBlockTrials * pairs, -1.0);
   std::vector<PairTrials> rows;
   for (int p = 0; p < pairs; ++p) {
-    for (int r = 0; r < 4; ++r) {
-      for (int f = 0; f < depth; ++f) {
-        const double scale = std::ldexp(1.0, -(p + 3 * f));
-        bench[(p * 4 + r) * width + f] = kBench[r] * scale;
-        paired[(p * 4 + r) * width + f] = kPaired[r] * scale;
-      }
-    }
     rows.push_back({bench.data() + p * 4 * width, paired.data() + p * 4 * width,
                     sums.data() + p * stride * kBlockTrials});
   }
