@@ -166,10 +166,10 @@ TEST(TrialSums, EveryKernelSumsABlockOfTrialsInRecordOrder) {
     int depth;
     int trials;
   };
-  // A lone trial, a part block and a full block; depths that take one run of fields, one run and
-  // one field over, and four runs (the last of four fields).
-  constexpr Shape kShapes[] = {{1, 6, 1},  {3, 6, 8},  {2, 1, 5}, {1, 9, 8},
-                               {23, 6, 3}, {2, 28, 8}, {3, 8, 7}};
+  // A lone trial, part blocks and full blocks; depths whose last run of fields holds each of one
+  // to eight fields (27 = 8 + 8 + 8 + 3, 15 = 8 + 7).
+  constexpr Shape kShapes[] = {{2, 1, 5}, {1, 2, 8},  {1, 27, 8}, {2, 28, 8}, {3, 5, 1},
+                               {3, 6, 8}, {23, 6, 3}, {1, 15, 8}, {3, 8, 7},  {1, 9, 8}};
   for (SumKernel kernel : kernels()) {
     for (const Shape& s : kShapes) check_block(s.pairs, s.depth, s.trials, kernel);
   }
@@ -195,6 +195,22 @@ TEST(TrialSums, ABlockOutOfShapeIsLeftAlone) {
       accumulate_trials({&pair, 1}, c.block, &bits, kernel);
       EXPECT_EQ(sums, std::vector<double>(64 * 9, -1.0)) << name_of(kernel) << " " << c.name;
     }
+  }
+}
+
+TEST(TrialSums, AKernelThatTheProcessorLacksFallsBackToTheNextNarrower) {
+  const SumKernel avx2 = avx2_supported() ? SumKernel::kAvx2 : SumKernel::kPortable;
+  const SumKernel widest = avx512_supported() ? SumKernel::kAvx512 : avx2;
+  struct Case {
+    SumKernel asked;
+    SumKernel runs;
+  };
+  const Case kCases[] = {{SumKernel::kBest, widest},
+                         {SumKernel::kAvx512, widest},
+                         {SumKernel::kAvx2, avx2},
+                         {SumKernel::kPortable, SumKernel::kPortable}};
+  for (const Case& c : kCases) {
+    EXPECT_EQ(resolve_kernel(c.asked), c.runs) << name_of(c.asked);
   }
 }
 
