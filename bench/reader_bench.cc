@@ -16,6 +16,7 @@
 #include <sstream>
 #include <string>
 
+#include "bench/capacity_plot.h"
 #include "driver/dialogue.h"
 #include "driver/plot_entry.h"
 #include "tracefile/format.h"
@@ -29,27 +30,7 @@ std::string write_file(bool packed) {
   const std::string path = (std::filesystem::temp_directory_path() /
                             (packed ? "kor_reader_bench_packed.trc" : "kor_reader_bench_plain.trc"))
                                .string();
-  std::ofstream out(path, std::ios::binary);
-  for (int t = 1; t <= kMaxTraces; ++t) out << t << " 2 0 0 1 1 4\n1 MODEL" << t << " 0 0 0\n";
-  out << "EOCF\n";
-  char buf[64];
-  for (int t = 1; t <= kMaxTraces; ++t) {
-    out << t << ' ' << kMaxDepth << ' ' << kMaxPoints << " r " << (packed ? "T" : "F") << '\n';
-    for (int p = 1; p <= kMaxPoints; ++p) {
-      std::snprintf(buf, sizeof buf, "%24.7E", 0.5 * p);
-      out << buf;
-      for (int k = 1; k <= kMaxDepth; ++k) {
-        const double v = 1000.0 + 13.0 * k + 0.25 * p + t;
-        if (packed) {
-          out << ' ' << *pack_value(v);
-        } else {
-          std::snprintf(buf, sizeof buf, "%20.12E", v);
-          out << buf;
-        }
-      }
-      out << '\n';
-    }
-  }
+  kor::bench::write_capacity_plot(path, packed);
   return path;
 }
 

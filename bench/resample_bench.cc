@@ -1,6 +1,8 @@
 // Resampling of a plot point by point, 4 traces (3 pairs) of 2000 records per point at depth 6:
 // RSMP_TRC with one thread and with every hardware thread, against the single-thread kernel it
-// replaced (tests/reference).  Each iteration resamples every abscissa point of the plot.  Times
+// replaced (tests/reference); and each sum kernel alone on one thread (BM_ResampleKernel, the
+// argument the SumKernel: 1 portable, 2 AVX2, 3 AVX-512; one the processor lacks runs the next
+// narrower).  Each iteration resamples every abscissa point of the plot.  Times
 // are wall times; the counters give one point's wall time ("wall_per_point") and the process's CPU
 // time over all its threads per point ("cpu_per_point").
 #include <benchmark/benchmark.h>
@@ -56,7 +58,7 @@ double process_cpu_seconds() {
 
 enum class Kernel { kSerialBefore, kOneThread, kAllThreads };
 
-void resample_plot(benchmark::State& st, Kernel kernel) {
+void resample_plot(benchmark::State& st, Kernel kernel, SumKernel sums = SumKernel::kBest) {
   const int trials = static_cast<int>(st.range(0));
   const int points = kPoints;
   MetricContext ctx;
@@ -69,6 +71,7 @@ void resample_plot(benchmark::State& st, Kernel kernel) {
     s.ucd_path = plot_file();
     s.trials = trials;
     s.threads = threads;
+    s.kernel = sums;
     std::ostringstream os;
     const double cpu0 = process_cpu_seconds();
     for (int p = 1; p <= points; ++p) {
@@ -91,11 +94,15 @@ void resample_plot(benchmark::State& st, Kernel kernel) {
       static_cast<double>(points),
       benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
   st.counters["threads"] = threads;
+  st.counters["kernel"] = static_cast<int>(resolve_kernel(sums));
 }
 
 void BM_ResampleSerialBefore(benchmark::State& st) { resample_plot(st, Kernel::kSerialBefore); }
 void BM_ResampleOneThread(benchmark::State& st) { resample_plot(st, Kernel::kOneThread); }
 void BM_ResampleAllThreads(benchmark::State& st) { resample_plot(st, Kernel::kAllThreads); }
+void BM_ResampleKernel(benchmark::State& st) {
+  resample_plot(st, Kernel::kOneThread, static_cast<SumKernel>(st.range(1)));
+}
 
 BENCHMARK(BM_ResampleSerialBefore)
     ->Arg(2000)
@@ -110,6 +117,13 @@ BENCHMARK(BM_ResampleOneThread)
 BENCHMARK(BM_ResampleAllThreads)
     ->Arg(2000)
     ->Arg(10000)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ResampleKernel)
+    ->ArgNames({"trials", "kernel"})
+    ->Args({2000, 1})
+    ->Args({2000, 2})
+    ->Args({2000, 3})
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
 

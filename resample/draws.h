@@ -42,6 +42,14 @@ constexpr LcgStep lcg_jump(std::uint64_t n) {
 // record), else 0.
 void draw_choices(std::uint64_t& state, std::size_t count, std::uint64_t* choice);
 
+// The choices of a block of `trials` (1..8) consecutive trials of `count` draws each, the first
+// starting from `state`: trial j draws from lcg_jump(j * count)(state).  Bit j of bits[r] is set
+// when trial j's draw r is below 0.5; bits from `trials` on are 0.  With `wide` and a processor
+// with AVX-512 (F and DQ) the eight trials run as the lanes of one register, one multiply per
+// record; the bits are the same either way.  Nothing is written when `trials` is out of range.
+void draw_choice_bits(std::uint64_t state, std::size_t count, int trials, std::uint8_t* bits,
+                      bool wide = true);
+
 }  // namespace kor::resample
 
 #endif  // KOR_RESAMPLE_DRAWS_H_

@@ -189,7 +189,7 @@ struct TrcOutput {
 // the same; trial sums are sized to the pairs, trials and data depth in use.  The trials are shared
 // by trial_threads(state.threads) threads, each starting its draws by jump-ahead where the trials
 // before it leave the generator; the results and the generator's state afterwards are the same for
-// any thread count and either sum kernel.
+// any thread count and any sum kernel.
 [[nodiscard]] int RSMP_TRC(const TrcInput& in, ResampleState& state, TrcOutput& out,
                            std::ostream& os);
 

@@ -381,13 +381,13 @@ PointRows build_rows(const TrcInput& in, const RecordCache& c, const PointRecord
   return pr;
 }
 
-// Runs body(t0, t1) over consecutive ranges of 0..trials, one per thread (the last in the calling
+// Runs body(b0, b1) over consecutive ranges of 0..blocks, one per thread (the last in the calling
 // thread).  A thread that cannot be started leaves its range to the calling thread.
 template <typename Body>
-void run_split(int trials, int threads, const Body& body) {
-  threads = std::clamp(threads, 1, std::max(trials, 1));
+void run_split(int blocks, int threads, const Body& body) {
+  threads = std::clamp(threads, 1, std::max(blocks, 1));
   auto bound = [&](int k) {
-    return static_cast<int>(static_cast<long long>(trials) * k / threads);
+    return static_cast<int>(static_cast<long long>(blocks) * k / threads);
   };
   std::vector<std::thread> workers;
   std::vector<int> left;  // ranges no thread took
@@ -398,7 +398,7 @@ void run_split(int trials, int threads, const Body& body) {
       left.push_back(k);
     }
   }
-  body(bound(threads - 1), trials);
+  body(bound(threads - 1), blocks);
   for (int k : left) body(bound(k), bound(k + 1));
   for (std::thread& w : workers) w.join();
 }
@@ -416,28 +416,32 @@ int RSMP_TRC(const TrcInput& in, ResampleState& state, TrcOutput& out, std::ostr
   const PointRows rows = build_rows(in, state.cache, point, state);
   const int width = rows.width;
 
-  // Trial sums per pair as (trial, member, field); the trials split into consecutive ranges, each
-  // starting its draws where the trials before it leave the generator.
+  // Trial sums per pair as (trial, member, field).  The trials go in blocks of kBlockTrials, the
+  // blocks split into consecutive ranges, one per thread; a block starts its draws where the
+  // trials before it leave the generator.
   const std::size_t per_trial = static_cast<std::size_t>(2) * width;
   const std::size_t per_pair = per_trial * trials;
   state.pair_sums.assign(per_pair * pairs, 0.0);
   const std::uint64_t start = state.random.state;
   const SumKernel kernel = resolve_kernel(state.kernel);
-  auto run_trials = [&](int t0, int t1) {
-    std::vector<std::uint64_t> choice(records);
-    std::vector<PairRows> sums(static_cast<std::size_t>(pairs));
-    std::uint64_t x = lcg_jump(static_cast<std::uint64_t>(t0) * records)(start);
-    for (int t = t0; t < t1; ++t) {
-      draw_choices(x, records, choice.data());
+  const int blocks = (trials + kBlockTrials - 1) / kBlockTrials;
+  auto run_blocks = [&](int b0, int b1) {
+    std::vector<std::uint8_t> bits(records);
+    std::vector<PairTrials> sums(static_cast<std::size_t>(pairs));
+    for (int b = b0; b < b1; ++b) {
+      const int t = b * kBlockTrials;
+      TrialBlock block{depth, width, per_trial, records, std::min(kBlockTrials, trials - t)};
+      draw_choice_bits(lcg_jump(static_cast<std::uint64_t>(t) * records)(start), records,
+                       block.trials, bits.data());
       for (int p = 0; p < pairs; ++p) {
-        double* s = state.pair_sums.data() + per_pair * p + per_trial * t;
-        sums[p] = PairRows{rows.bench[p], state.rows.data() + rows.block * (p + 1), s, s + width};
+        sums[p] = PairTrials{rows.bench[p], state.rows.data() + rows.block * (p + 1),
+                             state.pair_sums.data() + per_pair * p + per_trial * t};
       }
-      accumulate_trial(sums, width, records, choice.data(), kernel);
+      accumulate_trials(sums, block, bits.data(), kernel);
     }
   };
   if (records > 0 && pairs > 0) {
-    run_split(trials, trial_threads(state.threads), run_trials);
+    run_split(blocks, trial_threads(state.threads), run_blocks);
   }
   state.random.state = lcg_jump(static_cast<std::uint64_t>(trials) * records)(start);
 

@@ -9,6 +9,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <span>
 
 #include "util/listout.h"
 
@@ -354,24 +355,30 @@ std::string render_fixed(double v, int w, int d, int k) {
   return fit_optional_zero(sign + "0" + tail, sign + tail, w);
 }
 
-// The exponent part of an E or D field: letter, sign and two digits, or sign and three digits past
-// +-99; with `e` > 0 letter, sign and e digits.  `ok` is false when the exponent does not fit.
-std::string exponent_text(int x, int e, char letter, bool& ok) {
-  std::string digits = std::to_string(std::abs(x));
-  const std::string sign(1, x < 0 ? '-' : '+');
-  ok = true;
+// Appends the exponent part of an E or D field to `out`: letter, sign and two digits, or sign and
+// three digits past +-99; with `e` > 0 letter, sign and e digits.  False (nothing appended) when
+// the exponent does not fit.
+bool append_exponent(std::string& out, int x, int e, char letter) {
+  char digits[16];
+  const auto end = std::to_chars(digits, digits + sizeof digits, x < 0 ? -x : x).ptr;
+  const std::size_t n = static_cast<std::size_t>(end - digits);
+  const char sign = x < 0 ? '-' : '+';
+  std::size_t width = 2;  // digits written, leading zeros included
   if (e > 0) {
-    if (static_cast<int>(digits.size()) > e) {
-      ok = false;
-      return {};
-    }
-    return std::string(1, letter) + sign + std::string(e - digits.size(), '0') + digits;
+    if (n > static_cast<std::size_t>(e)) return false;
+    width = static_cast<std::size_t>(e);
+  } else if (n == 3) {
+    out += sign;
+    out.append(digits, n);
+    return true;
+  } else if (n > 3) {
+    return false;
   }
-  if (digits.size() <= 2)
-    return std::string(1, letter) + sign + std::string(2 - digits.size(), '0') + digits;
-  if (digits.size() == 3) return sign + digits;
-  ok = false;
-  return {};
+  out += letter;
+  out += sign;
+  out.append(width - n, '0');
+  out.append(digits, n);
+  return true;
 }
 
 std::string render_exp(double v, int w, int d, int e, int k, char letter) {
@@ -379,28 +386,38 @@ std::string render_exp(double v, int w, int d, int e, int k, char letter) {
   if ((k <= 0 && d + k <= 0) || (k > 0 && k >= d + 2)) return stars(w);
   const int n = k > 0 ? d + 1 : d + k;  // significant digits written
   const double a = std::fabs(v);
+  // The digits without the point, then the exponent of the first digit: a = d.ddd x 10^x.
   std::string digits;
-  int x = 0;  // exponent of the first digit: a = d.ddd x 10^x
+  int x = 0;
   if (a == 0) {
     digits.assign(static_cast<std::size_t>(n), '0');
   } else {
-    const std::string s = printf_text("%.*e", n - 1, a);
-    const std::size_t epos = s.find('e');
-    for (std::size_t i = 0; i < epos; ++i) {
-      if (s[i] != '.') digits.push_back(s[i]);
-    }
-    x = std::atoi(s.c_str() + epos + 1);
+    digits = printf_text("%.*e", n - 1, a);
+    const std::size_t epos = digits.find('e');
+    std::from_chars(digits.data() + epos + (digits[epos + 1] == '+' ? 2 : 1),
+                    digits.data() + digits.size(), x);
+    digits.resize(epos);
+    if (digits.size() > 1) digits.erase(1, 1);  // the point after the first digit
   }
-  bool ok = true;
-  const std::string exp = exponent_text(a == 0 ? 0 : x + 1 - k, e, letter, ok);
-  if (!ok) return stars(w);
-  const std::string sign = v < 0 ? "-" : "";
+  // The field without its optional leading zero: sign, digits with the point, exponent.
+  std::string body;
+  body.reserve(static_cast<std::size_t>(n + (k < 0 ? -k : 0)) + 8);
+  if (v < 0) body += '-';
   if (k > 0) {
     const std::size_t ku = static_cast<std::size_t>(k);
-    return fit(sign + digits.substr(0, ku) + "." + digits.substr(ku) + exp, w);
+    body.append(digits, 0, ku);
+    body += '.';
+    body.append(digits, ku, std::string::npos);
+  } else {
+    body += '.';
+    body.append(static_cast<std::size_t>(-k), '0');
+    body += digits;
   }
-  const std::string rest = "." + std::string(static_cast<std::size_t>(-k), '0') + digits + exp;
-  return fit_optional_zero(sign + "0" + rest, sign + rest, w);
+  if (!append_exponent(body, a == 0 ? 0 : x + 1 - k, e, letter)) return stars(w);
+  if (k > 0 || w == 0) return fit(body, w);
+  // "0.ddd" when the field has room for the zero, else ".ddd".
+  if (static_cast<int>(body.size()) + 1 <= w) body.insert(v < 0 ? 1 : 0, 1, '0');
+  return fit(body, w);
 }
 
 std::string render_general(double v, int w, int d, int e, int k) {
@@ -434,7 +451,7 @@ std::string render_text(const std::string& s, int w) {
 
 class Writer {
  public:
-  explicit Writer(const std::vector<FmtItem>& items) : items_(items) {}
+  explicit Writer(std::span<const FmtItem> items) : items_(items) {}
 
   std::string run(const std::vector<Node>& nodes) {
     std::size_t revert = 0;
@@ -447,8 +464,12 @@ class Writer {
       end_record();
       stopped = !run_list(nodes, revert);
     }
+    if (records_.empty()) return std::move(line_);
     std::string out;
-    for (const std::string& r : records_) out += r + "\n";
+    for (const std::string& r : records_) {
+      out += r;
+      out += '\n';
+    }
     out += line_;
     return out;
   }
@@ -544,7 +565,7 @@ class Writer {
     }
   }
 
-  const std::vector<FmtItem>& items_;
+  std::span<const FmtItem> items_;
   std::size_t next_ = 0;
   std::vector<std::string> records_;
   std::string line_;
@@ -573,15 +594,24 @@ const Parsed& parsed(std::string_view format, Parsed& scratch) {
 
 }  // namespace
 
-std::string format(std::string_view format, const std::vector<FmtItem>& items) {
+namespace {
+
+std::string format_items(std::string_view format, std::span<const FmtItem> items) {
   Parsed scratch;
   const Parsed& nodes = parsed(format, scratch);
   if (!nodes) return "?FORMAT ERROR: " + std::string(format);
   return Writer(items).run(*nodes);
 }
 
+}  // namespace
+
+std::string format(std::string_view format, const std::vector<FmtItem>& items) {
+  return format_items(format, items);
+}
+
+// The items are formatted where they stand, without a copy into a vector.
 std::string format(std::string_view format, std::initializer_list<FmtItem> items) {
-  return kor::util::format(format, std::vector<FmtItem>(items));
+  return format_items(format, std::span<const FmtItem>(items.begin(), items.size()));
 }
 
 }  // namespace kor::util

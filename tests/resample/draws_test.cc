@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "resample/resample.h"
@@ -51,6 +52,36 @@ TEST(Draws, ChoicesAreTheDrawsBelowOneHalf) {
     draw_choices(state, count, choice.data());
     EXPECT_EQ(choice, expected) << count << " draws";
     EXPECT_EQ(state, u.state) << count << " draws";
+  }
+}
+
+TEST(Draws, ABlockOfTrialsHasEachTrialsChoicesAsItsBit) {
+  // Every block size, counts around the two interleaved streams of the wide path, and both paths.
+  constexpr std::size_t kCounts[] = {0, 1, 2, 3, 1001};
+  for (bool wide : {false, true}) {
+    for (int trials = 1; trials <= 8; ++trials) {
+      for (std::size_t count : kCounts) {
+        std::vector<std::uint8_t> expected(count, 0);
+        std::uint64_t state = 977;
+        std::vector<std::uint64_t> choice(count);
+        for (int j = 0; j < trials; ++j) {
+          draw_choices(state, count, choice.data());
+          for (std::size_t r = 0; r < count; ++r) {
+            if (choice[r] != 0) expected[r] |= static_cast<std::uint8_t>(1u << j);
+          }
+        }
+        std::vector<std::uint8_t> bits(count + 1, 0xA5);
+        draw_choice_bits(977, count, trials, bits.data(), wide);
+        const std::string where = std::string(wide ? "wide " : "narrow ") + std::to_string(trials) +
+                                  " trials " + std::to_string(count) + " draws";
+        EXPECT_EQ(std::vector<std::uint8_t>(bits.begin(), bits.end() - 1), expected) << where;
+        EXPECT_EQ(bits.back(), 0xA5) << where;  // nothing past the block
+      }
+    }
+    std::uint8_t untouched = 0xA5;
+    draw_choice_bits(977, 1, 0, &untouched, wide);
+    draw_choice_bits(977, 1, 9, &untouched, wide);
+    EXPECT_EQ(untouched, 0xA5);
   }
 }
 

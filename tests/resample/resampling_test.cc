@@ -336,6 +336,8 @@ TEST(ResamplingThreads, EveryThreadCountAndKernelGivesTheLiteralResults) {
   write_gappy("gappy.ucd");
   std::vector<SumKernel> kernels = {SumKernel::kPortable};
   if (avx2_supported()) kernels.push_back(SumKernel::kAvx2);
+  if (avx512_supported()) kernels.push_back(SumKernel::kAvx512);
+  const char* kKernelNames[] = {"best", "portable", "avx2", "avx512"};
   std::vector<int> all(24);
   for (int i = 0; i < 24; ++i) all[i] = i + 1;
   struct Case {
@@ -362,8 +364,8 @@ TEST(ResamplingThreads, EveryThreadCountAndKernelGivesTheLiteralResults) {
         for (int point = 1; point <= 3; ++point) {
           const Call r = trc(s, c.traces, codes, point, 0.1f);
           const Call& e = expected[point - 1];
-          const std::string where = std::string(c.name) + " point " + std::to_string(point) +
-                                    (kernel == SumKernel::kAvx2 ? " avx2 " : " portable ") +
+          const std::string where = std::string(c.name) + " point " + std::to_string(point) + " " +
+                                    kKernelNames[static_cast<int>(kernel)] + " " +
                                     std::to_string(threads) + " threads";
           ASSERT_EQ(e.rc, 0) << where;
           expect_same(r, e, where);
