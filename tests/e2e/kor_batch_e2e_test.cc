@@ -196,8 +196,8 @@ TEST(KorBatch, UsageErrors) {
   }
 }
 
-// Lines that kor never sees: a wrong field count or an output name that is not plain fails that
-// line alone; a chunk runs its own lines only.
+// Lines that kor never sees: a wrong field count, an output name that is not plain or that an
+// earlier line has fails that line alone; a chunk runs its own lines only.
 TEST(KorBatch, BadLinesAndChunks) {
   ScratchDir dir("batch_lines");
   dir.copy_in(kExamples / "example.trc", "example.trc");
@@ -207,7 +207,8 @@ TEST(KorBatch, BadLinesAndChunks) {
             "tx.ctl | example.trc | 1 1 1 0 | 0 | 1001 | 0 0 | a\n"
             "tx.ctl | example.trc | 1 1 1 0 | 0 | 1001 | 0 0 | | ../up\n"
             "tx.ctl | example.trc | 1 1 1 0 | 0 | 1001 | 0 0 | | good\n"
-            "tx.ctl | nothere.trc | 1 1 1 0 | 0 | 1001 | 0 0 | | missing\n");
+            "tx.ctl | nothere.trc | 1 1 1 0 | 0 | 1001 | 0 0 | | missing\n"
+            "tx.ctl | example.trc | 2 1 1 0 | 0 | 1001 | 0 0 | | good\n");
   const ProgramRun r = run_program(kBatch, {"-j", "2", "-o", "out", "plots.list"}, dir);
   EXPECT_EQ(r.status, 1);
   const std::string status = dir.read("out/status.tsv");
@@ -218,6 +219,8 @@ TEST(KorBatch, BadLinesAndChunks) {
   EXPECT_NE(status.find("4\tgood\tdone\t"), std::string::npos) << status;
   EXPECT_NE(status.find("5\tmissing\tfailed\t"), std::string::npos) << status;
   EXPECT_NE(status.find("STOP 4: Cannot open"), std::string::npos) << status;
+  EXPECT_NE(status.find("6\tline-6\tfailed\t"), std::string::npos) << status;
+  EXPECT_NE(status.find("output name 'good' is line 4's already"), std::string::npos) << status;
   EXPECT_TRUE(fs::exists(dir.path() / "out/good.txt"));
 
   // Chunk 1 of 2 takes the second and fourth plot lines.
