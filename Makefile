@@ -8,7 +8,9 @@ SAN_BUILD  ?= build-sanitize
 TSAN_BUILD ?= build-tsan
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 # What the programs need, and what the tests and benchmarks add.
-PROGRAM_PACKAGES := g++ cmake make pkg-config libcairo2-dev libgif-dev libx11-dev fonts-dejavu-core
+# kor_batch runs its plots on GNU parallel (Debian package parallel).
+PROGRAM_PACKAGES := g++ cmake make pkg-config libcairo2-dev libgif-dev libx11-dev fonts-dejavu-core \
+                    parallel
 TEST_PACKAGES    := libgtest-dev libgmock-dev libbenchmark-dev xvfb man-db
 PACKAGES   := $(PROGRAM_PACKAGES) $(TEST_PACKAGES)
 PROGRAMS   := kor kor_plots kor_files kor_select mplt

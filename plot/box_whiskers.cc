@@ -169,11 +169,35 @@ int resample_box_whiskers(DriverState& st, const tracefile::ReaderState& reader,
   return 0;
 }
 
-int write_box_whiskers(const DriverState& st, std::ostream& file) {
+std::vector<BoxWhiskerObject> box_whisker_objects(const DriverState& st) {
   const int n = st.trace_count;
   const int pairs = std::max(0, st.results.bxw.pairs_per_group);
   const int results = pairs * static_cast<int>(st.results.bxw.group_opcodes.size());
   const int used = std::min(std::clamp(st.traces.count[0], 0, kMaxPoints), kBxwPoints);
+  std::vector<BoxWhiskerObject> objects;
+  for (int k = 0; k < std::min(results, kMaxTraces); ++k) {
+    const int line = k / std::max(1, pairs);
+    const int pair = k % std::max(1, pairs) + 1;
+    BoxWhiskerObject o;
+    o.benchmark = line * (pairs + 1) + 1;  // plot position of the group's benchmark trace
+    o.paired = o.benchmark + pair;
+    if (o.paired > n) break;
+    o.zero_colour = st.settings.bxw_colour[k] < 1 || st.settings.bxw_request[k] <= 0;
+    if (!o.zero_colour) {
+      const bool right = st.settings.right_axis && st.settings.right_trace[o.benchmark - 1];
+      const double scale = right ? st.settings.right_factor : st.settings.left_factor;
+      for (int i = 0; i < used; ++i) {
+        o.points.push_back(bxw_point_values(st.settings, st.traces.Y(o.benchmark - 1, i),
+                                            st.traces.Y(o.paired - 1, i), st.bxw_tables,
+                                            BoxWhiskerTables::at(k, i), scale));
+      }
+    }
+    objects.push_back(std::move(o));
+  }
+  return objects;
+}
+
+int write_box_whiskers(const DriverState& st, std::ostream& file) {
   if (!file) return -42;
   util::list_write(file, {});
   file << "************************\n"
@@ -181,33 +205,23 @@ int write_box_whiskers(const DriverState& st, std::ostream& file) {
   util::list_write(file, {});
   file << util::rtrimmed(st.layout.title) << '\n';
   if (!file) return -42;
-  for (int k = 0; k < results; ++k) {
-    const int line = k / std::max(1, pairs);
-    const int pair = k % std::max(1, pairs) + 1;
-    const int bench = line * (pairs + 1) + 1;  // plot position of the group's benchmark trace
-    const int paired = bench + pair;
-    if (paired > n) break;
-    file << util::rtrimmed(st.layout.trace_labels[paired - 1]) << '\n'
+  for (const BoxWhiskerObject& o : box_whisker_objects(st)) {
+    file << util::rtrimmed(st.layout.trace_labels[o.paired - 1]) << '\n'
          << "            VERSUS first trace:\n"
-         << util::rtrimmed(st.layout.trace_labels[bench - 1]) << '\n';
+         << util::rtrimmed(st.layout.trace_labels[o.benchmark - 1]) << '\n';
     if (!file) return -42;
     file << " X# BENCHMRK_VAL PAIRED_VALUE MIN_WSKR_VAL  CI_LOWERBND  CI_UPPERBND MAX_WSKR_VAL\n";
-    if (st.settings.bxw_colour[k] < 1) {
+    if (o.zero_colour) {
       file << util::format("(1X,'**',8X,A)", {"ZERO COLOR NUMBER = NO BXWSKR OBJECTS"}) << '\n';
-    } else {
-      std::vector<double> central(used), ordinates(used);
-      for (int i = 0; i < used; ++i) {
-        central[i] = st.traces.Y(bench - 1, i);
-        ordinates[i] = st.traces.Y(paired - 1, i);
-      }
-      const bool right = st.settings.right_axis && st.settings.right_trace[bench - 1];
-      const double scale = right ? st.settings.right_factor : st.settings.left_factor;
-      if (write_bxw_objects(file, st.settings, k + 1, used, central, ordinates, st.bxw_tables,
-                            scale) != 0) {
-        return -42;
-      }
+    }
+    for (std::size_t i = 0; i < o.points.size(); ++i) {
+      const std::array<double, 6>& v = o.points[i];
+      file << util::format("(1X,I2,6(1X,1P,E12.5))",
+                           {static_cast<int>(i) + 1, v[0], v[1], v[2], v[3], v[4], v[5]})
+           << '\n';
     }
     util::list_write(file, {});
+    if (!file) return -42;
   }
   // A full disk shows only when the buffered lines reach the file.
   file.flush();

@@ -5,7 +5,9 @@
 #ifndef KOR_PLOT_BOX_WHISKERS_H_
 #define KOR_PLOT_BOX_WHISKERS_H_
 
+#include <array>
 #include <iosfwd>
+#include <vector>
 
 #include "plot/draw/pen.h"
 #include "plot/draw/view.h"
@@ -29,6 +31,19 @@ int BXW_ERRS(const PlotSettings& settings, const BoxWhiskerBook& book, std::ostr
 // error.
 [[nodiscard]] int resample_box_whiskers(DriverState& state, const tracefile::ReaderState& reader,
                                         std::ostream& os);
+
+// One box-whisker object of the result tables: the plot positions (from 1) of its benchmark and
+// paired traces, whether it has no object to show (colour or request 0), and at each point (at
+// most 64) the six values of bxw_point_values, scaled by the benchmark's axis factor.
+struct BoxWhiskerObject {
+  int benchmark = 0, paired = 0;
+  bool zero_colour = false;
+  std::vector<std::array<double, 6>> points;
+};
+
+// The objects of the plot's results in result order, up to the first whose paired trace lies
+// beyond the plotted traces.
+std::vector<BoxWhiskerObject> box_whisker_objects(const DriverState& state);
 
 // Writes the box-whisker objects of the result tables to `file`: the heading, then per result the
 // two traces' labels and one line per point.  Returns 0, or -42 when a write failed.

@@ -27,6 +27,7 @@ std::string default_output_name(std::string_view device_name) {
   if (const std::string_view file = graphics::default_output_file(name); !file.empty()) {
     return std::string(file);
   }
+  if (name == kCsvDevice) return std::string(kCsvDefaultFile);
   // Every name that starts with TX is the text device.
   return name.rfind("TX", 0) == 0 ? std::string(graphics::default_output_file("TX"))
                                   : std::string();
@@ -61,7 +62,9 @@ DeviceSpec parse_device(std::string_view device) {
   }
   if (spec.name == "PSC" || spec.name == "PS1" || spec.name == "PSP") spec.open_name = "PS";
   spec.colour_type = colour == 'M' ? 0 : colour == 'C' ? 2 : 1;
-  spec.kind = spec.name.rfind("TX", 0) == 0 ? DeviceKind::kText : DeviceKind::kGraphics;
+  spec.kind = spec.name.rfind("TX", 0) == 0 ? DeviceKind::kText
+              : spec.name == kCsvDevice        ? DeviceKind::kCsv
+                                               : DeviceKind::kGraphics;
   return spec;
 }
 
@@ -82,6 +85,7 @@ int open_text_device(PlotFiles& files, bool clear, const DeviceSpec& spec) {
     text.open_error = errno;
     return -22;
   }
+  if (spec.kind == DeviceKind::kCsv) return 0;
   text.bxw.open(text.bxw_name, mode);
   if (!text.bxw.is_open()) {
     text.open_error = errno;
@@ -179,7 +183,7 @@ int setup_graphics_device(const PlotSettings& settings, const DeviceSpec& spec,
 
 int start_output_device(const PlotSettings& s, const DeviceSpec& spec, PlotFiles& files,
                         graphics::DrawingRequests* requests, std::ostream& os) {
-  if (spec.kind == DeviceKind::kText) {
+  if (spec.kind != DeviceKind::kGraphics) {
     const int rc = open_text_device(files, s.clear, spec);
     if (rc != 0) {
       PLT_MSG(rc, " ", os);

@@ -17,8 +17,13 @@
 namespace kor::plot {
 
 // The kinds of output device: the text device (a name starting with TX) writes the text dump and
-// the box-whisker text; every other device draws through the graphics server.
-enum class DeviceKind { kText, kGraphics };
+// the box-whisker text, the CSV device (CSV) the plotted values as a table (plot/csv_output.h);
+// every other device draws through the graphics server.
+enum class DeviceKind { kText, kCsv, kGraphics };
+
+// The CSV device and its default output file.
+inline constexpr std::string_view kCsvDevice = "CSV";
+inline constexpr std::string_view kCsvDefaultFile = "kor.csv";
 
 // The device part of the DEV value: upper-cased device name and its kind, output file (the
 // device's default when blank) and the box-whisker text name, sizes and colour type.
@@ -37,9 +42,9 @@ DeviceSpec parse_device(std::string_view device);
 // text device; "" for an unknown device).
 std::string default_output_name(std::string_view device_name);
 
-// Opens the text dump and box-whisker text files of the text device in the files' output
-// directory: afresh with `clear` (CLE on), for appending without.  Returns 0, -22 (text dump) or
-// -41 (box-whisker text).
+// Opens the text dump and box-whisker text files of the text device (the CSV device: its table
+// alone, in place of the text dump) in the files' output directory: afresh with `clear` (CLE on),
+// for appending without.  Returns 0, -22 (text dump or table) or -41 (box-whisker text).
 [[nodiscard]] int open_text_device(PlotFiles& files, bool clear, const DeviceSpec& spec);
 
 // Starts plotting: the server is found or started in mode 0, and set to the plotting mode (2) when
@@ -52,7 +57,8 @@ std::string default_output_name(std::string_view device_name);
 [[nodiscard]] int setup_graphics_device(const PlotSettings& settings, const DeviceSpec& spec,
                                         graphics::DrawingRequests& requests, std::ostream& os);
 
-// Starts the output device `spec` of the settings: for the text device opens its files, for a
+// Starts the output device `spec` of the settings: for the text and CSV devices opens their files,
+// for a
 // graphics device starts the graphics server through `requests` (without one, graphics cannot
 // start; files.graphics_started is set once it runs) and sets the device up.  Returns 0 or the code
 // that ended the step (-22, -41, -1, -2, -10; reported).

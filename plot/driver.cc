@@ -6,6 +6,7 @@
 #include "graphics/link.h"
 #include "plot/box_whiskers.h"
 #include "plot/control.h"
+#include "plot/csv_output.h"
 #include "plot/device.h"
 #include "plot/draw/plot.h"
 #include "plot/draw/summary_draw.h"
@@ -101,6 +102,7 @@ struct OutputDevice {
   bool graphics = false;
 
   bool is_text() const { return spec.kind == DeviceKind::kText; }
+  bool is_csv() const { return spec.kind == DeviceKind::kCsv; }
 };
 
 // The steps that follow the traces: the control file parsed into the settings (with `text_only`
@@ -185,6 +187,7 @@ int diagram(const DriverRequest& rq, util::TextUnit& control, const tracefile::R
     st.layout.bar_width = spacing / (diagram_traces + 1);
   }
   if (attr) draw_reliability_first(st.traces, n);
+  if (device.is_csv()) return write_csv_output(st, text_dump_input(st, final_type), nullptr, os);
   draw::Pen pen{device.requests, os};
   rc = draw::draw_diagram(pen, plot_view(st, rq, final_type));
   const int e = end_graphics(device, os);
@@ -206,6 +209,7 @@ int summary_diagram(const DriverRequest& rq, util::TextUnit& control,
   (void)build_titles(st.settings, st.layout, title_input(st, rq.traces, rq.method, reader), os);
   summary_layout(performance, st);
   if (device.is_text()) return write_text_dump(st, final_type, os);
+  if (device.is_csv()) return write_csv_output(st, text_dump_input(st, final_type), nullptr, os);
   draw::Pen pen{device.requests, os};
   rc = draw::draw_summary_diagram(pen, plot_view(st, rq, final_type));
   const int e = end_graphics(device, os);
@@ -337,8 +341,13 @@ int plot_traces(const DriverRequest& rq, util::TextUnit& control,
   apply_scale_factors(st.settings, st.traces, st.trace_count);
   (void)build_titles(st.settings, st.layout, title_input(st, rq.traces, rq.method, reader), os);
   collect_bin_counts(rq, reader, st, final_type, os);
-  rc = device.is_text() ? write_text_outputs(st, reader, final_type, rc, os)
-                        : draw_traces(rq, reader, st, final_type, rpf, device, rc, os);
+  if (device.is_csv()) {
+    const int c = write_csv_output(st, text_dump_input(st, final_type), &reader, os);
+    rc = c != 0 ? c : rc;
+  } else {
+    rc = device.is_text() ? write_text_outputs(st, reader, final_type, rc, os)
+                          : draw_traces(rq, reader, st, final_type, rpf, device, rc, os);
+  }
   BXW_ERRS(st.settings, st.results.bxw, os);
   return rc;
 }

@@ -20,43 +20,6 @@ constexpr int kMaxLongWidth = 128;
 constexpr int kLongLine = 132;
 constexpr double kMergedTolerance = 1.0e-5;
 
-// The merged abscissa positions in ascending order, to find the label of a point by binary search
-// instead of a pass over the whole list per point.  A point takes the entry of the lowest index
-// whose position differs from it by less than the tolerance, as a pass in index order would.
-class LabelIndex {
- public:
-  LabelIndex(const std::vector<double>& position, int count) : position_(position) {
-    order_.reserve(static_cast<std::size_t>(count));
-    for (int j = 0; j < count; ++j) {
-      if (!std::isnan(position[j])) order_.push_back(j);  // a NaN position matches nothing
-    }
-    std::stable_sort(order_.begin(), order_.end(),
-                     [&](int a, int b) { return position[a] < position[b]; });
-  }
-
-  // The lowest index j with |position[j] - x| < kMergedTolerance, or -1.
-  int find(double x) const {
-    if (std::isnan(x)) return -1;
-    // The positions that can match lie within the tolerance; the window is taken twice as wide and
-    // every entry in it is checked with the test itself, so rounding at the window's edges cannot
-    // lose or add a match.
-    const double lo = x - 2 * kMergedTolerance, hi = x + 2 * kMergedTolerance;
-    auto it = std::lower_bound(order_.begin(), order_.end(), lo,
-                               [&](int j, double v) { return position_[j] < v; });
-    int found = -1;
-    for (; it != order_.end() && !(position_[*it] > hi); ++it) {
-      if (std::fabs(position_[*it] - x) < kMergedTolerance && (found < 0 || *it < found)) {
-        found = *it;
-      }
-    }
-    return found;
-  }
-
- private:
-  const std::vector<double>& position_;
-  std::vector<int> order_;
-};
-
 int used_points(const TraceData& t) {
   return std::clamp(t.points, 0, static_cast<int>(std::min(t.x.size(), t.y.size())));
 }
@@ -189,6 +152,32 @@ void write_reliability_intervals(std::ostream& os, const std::vector<Reliability
 }
 
 }  // namespace
+
+MergedIndex::MergedIndex(const std::vector<double>& position, int count) : position_(position) {
+  order_.reserve(static_cast<std::size_t>(std::max(count, 0)));
+  for (int j = 0; j < count; ++j) {
+    if (!std::isnan(position[j])) order_.push_back(j);  // a NaN position matches nothing
+  }
+  std::stable_sort(order_.begin(), order_.end(),
+                   [&](int a, int b) { return position[a] < position[b]; });
+}
+
+int MergedIndex::find(double x) const {
+  if (std::isnan(x)) return -1;
+  // The positions that can match lie within the tolerance; the window is taken twice as wide and
+  // every entry in it is checked with the test itself, so rounding at the window's edges cannot
+  // lose or add a match.
+  const double lo = x - 2 * kMergedTolerance, hi = x + 2 * kMergedTolerance;
+  auto it = std::lower_bound(order_.begin(), order_.end(), lo,
+                             [&](int j, double v) { return position_[j] < v; });
+  int found = -1;
+  for (; it != order_.end() && !(position_[*it] > hi); ++it) {
+    if (std::fabs(position_[*it] - x) < kMergedTolerance && (found < 0 || *it < found)) {
+      found = *it;
+    }
+  }
+  return found;
+}
 
 int write_long_text(std::ostream& os, int width, int indent, std::string_view text) {
   width = std::clamp(width, 1, kMaxLongWidth);
@@ -384,7 +373,7 @@ int PLT_TEXT(const PlotLayout& layout, const TextDumpInput& input, std::ostream&
   const MergedAxis& merged = input.merged ? *input.merged : empty;
   const int merged_count = std::clamp(
       merged.count, 0, static_cast<int>(std::min(merged.position.size(), merged.label.size())));
-  const LabelIndex labels(merged.position, merged_count);
+  const MergedIndex labels(merged.position, merged_count);
   std::vector<std::string> label_text(static_cast<std::size_t>(merged_count));  // 24 columns
   const int count = std::min<int>(static_cast<int>(input.traces.size()), kMaxTraces);
   for (int p = 1; p <= count; ++p) {
@@ -441,6 +430,31 @@ int PLT_TEXT(const PlotLayout& layout, const TextDumpInput& input, std::ostream&
   return os ? 0 : -23;
 }
 
+std::array<double, 6> bxw_point_values(const PlotSettings& settings, double c, double y,
+                                       const BoxWhiskerTables& tables, std::size_t at,
+                                       double scale) {
+  std::array<double, 6> v;
+  v.fill(kPlotMissing);
+  if (at >= tables.minus_lower.size() || at >= tables.upper.size()) return v;
+  auto present = [](double value) { return !util::IS_MISSING(value); };
+  double lower = tables.minus_lower[at], upper = tables.upper[at];
+  if (present(c) && present(y) && present(lower) && present(upper)) {
+    lower *= scale;
+    upper *= scale;
+    v[0] = c;
+    v[1] = y;
+    v[3] = c - lower;
+    v[4] = c + upper;
+    const bool have_ext = at < tables.lower_whisker.size() && at < tables.upper_whisker.size();
+    if (settings.bxw_print && have_ext && present(tables.lower_whisker[at]) &&
+        present(tables.upper_whisker[at])) {
+      v[2] = c - lower - tables.lower_whisker[at] * scale;
+      v[5] = c + upper + tables.upper_whisker[at] * scale;
+    }
+  }
+  return v;
+}
+
 int write_bxw_objects(std::ostream& os, const PlotSettings& settings, int object, int points,
                       const std::vector<double>& central, const std::vector<double>& ordinates,
                       const BoxWhiskerTables& tables, double scale) {
@@ -453,27 +467,9 @@ int write_bxw_objects(std::ostream& os, const PlotSettings& settings, int object
   const std::size_t avail =
       std::min({central.size(), ordinates.size(), boxes > first ? boxes - first : 0});
   const int count = std::clamp(points, 0, std::min<int>(kBxwPoints, static_cast<int>(avail)));
-  auto present = [](double v) { return !util::IS_MISSING(v); };
   for (int i = 0; i < count; ++i) {
-    const std::size_t at = first + i;
-    std::array<double, 6> v;
-    v.fill(kPlotMissing);
-    const double c = central[i], y = ordinates[i];
-    double lower = tables.minus_lower[at], upper = tables.upper[at];
-    if (present(c) && present(y) && present(lower) && present(upper)) {
-      lower *= scale;
-      upper *= scale;
-      v[0] = c;
-      v[1] = y;
-      v[3] = c - lower;
-      v[4] = c + upper;
-      const bool have_ext = at < tables.lower_whisker.size() && at < tables.upper_whisker.size();
-      if (settings.bxw_print && have_ext && present(tables.lower_whisker[at]) &&
-          present(tables.upper_whisker[at])) {
-        v[2] = c - lower - tables.lower_whisker[at] * scale;
-        v[5] = c + upper + tables.upper_whisker[at] * scale;
-      }
-    }
+    const std::array<double, 6> v =
+        bxw_point_values(settings, central[i], ordinates[i], tables, first + i, scale);
     os << util::format("(1X,I2,6(1X,1P,E12.5))", {i + 1, v[0], v[1], v[2], v[3], v[4], v[5]})
        << '\n';
   }

@@ -5,6 +5,8 @@
 #ifndef KOR_PLOT_TEXT_OUTPUT_H_
 #define KOR_PLOT_TEXT_OUTPUT_H_
 
+#include <array>
+#include <cstddef>
 #include <iosfwd>
 #include <string>
 #include <string_view>
@@ -50,6 +52,22 @@ int write_stats_page(const PlotLayout& layout, const std::string& path,
 std::string substitute_score_tokens(std::string_view label, int final_type,
                                     const std::array<double, kSummaryValues>& summary);
 
+// The merged abscissa positions in ascending order, to find the merged entry of a point by binary
+// search instead of a pass over the whole list per point.  A point takes the entry of the lowest
+// index whose position differs from it by less than 1.0E-5, as a pass in index order would.  The
+// positions must outlive the index.
+class MergedIndex {
+ public:
+  MergedIndex(const std::vector<double>& position, int count);
+
+  // The lowest index j below the count with |position[j] - x| < 1.0E-5, or -1 (also for a NaN).
+  int find(double x) const;
+
+ private:
+  const std::vector<double>& position_;
+  std::vector<int> order_;
+};
+
 // PLT_TEXT: the text dump of the plot with the layout's title, trace labels and axis titles, on
 // the text device's dump file (or `os`).  `merged_values` holds the merged values written for
 // label type 'r'; the summary values replace the score tokens of attribute and CRPS reliability
@@ -68,6 +86,15 @@ struct TextDumpInput {
 };
 [[nodiscard]] int PLT_TEXT(const PlotLayout& layout, const TextDumpInput& input, TextDevice& text);
 [[nodiscard]] int PLT_TEXT(const PlotLayout& layout, const TextDumpInput& input, std::ostream& os);
+
+// The six values of a box-whisker object line at one point: the central value, the ordinate, the
+// lower whisker end, the box's lower and upper ends and the upper whisker end, every one -9999
+// unless the central value, the ordinate and the box half-widths at table entry `at` are all
+// present (the half-widths and whisker extensions scaled by `scale`; the whisker ends only with
+// the BXW print flag and both extensions present).
+std::array<double, 6> bxw_point_values(const PlotSettings& settings, double central,
+                                       double ordinate, const BoxWhiskerTables& tables,
+                                       std::size_t at, double scale);
 
 // The box-whisker object lines of result `object` (1-based) on `os`: the zero-colour line when
 // the result has no request, else one line per point (at most 64, and no more than `central` and

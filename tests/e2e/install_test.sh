@@ -9,7 +9,7 @@ cmake=${2:-cmake}
 prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
 "$cmake" --install "$build" --prefix "$prefix" > "$prefix/install.log"
-for program in kor kor_plots kor_files kor_select mplt; do
+for program in kor kor_plots kor_files kor_select mplt kor_batch; do
   version=$("$prefix/bin/$program" --version)
   [ "$version" = "$program 2026.12" ] || { echo "$program --version: $version"; exit 1; }
   page="$prefix/share/man/man1/$program.1"

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -390,6 +391,9 @@ TEST_F(KorDriver, ResampledSkillScorePlotWithBoxWhiskerText) {
     EXPECT_GE(wlo, b - 0.15 - 1e-4);
     EXPECT_LE(whi, b + 0.15 + 1e-4);
   }
+  // Six points and the blank line that ends the object, nothing more.
+  const std::string rest((std::istreambuf_iterator<char>(rows)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(rest, "\n \n");
 }
 
 TEST_F(KorDriver, BoxWhiskerOutputIsTheSameForAnyThreadCount) {

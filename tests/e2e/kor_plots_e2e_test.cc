@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 #include "run_program.h"
 
@@ -319,6 +320,51 @@ TEST(KorPlots, TraceNumOfAnEarlierRunIsReplaced) {
   const ProgramRun r = run_program(kProgram, dir, "three.trc 1\n");
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(dir.read("trace.num"), "  2 3\n");
+}
+
+// kor_plots --plot-list: the plot list alone on standard output, the messages and the stop line
+// on standard error.
+TEST(KorPlots, PlotLists) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> args;
+    const char* input;
+    int status;
+    std::string out;
+    std::string err;
+  };
+  const std::string fields =
+      "# CONTROL | TRACEFILE | PLOT METHOD DISPLAY LAG | TRACES | OPCODES | SMOOTHING | LAGS | "
+      "NAME\n";
+  const Case kCases[] = {
+      {"every plot", {"--plot-list", "1001", "my plots.ctl"}, "three.trc\n", 0,
+       fields + lines({"my plots.ctl | three.trc | 1 1 1 0 | 0 | 1001 | 0 0 |  | three-p1-1001",
+                       "my plots.ctl | three.trc | 2 1 1 0 | 0 | 1001 | 0 0 |  | three-p2-1001",
+                       "my plots.ctl | three.trc | 3 1 1 0 | 0 | 1001 | 0 0 |  | three-p3-1001"}),
+       ""},
+      {"one plot, the default control file", {"--plot-list", "1101"}, "three.trc 2\n", 0,
+       fields + lines({"kor.ctl | three.trc | 2 1 1 0 | 0 | 1101 | 0 0 |  | three-p2-1101"}), ""},
+      {"plot number above the plot count", {"--plot-list", "1001"}, "three.trc 4\n", 0, "",
+       lines({"  4 exceeds plot count =  3", "STOP 4"})},
+      {"missing file", {"--plot-list", "1001"}, "nofile.trc\n", 0, "",
+       lines({"  Cannot open nofile.trc", "STOP 2"})},
+      {"op code not a number", {"--plot-list", "x"}, "three.trc\n", 2, "",
+       "kor_plots: --plot-list takes an op code and optionally a control file name\n"},
+      {"too many arguments", {"--plot-list", "1", "a", "b"}, "three.trc\n", 2, "",
+       "kor_plots: --plot-list takes an op code and optionally a control file name\n"},
+  };
+  for (const Case& c : kCases) {
+    ScratchDir dir("plots_list");
+    dir.copy_in(kData / "three.trc", "three.trc");
+    const ProgramRun r = run_program(kProgram, c.args, dir, c.input);
+    EXPECT_EQ(r.status, c.status) << c.name;
+    EXPECT_EQ(r.out, c.out) << c.name;
+    if (c.status == 2) {
+      EXPECT_EQ(r.err.substr(0, c.err.size()), c.err) << c.name;  // the usage follows
+    } else {
+      EXPECT_EQ(r.err, c.err) << c.name;
+    }
+  }
 }
 
 }  // namespace

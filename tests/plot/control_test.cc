@@ -853,9 +853,14 @@ TEST(DeviceSpec, NamesSizesAndColourTypes) {
     const char* open;
     int colour;
     double x, y;
+    DeviceKind kind = DeviceKind::kGraphics;
   };
   constexpr Case kCases[] = {
-      {"tx", "TX", "txt.dmp", "txt.dmp_bxw", "TX", 1, 700, 700},
+      {"tx", "TX", "txt.dmp", "txt.dmp_bxw", "TX", 1, 700, 700, DeviceKind::kText},
+      {"TXT|a.txt", "TXT", "a.txt", "a.txt_bxw", "TXT", 1, 700, 700, DeviceKind::kText},
+      {"csv", "CSV", "kor.csv", "kor.csv_bxw", "CSV", 1, 700, 700, DeviceKind::kCsv},
+      {"Csv|tidy.csv", "CSV", "tidy.csv", "tidy.csv_bxw", "CSV", 1, 700, 700, DeviceKind::kCsv},
+      {"CSVX", "CSVX", "", "_bxw", "CSVX", 1, 700, 700},  // no such device: the server says so
       {"GF|myplot.gif", "GF", "myplot.gif", "myplot.gif_bxw", "GF", 1, 700, 700},
       {"ps", "PS", "ps.plt", "ps.plt_bxw", "PS", 1, 700, 700},
       {"psp||1;2|m", "PSP", "psp.plt", "psp.plt_bxw", "PS", 1, 8.5, 11},
@@ -876,6 +881,7 @@ TEST(DeviceSpec, NamesSizesAndColourTypes) {
     EXPECT_EQ(d.colour_type, c.colour) << c.device;
     EXPECT_EQ(d.xsize, c.x) << c.device;
     EXPECT_EQ(d.ysize, c.y) << c.device;
+    EXPECT_EQ(d.kind, c.kind) << c.device;
   }
 }
 

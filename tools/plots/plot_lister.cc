@@ -6,7 +6,9 @@
 #include <array>
 #include <fstream>
 #include <istream>
+#include <cctype>
 #include <memory>
+#include <sstream>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -39,12 +41,17 @@ constexpr std::string_view kPlotKinds[] = {
 
 class Lister {
  public:
-  explicit Lister(std::ostream& out) : out_(out) {}
+  // The listing and its messages go to `out`; with `plot_list`, the messages go to `messages`
+  // and the listing is dropped for the plot list's lines.
+  Lister(std::ostream& out, std::ostream& messages, const PlotListRequest* plot_list)
+      : out_(out), msg_(messages), plot_list_(plot_list) {}
 
   int run(std::istream& in, std::ostream* prompt);
 
  private:
   void say(std::initializer_list<util::ListItem> items) { util::list_write(out_, items); }
+  void tell(std::initializer_list<util::ListItem> items) { util::list_write(msg_, items); }
+  void plot_list_line(int plot);
   void line(const std::string& text) { out_ << text << '\n'; }
   void label_lines(const tracefile::LabelLines& lines);
   [[nodiscard]] bool write_trace_num(int trace_count, int plot_type);
@@ -53,7 +60,10 @@ class Lister {
   void list_trace_labels(int trace_count);
 
   std::ostream& out_;
+  std::ostream& msg_;
+  const PlotListRequest* plot_list_;
   util::TextUnit unit_{kTraceDataUnit};
+  std::string trace_file_;
   std::unique_ptr<tracefile::ReaderState> state_ = std::make_unique<tracefile::ReaderState>();
 };
 
@@ -99,9 +109,10 @@ int Lister::run(std::istream& in, std::ostream* prompt) {
   util::ask(prompt, "Trace data file name and plot number (none or 0: every plot): ");
   const std::array<std::string, 2> tokens = name_and_plot(read_input_line(in));
   const std::string& name = tokens[0];
+  trace_file_ = name;
   if (name.size() > kNameWidth || !is_file(name) || !unit_.open(name)) {
-    say({" Cannot open ", name});
-    if (name.size() > kNameWidth) util::write_name_too_long(out_, kNameWidth);
+    tell({" Cannot open ", name});
+    if (name.size() > kNameWidth) util::write_name_too_long(msg_, kNameWidth);
     return kStopCannotOpen;
   }
 
@@ -109,23 +120,27 @@ int Lister::run(std::istream& in, std::ostream* prompt) {
   if (util::ST_TLEN(tokens[1]) > 0) {
     // A plot number that is not a number, or a negative one, names no plot of any file.
     if (util::ST_TINT(tokens[1], plot) != 0 || plot < 0) {
-      say({" Plot number ", std::string(util::rtrim(tokens[1])), " is invalid."});
+      tell({" Plot number ", std::string(util::rtrim(tokens[1])), " is invalid."});
       return kStopBadPlotNumber;
     }
   }
 
   int plot_count = 0;
   if (int rc = tracefile::RDTD_INI(*state_, unit_, plot_count); rc != 0) {
-    tracefile::RDTD_MSG(rc, "RDTD_INI", out_);
-    tracefile::write_error_place(state_->error_place, out_);
+    tracefile::RDTD_MSG(rc, "RDTD_INI", msg_);
+    tracefile::write_error_place(state_->error_place, msg_);
     return kStopIniFailed;
   }
   if (plot > plot_count) {
-    say({plot, " exceeds plot count = ", plot_count});
+    tell({plot, " exceeds plot count = ", plot_count});
     return kStopBadPlotNumber;
   }
   say({});
   say({" Number of plots available = ", plot_count});
+  if (plot_list_) {
+    *plot_list_->list << "# CONTROL | TRACEFILE | PLOT METHOD DISPLAY LAG | TRACES | OPCODES | "
+                         "SMOOTHING | LAGS | NAME\n";
+  }
 
   const int first = plot != 0 ? plot : 1;
   const int last = plot != 0 ? plot : plot_count;
@@ -147,14 +162,14 @@ int Lister::list_plot(int plot, bool last, bool& go_on) {
   }
   int trace_count = 0;
   int plot_type = 0;
-  const int rc = tracefile::RDTD_FND(*state_, unit_, plot, 0, trace_count, plot_type, out_);
+  const int rc = tracefile::RDTD_FND(*state_, unit_, plot, 0, trace_count, plot_type, msg_);
   if (last && !write_trace_num(trace_count, plot_type)) {
-    say({"Cannot write to file trace.num"});
+    tell({"Cannot write to file trace.num"});
     return kStopTraceNum;
   }
   if (rc != 0) {
-    tracefile::RDTD_MSG(rc, "", out_);
-    tracefile::write_error_place(state_->error_place, out_);
+    tracefile::RDTD_MSG(rc, "", msg_);
+    tracefile::write_error_place(state_->error_place, msg_);
   }
   if (rc < 0) {
     go_on = false;
@@ -163,11 +178,12 @@ int Lister::list_plot(int plot, bool last, bool& go_on) {
 
   say({});
   if (plot_type < 1 || plot_type > static_cast<int>(std::size(kPlotKinds))) {
-    say({plot_type, " is not a valid plot type."});
+    tell({plot_type, " is not a valid plot type."});
     unit_.close();
     return kStopInvalidPlotType;
   }
   say({" PLOT # ", plot, kPlotKinds[plot_type - 1], " composed of ", trace_count, " trace(s)."});
+  if (plot_list_) plot_list_line(plot);
 
   say({});
   say({" INDEPENDENT VARIABLE FOR THIS PLOT:"});
@@ -177,6 +193,25 @@ int Lister::list_plot(int plot, bool last, bool& go_on) {
   list_general_labels();
   list_trace_labels(trace_count);
   return 0;
+}
+
+// One plot of the file in the plot list: all its traces (METHOD 1) with the request's op code
+// on the plot's own display, no lag and no smoothing, named after the trace data file, the plot
+// and the op code.
+void Lister::plot_list_line(int plot) {
+  std::string stem = trace_file_.substr(trace_file_.find_last_of('/') + 1);
+  if (const std::size_t dot = stem.rfind('.'); dot != std::string::npos && dot > 0) {
+    stem.resize(dot);
+  }
+  for (char& c : stem) {
+    const bool plain = std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '_' ||
+                       c == '-' || c == '+';
+    if (!plain) c = '_';
+  }
+  const std::string code = std::to_string(plot_list_->opcode);
+  *plot_list_->list << plot_list_->control << " | " << trace_file_ << " | " << plot
+                    << " 1 1 0 | 0 | " << code << " | 0 0 |  | " << stem << "-p" << plot << "-"
+                    << code << '\n';
 }
 
 bool Lister::write_trace_num(int trace_count, int plot_type) {
@@ -200,7 +235,7 @@ void Lister::label_lines(const tracefile::LabelLines& lines) {
 void Lister::list_general_labels() {
   tracefile::LabelLines lines;
   if (int rc = tracefile::RDTD_GLB(*state_, kMaxLabelLines, kLabelTextWidth, lines); rc != 0) {
-    tracefile::RDTD_MSG(rc, "RDTD_GLB", out_);
+    tracefile::RDTD_MSG(rc, "RDTD_GLB", msg_);
     return;
   }
   const std::string stat(util::rtrim(listed(lines.stat_type)));
@@ -223,7 +258,7 @@ void Lister::list_trace_labels(int trace_count) {
   for (int t = 1; t <= trace_count; ++t) {
     tracefile::LabelLines lines;
     if (int rc = tracefile::RDTD_TLB(*state_, t, kMaxLabelLines, kLabelTextWidth, lines); rc != 0) {
-      tracefile::RDTD_MSG(rc, "RDTD_TLB", out_);
+      tracefile::RDTD_MSG(rc, "RDTD_TLB", msg_);
       continue;
     }
     say({});
@@ -239,8 +274,16 @@ void Lister::list_trace_labels(int trace_count) {
 }  // namespace
 
 int list_plots(std::istream& in, std::ostream& out, std::ostream* prompt) {
-  Lister lister(out);
+  Lister lister(out, out, nullptr);
   return lister.run(in, prompt);
+}
+
+int write_plot_list(std::istream& in, const PlotListRequest& request, std::ostream* prompt) {
+  std::ostringstream listing;
+  Lister lister(listing, *request.messages, &request);
+  const int code = lister.run(in, prompt);
+  request.list->flush();
+  return code;
 }
 
 }  // namespace kor::plots

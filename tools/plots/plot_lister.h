@@ -8,6 +8,7 @@
 #define KOR_TOOLS_PLOTS_PLOT_LISTER_H_
 
 #include <iosfwd>
+#include <string>
 
 namespace kor::plots {
 
@@ -29,6 +30,22 @@ inline constexpr int kStopTraceNum = 5;
 // a file, and the last word is the plot number; else the first word is the name and the second
 // the plot number.  A name longer than its 128-character field is refused, not cut.
 [[nodiscard]] int list_plots(std::istream& in, std::ostream& out, std::ostream* prompt = nullptr);
+
+// What kor_plots --plot-list writes: the lines of a plot list (kor_batch) for the plots that the
+// input line names, with this op code and control file name.
+struct PlotListRequest {
+  int opcode = 0;
+  std::string control;
+  std::ostream* list = nullptr;      // the plot list: a comment line naming the fields, then
+                                     // one line per plot
+  std::ostream* messages = nullptr;  // what went wrong (the listing itself is not written)
+};
+
+// Reads the input line as list_plots does and writes the plot list of the plots it names (every
+// plot of the file, or the one plot asked for); messages go to request.messages.  trace.num is
+// written as by list_plots.  Returns 0 or the stop code of a fatal error.
+[[nodiscard]] int write_plot_list(std::istream& in, const PlotListRequest& request,
+                                  std::ostream* prompt = nullptr);
 
 }  // namespace kor::plots
 

@@ -1,0 +1,1 @@
+DEV = CSV|kor.csv
