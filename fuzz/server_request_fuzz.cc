@@ -16,6 +16,7 @@
 #include "fuzz/fuzz_support.h"
 #include "graphics/request_codes.h"
 #include "graphics/words.h"
+#include "mplt/render.h"
 #include "mplt/server.h"
 
 namespace {
@@ -61,6 +62,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   // The font caches that rendering filled are given back at the end, as the server does, so that
   // the leak check at exit sees only what the decoder itself kept.
   std::atexit([] {
+    mplt::release_fonts();
     cairo_debug_reset_static_data();
     FcFini();
   });

@@ -21,6 +21,7 @@
 #include <cstring>
 #include <string>
 
+#include "mplt/render.h"
 #include "mplt/serve.h"
 #include "mplt/window.h"
 
@@ -114,6 +115,7 @@ int main(int argc, char** argv) {
     Server server;
     end = serve(queue, server, options);
   }
+  release_fonts();
   cairo_debug_reset_static_data();
   FcFini();
   if (end == End::kSignal) std::fprintf(stderr, "mplt: ended by a signal\n");

@@ -1,5 +1,6 @@
 #include "mplt/render.h"
 
+#include <cairo-ft.h>
 #include <cairo-pdf.h>
 #include <cairo-ps.h>
 #include <cairo-svg.h>
@@ -10,6 +11,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdint>
+#include <mutex>
 #include <string>
 #include <unordered_map>
 
@@ -22,6 +24,65 @@ constexpr double kCapitalMiddle = 0.365;  // middle of a capital letter above th
 
 const char* font_family(int font) {
   return font <= 2 ? "DejaVu Sans" : font <= 4 ? "DejaVu Serif" : "DejaVu Sans Mono";
+}
+
+// The font face of `font` for a raster or vector page, resolved by fontconfig from the family and
+// weight alone, with every property that decides how glyphs are rasterised fixed afterwards.
+// cairo's own faces (cairo_select_font_face) are resolved once, with the options and the size of
+// the first text they draw, and keep that for the life of the process: a PNG drawn after a PDF
+// or after a smaller page got other glyph pixels than on a fresh server.  Faces made here depend
+// on their arguments only; the values are those fontconfig gives a fresh raster or vector page.
+cairo_font_face_t* make_font_face(int font, bool raster, bool antialias) {
+  FcPattern* want = FcPatternCreate();
+  FcPatternAddString(want, FC_FAMILY, reinterpret_cast<const FcChar8*>(font_family(font)));
+  FcPatternAddInteger(want, FC_SLANT, FC_SLANT_ROMAN);
+  FcPatternAddInteger(want, FC_WEIGHT, font % 2 == 0 ? FC_WEIGHT_BOLD : FC_WEIGHT_MEDIUM);
+  FcConfigSubstitute(nullptr, want, FcMatchPattern);
+  FcDefaultSubstitute(want);
+  FcResult result = FcResultNoMatch;
+  FcPattern* found = FcFontMatch(nullptr, want, &result);
+  FcPatternDestroy(want);
+  if (found == nullptr) return cairo_toy_font_face_create(font_family(font), CAIRO_FONT_SLANT_NORMAL,
+                                                          font % 2 == 0 ? CAIRO_FONT_WEIGHT_BOLD
+                                                                        : CAIRO_FONT_WEIGHT_NORMAL);
+  auto set_bool = [&](const char* what, bool v) {
+    FcPatternDel(found, what);
+    FcPatternAddBool(found, what, v ? FcTrue : FcFalse);
+  };
+  auto set_int = [&](const char* what, int v) {
+    FcPatternDel(found, what);
+    FcPatternAddInteger(found, what, v);
+  };
+  set_bool(FC_ANTIALIAS, antialias);
+  set_bool(FC_HINTING, raster);
+  set_int(FC_HINT_STYLE, raster ? FC_HINT_SLIGHT : FC_HINT_NONE);
+  set_int(FC_RGBA, FC_RGBA_NONE);
+  set_int(FC_LCD_FILTER, FC_LCD_DEFAULT);
+  set_bool(FC_AUTOHINT, false);
+  set_bool(FC_EMBEDDED_BITMAP, false);
+  cairo_font_face_t* face = cairo_ft_font_face_create_for_pattern(found);
+  FcPatternDestroy(found);
+  return face;
+}
+
+// The faces made so far, one per font, page kind and antialiasing; they live until release_fonts.
+struct FontFaces {
+  std::mutex lock;
+  std::array<cairo_font_face_t*, 6 * 2 * 2> faces{};
+};
+FontFaces& font_faces() {
+  static FontFaces faces;
+  return faces;
+}
+
+cairo_font_face_t* font_face(int font, bool raster, bool antialias) {
+  const int f = std::clamp(font, 1, 6);
+  FontFaces& all = font_faces();
+  const std::lock_guard<std::mutex> hold(all.lock);
+  cairo_font_face_t*& face =
+      all.faces[static_cast<std::size_t>(((f - 1) * 2 + (raster ? 1 : 0)) * 2 + (antialias ? 1 : 0))];
+  if (face == nullptr) face = make_font_face(f, raster, antialias);
+  return face;
 }
 
 void set_rgb(cairo_t* cr, Rgb c) {
@@ -41,11 +102,11 @@ std::vector<std::string> text_lines(const std::string& s) {
   return lines;
 }
 
-void draw_text(cairo_t* cr, const Item& item, double x, double y, Rgb colour, Rgb background) {
+void draw_text(cairo_t* cr, const Item& item, double x, double y, Rgb colour, Rgb background,
+               bool raster, bool antialias) {
   const TextStyle& t = item.text;
   cairo_save(cr);
-  cairo_select_font_face(cr, font_family(t.font), CAIRO_FONT_SLANT_NORMAL,
-                         t.font % 2 == 0 ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
+  cairo_set_font_face(cr, font_face(t.font, raster, antialias));
   cairo_set_font_size(cr, t.height);
   cairo_translate(cr, x, y);
   cairo_rotate(cr, -t.angle * kPi / 180.0);
@@ -118,7 +179,28 @@ void polygon_path(cairo_t* cr, double x, double y, double r, int corners, double
   cairo_close_path(cr);
 }
 
+// Every font option of a page is set here, none left to the surface's defaults, so that the
+// scaled fonts of a page depend on the kind of page alone (see make_font_face).
+void set_font_options(cairo_t* cr, bool raster, bool antialias) {
+  cairo_font_options_t* fo = cairo_font_options_create();
+  cairo_font_options_set_antialias(fo, antialias ? CAIRO_ANTIALIAS_GRAY : CAIRO_ANTIALIAS_NONE);
+  cairo_font_options_set_subpixel_order(fo, CAIRO_SUBPIXEL_ORDER_RGB);
+  cairo_font_options_set_hint_style(fo, raster ? CAIRO_HINT_STYLE_SLIGHT : CAIRO_HINT_STYLE_NONE);
+  cairo_font_options_set_hint_metrics(fo, CAIRO_HINT_METRICS_OFF);
+  cairo_set_font_options(cr, fo);
+  cairo_font_options_destroy(fo);
+}
+
 }  // namespace
+
+void release_fonts() {
+  FontFaces& all = font_faces();
+  const std::lock_guard<std::mutex> hold(all.lock);
+  for (cairo_font_face_t*& face : all.faces) {
+    if (face != nullptr) cairo_font_face_destroy(face);
+    face = nullptr;
+  }
+}
 
 Rgb map_colour(Rgb c, Rgb background, ColourMode mode) {
   switch (mode) {
@@ -197,11 +279,7 @@ void render_page(cairo_t* cr, const Page& page, ColourMode mode, bool raster, bo
   const double unit = 3 * std::min(page.width(), page.height()) / 700;
   cairo_save(cr);
   cairo_set_antialias(cr, antialias ? CAIRO_ANTIALIAS_DEFAULT : CAIRO_ANTIALIAS_NONE);
-  cairo_font_options_t* fo = cairo_font_options_create();
-  cairo_font_options_set_antialias(fo, antialias ? CAIRO_ANTIALIAS_DEFAULT : CAIRO_ANTIALIAS_NONE);
-  cairo_font_options_set_hint_metrics(fo, CAIRO_HINT_METRICS_OFF);
-  cairo_set_font_options(cr, fo);
-  cairo_font_options_destroy(fo);
+  set_font_options(cr, raster, antialias);
   set_rgb(cr, map_colour(bg, bg, mode));
   cairo_paint(cr);
   cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
@@ -259,7 +337,8 @@ void render_page(cairo_t* cr, const Page& page, ColourMode mode, bool raster, bo
         break;
       }
       case ItemKind::kText:
-        draw_text(cr, item, p[0], h - p[1], colour, map_colour(item.text.background, bg, mode));
+        draw_text(cr, item, p[0], h - p[1], colour, map_colour(item.text.background, bg, mode),
+                  raster, antialias);
         break;
     }
     cairo_restore(cr);
