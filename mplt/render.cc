@@ -351,6 +351,12 @@ namespace {
 struct Sink {
   int fd;
   bool ok = true;
+  int error = 0;  // errno of the write that failed
+  // The writer's result: errno is the failed write's again after the library's clean-up.
+  bool result(bool done) const {
+    if (!ok) errno = error != 0 ? error : EIO;
+    return done && ok;
+  }
 };
 
 cairo_status_t write_to_fd(void* closure, const unsigned char* data, unsigned int length) {
@@ -360,6 +366,7 @@ cairo_status_t write_to_fd(void* closure, const unsigned char* data, unsigned in
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
       sink->ok = false;
+      sink->error = n < 0 ? errno : ENOSPC;
       break;
     }
     data += n;
@@ -399,7 +406,7 @@ bool write_vector(int fd, const Page& page, VectorKind kind, ColourMode mode) {
   cairo_surface_finish(s);
   const bool finished = cairo_surface_status(s) == CAIRO_STATUS_SUCCESS;
   cairo_surface_destroy(s);
-  return drawn && finished && sink.ok;
+  return sink.result(drawn && finished);
 }
 
 cairo_surface_t* render_image(const Page& page, ColourMode mode, bool antialias) {
@@ -417,7 +424,7 @@ bool write_png(int fd, const Page& page, ColourMode mode) {
   cairo_surface_t* s = render_image(page, mode, true);
   const cairo_status_t st = cairo_surface_write_to_png_stream(s, write_to_fd, &sink);
   cairo_surface_destroy(s);
-  return st == CAIRO_STATUS_SUCCESS && sink.ok;
+  return sink.result(st == CAIRO_STATUS_SUCCESS);
 }
 
 namespace {
@@ -500,7 +507,7 @@ bool write_gif(int fd, const Page& page, ColourMode mode, std::span<const Rgb> t
   if (map != nullptr) GifFreeMapObject(map);
   if (gif != nullptr && EGifCloseFile(gif, &error) != GIF_OK) ok = false;
   cairo_surface_destroy(s);
-  return ok && sink.ok;
+  return sink.result(ok);
 }
 
 }  // namespace kor::mplt

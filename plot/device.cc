@@ -6,6 +6,7 @@
 #include <ostream>
 
 #include "graphics/request_codes.h"
+#include "plot/draw/pen.h"
 #include "plot/messages.h"
 #include "plot/text_output.h"
 #include "util/format.h"
@@ -158,6 +159,7 @@ int setup_graphics_device(const PlotSettings& settings, const DeviceSpec& spec,
   if (rc != 0) {
     PLT_MSG(-2, "RETURN CODE FROM MPLT = " + util::format("(I8)", {rc}), os);
     PLT_MSG(-2, "Invalid device", os);
+    draw::explain_output_failure(requests, rc, os);
     return -2;
   }
   if (util::ST_TLEN(settings.colours) > 0) {
