@@ -703,8 +703,11 @@ int Server::write_output() {
         return false;
     }
   };
-  return write_whole(device_.path, device_.target, device_.umask, write, failure_) ? kOk
-                                                                                   : kWriteFailed;
+  if (!write_whole(device_.path, device_.target, device_.umask, write, failure_)) {
+    dirty_ = true;  // not written: the next flush tries again (and reports again)
+    return kWriteFailed;
+  }
+  return kOk;
 }
 
 void Server::keep_start_page() {

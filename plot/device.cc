@@ -69,27 +69,11 @@ DeviceSpec parse_device(std::string_view device) {
 int open_text_device(PlotFiles& files, bool clear, const DeviceSpec& spec) {
   TextDevice& text = files.text;
   text.close();
-  text.dump.clear();
-  text.bxw.clear();
   text.dump_name = files.output_path(spec.file);
   text.bxw_name = files.output_path(spec.bxw_file);
   // With CLE off the new output goes after what the files already hold; a file that does not
   // exist yet is created either way.
-  const auto mode = clear ? std::ios::out | std::ios::trunc : std::ios::out | std::ios::app;
-  text.open_error = 0;
-  errno = 0;
-  text.dump.open(text.dump_name, mode);
-  if (!text.dump.is_open()) {
-    text.open_error = errno;
-    return -22;
-  }
-  text.bxw.open(text.bxw_name, mode);
-  if (!text.bxw.is_open()) {
-    text.open_error = errno;
-    text.close();
-    return -41;
-  }
-  return 0;
+  return text.open(!clear);
 }
 
 int apply_colours(std::string_view spec_text, graphics::DrawingRequests& requests,

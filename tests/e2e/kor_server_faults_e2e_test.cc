@@ -206,5 +206,123 @@ TEST_F(ServerFaults, APlotIsTheSameBytesAfterOtherPagesAndAfterNoise) {
   EXPECT_TRUE(picture() == fresh) << "after random requests";
 }
 
+// The files in a folder whose name starts with a dot: temporary files and fragments.
+std::vector<std::string> hidden_files(const fs::path& dir) {
+  std::vector<std::string> names;
+  for (const auto& e : fs::directory_iterator(dir)) {
+    const std::string name = e.path().filename().string();
+    if (name[0] == '.' && name.rfind(".std", 0) != 0) names.push_back(name);
+  }
+  return names;
+}
+
+TEST_F(ServerFaults, AFullFileSystemKeepsEveryOldOutputAndSaysWhichFileAndWhy) {
+  // The file size limit stands in for a small full file system: every write past 2048 bytes
+  // fails (EFBIG) for kor and for the server it starts, as writes on a full disk do (ENOSPC).
+  const std::string folder = dir_.path().string();
+  struct Case {
+    const char* dev;
+    const char* file;
+    std::string lines;  // what the run prints after its code line
+  };
+  const std::string graphics_error = " GRAPHICS PROC ERROR # =     -225\n -14 = ERROR FROM MOBPLT\n";
+  const Case kCases[] = {
+      {"PNG|o.png", "o.png", graphics_error},
+      {"GF|o.gif", "o.gif", graphics_error},
+      {"PDF|o.pdf", "o.pdf", graphics_error},
+      {"PS|o.ps", "o.ps", graphics_error},
+      {"SVG|o.svg", "o.svg", graphics_error},
+      {"TX|tx.dmp", "tx.dmp", " PLT_TEXT\n -23 = Cannot write to output file text device.\n"},
+  };
+  std::vector<std::string> good;
+  for (const Case& c : kCases) {
+    EXPECT_EQ(run(control(c.dev)).err, "") << c.dev;
+    good.push_back(dir_.read(c.file));
+    EXPECT_GT(good.back().size(), 2048u) << c.dev;
+  }
+  end_server();
+  rlimit before{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
+  rlimit small = before;
+  small.rlim_cur = 2048;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  const auto old_action = signal(SIGXFSZ, SIG_IGN);
+  std::vector<ProgramRun> runs;
+  for (const Case& c : kCases) runs.push_back(run(control(c.dev)));
+  setrlimit(RLIMIT_FSIZE, &before);
+  signal(SIGXFSZ, old_action);
+  end_server();  // the server started under the limit
+  for (std::size_t i = 0; i < std::size(kCases); ++i) {
+    const Case& c = kCases[i];
+    const std::string file = c.file[0] == 't' ? std::string(c.file) : folder + "/" + c.file;
+    const std::string said = c.lines + " Cannot write the output file " + file + ": File too large\n";
+    EXPECT_NE(runs[i].out.find(said), std::string::npos) << c.dev << "\n" << runs[i].out;
+    EXPECT_TRUE(dir_.read(c.file) == good[i]) << c.dev << ": the old file is kept";
+  }
+  EXPECT_EQ(hidden_files(dir_.path()), std::vector<std::string>{});
+}
+
+TEST_F(ServerFaults, AServerKilledWhileWritingLeavesTheOldFile) {
+  const std::string old = picture();
+  ASSERT_GT(old.size(), 1000u);
+  const pid_t server = g::claim_holder(key_);
+  ASSERT_GT(server, 0);
+  // A page that takes a while to write: a large PNG of a long line.
+  g::LinkState link;
+  open_link(link);
+  const g::Word start[3] = {3, g::kStartPlotting, 0};
+  g::Word reply[2] = {};
+  ASSERT_EQ(g::REQ_PUT(link, start), 0);
+  ASSERT_EQ(g::REQ_GET(link, reply), 0);
+  ASSERT_EQ(g::select_device(link, "PNG", 2, (dir_.path() / "o.png").string(), {4000, 4000, 0}),
+            0);
+  std::vector<float> x(20000), y(20000);
+  for (std::size_t i = 0; i < x.size(); ++i) {
+    x[i] = static_cast<float>(i % 1000) / 1000;
+    y[i] = static_cast<float>(0.5 + 0.4 * std::sin(0.013 * static_cast<double>(i)));
+  }
+  ASSERT_EQ(g::draw_polyline(link, 'N', x, y), 0);
+  const g::Word end_frame[2] = {2, g::kEndFrame};
+  ASSERT_EQ(g::REQ_PUT(link, end_frame), 0);
+  // Killed once the output has started to reach the disk.
+  const bool writing = wait_for(
+      [&] {
+        for (const std::string& name : hidden_files(dir_.path())) {
+          if (fs::file_size(dir_.path() / name) > 0) return true;
+        }
+        return false;
+      },
+      std::chrono::seconds(30));
+  kill(server, SIGKILL);
+  EXPECT_TRUE(writing);
+  EXPECT_TRUE(wait_for([&] { return g::claim_holder(key_) == 0; }, std::chrono::seconds(5)));
+  EXPECT_TRUE(dir_.read("o.png") == old);
+  // The next run starts a new server and draws as the first one did.
+  EXPECT_TRUE(picture() == old);
+  fs::remove(g::server_claim_path(key_));
+}
+
+TEST_F(ServerFaults, AServerWhoseClientsParentHasEndedEndsAfterTheRun) {
+  // Runs under a wrapper that ends after them, as under timeout or xargs: their key comes from
+  // the wrapper, which nobody can reach again once it has ended.
+  dir_.write("g.ctl", control("PNG|o.png"));
+  const pid_t wrapper = fork();
+  if (wrapper == 0) {
+    for (int i = 0; i < 2; ++i) {
+      const Started s = start_program(KOR_PROGRAM, dir_.path(), kPlot1);
+      waitpid(s.pid, nullptr, 0);
+    }
+    _exit(0);
+  }
+  ASSERT_GT(wrapper, 0);
+  waitpid(wrapper, nullptr, 0);
+  const key_t key = static_cast<key_t>(wrapper) + 12340000;
+  EXPECT_GT(dir_.read("o.png").size(), 1000u);
+  EXPECT_TRUE(wait_for([&] { return msgget(key, 0) < 0 && g::claim_holder(key) == 0; },
+                       std::chrono::seconds(5)));
+  const int id = msgget(key, 0);
+  if (id >= 0) msgctl(id, IPC_RMID, nullptr);
+}
+
 }  // namespace
 }  // namespace kor::e2e

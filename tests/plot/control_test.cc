@@ -571,8 +571,14 @@ TEST_F(ControlFile, TextDeviceOpensBothFiles) {
   EXPECT_EQ(out_.str(), "");
   EXPECT_EQ(device_.kind, DeviceKind::kText);
   EXPECT_TRUE(files_.text.dump.is_open());
+  // The files are written under temporary names and take their own when they are closed.
+  EXPECT_FALSE(fs::exists(dir_ / "txt.dmp"));
+  EXPECT_TRUE(files_.text.close());
   EXPECT_TRUE(fs::exists(dir_ / "txt.dmp"));
   EXPECT_TRUE(fs::exists(dir_ / "txt.dmp_bxw"));
+  for (const auto& e : fs::directory_iterator(dir_)) {
+    EXPECT_NE(e.path().filename().string()[0], '.') << e.path();  // no temporary file left
+  }
 }
 
 TEST_F(ControlFile, ClearOffAppendsToTheTextFiles) {
