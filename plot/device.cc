@@ -11,6 +11,7 @@
 #include "plot/text_output.h"
 #include "util/format.h"
 #include "util/listout.h"
+#include "util/program.h"
 #include "util/text.h"
 
 namespace kor::plot {
@@ -40,6 +41,11 @@ DeviceSpec parse_device(std::string_view device) {
   DeviceSpec spec;
   spec.name = util::ST_UPPR(items[0]);
   spec.file = items[1];
+  const std::size_t bar = device.find('|');
+  if (bar != std::string_view::npos) {
+    const std::string_view rest = device.substr(bar + 1);
+    spec.file_length = util::rtrim(rest.substr(0, rest.find('|'))).size();
+  }
   if (util::ST_TLEN(spec.file) == 0) spec.file = default_output_name(spec.name);
   spec.bxw_file = std::string(util::rtrim(spec.file)) + "_bxw";
 
@@ -165,6 +171,16 @@ int setup_graphics_device(const PlotSettings& settings, const DeviceSpec& spec,
 
 int start_output_device(const PlotSettings& s, const DeviceSpec& spec, PlotFiles& files,
                         graphics::DrawingRequests* requests, std::ostream& os) {
+  if (spec.kind == DeviceKind::kText && spec.file_length > kTextFileNameWidth) {
+    PLT_MSG(-22, " ", os);
+    util::write_name_too_long(os, kTextFileNameWidth);
+    return -22;
+  }
+  if (spec.kind == DeviceKind::kGraphics && spec.file_length > kGraphicsFileNameWidth) {
+    PLT_MSG(-2, "Invalid device", os);
+    util::write_name_too_long(os, kGraphicsFileNameWidth);
+    return -2;
+  }
   if (spec.kind == DeviceKind::kText) {
     const int rc = open_text_device(files, s.clear, spec);
     if (rc != 0) {
