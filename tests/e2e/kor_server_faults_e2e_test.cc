@@ -216,6 +216,44 @@ std::vector<std::string> hidden_files(const fs::path& dir) {
   return names;
 }
 
+TEST_F(ServerFaults, AServerKeepsNoneOfKorsFilesOpen) {
+  // kor has its control and trace data files open when it starts the server.
+  EXPECT_GT(picture().size(), 1000u);
+  const pid_t server = g::claim_holder(key_);
+  ASSERT_GT(server, 0);
+  const fs::path fds = fs::path("/proc") / std::to_string(server) / "fd";
+  int open_files = 0;
+  for (const auto& e : fs::directory_iterator(fds)) {
+    std::error_code ec;
+    const fs::path target = fs::read_symlink(e.path(), ec);
+    EXPECT_EQ(target.string().rfind(dir_.path().string(), 0), std::string::npos) << target;
+    ++open_files;
+  }
+  EXPECT_LE(open_files, 5);  // its standard streams and the claim on its queue
+}
+
+TEST_F(ServerFaults, AFileThatCannotBeMadeIsNamedWithTheReason) {
+  fs::create_directory(dir_.path() / "sub");
+  struct Case {
+    const char* file;
+    const char* reason;
+  };
+  const Case kCases[] = {
+      {"nodir/o.png", "No such file or directory"},
+      {"sub", "Is a directory"},
+      {"/dev/null", "not a regular file"},
+  };
+  for (const Case& c : kCases) {
+    const ProgramRun r = run(control(std::string("PNG|") + c.file));
+    const std::string path = c.file[0] == '/' ? c.file : (dir_.path() / c.file).string();
+    const std::string said =
+        " RETURN CODE FROM MPLT =     -207\n -02 = Cannot set output graphics device\n"
+        " Invalid device\n -02 = Cannot set output graphics device\n"
+        " Cannot create the output file " + path + ": " + c.reason + "\n";
+    EXPECT_NE(r.out.find(said), std::string::npos) << c.file << "\n" << r.out;
+  }
+}
+
 TEST_F(ServerFaults, AFullFileSystemKeepsEveryOldOutputAndSaysWhichFileAndWhy) {
   // The file size limit stands in for a small full file system: every write past 2048 bytes
   // fails (EFBIG) for kor and for the server it starts, as writes on a full disk do (ENOSPC).
