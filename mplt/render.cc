@@ -11,8 +11,10 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdint>
+#include <map>
 #include <mutex>
 #include <string>
+#include <tuple>
 #include <unordered_map>
 
 namespace kor::mplt {
@@ -26,62 +28,70 @@ const char* font_family(int font) {
   return font <= 2 ? "DejaVu Sans" : font <= 4 ? "DejaVu Serif" : "DejaVu Sans Mono";
 }
 
-// The font face of `font` for a raster or vector page, resolved by fontconfig from the family and
-// weight alone, with every property that decides how glyphs are rasterised fixed afterwards.
-// cairo's own faces (cairo_select_font_face) are resolved once, with the options and the size of
-// the first text they draw, and keep that for the life of the process: a PNG drawn after a PDF
-// or after a smaller page got other glyph pixels than on a fresh server.  Faces made here depend
-// on their arguments only; the values are those fontconfig gives a fresh raster or vector page.
-cairo_font_face_t* make_font_face(int font, bool raster, bool antialias) {
+// The font face of `font` for a page of one kind (raster with or without antialiasing, or vector)
+// whose first text in that font is `size` device units high.  cairo's own faces
+// (cairo_select_font_face) are resolved once, with the options and the size of the first text
+// they draw, and keep that for the life of the process: a PNG drawn after a PDF, or after a
+// smaller page (DejaVu is unhinted below 7.5 pixels), got other glyph pixels than on a fresh
+// server.  Here fontconfig resolves every page's faces afresh from the family, the weight, the
+// size of the page's first text in the font and the properties that the kind of page sets, as a
+// fresh server resolved them for its first page: a face depends on its arguments only.
+cairo_font_face_t* make_font_face(int font, bool raster, double size) {
   FcPattern* want = FcPatternCreate();
   FcPatternAddString(want, FC_FAMILY, reinterpret_cast<const FcChar8*>(font_family(font)));
   FcPatternAddInteger(want, FC_SLANT, FC_SLANT_ROMAN);
   FcPatternAddInteger(want, FC_WEIGHT, font % 2 == 0 ? FC_WEIGHT_BOLD : FC_WEIGHT_MEDIUM);
+  FcPatternAddDouble(want, FC_PIXEL_SIZE, size);
+  if (!raster) {
+    // Vector pages are drawn antialiased and unhinted; raster pages take fontconfig's settings
+    // (the GIF's missing antialiasing comes from the page's font options).
+    FcPatternAddBool(want, FC_ANTIALIAS, FcTrue);
+    FcPatternAddInteger(want, FC_RGBA, FC_RGBA_NONE);
+    FcPatternAddBool(want, FC_HINTING, FcFalse);
+    FcPatternAddInteger(want, FC_HINT_STYLE, FC_HINT_NONE);
+  }
   FcConfigSubstitute(nullptr, want, FcMatchPattern);
   FcDefaultSubstitute(want);
   FcResult result = FcResultNoMatch;
   FcPattern* found = FcFontMatch(nullptr, want, &result);
   FcPatternDestroy(want);
-  if (found == nullptr) return cairo_toy_font_face_create(font_family(font), CAIRO_FONT_SLANT_NORMAL,
-                                                          font % 2 == 0 ? CAIRO_FONT_WEIGHT_BOLD
-                                                                        : CAIRO_FONT_WEIGHT_NORMAL);
-  auto set_bool = [&](const char* what, bool v) {
-    FcPatternDel(found, what);
-    FcPatternAddBool(found, what, v ? FcTrue : FcFalse);
-  };
-  auto set_int = [&](const char* what, int v) {
-    FcPatternDel(found, what);
-    FcPatternAddInteger(found, what, v);
-  };
-  set_bool(FC_ANTIALIAS, antialias);
-  set_bool(FC_HINTING, raster);
-  set_int(FC_HINT_STYLE, raster ? FC_HINT_SLIGHT : FC_HINT_NONE);
-  set_int(FC_RGBA, FC_RGBA_NONE);
-  set_int(FC_LCD_FILTER, FC_LCD_DEFAULT);
-  set_bool(FC_AUTOHINT, false);
-  set_bool(FC_EMBEDDED_BITMAP, false);
+  if (found == nullptr) {
+    return cairo_toy_font_face_create(font_family(font), CAIRO_FONT_SLANT_NORMAL,
+                                      font % 2 == 0 ? CAIRO_FONT_WEIGHT_BOLD
+                                                    : CAIRO_FONT_WEIGHT_NORMAL);
+  }
   cairo_font_face_t* face = cairo_ft_font_face_create_for_pattern(found);
   FcPatternDestroy(found);
   return face;
 }
 
-// The faces made so far, one per font, page kind and antialiasing; they live until release_fonts.
+// The faces made so far, by font, kind of page and first size; they live until release_fonts (or
+// until pages of very many sizes fill the table, which then starts afresh).
 struct FontFaces {
   std::mutex lock;
-  std::array<cairo_font_face_t*, 6 * 2 * 2> faces{};
+  std::map<std::tuple<int, int, double>, cairo_font_face_t*> faces;
+  void clear() {
+    for (auto& [key, face] : faces) cairo_font_face_destroy(face);
+    faces.clear();
+  }
 };
 FontFaces& font_faces() {
   static FontFaces faces;
   return faces;
 }
 
-cairo_font_face_t* font_face(int font, bool raster, bool antialias) {
+// The face to draw with (cairo keeps its own reference while a scaled font uses it).
+cairo_font_face_t* font_face(int font, bool raster, bool antialias, double size) {
+  constexpr std::size_t kMostFaces = 1024;
   const int f = std::clamp(font, 1, 6);
   FontFaces& all = font_faces();
   const std::lock_guard<std::mutex> hold(all.lock);
-  cairo_font_face_t*& face =
-      all.faces[static_cast<std::size_t>(((f - 1) * 2 + (raster ? 1 : 0)) * 2 + (antialias ? 1 : 0))];
-  if (face == nullptr) face = make_font_face(f, raster, antialias);
+  const auto key = std::make_tuple(f, raster ? (antialias ? 0 : 1) : 2, size);
+  const auto it = all.faces.find(key);
+  if (it != all.faces.end()) return it->second;
+  if (all.faces.size() >= kMostFaces) all.clear();
+  cairo_font_face_t* face = make_font_face(f, raster, size);
+  all.faces.emplace(key, face);
   return face;
 }
 
@@ -102,11 +112,26 @@ std::vector<std::string> text_lines(const std::string& s) {
   return lines;
 }
 
+// The height of the first text of each font (1..6) on a page, 0 for a font it does not use: the
+// size its faces are resolved at.
+using FirstSizes = std::array<double, 7>;
+FirstSizes first_text_sizes(const Page& page) {
+  FirstSizes sizes{};
+  for (const Item& item : page.items()) {
+    if (item.kind != ItemKind::kText) continue;
+    double& size = sizes[static_cast<std::size_t>(std::clamp(item.text.font, 1, 6))];
+    if (size == 0) size = item.text.height;
+  }
+  return sizes;
+}
+
 void draw_text(cairo_t* cr, const Item& item, double x, double y, Rgb colour, Rgb background,
-               bool raster, bool antialias) {
+               bool raster, bool antialias, const FirstSizes& sizes) {
   const TextStyle& t = item.text;
   cairo_save(cr);
-  cairo_set_font_face(cr, font_face(t.font, raster, antialias));
+  cairo_set_font_face(
+      cr, font_face(t.font, raster, antialias,
+                    sizes[static_cast<std::size_t>(std::clamp(t.font, 1, 6))]));
   cairo_set_font_size(cr, t.height);
   cairo_translate(cr, x, y);
   cairo_rotate(cr, -t.angle * kPi / 180.0);
@@ -196,10 +221,7 @@ void set_font_options(cairo_t* cr, bool raster, bool antialias) {
 void release_fonts() {
   FontFaces& all = font_faces();
   const std::lock_guard<std::mutex> hold(all.lock);
-  for (cairo_font_face_t*& face : all.faces) {
-    if (face != nullptr) cairo_font_face_destroy(face);
-    face = nullptr;
-  }
+  all.clear();
 }
 
 Rgb map_colour(Rgb c, Rgb background, ColourMode mode) {
@@ -280,6 +302,7 @@ void render_page(cairo_t* cr, const Page& page, ColourMode mode, bool raster, bo
   cairo_save(cr);
   cairo_set_antialias(cr, antialias ? CAIRO_ANTIALIAS_DEFAULT : CAIRO_ANTIALIAS_NONE);
   set_font_options(cr, raster, antialias);
+  const FirstSizes sizes = first_text_sizes(page);
   set_rgb(cr, map_colour(bg, bg, mode));
   cairo_paint(cr);
   cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
@@ -338,7 +361,7 @@ void render_page(cairo_t* cr, const Page& page, ColourMode mode, bool raster, bo
       }
       case ItemKind::kText:
         draw_text(cr, item, p[0], h - p[1], colour, map_colour(item.text.background, bg, mode),
-                  raster, antialias);
+                  raster, antialias, sizes);
         break;
     }
     cairo_restore(cr);

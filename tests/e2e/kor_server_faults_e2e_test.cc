@@ -165,9 +165,10 @@ TEST_F(ServerFaults, APlotIsTheSameBytesAfterOtherPagesAndAfterNoise) {
   end_server();
   // A new server draws other pages first: a smaller picture and a vector page, whose texts
   // come at other sizes and with other font options.
+  EXPECT_EQ(run(control("PNG|tiny.png|120;90")).err, "");  // text below 7.5 pixels: unhinted
   EXPECT_EQ(run(control("PNG|small.png|400;300")).err, "");
   EXPECT_EQ(run(control("PDF|o.pdf")).err, "");
-  EXPECT_TRUE(picture() == fresh) << "after a small PNG and a PDF";
+  EXPECT_TRUE(picture() == fresh) << "after small PNGs and a PDF";
   // Then a run of random requests, texts at random sizes, fonts and angles among them, on a page
   // of its own.
   g::LinkState link;
