@@ -140,6 +140,11 @@ TEST_F(ServerFaults, AClientKilledInTheMiddleOfItsPageLeavesTheNextRunsIntact) {
   ASSERT_GT(fresh.size(), 1000u);
   const pid_t server = g::claim_holder(key_);
   EXPECT_GT(server, 0);
+  // The claim names its server for people too.
+  std::ifstream claim(g::server_claim_path(key_));
+  pid_t named = 0;
+  claim >> named;
+  EXPECT_EQ(named, server);
   for (int stage : {0, 1}) {
     int pipe_fds[2];
     ASSERT_EQ(pipe(pipe_fds), 0);
