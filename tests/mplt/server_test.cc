@@ -5,6 +5,8 @@
 #include "mplt/server.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <filesystem>
@@ -324,6 +326,15 @@ TEST_F(ServerTest, AnAbandonedRunLeavesThePageAsTheRunFoundIt) {
     EXPECT_EQ(server_.state().colour(), 1);
   }
   EXPECT_FALSE(std::filesystem::exists(dir_.path() + "/b.gif"));
+  // A run left open by a process that has ended is dropped when another process starts one.
+  const pid_t ended = fork();
+  if (ended == 0) _exit(0);
+  waitpid(ended, nullptr, 0);
+  ASSERT_EQ(server_.handle(req(101, {0}), ended)[1], 0);
+  ASSERT_EQ(server_.handle(box(kN, 0, 0, 1, 1), ended)[1], 0);
+  ASSERT_EQ(rc(req(101, {0})), 0);
+  EXPECT_EQ(server_.page().items().size(), before.size());
+  EXPECT_EQ(server_.run_client(), 1);
 }
 
 TEST(ClippingTest, SegmentsAndPolygonsAreCutAtTheRectangle) {
