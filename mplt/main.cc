@@ -34,6 +34,7 @@ namespace {
 
 std::atomic<bool> g_stop{false};
 int g_queue = -1;
+std::string g_claim;  // the claim file, removed also when the display ends the process
 
 void on_signal(int) { g_stop.store(true); }
 
@@ -128,8 +129,13 @@ int main(int argc, char** argv) {
     return 2;
   }
   g_queue = queue;
-  // Losing the X server of a window ends the process; the queue must not stay behind.
-  on_display_lost([] { msgctl(g_queue, IPC_RMID, nullptr); });
+  if (claim >= 0) g_claim = kor::graphics::server_claim_path(*key);
+  // Losing the X server of a window ends the process; the queue and the claim file must not stay
+  // behind.
+  on_display_lost([] {
+    msgctl(g_queue, IPC_RMID, nullptr);
+    if (!g_claim.empty()) unlink(g_claim.c_str());
+  });
   install_handlers();
   detach();
   ServeOptions options;
