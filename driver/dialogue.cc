@@ -128,6 +128,8 @@ int read_listed_traces(FreeInput& input, int lag, PlotRequest& req) {
     say({"Invalid trace numbers."});
     return 11;
   }
+  // A plot holds 24 traces: more numbers are dropped, and the run says so.
+  if (rc > 0) say({" More than 24 trace numbers: only the first 24 are plotted."});
   if (!input.read_line(line, kListWidth, kAskOpCodeList)) {
     say({" Standard input for Op Codes failed."});
     return 14;

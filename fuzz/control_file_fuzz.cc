@@ -7,6 +7,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <sstream>
 
 #include "fuzz/fuzz_support.h"
@@ -27,16 +28,19 @@ struct Setting {
   int labels;  // abscissa labels of the merged axis
 };
 // Time series, scatter, skill score, binned data, histogram, ROC, attribute and CRPS reliability
-// diagrams, with trace counts from 1 to the capacity (and one beyond it).
+// diagrams, with trace counts from 1 to the capacity (and one beyond it); a negative label count
+// gives that many daily date-time labels, so that the time axis of XAX is drawn.
 constexpr Setting kSettings[] = {{2, 1, 0},  {2, 2, 0},  {5, 3, 7}, {24, 4, 64}, {1, 5, 3},
-                                 {3, 6, 11}, {8, 7, 10}, {2, 8, 4}, {25, 1, 0}};
+                                 {3, 6, 11}, {8, 7, 10}, {2, 8, 4}, {25, 1, 0}, {2, 1, -10}};
 
 plot::MergedAxis merged_axis(int labels) {
   plot::MergedAxis axis;
-  axis.count = labels;
-  for (int i = 0; i < labels; ++i) {
+  axis.count = std::abs(labels);
+  for (int i = 0; i < axis.count; ++i) {
     axis.position.push_back(i + 1);
-    axis.label.push_back(std::string(24, ' ').replace(0, 3, std::to_string(10 * i)));
+    const std::string text = labels < 0 ? "201611" + std::to_string(10 + i) + "0000"
+                                        : std::to_string(10 * i);
+    axis.label.push_back(std::string(24, ' ').replace(0, text.size(), text));
     axis.tag.push_back(i);
   }
   return axis;
@@ -67,6 +71,7 @@ void draw(const plot::PlotSettings& settings, const plot::PlotLayout& layout,
   for (auto& v : view.summary) v.fill(0.25);
   view.clim_freq.fill(0.3);
   view.merged = &axis;
+  if (s.labels < 0) view.label_type = 't';  // date-time labels: a time axis
   for (int i = 0; i < axis.count; ++i) view.merged_values.push_back(axis.position[i]);
   view.bin_counts.assign(axis.count, 12.0);
   std::ostringstream os;

@@ -29,6 +29,8 @@ namespace kor::graphics {
   /* 103 / 104: the server's mode. */                                                              \
   X(set_mode, (int mode), (mode))                                                                  \
   X(query_mode, (int& mode), (mode))                                                               \
+  /* 105: why the last output file failed. */                                                      \
+  X(query_output_failure, (std::string & file, std::string & reason), (file, reason))              \
   /* 202, 207, 213, 214: commands without arguments. */                                            \
   X(send_command, (int code), (code))                                                              \
   /* 216: the output device. */                                                                    \

@@ -80,7 +80,8 @@ int CCHECK(LinkState& link, int& queue_id, bool& running) {
   // A queue made just now has nobody serving it.
   if (info.created) return 0;
   const Word ping[2] = {2, kPing};
-  if (MQ_SEND(link, kClientType, queue_id, ping) == 0) {
+  const bool pinged = MQ_SEND(link, kClientType, queue_id, ping) == 0;
+  if (pinged) {
     std::array<Word, kMessageWords> reply{};
     int waited = 0;
     int strays = 0;
@@ -96,6 +97,37 @@ int CCHECK(LinkState& link, int& queue_id, bool& running) {
       if (waited >= link.ping_wait_ms) break;
       link.transport->sleep_milliseconds(kPingStepMs);
       waited += kPingStepMs;
+    }
+  }
+  if (!running && pinged) {
+    // No echo in time, but a server that lives holds the queue: it is busy (drawing a large page,
+    // or still dropping the run of a client that was killed).  A second server would take every
+    // other request, so the ping waits for this one as long as it lives.
+    const pid_t holder = link.transport->queue_server(info.key);
+    if (holder > 0) {
+      std::array<Word, kMessageWords> reply{};
+      for (int waited = 0; waited < link.reply_wait_ms; waited += kPingStepMs) {
+        const int n = MQ_RECEIVE(link, kServerType, true, queue_id, reply);
+        if (n >= 2 && reply[1] == kPing) {
+          running = true;
+          link.server_pid = holder;
+          link.server_child = false;
+          break;
+        }
+        if (n >= 0) continue;
+        if (waited % kLivenessStepMs == 0 && link.transport->process_ended(holder, false)) break;
+        link.transport->sleep_milliseconds(kPingStepMs);
+      }
+      if (!running && !link.transport->process_ended(holder, false)) {
+        print(link,
+              "Error: the graphics server (process %i) of queue key %i gives no answer within "
+              "%i ms; no second server is started\n",
+              static_cast<int>(holder), static_cast<int>(info.key), link.reply_wait_ms);
+        std::array<Word, kMessageWords> stale{};
+        while (link.transport->receive(queue_id, kClientType, 0, stale) >= 0) {
+        }
+        return kLinkFailed;
+      }
     }
   }
   if (!running) {
@@ -163,6 +195,15 @@ int SRV_START(LinkState& link, std::string_view server, int& queue_id, bool& run
     (void)CENDMQ(link, queue_id);
     queue_id = kNoLink;
     return kNoServer;
+  }
+  // A server that still holds the queue's claim is on its way out (it answered no ping and has
+  // ended, or its queue was removed under it): the new one starts once it has gone.
+  QueueInfo info;
+  (void)CGETMQ(link, info);
+  for (int waited = 0; waited < kDefaultPingWaitMs; waited += kPingStepMs) {
+    const pid_t holder = link.transport->queue_server(info.key);
+    if (holder <= 0 || link.transport->process_ended(holder, false)) break;
+    link.transport->sleep_milliseconds(kPingStepMs);
   }
   return CSPROC(link, path, queue_id);
 }

@@ -14,6 +14,7 @@ enum RequestCode : int {
   kEndPlotting = 102,        // option; 1 also ends the server
   kSetMode = 103,            // mode
   kQueryMode = 104,          // reply: mode
+  kQueryOutputFailure = 105,  // reply: why the last output file failed (file name, reason)
   kClearPage = 202,          // start a new page
   kFlushOutput = 207,        // bring the output up to date
   kStartFrame = 213,         // begin a frame after device set-up
@@ -44,6 +45,11 @@ enum RequestCode : int {
   kQueryCurrentColour = 1207,
   kQueryColourCount = 1208,
 };
+
+// The server's return codes that concern its output file: request 105 then tells which file and
+// why, for the message in words after the code.
+inline constexpr int kOutputNotCreated = -207;
+inline constexpr int kOutputNotWritten = -225;
 
 // The output file of a device whose DEV value names none (the server takes the client's name when
 // there is one).  PSC, PS1 and PSP are the PostScript layouts, TX the text device's dump.

@@ -95,6 +95,29 @@ int query_word(LinkState& link, int code, int& value) {
 
 int query_mode(LinkState& link, int& mode) { return query_word(link, kQueryMode, mode); }
 
+int query_output_failure(LinkState& link, std::string& file, std::string& reason) {
+  const Word request[2] = {2, kQueryOutputFailure};
+  int status = REQ_PUT(link, request);
+  Word rc[1] = {0};
+  if (status == 0) status = REQ_GET(link, rc);
+  if (status != 0) return status;
+  if (rc[0] == 0) {
+    // Two texts, each behind its length in characters (at most 1024).
+    for (std::string* text : {&file, &reason}) {
+      Word length[1] = {0};
+      status = REQ_GET(link, length);
+      if (status != 0) return status;
+      const int n = std::clamp<int>(length[0], 0, 1024);
+      std::vector<Word> words(static_cast<std::size_t>(n > 0 ? text_words(n) : 0));
+      if (!words.empty()) status = REQ_GET(link, words);
+      if (status != 0) return status;
+      *text = n > 0 ? unpack_text(words, n) : std::string();
+    }
+  }
+  status = drop_reply(link);
+  return status != 0 ? status : rc[0];
+}
+
 int send_command(LinkState& link, int code) {
   const Word request[2] = {2, code};
   return exchange(link, request);

@@ -40,6 +40,10 @@ bool exceeds_request_limit(std::int64_t length);
 [[nodiscard]] int set_mode(LinkState& link, int mode);
 [[nodiscard]] int query_mode(LinkState& link, int& mode);
 
+// 105: why the server's last output file could not be made or written: its name and the system's
+// reason ("" and "" when none failed).
+[[nodiscard]] int query_output_failure(LinkState& link, std::string& file, std::string& reason);
+
 // 202, 207, 213, 214: commands without arguments.
 [[nodiscard]] int send_command(LinkState& link, int code);
 

@@ -16,6 +16,8 @@
 #include <cstring>
 #include <thread>
 
+#include "graphics/server_claim.h"
+
 namespace kor::graphics {
 namespace {
 
@@ -51,6 +53,8 @@ pid_t Transport::last_sender(int queue) {
   msqid_ds ds{};
   return msgctl(queue, IPC_STAT, &ds) == 0 ? ds.msg_lspid : 0;
 }
+
+pid_t Transport::queue_server(key_t key) { return claim_holder(key); }
 
 int Transport::send(int queue, long type, std::span<const Word> words) {
   if (words.empty() || words.size() > static_cast<std::size_t>(kMessageWords)) {

@@ -30,6 +30,8 @@ class Transport {
   virtual void remove_keyed_queue(key_t key);
   // The process that sent the queue's last message (msg_lspid); 0 when unknown.
   virtual pid_t last_sender(int queue);
+  // The live server that holds the claim of queue key `key` (graphics/server_claim.h), or 0.
+  virtual pid_t queue_server(key_t key);
   // msgsnd of `words` (1 to 128) behind message type `type`, without waiting.  Returns 0, or -1
   // with errno set.
   virtual int send(int queue, long type, std::span<const Word> words);

@@ -11,6 +11,8 @@
 #include <span>
 #include <string_view>
 
+#include "graphics/request_codes.h"
+
 namespace kor::mplt {
 
 inline constexpr int kOk = 0;
@@ -20,7 +22,7 @@ inline constexpr int kBadCount = -203;
 inline constexpr int kNotFinite = -204;
 inline constexpr int kBadColour = -205;
 inline constexpr int kNoText = -206;
-inline constexpr int kCannotCreate = -207;
+inline constexpr int kCannotCreate = graphics::kOutputNotCreated;
 inline constexpr int kUnknownDevice = -208;
 inline constexpr int kNoDisplay = -209;
 inline constexpr int kBadSize = -210;
@@ -38,7 +40,7 @@ inline constexpr int kUnknownColourName = -221;
 inline constexpr int kBadMode = -222;
 inline constexpr int kNotOnLogAxis = -223;
 inline constexpr int kPageFull = -224;
-inline constexpr int kWriteFailed = -225;
+inline constexpr int kWriteFailed = graphics::kOutputNotWritten;
 inline constexpr int kBadColourType = -226;
 
 struct CodeText {

@@ -4,6 +4,10 @@
 //                    or the one kor handed over on the queue kor's pid + 78900000
 //   mplt --key K     serves the queue of key K (manual starts and tests)
 //
+// One server serves one queue: a server that finds the queue's claim held by a live server
+// leaves at once (graphics/server_claim.h).  A server whose key was handed over (made from the
+// clients' parent process) ends after the run that is open once that process has ended.
+//
 // The server detaches from kor's standard streams once it has its queue, so a pipe that reads
 // kor's output ends with kor.  MPLT_IDLE_SECONDS sets the idle time after which it ends (default
 // 600); MPLT_LOG names a file that receives the server's own messages.
@@ -21,6 +25,8 @@
 #include <cstring>
 #include <string>
 
+#include "graphics/server_claim.h"
+#include "mplt/render.h"
 #include "mplt/serve.h"
 #include "mplt/window.h"
 #include "util/program.h"
@@ -29,6 +35,7 @@ namespace {
 
 std::atomic<bool> g_stop{false};
 int g_queue = -1;
+std::string g_claim;  // the claim file, removed also when the display ends the process
 
 void on_signal(int) { g_stop.store(true); }
 
@@ -67,11 +74,21 @@ void detach() {
   }
 }
 
+// Descriptors the server did not open itself (kor's control and trace files, a caller's pipes)
+// are closed at once: a deleted file must not stay on disk for the server's life.
+void close_inherited() {
+  if (close_range(3, ~0U, 0) != 0) {
+    for (int fd = 3; fd < 1024; ++fd) close(fd);
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   using namespace kor::mplt;
+  close_inherited();
   std::optional<key_t> key;
+  bool handed_over = false;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--key" && i + 1 < argc) {
@@ -92,6 +109,7 @@ int main(int argc, char** argv) {
       if (k != -1) key = k;
     } else {
       key = take_handed_over_key(getppid());
+      handed_over = key.has_value();
     }
   }
   if (!key) {
@@ -100,25 +118,43 @@ int main(int argc, char** argv) {
                  "over by the parent process (use --key)\n");
     return 2;
   }
+  // One server per queue: a second one would take every other request of the first one's runs.
+  pid_t holder = 0;
+  const int claim = kor::graphics::take_claim(*key, holder);
+  if (claim == -1) {
+    std::fprintf(stderr, "mplt: the queue of key %d is served by process %d already\n",
+                 static_cast<int>(*key), static_cast<int>(holder));
+    return 1;
+  }
   const int queue = msgget(*key, IPC_CREAT | 0666);
   if (queue < 0) {
     std::fprintf(stderr, "mplt: cannot open the queue of key %d: %s\n", static_cast<int>(*key),
                  std::strerror(errno));
+    kor::graphics::release_claim(*key, claim);
     return 2;
   }
   g_queue = queue;
-  // Losing the X server of a window ends the process; the queue must not stay behind.
-  on_display_lost([] { msgctl(g_queue, IPC_RMID, nullptr); });
+  if (claim >= 0) g_claim = kor::graphics::server_claim_path(*key);
+  // Losing the X server of a window ends the process; the queue and the claim file must not stay
+  // behind.
+  on_display_lost([] {
+    msgctl(g_queue, IPC_RMID, nullptr);
+    if (!g_claim.empty()) unlink(g_claim.c_str());
+  });
   install_handlers();
   detach();
   ServeOptions options;
   options.idle = idle_from(std::getenv("MPLT_IDLE_SECONDS"));
   options.stop = &g_stop;
+  // A key made from a parent process reaches nobody once that process has ended.
+  if (handed_over) options.owner = owner_of_handed_over_key(*key);
   End end;
   {
     Server server;
     end = serve(queue, server, options);
   }
+  kor::graphics::release_claim(*key, claim);
+  release_fonts();
   cairo_debug_reset_static_data();
   FcFini();
   if (end == End::kSignal) std::fprintf(stderr, "mplt: ended by a signal\n");

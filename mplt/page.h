@@ -9,6 +9,7 @@
 #ifndef KOR_MPLT_PAGE_H_
 #define KOR_MPLT_PAGE_H_
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -94,6 +95,12 @@ class Page {
   void clear() {
     items_.clear();
     points_ = 0;
+  }
+  // Takes the page back to what it held when it had `items` items and `points` points (items are
+  // only ever added at the end, so this drops what came after).
+  void truncate(std::size_t items, std::size_t points) {
+    if (items < items_.size()) items_.resize(items);
+    points_ = std::min(points_, points);
   }
 
   // The region coordinates are clipped to: the page enlarged by its own size on every side.

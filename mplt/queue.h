@@ -25,8 +25,13 @@ inline constexpr int kSliceWords = 128;
 // The longest request the server takes (the client refuses longer ones itself).
 inline constexpr std::int64_t kMaxRequestWords = 4000128;
 
-// Why waiting for a request ended.
-enum class Wait { kRequest, kIdle, kStopped, kQueueGone };
+// Why waiting for a request ended: a whole request came, the idle time ran out, a stop was asked
+// for, the queue is gone, the sender of the request being received (or the reply's receiver)
+// has ended, or the owner's rule ended the wait (Options::owner_gone).
+enum class Wait { kRequest, kIdle, kStopped, kQueueGone, kSenderGone, kOwnerGone };
+
+// True while process `pid` exists.
+bool process_alive(pid_t pid);
 
 class ServerQueue {
  public:
@@ -41,23 +46,36 @@ class ServerQueue {
     // window's events).
     std::function<bool()> has_events = [] { return false; };
     std::function<void()> events = [] {};
+    // Run about every 100 ms while waiting for a request (the server looks at its run's client).
+    std::function<void()> between = [] {};
+    // Asked about every 100 ms while waiting for a request: true ends the wait (kOwnerGone).
+    std::function<bool()> owner_gone = [] { return false; };
+    // Whether a client process lives: looked at about every 100 ms while the later slices of its
+    // request or its receipts are awaited, so that a client that was killed half-way frees the
+    // server at once instead of after slice_wait.
+    std::function<bool(pid_t)> alive = process_alive;
   };
 
   ServerQueue(int queue, Options options) : queue_(queue), options_(std::move(options)) {}
 
   // Waits for the next whole request, answering pings and reassembling slices.  A request whose
-  // slices disagree with its length word is answered here with `bad_length` and not returned.
-  // `client` is the process that sent the request.
+  // slices disagree with its length word (or an empty message) is answered here with
+  // `bad_length` and not returned.  `client` is the process that sent the request; kSenderGone
+  // says that it ended before its request was whole (the part received is dropped).
   Wait next(std::vector<Word>& request, pid_t& client, Word bad_length);
 
-  // Sends `reply` in slices.  Returns false when the client stopped taking it.
+  // Sends `reply` in slices to the client of the last request.  Returns false when the client
+  // stopped taking it (sender_gone() then tells whether it has ended).
   bool reply(const std::vector<Word>& words);
+  bool sender_gone() const { return why_ == Wait::kSenderGone; }
 
   int queue() const { return queue_; }
 
  private:
-  // Receives one type-1 message: its word count, 0 when `wait` ran out, -1 when the queue is
-  // gone or a stop was asked for.
+  // Receives one type-1 message: its word count (kEmpty for a message without words), 0 when
+  // `wait` ran out, -1 when the queue is gone, a stop was asked for, the client of the current
+  // request ended (`idle_rule` false) or the owner's rule ended the wait (`idle_rule` true).
+  static constexpr int kEmpty = -2;
   int receive(std::array<Word, kSliceWords>& m, std::chrono::milliseconds wait, bool idle_rule);
   bool send(std::initializer_list<Word> words);
   bool send(const Word* words, std::size_t n);
@@ -65,6 +83,11 @@ class ServerQueue {
   int queue_;
   Options options_;
   Wait why_ = Wait::kRequest;
+  pid_t client_ = 0;  // the sender of the request being received or answered
+  // A message that came while the slices of a client that had ended were awaited: the first
+  // slice of the next request.
+  std::array<Word, kSliceWords> pending_message_{};
+  int pending_ = 0;
 };
 
 }  // namespace kor::mplt

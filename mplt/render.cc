@@ -1,5 +1,6 @@
 #include "mplt/render.h"
 
+#include <cairo-ft.h>
 #include <cairo-pdf.h>
 #include <cairo-ps.h>
 #include <cairo-svg.h>
@@ -10,7 +11,10 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdint>
+#include <map>
+#include <mutex>
 #include <string>
+#include <tuple>
 #include <unordered_map>
 
 namespace kor::mplt {
@@ -22,6 +26,73 @@ constexpr double kCapitalMiddle = 0.365;  // middle of a capital letter above th
 
 const char* font_family(int font) {
   return font <= 2 ? "DejaVu Sans" : font <= 4 ? "DejaVu Serif" : "DejaVu Sans Mono";
+}
+
+// The font face of `font` for a page of one kind (raster with or without antialiasing, or vector)
+// whose first text in that font is `size` device units high.  cairo's own faces
+// (cairo_select_font_face) are resolved once, with the options and the size of the first text
+// they draw, and keep that for the life of the process: a PNG drawn after a PDF, or after a
+// smaller page (DejaVu is unhinted below 7.5 pixels), got other glyph pixels than on a fresh
+// server.  Here fontconfig resolves every page's faces afresh from the family, the weight, the
+// size of the page's first text in the font and the properties that the kind of page sets, as a
+// fresh server resolved them for its first page: a face depends on its arguments only.
+cairo_font_face_t* make_font_face(int font, bool raster, double size) {
+  FcPattern* want = FcPatternCreate();
+  FcPatternAddString(want, FC_FAMILY, reinterpret_cast<const FcChar8*>(font_family(font)));
+  FcPatternAddInteger(want, FC_SLANT, FC_SLANT_ROMAN);
+  FcPatternAddInteger(want, FC_WEIGHT, font % 2 == 0 ? FC_WEIGHT_BOLD : FC_WEIGHT_MEDIUM);
+  FcPatternAddDouble(want, FC_PIXEL_SIZE, size);
+  if (!raster) {
+    // Vector pages are drawn antialiased and unhinted; raster pages take fontconfig's settings
+    // (the GIF's missing antialiasing comes from the page's font options).
+    FcPatternAddBool(want, FC_ANTIALIAS, FcTrue);
+    FcPatternAddInteger(want, FC_RGBA, FC_RGBA_NONE);
+    FcPatternAddBool(want, FC_HINTING, FcFalse);
+    FcPatternAddInteger(want, FC_HINT_STYLE, FC_HINT_NONE);
+  }
+  FcConfigSubstitute(nullptr, want, FcMatchPattern);
+  FcDefaultSubstitute(want);
+  FcResult result = FcResultNoMatch;
+  FcPattern* found = FcFontMatch(nullptr, want, &result);
+  FcPatternDestroy(want);
+  if (found == nullptr) {
+    return cairo_toy_font_face_create(font_family(font), CAIRO_FONT_SLANT_NORMAL,
+                                      font % 2 == 0 ? CAIRO_FONT_WEIGHT_BOLD
+                                                    : CAIRO_FONT_WEIGHT_NORMAL);
+  }
+  cairo_font_face_t* face = cairo_ft_font_face_create_for_pattern(found);
+  FcPatternDestroy(found);
+  return face;
+}
+
+// The faces made so far, by font, kind of page and first size; they live until release_fonts (or
+// until pages of very many sizes fill the table, which then starts afresh).
+struct FontFaces {
+  std::mutex lock;
+  std::map<std::tuple<int, int, double>, cairo_font_face_t*> faces;
+  void clear() {
+    for (auto& [key, face] : faces) cairo_font_face_destroy(face);
+    faces.clear();
+  }
+};
+FontFaces& font_faces() {
+  static FontFaces faces;
+  return faces;
+}
+
+// The face to draw with (cairo keeps its own reference while a scaled font uses it).
+cairo_font_face_t* font_face(int font, bool raster, bool antialias, double size) {
+  constexpr std::size_t kMostFaces = 1024;
+  const int f = std::clamp(font, 1, 6);
+  FontFaces& all = font_faces();
+  const std::lock_guard<std::mutex> hold(all.lock);
+  const auto key = std::make_tuple(f, raster ? (antialias ? 0 : 1) : 2, size);
+  const auto it = all.faces.find(key);
+  if (it != all.faces.end()) return it->second;
+  if (all.faces.size() >= kMostFaces) all.clear();
+  cairo_font_face_t* face = make_font_face(f, raster, size);
+  all.faces.emplace(key, face);
+  return face;
 }
 
 void set_rgb(cairo_t* cr, Rgb c) {
@@ -41,11 +112,26 @@ std::vector<std::string> text_lines(const std::string& s) {
   return lines;
 }
 
-void draw_text(cairo_t* cr, const Item& item, double x, double y, Rgb colour, Rgb background) {
+// The height of the first text of each font (1..6) on a page, 0 for a font it does not use: the
+// size its faces are resolved at.
+using FirstSizes = std::array<double, 7>;
+FirstSizes first_text_sizes(const Page& page) {
+  FirstSizes sizes{};
+  for (const Item& item : page.items()) {
+    if (item.kind != ItemKind::kText) continue;
+    double& size = sizes[static_cast<std::size_t>(std::clamp(item.text.font, 1, 6))];
+    if (size == 0) size = item.text.height;
+  }
+  return sizes;
+}
+
+void draw_text(cairo_t* cr, const Item& item, double x, double y, Rgb colour, Rgb background,
+               bool raster, bool antialias, const FirstSizes& sizes) {
   const TextStyle& t = item.text;
   cairo_save(cr);
-  cairo_select_font_face(cr, font_family(t.font), CAIRO_FONT_SLANT_NORMAL,
-                         t.font % 2 == 0 ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
+  cairo_set_font_face(
+      cr, font_face(t.font, raster, antialias,
+                    sizes[static_cast<std::size_t>(std::clamp(t.font, 1, 6))]));
   cairo_set_font_size(cr, t.height);
   cairo_translate(cr, x, y);
   cairo_rotate(cr, -t.angle * kPi / 180.0);
@@ -118,7 +204,25 @@ void polygon_path(cairo_t* cr, double x, double y, double r, int corners, double
   cairo_close_path(cr);
 }
 
+// Every font option of a page is set here, none left to the surface's defaults, so that the
+// scaled fonts of a page depend on the kind of page alone (see make_font_face).
+void set_font_options(cairo_t* cr, bool raster, bool antialias) {
+  cairo_font_options_t* fo = cairo_font_options_create();
+  cairo_font_options_set_antialias(fo, antialias ? CAIRO_ANTIALIAS_GRAY : CAIRO_ANTIALIAS_NONE);
+  cairo_font_options_set_subpixel_order(fo, CAIRO_SUBPIXEL_ORDER_RGB);
+  cairo_font_options_set_hint_style(fo, raster ? CAIRO_HINT_STYLE_SLIGHT : CAIRO_HINT_STYLE_NONE);
+  cairo_font_options_set_hint_metrics(fo, CAIRO_HINT_METRICS_OFF);
+  cairo_set_font_options(cr, fo);
+  cairo_font_options_destroy(fo);
+}
+
 }  // namespace
+
+void release_fonts() {
+  FontFaces& all = font_faces();
+  const std::lock_guard<std::mutex> hold(all.lock);
+  all.clear();
+}
 
 Rgb map_colour(Rgb c, Rgb background, ColourMode mode) {
   switch (mode) {
@@ -197,11 +301,8 @@ void render_page(cairo_t* cr, const Page& page, ColourMode mode, bool raster, bo
   const double unit = 3 * std::min(page.width(), page.height()) / 700;
   cairo_save(cr);
   cairo_set_antialias(cr, antialias ? CAIRO_ANTIALIAS_DEFAULT : CAIRO_ANTIALIAS_NONE);
-  cairo_font_options_t* fo = cairo_font_options_create();
-  cairo_font_options_set_antialias(fo, antialias ? CAIRO_ANTIALIAS_DEFAULT : CAIRO_ANTIALIAS_NONE);
-  cairo_font_options_set_hint_metrics(fo, CAIRO_HINT_METRICS_OFF);
-  cairo_set_font_options(cr, fo);
-  cairo_font_options_destroy(fo);
+  set_font_options(cr, raster, antialias);
+  const FirstSizes sizes = first_text_sizes(page);
   set_rgb(cr, map_colour(bg, bg, mode));
   cairo_paint(cr);
   cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
@@ -259,7 +360,8 @@ void render_page(cairo_t* cr, const Page& page, ColourMode mode, bool raster, bo
         break;
       }
       case ItemKind::kText:
-        draw_text(cr, item, p[0], h - p[1], colour, map_colour(item.text.background, bg, mode));
+        draw_text(cr, item, p[0], h - p[1], colour, map_colour(item.text.background, bg, mode),
+                  raster, antialias, sizes);
         break;
     }
     cairo_restore(cr);
@@ -272,6 +374,12 @@ namespace {
 struct Sink {
   int fd;
   bool ok = true;
+  int error = 0;  // errno of the write that failed
+  // The writer's result: errno is the failed write's again after the library's clean-up.
+  bool result(bool done) const {
+    if (!ok) errno = error != 0 ? error : EIO;
+    return done && ok;
+  }
 };
 
 cairo_status_t write_to_fd(void* closure, const unsigned char* data, unsigned int length) {
@@ -281,6 +389,7 @@ cairo_status_t write_to_fd(void* closure, const unsigned char* data, unsigned in
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
       sink->ok = false;
+      sink->error = n < 0 ? errno : ENOSPC;
       break;
     }
     data += n;
@@ -320,7 +429,7 @@ bool write_vector(int fd, const Page& page, VectorKind kind, ColourMode mode) {
   cairo_surface_finish(s);
   const bool finished = cairo_surface_status(s) == CAIRO_STATUS_SUCCESS;
   cairo_surface_destroy(s);
-  return drawn && finished && sink.ok;
+  return sink.result(drawn && finished);
 }
 
 cairo_surface_t* render_image(const Page& page, ColourMode mode, bool antialias) {
@@ -338,7 +447,7 @@ bool write_png(int fd, const Page& page, ColourMode mode) {
   cairo_surface_t* s = render_image(page, mode, true);
   const cairo_status_t st = cairo_surface_write_to_png_stream(s, write_to_fd, &sink);
   cairo_surface_destroy(s);
-  return st == CAIRO_STATUS_SUCCESS && sink.ok;
+  return sink.result(st == CAIRO_STATUS_SUCCESS);
 }
 
 namespace {
@@ -421,7 +530,7 @@ bool write_gif(int fd, const Page& page, ColourMode mode, std::span<const Rgb> t
   if (map != nullptr) GifFreeMapObject(map);
   if (gif != nullptr && EGifCloseFile(gif, &error) != GIF_OK) ok = false;
   cairo_surface_destroy(s);
-  return ok && sink.ok;
+  return sink.result(ok);
 }
 
 }  // namespace kor::mplt

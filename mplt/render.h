@@ -42,6 +42,10 @@ bool write_png(int fd, const Page& page, ColourMode mode);
 // background), followed by any other colour the page uses.
 bool write_gif(int fd, const Page& page, ColourMode mode, std::span<const Rgb> table);
 
+// Gives back the font faces of the renderers (before cairo's and fontconfig's static data are
+// reset at the end of the program); later pages make them again.
+void release_fonts();
+
 // The page rendered into a new image surface of its own size (caller destroys it).
 cairo_surface_t* render_image(const Page& page, ColourMode mode, bool antialias);
 

@@ -25,26 +25,32 @@ End serve(int queue, Server& server, const ServeOptions& options) {
   };
   qo.has_events = [&] { return server.window() != nullptr; };
   qo.events = [&] { server.process_window_events(); };
+  qo.between = [&] {
+    if (server.run_open() && !process_alive(server.run_client())) server.abandon_run();
+  };
+  qo.owner_gone = [&] {
+    return options.owner > 0 && !server.run_open() && !process_alive(options.owner);
+  };
   ServerQueue link(queue, qo);
   End end = End::kQueueGone;
   std::vector<Word> request;
   while (true) {
     pid_t client = 0;
     const Wait w = link.next(request, client, kBadLength);
-    if (w == Wait::kIdle) {
-      end = End::kIdle;
-      break;
+    if (w == Wait::kSenderGone) {
+      // Killed in the middle of a request: the rest of its run will never come.
+      server.abandon_run();
+      continue;
     }
-    if (w == Wait::kStopped) {
-      end = End::kSignal;
-      break;
-    }
-    if (w == Wait::kQueueGone) {
-      end = End::kQueueGone;
+    if (w != Wait::kRequest) {
+      end = w == Wait::kIdle        ? End::kIdle
+            : w == Wait::kStopped   ? End::kSignal
+            : w == Wait::kOwnerGone ? End::kOwnerGone
+                                    : End::kQueueGone;
       break;
     }
     const std::vector<Word> reply = server.handle(request, client);
-    (void)link.reply(reply);
+    if (!link.reply(reply) && link.sender_gone()) server.abandon_run();
     if (server.end_requested()) {
       // The queue goes only after the client has taken the reply (or removed the queue itself).
       for (int i = 0; i < 2000; ++i) {
@@ -56,9 +62,15 @@ End serve(int queue, Server& server, const ServeOptions& options) {
       break;
     }
   }
+  if (server.run_open() && !process_alive(server.run_client())) server.abandon_run();
   (void)server.bring_up_to_date();
   msgctl(queue, IPC_RMID, nullptr);
   return end;
+}
+
+pid_t owner_of_handed_over_key(key_t key) {
+  const long pid = static_cast<long>(key) - kParentKeyBase;
+  return pid > 0 && pid <= 0x3fffffff ? static_cast<pid_t>(pid) : 0;
 }
 
 std::chrono::milliseconds idle_from(const char* value) {

@@ -12,6 +12,7 @@
 
 #include "graphics/request_codes.h"
 #include "mplt/codes.h"
+#include "mplt/queue.h"
 
 namespace kor::mplt {
 namespace {
@@ -52,6 +53,7 @@ int fixed_length(int code) {
     case g::kQueryColour:
       return 3;
     case g::kQueryMode:
+    case g::kQueryOutputFailure:
     case g::kClearPage:
     case g::kFlushOutput:
     case g::kStartFrame:
@@ -154,11 +156,14 @@ int Server::dispatch(std::span<const Word> r, pid_t client, std::vector<Word>& r
   switch (code) {
     case g::kStartPlotting:
       if (r[2] < 0 || r[2] > 2) return kBadMode;
+      // A run left open by a client that has ended since is dropped before the next begins.
+      if (run_open_ && client != run_client_ && !process_alive(run_client_)) abandon_run();
       state_.reset();
       if (r[2] != 0) mode_ = r[2];
       run_open_ = true;
       run_client_ = client;
       end_requested_ = false;
+      start_ = {state_, device_, dirty_, std::nullopt, page_.items().size(), page_.points()};
       results = {kProtocolVersion};
       return kOk;
     case g::kEndPlotting: {
@@ -175,8 +180,19 @@ int Server::dispatch(std::span<const Word> r, pid_t client, std::vector<Word>& r
     case g::kQueryMode:
       results = {mode_};
       return kOk;
+    case g::kQueryOutputFailure:
+      // [n, file name in n characters, m, the reason in m characters]
+      for (const std::string* text : {&failure_.path, &failure_.reason}) {
+        const int n = static_cast<int>(std::min<std::size_t>(text->size(), 1024));
+        results.push_back(n);
+        if (n == 0) continue;
+        const std::vector<Word> words = g::pack_text(*text, g::text_words(n));
+        results.insert(results.end(), words.begin(), words.end());
+      }
+      return kOk;
     case g::kClearPage:
       if (device_.kind == DeviceKind::kNone) return kNoDevice;
+      keep_start_page();
       page_.clear();
       page_.set_background(state_.colours()[0].rgb);
       dirty_ = true;
@@ -345,11 +361,8 @@ int Server::select_device(std::span<const Word> r, pid_t client) {
   const bool same = device_.kind == d.kind && device_.path == d.path && device_.mode == d.mode &&
                     device_.width == d.width && device_.height == d.height;
   if (d.kind != DeviceKind::kWindow) {
-    const mode_t old = ::umask(d.umask);
-    const int fd = ::open(d.path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
-    ::umask(old);
-    if (fd < 0) return kCannotCreate;
-    ::close(fd);
+    // Nothing is written yet: the file of the last run stays until this page is complete.
+    if (!check_output(d.path, d.target, failure_)) return kCannotCreate;
   } else if (!same || window_ == nullptr) {
     window_.reset();
     if (!place.xauthority.empty()) setenv("XAUTHORITY", place.xauthority.c_str(), 1);
@@ -363,6 +376,7 @@ int Server::select_device(std::span<const Word> r, pid_t client) {
     if (device_.kind == DeviceKind::kWindow && d.kind != DeviceKind::kWindow) window_.reset();
     device_ = d;
     state_.set_page(d.width, d.height);
+    keep_start_page();
     page_ = Page(d.width, d.height, state_.colours()[0].rgb);
   }
   dirty_ = true;
@@ -669,36 +683,58 @@ int Server::write_output() {
     }
     return kOk;
   }
-  const mode_t old = ::umask(device_.umask);
-  const int fd = ::open(device_.path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  ::umask(old);
-  if (fd < 0) return kCannotCreate;
-  bool ok = false;
-  switch (device_.kind) {
-    case DeviceKind::kPostScript:
-      ok = write_vector(fd, page_, VectorKind::kPostScript, device_.mode);
-      break;
-    case DeviceKind::kPdf:
-      ok = write_vector(fd, page_, VectorKind::kPdf, device_.mode);
-      break;
-    case DeviceKind::kSvg:
-      ok = write_vector(fd, page_, VectorKind::kSvg, device_.mode);
-      break;
-    case DeviceKind::kPng:
-      ok = write_png(fd, page_, device_.mode);
-      break;
-    case DeviceKind::kGif: {
-      std::vector<Rgb> table;
-      for (const Colour& c : state_.colours()) table.push_back(c.rgb);
-      table[0] = page_.background();
-      ok = write_gif(fd, page_, device_.mode, table);
-      break;
+  const auto write = [&](int fd) {
+    switch (device_.kind) {
+      case DeviceKind::kPostScript:
+        return write_vector(fd, page_, VectorKind::kPostScript, device_.mode);
+      case DeviceKind::kPdf:
+        return write_vector(fd, page_, VectorKind::kPdf, device_.mode);
+      case DeviceKind::kSvg:
+        return write_vector(fd, page_, VectorKind::kSvg, device_.mode);
+      case DeviceKind::kPng:
+        return write_png(fd, page_, device_.mode);
+      case DeviceKind::kGif: {
+        std::vector<Rgb> table;
+        for (const Colour& c : state_.colours()) table.push_back(c.rgb);
+        table[0] = page_.background();
+        return write_gif(fd, page_, device_.mode, table);
+      }
+      default:
+        return false;
     }
-    default:
-      break;
+  };
+  if (!write_whole(device_.path, device_.target, device_.umask, write, failure_)) {
+    dirty_ = true;  // not written: the next flush tries again (and reports again)
+    return kWriteFailed;
   }
-  if (::close(fd) != 0) ok = false;
-  return ok ? kOk : kWriteFailed;
+  return kOk;
+}
+
+void Server::keep_start_page() {
+  if (!run_open_ || start_.page) return;
+  start_.page.emplace(std::move(page_));
+  page_ = Page(start_.page->width(), start_.page->height(), start_.page->background());
+}
+
+void Server::abandon_run() {
+  if (!run_open_) return;
+  run_open_ = false;
+  run_client_ = 0;
+  end_requested_ = false;
+  state_ = start_.state;
+  if (start_.page) {
+    page_ = std::move(*start_.page);
+  } else {
+    page_.truncate(start_.items, start_.points);
+  }
+  start_.page.reset();
+  if (device_.kind == DeviceKind::kWindow && start_.device.kind != DeviceKind::kWindow) {
+    window_.reset();
+  }
+  device_ = start_.device;
+  // A window that went away since cannot be drawn on again.
+  if (device_.kind == DeviceKind::kWindow && window_ == nullptr) device_ = Device{};
+  dirty_ = start_.dirty;
 }
 
 void Server::process_window_events() {

@@ -11,11 +11,13 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "graphics/words.h"
+#include "mplt/output_file.h"
 #include "mplt/page.h"
 #include "mplt/render.h"
 #include "mplt/state.h"
@@ -41,7 +43,8 @@ enum class DeviceKind { kNone, kPostScript, kPdf, kSvg, kGif, kPng, kWindow };
 struct Device {
   std::string name;  // as requested: PS, PDF, SVG, NC, GF, PNG, XW
   DeviceKind kind = DeviceKind::kNone;
-  std::string path;  // output file (absolute) or window name
+  std::string path;    // output file (absolute) or window name
+  std::string target;  // the file a write replaces: path with its symbolic links resolved
   ColourMode mode = ColourMode::kColour;
   double width = 0, height = 0;  // page size in device units
   mode_t umask = 022;            // the client's umask when the device was selected
@@ -65,12 +68,18 @@ class Server {
   // True between request 101 and request 102 (a client is in the middle of a run).
   bool run_open() const { return run_open_; }
   pid_t run_client() const { return run_client_; }
+  // Drops the open run of a client that has ended: the page, the device and the drawing state
+  // are again what they were at the run's start, and nothing the run drew is written.
+  void abandon_run();
   // Writes the output when the page changed since it was last written.  Returns a return code.
   int bring_up_to_date();
   // The open window, if any (the queue end waits on its events too).
   Window* window() { return window_.get(); }
   // Handles window events; closes the window device when the window is gone.
   void process_window_events();
+
+  // Why the last output file could not be made or written (request 105 tells the client).
+  const OutputFailure& output_failure() const { return failure_; }
 
   const DrawingState& state() const { return state_; }
   const Page& page() const { return page_; }
@@ -90,6 +99,9 @@ class Server {
                       std::size_t count);
   int transform(std::span<const Word> r, std::vector<Word>& results);
   int write_output();
+  // Called before the run replaces or empties the page: the page as the run found it is kept
+  // (once per run) for abandon_run.
+  void keep_start_page();
 
   PlaceFinder place_;
   DrawingState state_;
@@ -101,6 +113,16 @@ class Server {
   bool end_requested_ = false;
   bool run_open_ = false;
   pid_t run_client_ = 0;
+  OutputFailure failure_;
+  // What abandon_run goes back to: the state, device and page size at the run's start, the
+  // page itself once the run replaced or emptied it, else its length then.
+  struct RunStart {
+    DrawingState state;
+    Device device;
+    bool dirty = false;
+    std::optional<Page> page;
+    std::size_t items = 0, points = 0;
+  } start_;
 };
 
 }  // namespace kor::mplt

@@ -19,6 +19,7 @@ namespace kor::plot {
 namespace {
 
 constexpr int kLineWidth = 256;
+constexpr int kMostLineMessages = 20;  // messages of keyword lines shown by one pass
 constexpr int kGroupWidth = 160;
 
 // Up to `n` "/" groups of a value (blanks removed by the list splitter).
@@ -671,13 +672,24 @@ void read_keyword_pass(PlotSettings& s, util::TextUnit& unit, const ControlInput
                        bool text_only, std::ostream& os) {
   std::string line;
   unit.rewind();
+  // A file that is no control file (binary data) would echo a message for every "line": after
+  // the first kMostLineMessages the rest are only counted.
+  int shown = 0, dropped = 0;
   while (unit.read(line, kLineWidth)) {
     const int rc = apply_control_line(s, line, in, text_only, os);
-    if (rc == 4) {
+    if (rc == 0) continue;
+    if (shown == kMostLineMessages) {
+      ++dropped;
+    } else if (rc == 4) {
       PLT_MSG(4, control_keyword(line), os);
-    } else if (rc != 0) {
+      ++shown;
+    } else {
       PLT_MSG(rc, " ", os);
+      ++shown;
     }
+  }
+  if (dropped > 0) {
+    util::list_write(os, {" ... and", dropped, " more messages of the control file, not shown."});
   }
 }
 

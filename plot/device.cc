@@ -6,10 +6,12 @@
 #include <ostream>
 
 #include "graphics/request_codes.h"
+#include "plot/draw/pen.h"
 #include "plot/messages.h"
 #include "plot/text_output.h"
 #include "util/format.h"
 #include "util/listout.h"
+#include "util/program.h"
 #include "util/text.h"
 
 namespace kor::plot {
@@ -40,6 +42,11 @@ DeviceSpec parse_device(std::string_view device) {
   DeviceSpec spec;
   spec.name = util::ST_UPPR(items[0]);
   spec.file = items[1];
+  const std::size_t bar = device.find('|');
+  if (bar != std::string_view::npos) {
+    const std::string_view rest = device.substr(bar + 1);
+    spec.file_length = util::rtrim(rest.substr(0, rest.find('|'))).size();
+  }
   if (util::ST_TLEN(spec.file) == 0) spec.file = default_output_name(spec.name);
   spec.bxw_file = std::string(util::rtrim(spec.file)) + "_bxw";
 
@@ -71,28 +78,11 @@ DeviceSpec parse_device(std::string_view device) {
 int open_text_device(PlotFiles& files, bool clear, const DeviceSpec& spec) {
   TextDevice& text = files.text;
   text.close();
-  text.dump.clear();
-  text.bxw.clear();
   text.dump_name = files.output_path(spec.file);
   text.bxw_name = files.output_path(spec.bxw_file);
   // With CLE off the new output goes after what the files already hold; a file that does not
   // exist yet is created either way.
-  const auto mode = clear ? std::ios::out | std::ios::trunc : std::ios::out | std::ios::app;
-  text.open_error = 0;
-  errno = 0;
-  text.dump.open(text.dump_name, mode);
-  if (!text.dump.is_open()) {
-    text.open_error = errno;
-    return -22;
-  }
-  if (spec.kind == DeviceKind::kCsv) return 0;
-  text.bxw.open(text.bxw_name, mode);
-  if (!text.bxw.is_open()) {
-    text.open_error = errno;
-    text.close();
-    return -41;
-  }
-  return 0;
+  return text.open(!clear, spec.kind != DeviceKind::kCsv);
 }
 
 int apply_colours(std::string_view spec_text, graphics::DrawingRequests& requests,
@@ -162,6 +152,7 @@ int setup_graphics_device(const PlotSettings& settings, const DeviceSpec& spec,
   if (rc != 0) {
     PLT_MSG(-2, "RETURN CODE FROM MPLT = " + util::format("(I8)", {rc}), os);
     PLT_MSG(-2, "Invalid device", os);
+    draw::explain_output_failure(requests, rc, os);
     return -2;
   }
   if (util::ST_TLEN(settings.colours) > 0) {
@@ -183,6 +174,16 @@ int setup_graphics_device(const PlotSettings& settings, const DeviceSpec& spec,
 
 int start_output_device(const PlotSettings& s, const DeviceSpec& spec, PlotFiles& files,
                         graphics::DrawingRequests* requests, std::ostream& os) {
+  if (spec.kind != DeviceKind::kGraphics && spec.file_length > kTextFileNameWidth) {
+    PLT_MSG(-22, " ", os);
+    util::write_name_too_long(os, kTextFileNameWidth);
+    return -22;
+  }
+  if (spec.kind == DeviceKind::kGraphics && spec.file_length > kGraphicsFileNameWidth) {
+    PLT_MSG(-2, "Invalid device", os);
+    util::write_name_too_long(os, kGraphicsFileNameWidth);
+    return -2;
+  }
   if (spec.kind != DeviceKind::kGraphics) {
     const int rc = open_text_device(files, s.clear, spec);
     if (rc != 0) {

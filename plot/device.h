@@ -35,7 +35,14 @@ struct DeviceSpec {
   std::string open_name;  // device name sent to the server (PS for PSC, PS1, PSP)
   int colour_type = 1;    // 0 monochrome, 1 middle, 2 colour
   double xsize = 700.0, ysize = 700.0;
+  std::size_t file_length = 0;  // characters of the file name as given (it may be longer than
+                                // `file`, which is cut to the file-name width)
 };
+
+// The longest output name: a text device's file name, and a graphics device's file or window
+// name (the field of request 216).  A longer name is refused, not cut to another file's name.
+inline constexpr std::size_t kTextFileNameWidth = 128;
+inline constexpr std::size_t kGraphicsFileNameWidth = 72;
 DeviceSpec parse_device(std::string_view device);
 
 // Default output name of a device (graphics::kDeviceDefaults; any name starting with TX is the

@@ -1,6 +1,7 @@
 #include "plot/driver.h"
 
 #include <algorithm>
+#include <cstring>
 #include <ostream>
 
 #include "graphics/link.h"
@@ -137,12 +138,30 @@ int end_early(OutputDevice& device, DriverState& st, int rc, std::ostream& os) {
   return rc;
 }
 
+// After the code of a text output that could not be written: which file, and why.
+void explain_text_failure(const TextDevice& text, std::ostream& os) {
+  os << " Cannot write the output file " << text.failed_name << ": "
+     << std::strerror(text.write_error) << '\n';
+}
+
+// Closes the text dump (`all`: both files) after its writes that gave `rc`; a file that could not
+// be written whole is reported with the code -23 (`code`) unless `rc` reported it already.
+int close_text(TextDevice& text, bool all, int rc, int code, const char* caller,
+               std::ostream& os) {
+  if (all ? text.close() : text.close_dump()) return rc;
+  if (rc == 0) {
+    rc = code;
+    PLT_MSG(rc, caller, os);
+  }
+  explain_text_failure(text, os);
+  return rc;
+}
+
 // The text dump on the text device (both files closed after it).  Returns its code (reported).
 int write_text_dump(DriverState& st, int final_type, std::ostream& os) {
   const int rc = PLT_TEXT(st.layout, text_dump_input(st, final_type), st.files.text);
   if (rc != 0) PLT_MSG(rc, "PLT_TEXT", os);
-  st.files.text.close();
-  return rc;
+  return close_text(st.files.text, true, rc, -23, "PLT_TEXT", os);
 }
 
 // ---- The kinds of run ----
@@ -281,20 +300,17 @@ int final_type_of_display(const DriverRequest& rq, const DriverState& st, int& f
 // files are closed.  Returns `rc`, or the last failure (reported).
 int write_text_outputs(DriverState& st, const tracefile::ReaderState& reader, int final_type,
                        int rc, std::ostream& os) {
-  const int t = PLT_TEXT(st.layout, text_dump_input(st, final_type), st.files.text);
-  if (t != 0) {
-    PLT_MSG(t, "PLT_TEXT", os);
-    rc = t;
-  }
-  st.files.text.dump.close();
+  int t = PLT_TEXT(st.layout, text_dump_input(st, final_type), st.files.text);
+  if (t != 0) PLT_MSG(t, "PLT_TEXT", os);
+  t = close_text(st.files.text, false, t, -23, "PLT_TEXT", os);
+  if (t != 0) rc = t;
+  int b = 0;
   if (st.settings.resample) {
-    const int b = PLT_TBXW(st, reader, os);
-    if (b != 0) {
-      PLT_MSG(b, "PLT_TBXW", os);
-      rc = b;
-    }
+    b = PLT_TBXW(st, reader, os);
+    if (b != 0) PLT_MSG(b, "PLT_TBXW", os);
   }
-  st.files.text.close();
+  b = close_text(st.files.text, true, b, -42, "PLT_TBXW", os);
+  if (b != 0) rc = b;
   return rc;
 }
 

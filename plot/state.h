@@ -72,18 +72,32 @@ struct PlotResults {
   DiagramResults diagrams;
 };
 
-// The two text output files of the text device (units 51 and 52).
+// The two text output files of the text device (units 51 and 52).  Each is written whole or not
+// at all: its stream writes a temporary file beside the name, which replaces the named file when
+// the stream is closed after good writes; after a failed write (a full file system) it is removed
+// and the named file stays as it was.
 struct TextDevice {
   std::string dump_name;  // text dump file
   std::string bxw_name;   // box-whisker text file
   std::ofstream dump;
   std::ofstream bxw;
   int open_error = 0;  // the system's error number of a file that could not be opened
+  // The file whose write failed at the last close, with the system's error number.
+  std::string failed_name;
+  int write_error = 0;
   bool is_open() const { return dump.is_open(); }
-  void close() {
-    if (dump.is_open()) dump.close();
-    if (bxw.is_open()) bxw.close();
-  }
+  // Opens both files (only the dump without `with_bxw`) afresh, or (`append`) as copies of the
+  // named files to write on after their end.  Returns 0, -22 (text dump) or -41 (box-whisker
+  // text) with open_error set.
+  [[nodiscard]] int open(bool append, bool with_bxw = true);
+  // Closes the text dump: false when its writes failed (failed_name and write_error tell).
+  bool close_dump();
+  // Closes both files: false when a write failed.
+  bool close();
+
+ private:
+  std::string dump_temp_, bxw_temp_;      // the temporary files being written
+  std::string dump_target_, bxw_target_;  // the files they replace (links resolved)
 };
 
 // The files of the run and where they are written.

@@ -161,6 +161,16 @@ int add_minutes(const DateTime& ref, long long minutes, DateTime& out) {
   total = t.hour + total / 60;
   t.hour = static_cast<int>(total % 24);
   long long days = total / 24;
+  // Whole 400-year cycles (146097 days, after which the calendar repeats) at once, so that a far
+  // date costs no more than a near one; a date past year 999999 is refused.
+  constexpr long long kCycleDays = 146097;
+  constexpr int kLastYear = 999999;
+  if (days >= kCycleDays) {
+    const long long cycles = days / kCycleDays;
+    if (cycles > (kLastYear - t.year) / 400) return -7;
+    t.year += static_cast<int>(400 * cycles);
+    days -= cycles * kCycleDays;
+  }
   while (days > 0) {
     const int left = days_in_month(t.year, t.month) - t.day;
     if (days <= left) {

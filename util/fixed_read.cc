@@ -27,6 +27,9 @@ bool is_blank(char c) { return c == ' ' || c == '\t'; }
 // copies.  Returns false when the field needs the general reader: anything unusual, or a value
 // that scale_exactly cannot give.
 bool read_plain_fast(std::string_view field, int d, double& value) {
+  // A NUL byte is no end of the field here (next() gives NUL at the end): the general reader
+  // refuses it.
+  if (field.find('\0') != std::string_view::npos) return false;
   std::size_t i = 0;
   const std::size_t n = field.size();
   auto next = [&]() -> char {

@@ -16,6 +16,15 @@ int graphics_error(int status, std::ostream& os) {
   return kGraphicsFailed;
 }
 
+void explain_output_failure(Requests& rq, int status, std::ostream& os) {
+  if (status != graphics::kOutputNotCreated && status != graphics::kOutputNotWritten) return;
+  std::string file, reason;
+  if (rq.query_output_failure(file, reason) != 0 || file.empty()) return;
+  os << (status == graphics::kOutputNotCreated ? " Cannot create the output file "
+                                               : " Cannot write the output file ")
+     << file << ": " << reason << '\n';
+}
+
 int parse_text_spec(std::string_view text, TextSpec& spec) {
   std::array<std::string, 4> items;
   int count = 0;

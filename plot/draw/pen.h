@@ -27,6 +27,12 @@ inline constexpr int kGraphicsFailed = -14;
 // eight-column integer, then the -14 message.  Returns -14.
 int graphics_error(int status, std::ostream& os);
 
+// After the code line of a failed request: when `status` says that the server's output file
+// could not be made or written (-207, -225), one line in words that names the file and the
+// system's reason, as the server tells them (request 105):
+//   " Cannot write the output file /home/u/o.png: No space left on device"
+void explain_output_failure(Requests& rq, int status, std::ostream& os);
+
 struct Pen {
   graphics::DrawingRequests& rq;
   std::ostream& os;

@@ -102,7 +102,12 @@ int draw_diagram(Pen& pen, const PlotView& view) {
 
 int end_graphics(Pen& pen) {
   for (int code : {graphics::kFlushOutput, graphics::kEndFrame}) {
-    if (const int rc = check(pen.rq.send_command(code), pen.os); rc != 0) return rc;
+    const int status = pen.rq.send_command(code);
+    if (status != 0) {
+      const int rc = graphics_error(status, pen.os);
+      explain_output_failure(pen.rq, status, pen.os);
+      return rc;
+    }
   }
   if (const int rc = check(pen.rq.end_plotting(0), pen.os); rc != 0) return rc;
   util::list_write(pen.os, {" Warning:  MOBPLT subprocesses are still running."});

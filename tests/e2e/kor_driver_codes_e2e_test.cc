@@ -356,8 +356,9 @@ TEST_F(KorCodes, TextDumpOnAFullDevice) {
   fs::create_symlink("/dev/full", dir_.path() / "txt.dmp");
   const ProgramRun r = run("tx.ctl\ncodes.trc\n1 1 1 0\n0\n1202\n0 0\n");
   // The dump is a few hundred bytes: the failure shows only when the lines reach the file.
-  EXPECT_EQ(r.out,
-            kBanner + kPlot1Maps + " PLT_TEXT\n -23 = Cannot write to output file text device.\n");
+  EXPECT_EQ(r.out, kBanner + kPlot1Maps +
+                       " PLT_TEXT\n -23 = Cannot write to output file text device.\n"
+                       " Cannot write the output file txt.dmp: No space left on device\n");
   EXPECT_EQ(r.status, 0);
 }
 
@@ -367,7 +368,9 @@ TEST_F(KorCodes, BoxWhiskerTextOnAFullDevice) {
   dir_.write("b.ctl", "DEV = TX\nBXW = 1/2/.05\nNSM = 400\n");
   fs::create_symlink("/dev/full", dir_.path() / "txt.dmp_bxw");
   const ProgramRun r = run("b.ctl\nex.trc\n3 2 1 0\n1 2\n1101 1101\n0 0\n");
-  const std::string tail = " PLT_TBXW\n -42 = Cannot write to box-whisker output text file.\n";
+  const std::string tail =
+      " PLT_TBXW\n -42 = Cannot write to box-whisker output text file.\n"
+      " Cannot write the output file txt.dmp_bxw: No space left on device\n";
   ASSERT_GE(r.out.size(), tail.size());
   EXPECT_EQ(r.out.substr(r.out.size() - tail.size()), tail) << r.out;
   EXPECT_EQ(r.out.find("ERRORS detected"), std::string::npos);

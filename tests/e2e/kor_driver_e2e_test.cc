@@ -268,6 +268,8 @@ struct CodeCase {
 
 TEST_F(KorDriver, ReturnCodesFromFilesAndDialogue) {
   const std::string m1 = kMap1, m3 = kMap3;
+  const std::string long_text = "DEV = TX|" + std::string(125, 'n') + ".dmp\n";
+  const std::string long_picture = "DEV = PNG|" + std::string(69, 'p') + ".png\n";
   const CodeCase kCases[] = {
       {"trace number outside the plot", nullptr, "1 2 1 0\n5\n1001\n0 0\n",
        "  Graph rel trc # =  1 Plot rel trc # =  5 Orig trc # =  -9999\n"
@@ -299,6 +301,13 @@ TEST_F(KorDriver, ReturnCodesFromFilesAndDialogue) {
       {"text dump cannot be opened", "DEV = TX|nodir/out.dmp\n", "3 1 1 0\n0\n1101\n0 0\n",
        " -22 = Cannot open output file text device.\n"
        " file nodir/out.dmp: No such file or directory\n"},
+      // Names longer than their field are refused, not cut to another file's name.
+      {"text dump name of 129 characters", long_text.c_str(), "3 1 1 0\n0\n1101\n0 0\n",
+       " -22 = Cannot open output file text device.\n"
+       "  The file name is longer than 128 characters; it is not cut to fit.\n"},
+      {"picture name of 73 characters", long_picture.c_str(), "3 1 1 0\n0\n1101\n0 0\n",
+       " Invalid device\n -02 = Cannot set output graphics device\n"
+       "  The file name is longer than 72 characters; it is not cut to fit.\n"},
       {"box-whisker objects on a difference plot", "DEV = TX\nBXW = 1/1\n",
        "3 3 1 0\n1 2\n1101\n0 0\n",
        " \n  Using default test level = .05 for resampling.\n \n"
@@ -324,13 +333,16 @@ TEST_F(KorDriver, ReturnCodesFromFilesAndDialogue) {
 }
 
 TEST_F(KorDriver, MethodSevenAndTooManyTracesNeverReachTheTraces) {
-  // METHOD 7 ends in the dialogue; 25 traces are cut to 24 by the dialogue, so the driver's own
-  // limit is not reachable from standard input.  Both still end normally.
+  // METHOD 7 ends in the dialogue; 25 traces are cut to 24 by the dialogue (which says so), so
+  // the driver's own limit is not reachable from standard input.  Both still end normally.
   ProgramRun r = run("ex.ctl\nex.trc\n1 7 1 0\n");
   EXPECT_EQ(r.out, kBanner + "  METHOD =  7 is invalid.\n");
   r = run("ex.ctl\nex.trc\n1 2 1 0\n1 2 1 2 1 2 1 2 1 2 1 2 1 2 1 2 1 2 1 2 1 2 1 2 1\n" +
           std::string("1001 1001 1001 1001 1001 1001 1001 1001 1001 1001 1001 1001 ") +
           "1001 1001 1001 1001 1001 1001 1001 1001 1001 1001 1001 1001\n0 0\n");
+  EXPECT_NE(r.out.find(" More than 24 trace numbers: only the first 24 are plotted.\n"),
+            std::string::npos)
+      << r.out;
   EXPECT_NE(r.out.find("Graph rel trc # =  24 Plot rel trc # =  2"), std::string::npos);
   EXPECT_TRUE(has("txt.dmp", "      TRACE NUMBER =  24\n"));
 }

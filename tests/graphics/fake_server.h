@@ -82,7 +82,7 @@ inline bool put_message(int queue, long type, const std::vector<Word>& words) {
     Word words[kMessageWords];
   } m{};
   m.type = type;
-  std::memcpy(m.words, words.data(), words.size() * sizeof(Word));
+  if (!words.empty()) std::memcpy(m.words, words.data(), words.size() * sizeof(Word));
   return msgsnd(queue, &m, words.size() * sizeof(Word), IPC_NOWAIT) == 0;
 }
 

@@ -78,6 +78,7 @@ TEST_F(QueueTest, PingSmallRequestsAndBadSlices) {
   // A first slice shorter than its length word says, and a length word below 2.
   EXPECT_EQ(raw({300, 801, 3, 5}), (std::vector<Word>{2, kBadLength}));
   EXPECT_EQ(raw({1}), (std::vector<Word>{2, kBadLength}));
+  EXPECT_EQ(raw({}), (std::vector<Word>{2, kBadLength}));  // a message without words
   EXPECT_EQ(raw({2, 4711}), (std::vector<Word>{2, kUnknownRequest}));
   int colour = 0;
   EXPECT_EQ(g::query_current_colour(link_, colour), 0);  // still serving

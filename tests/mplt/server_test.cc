@@ -5,6 +5,8 @@
 #include "mplt/server.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <filesystem>
@@ -215,6 +217,10 @@ TEST_F(ServerTest, BadRequestsGetTheirCodeAndTheServerGoesOn) {
       {"negative colour", req(1201, {-1}), kBadColour},
       {"text without words", {8, 802, kN, r(0.5), r(0.5), r(0), 0, 0}, kNoText},
       {"file in a missing folder", device("GF", 2, "nodir/x.gif", 100, 100), kCannotCreate},
+      {"a folder for a file", device("GF", 2, ".", 100, 100), kCannotCreate},
+      {"a device for a file", device("GF", 2, "/dev/null", 100, 100), kCannotCreate},
+      {"process memory", device("PNG", 2, "../../../../../../proc/self/mem", 100, 100),
+       kCannotCreate},
       {"unknown device", device("ZZ", 2, "", 100, 100), kUnknownDevice},
       {"image too small", device("GF", 2, "", 5, 5), kBadSize},
       {"colour type 3", device("GF", 3, "", 100, 100), kBadColourType},
@@ -244,19 +250,32 @@ TEST_F(ServerTest, BadRequestsGetTheirCodeAndTheServerGoesOn) {
     // The server goes on: a query is still answered.
     EXPECT_EQ(last(req(1207)), (std::vector<Word>{3, 0, 1})) << c.what;
   }
-  // Nothing was drawn, and the only file made is the one asked for.
+  // Request 105 names the last file refused, and why.
+  const std::vector<Word> why = last(req(105));
+  ASSERT_GE(why.size(), 4u);
+  const std::string named = graphics::unpack_text(std::span<const Word>(why).subspan(3), why[2]);
+  EXPECT_EQ(named, dir_.path() + "/../../../../../../proc/self/mem");
+  EXPECT_GT(why[3 + graphics::text_words(why[2])], 0);  // with the system's reason
+  // Nothing was drawn, and no file is made before the page is written; then only the one asked
+  // for.
   EXPECT_EQ(server_.page().points(), 0u);
-  std::vector<std::string> files;
-  for (const auto& e : std::filesystem::directory_iterator(dir_.path())) {
-    files.push_back(e.path().filename().string());
-  }
-  EXPECT_EQ(files, std::vector<std::string>{"ok.gif"});
+  auto files = [&] {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(dir_.path())) {
+      names.push_back(e.path().filename().string());
+    }
+    return names;
+  };
+  EXPECT_EQ(files(), std::vector<std::string>{});
+  EXPECT_EQ(rc(req(214)), 0);
+  EXPECT_EQ(files(), std::vector<std::string>{"ok.gif"});
 }
 
 TEST_F(ServerTest, AnAbsoluteFileNameIsTakenAsItStands) {
   kor::testing::ScratchDir elsewhere;
   const std::string file = elsewhere.path() + "/abs.gif";
   ASSERT_EQ(rc(device("GF", 2, file, 100, 100)), 0);
+  ASSERT_EQ(rc(req(214)), 0);
   EXPECT_TRUE(std::filesystem::exists(file));
   EXPECT_TRUE(std::filesystem::is_empty(dir_.path()));
 }
@@ -279,6 +298,43 @@ TEST_F(ServerTest, PolylinesBreakWhereALogAxisHasNoPoint) {
   EXPECT_NEAR(t.xy[0], 50 + 2 * 0.663 * 2, 1e-3);  // characters 2 pixels high on 100 pixels
   EXPECT_NEAR(t.xy[1], 50 - 2, 1e-3);
   EXPECT_NEAR(t.text.angle, 30, 1e-6);
+}
+
+TEST_F(ServerTest, AnAbandonedRunLeavesThePageAsTheRunFoundIt) {
+  // One run draws a box on its page; the next run (left open by a client that ended) adds to the
+  // same page, empties it, or moves to another device, and sets other attributes.
+  ASSERT_EQ(rc(req(101, {0})), 0);
+  ASSERT_EQ(rc(device("PNG", 2, "a.png", 100, 100)), 0);
+  ASSERT_EQ(rc(box(kN, 0.1, 0.1, 0.5, 0.5)), 0);
+  ASSERT_EQ(rc(req(102, {0})), 0);
+  const std::vector<Item> before = server_.page().items();
+  const std::size_t points = server_.page().points();
+  const std::vector<std::vector<Word>> kRuns[] = {
+      {box(kN, 0.5, 0.5, 0.9, 0.9), req(1201, {3})},
+      {req(202), box(kN, 0.5, 0.5, 0.9, 0.9)},
+      {device("GF", 2, "b.gif", 50, 80), box(kN, 0, 0, 1, 1), req(202)},
+  };
+  for (const std::vector<std::vector<Word>>& run : kRuns) {
+    ASSERT_EQ(rc(req(101, {0})), 0);
+    for (const std::vector<Word>& request : run) EXPECT_EQ(rc(request), 0);
+    server_.abandon_run();
+    EXPECT_FALSE(server_.run_open());
+    EXPECT_EQ(server_.page().items().size(), before.size());
+    EXPECT_EQ(server_.page().points(), points);
+    EXPECT_EQ(server_.device().path, dir_.path() + "/a.png");
+    EXPECT_EQ(server_.page().width(), 100);
+    EXPECT_EQ(server_.state().colour(), 1);
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir_.path() + "/b.gif"));
+  // A run left open by a process that has ended is dropped when another process starts one.
+  const pid_t ended = fork();
+  if (ended == 0) _exit(0);
+  waitpid(ended, nullptr, 0);
+  ASSERT_EQ(server_.handle(req(101, {0}), ended)[1], 0);
+  ASSERT_EQ(server_.handle(box(kN, 0, 0, 1, 1), ended)[1], 0);
+  ASSERT_EQ(rc(req(101, {0})), 0);
+  EXPECT_EQ(server_.page().items().size(), before.size());
+  EXPECT_EQ(server_.run_client(), 1);
 }
 
 TEST(ClippingTest, SegmentsAndPolygonsAreCutAtTheRectangle) {

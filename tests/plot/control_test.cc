@@ -571,8 +571,14 @@ TEST_F(ControlFile, TextDeviceOpensBothFiles) {
   EXPECT_EQ(out_.str(), "");
   EXPECT_EQ(device_.kind, DeviceKind::kText);
   EXPECT_TRUE(files_.text.dump.is_open());
+  // The files are written under temporary names and take their own when they are closed.
+  EXPECT_FALSE(fs::exists(dir_ / "txt.dmp"));
+  EXPECT_TRUE(files_.text.close());
   EXPECT_TRUE(fs::exists(dir_ / "txt.dmp"));
   EXPECT_TRUE(fs::exists(dir_ / "txt.dmp_bxw"));
+  for (const auto& e : fs::directory_iterator(dir_)) {
+    EXPECT_NE(e.path().filename().string()[0], '.') << e.path();  // no temporary file left
+  }
 }
 
 TEST_F(ControlFile, ClearOffAppendsToTheTextFiles) {
@@ -601,6 +607,23 @@ TEST_F(ControlFile, NoDeviceLineUnknownKeywordAndBadLists) {
             " -09 = unrecognized input for PANEL control parm\n"
             " 13 = Warning:  Invalid input for REFLIN\n"
             " -25 = No user input for DEVICE.\n");
+}
+
+TEST_F(ControlFile, MessagesOfAFileThatIsNoControlFileAreCapped) {
+  // 23 lines of bytes that name no keyword (as a binary file gives): 20 messages, then a count.
+  std::string text = "DEV=TX\n";
+  for (int i = 0; i < 23; ++i) text += "\x7f\x01Q" + std::to_string(i) + "=\xff\n";
+  ASSERT_EQ(run(text, three_traces()), 0);
+  const std::string out = out_.str();
+  std::size_t messages = 0;
+  for (std::size_t at = out.find("+04 = "); at != std::string::npos; at = out.find("+04 = ", at + 1)) {
+    ++messages;
+  }
+  EXPECT_EQ(messages, 20u);
+  EXPECT_NE(out.find("\x7f\x01Q19"), std::string::npos);
+  EXPECT_EQ(out.find("\x7f\x01Q20"), std::string::npos);
+  const std::string last = "  ... and 3 more messages of the control file, not shown.\n";
+  EXPECT_EQ(out.substr(out.size() - std::min(out.size(), last.size())), last);
 }
 
 TEST_F(ControlFile, EveryTraceOnTheRightAxis) {

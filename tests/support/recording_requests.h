@@ -47,6 +47,7 @@ class RecordingRequests : public graphics::DrawingRequests {
   graphics::LineAttributes line_attributes;
   graphics::TextAttributes text_attributes;
   graphics::AttributeValues attribute_values;
+  std::string failed_file, failure_reason;  // 105
   int current_colour = 1;
   int colour_count = 0;
   std::map<int, graphics::ColourInfo> colours;  // by colour number; others reply blank, 0, 0, 0
@@ -70,6 +71,14 @@ class RecordingRequests : public graphics::DrawingRequests {
   }
   int set_mode(int m) override { return record(request(graphics::kSetMode, {m})); }
   int query_mode(int& m) override { return reply(record(request(graphics::kQueryMode)), m, mode); }
+  int query_output_failure(std::string& file, std::string& reason) override {
+    const int rc = record(request(graphics::kQueryOutputFailure));
+    if (rc == 0) {
+      file = failed_file;
+      reason = failure_reason;
+    }
+    return rc;
+  }
   int send_command(int code) override { return record(request(code)); }
   int select_device(std::string_view device, int colour_type, std::string_view file,
                     const std::array<float, 3>& reals) override {

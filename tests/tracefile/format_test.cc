@@ -147,6 +147,9 @@ TEST(LabelTime, AddMinutesCarriesIntoMonthsAndYears) {
       {{2016, 12, 31, 23, 30}, 45, {2017, 1, 1, 0, 15}},
       {{16, 1, 1, 0, 0}, 366LL * 1440, {2017, 1, 1, 0, 0}},
       {{2026, 11, 7, 12, 0}, 36 * 60, {2026, 11, 9, 0, 0}},
+      // 400 years and a day, and a thousand cycles: the calendar repeats every 146097 days.
+      {{2016, 2, 28, 6, 0}, (146097LL + 1) * 1440, {2416, 2, 29, 6, 0}},
+      {{2026, 3, 1, 0, 0}, (146097000LL + 31) * 1440, {402026, 4, 1, 0, 0}},
   };
   for (const Case& c : kCases) {
     DateTime out;
@@ -161,6 +164,7 @@ TEST(LabelTime, AddMinutesCarriesIntoMonthsAndYears) {
   EXPECT_EQ(add_minutes({500, 1, 1, 0, 0}, 10, out), -7);
   EXPECT_EQ(add_minutes({2016, 0, 1, 0, 0}, 10, out), -8);
   EXPECT_EQ(add_minutes({2015, 2, 29, 0, 0}, 10, out), -9);
+  EXPECT_EQ(add_minutes({2026, 1, 1, 0, 0}, 1440LL * 146097 * 2500, out), -7);  // past 999999
 }
 
 }  // namespace

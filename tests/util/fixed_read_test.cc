@@ -55,6 +55,15 @@ TEST(FixedRead, RealFieldsUnderEditDescriptors) {
       EXPECT_DOUBLE_EQ(v, c.value) << "'" << c.field << "'";
     }
   }
+  // A NUL byte inside a field (a binary or damaged file) makes it unreadable like any other stray
+  // character: it does not end the number.
+  using namespace std::string_view_literals;
+  for (const std::string_view field : {"0.69\0" "10871245D+03"sv, "1\0"sv, "\0" "5"sv}) {
+    double v = -7.0;
+    EXPECT_FALSE(read_real_field(field, 12, v)) << field.size();
+    long long n = 0;
+    EXPECT_FALSE(read_int_field(field, n)) << field.size();
+  }
 }
 
 TEST(FixedRead, IntegerFields) {

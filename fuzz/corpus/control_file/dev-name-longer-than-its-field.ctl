@@ -1,0 +1,2 @@
+DEV = PNG|ppppppppppppppppppppppppppppppppppppppppppppppppppppppppppppppppppppp.png
+DEV = TX|ttttttttttttttttttttttttttttttttttttttttttttttttttttttttttttttttttttttttttttttttttttttttttttttttttttttttttttttttttttttttttttt.dmp
