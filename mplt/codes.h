@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "graphics/request_codes.h"
+#include "graphics/server_codes.h"
 
 namespace kor::mplt {
 
@@ -43,10 +44,8 @@ inline constexpr int kPageFull = -224;
 inline constexpr int kWriteFailed = graphics::kOutputNotWritten;
 inline constexpr int kBadColourType = -226;
 
-struct CodeText {
-  int code;
-  std::string_view text;
-};
+// The texts live with the codes in graphics/server_codes.h, which the client reads too.
+using CodeText = graphics::ServerCodeText;
 
 // Every code with its text, in the order of the codes.
 std::span<const CodeText> return_codes();

@@ -5,6 +5,7 @@
 #include <ostream>
 #include <string>
 
+#include "graphics/server_codes.h"
 #include "plot/messages.h"
 #include "util/format.h"
 #include "util/text.h"
@@ -17,7 +18,12 @@ int graphics_error(int status, std::ostream& os) {
 }
 
 void explain_output_failure(Requests& rq, int status, std::ostream& os) {
-  if (status != graphics::kOutputNotCreated && status != graphics::kOutputNotWritten) return;
+  if (status != graphics::kOutputNotCreated && status != graphics::kOutputNotWritten) {
+    // Any other code of the server is said in the server's own words.
+    const std::string_view text = graphics::server_code_text(status);
+    if (status < 0 && !text.empty()) os << " The graphics server says: " << text << '\n';
+    return;
+  }
   std::string file, reason;
   if (rq.query_output_failure(file, reason) != 0 || file.empty()) return;
   os << (status == graphics::kOutputNotCreated ? " Cannot create the output file "

@@ -31,6 +31,8 @@ int graphics_error(int status, std::ostream& os);
 // could not be made or written (-207, -225), one line in words that names the file and the
 // system's reason, as the server tells them (request 105):
 //   " Cannot write the output file /home/u/o.png: No space left on device"
+// and for any other code of the server its own text:
+//   " The graphics server says: No X display can be opened for the window device."
 void explain_output_failure(Requests& rq, int status, std::ostream& os);
 
 struct Pen {

@@ -125,7 +125,8 @@ TEST_F(KorGraphics, WindowWithoutADisplayIsAnInvalidDevice) {
   const ProgramRun r = run(dir_, "DEV = XW\n", KOR_PROGRAM, {"DISPLAY="});
   const std::string refused =
       " RETURN CODE FROM MPLT =     -209\n -02 = Cannot set output graphics device\n"
-      " Invalid device\n -02 = Cannot set output graphics device\n";
+      " Invalid device\n -02 = Cannot set output graphics device\n"
+      " The graphics server says: No X display can be opened for the window device.\n";
   EXPECT_NE(r.out.find(refused), std::string::npos) << r.out;
   EXPECT_EQ(r.err, "");
 }
