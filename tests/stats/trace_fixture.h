@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "stats/engine.h"
 #include "tracefile/reader.h"
 #include "util/text.h"
@@ -29,7 +31,8 @@ class TraceTest : public ::testing::Test {
         std::filesystem::temp_directory_path() /
         ("kor_stats_" +
          std::string(::testing::UnitTest::GetInstance()->current_test_info()->test_suite_name()) +
-         "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+         "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name() + "_" +
+         std::to_string(::getpid()));
     std::filesystem::remove_all(dir_);
     std::filesystem::create_directories(dir_);
     std::filesystem::current_path(dir_);

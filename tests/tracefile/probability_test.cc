@@ -1,6 +1,7 @@
 #include "tracefile/probability.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -23,7 +24,8 @@ class ProbabilityTest : public ::testing::Test {
     old_ = fs::current_path();
     dir_ = fs::temp_directory_path() /
            ("kor_prob_" +
-            std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+            std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "_" +
+            std::to_string(::getpid()));
     fs::remove_all(dir_);
     fs::create_directories(dir_);
     fs::current_path(dir_);
