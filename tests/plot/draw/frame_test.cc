@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -160,6 +162,83 @@ TEST(FrameLayout, AxisTitlesWidenTheirMarginsAndSitOutsideTheLabels) {
   const FrameLayout r = layout_frame(f.view(kTimeSeries), plan, square());
   EXPECT_EQ(r.x_title.text, "Y");
   EXPECT_EQ(r.y_title.text, "X");
+}
+
+TEST(FrameLayout, TheLegendLeavesThePlotTheMostRoom) {
+  // 700 x 700 units.
+  struct Case {
+    const char* name;
+    double cw, ch;  // character width and height
+    int traces;
+    const char* label;  // every trace's label (its number in front)
+    int columns;        // columns of the legend
+    double scale;       // legend text size
+    bool whole_lines;   // every entry on one line
+    bool dropped;
+  };
+  const Case kCases[] = {
+      // One column of 10 lines would take more than a third of the view: two columns of whole
+      // lines, not four columns of wrapped ones.
+      {"ten mid-length labels", 10, 20, 10, "Regional member", 2, 1.0, true, false},
+      // 24 labels of 65 characters: one column of whole lines in a smaller text.
+      {"24 long labels", 7, 14, 24, "Model of the ensemble with a long and descriptive label here", 1,
+       0.7, true, false},
+      {"two short labels stay in one column", 10, 20, 2, "Global", 1, 1.0, true, false},
+  };
+  for (const Case& c : kCases) {
+    DrawFixture f(c.traces);
+    for (int h = 0; h < c.traces; ++h) {
+      f.layout.trace_labels[h] = c.label + std::string(" ") + std::to_string(h + 1);
+      f.set_trace(h, {0, 1}, {1, 2});
+    }
+    FrameMeasures m;
+    m.label = m.title = m.legend = m.axis = {c.cw, c.ch};
+    const FrameLayout l = layout_frame(f.view(kTimeSeries), AxisPlan{}, m);
+    EXPECT_EQ(l.legend_dropped, c.dropped) << c.name;
+    EXPECT_DOUBLE_EQ(l.legend_scale, c.scale) << c.name;
+    std::set<double> columns;
+    bool whole = true;
+    for (const LegendEntry& e : l.legend) {
+      columns.insert(e.sample_x);
+      whole = whole && e.lines.size() == 1;
+    }
+    EXPECT_EQ(static_cast<int>(columns.size()), c.columns) << c.name;
+    if (c.whole_lines) EXPECT_TRUE(whole) << c.name;
+    // The plot keeps at least 30 % of the view region's height.
+    EXPECT_GE(l.top - l.bottom, 0.3 - 1e-9) << c.name;
+  }
+  // With no room at all the legend is left out.
+  DrawFixture tiny(24);
+  for (int h = 0; h < 24; ++h) tiny.layout.trace_labels[h] = "A label that is rather long " + std::to_string(h);
+  FrameMeasures m;
+  m.view_width = m.view_height = 150;
+  m.label = m.title = m.legend = m.axis = {10, 20};
+  const FrameLayout l = layout_frame(tiny.view(kTimeSeries), AxisPlan{}, m);
+  EXPECT_TRUE(l.legend_dropped);
+  EXPECT_TRUE(l.legend.empty());
+}
+
+TEST(FrameTexts, AnEmptyTraceSaysSoInItsLegend) {
+  DrawFixture f(2);
+  f.layout.trace_labels = {"GOOD", "EMPTY"};
+  f.set_trace(0, {0, 1}, {1, 2});
+  f.set_trace(1, {0, 1}, {-9999, -9999});
+  const PlotView v = f.view(kTimeSeries);
+  EXPECT_EQ(legend_text(v, 0), "GOOD");
+  EXPECT_EQ(legend_text(v, 1), "EMPTY (NO DATA)");
+}
+
+TEST(FrameTexts, TextScalesWithThePanel) {
+  EXPECT_DOUBLE_EQ(panel_text_scale({0, 0, 1, 1}), 1.0);
+  EXPECT_DOUBLE_EQ(panel_text_scale({0, 0.51, 0.49, 1}), 0.5);  // a quarter: at least one half
+  EXPECT_NEAR(panel_text_scale({0, 0, 0.49, 1}), std::sqrt(0.49), 1e-12);
+  // The pen's scale multiplies the size of every text attribute request.
+  DrawFixture f(1);
+  f.pen.text_scale = 0.5;
+  bool hardware = false;
+  ASSERT_EQ(apply_text_attributes(f.pen, "2/1/1/SW", kLeft, hardware, 0.8), 0);
+  ASSERT_EQ(f.rq.calls.size(), 1u);
+  EXPECT_FLOAT_EQ(f.rq.calls[0].reals[0], 0.8f);
 }
 
 TEST(FrameLayout, AxisTitleLinesPastThePageLeaveTheNarrowestTitle) {
