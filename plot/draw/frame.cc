@@ -117,7 +117,7 @@ std::string legend_text(const PlotView& view, int h) {
   if (text.empty()) return text;
   if (h < view.trace_count && view.final_type != kTaylorDiagram) {
     const auto y = trace_y(view, h);
-    if (std::none_of(y.begin(), y.end(), [](float v) { return present(v); })) {
+    if (!y.empty() && std::none_of(y.begin(), y.end(), [](float v) { return present(v); })) {
       return text + " (NO DATA)";
     }
   }

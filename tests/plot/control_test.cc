@@ -183,7 +183,7 @@ TEST(ControlDecoders, TraceLabels) {
       // A label past 80 bytes is cut, and a line says so.
       {"TRACE2=AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA", 0,
        [](const PlotSettings& s) { return s.trace_labels[1] == std::string(80, 'A'); },
-       " WARNING -- TRACE2: the label is longer than 80 bytes; cut to 80.\n"},
+       "  WARNING -- TRACE2: the label is longer than 80 bytes; cut to 80.\n"},
   };
   run_decoder_cases(kCases, std::size(kCases));
 }
@@ -257,15 +257,16 @@ TEST(ControlDecoders, AxesTypesAndText) {
        [](const PlotSettings& s) { return s.title == "Bias of 2 m temperature"; }, ""},
       {"YLA=AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA/2", 0,
        [](const PlotSettings& s) { return s.y_title == std::string(80, 'A') && s.y_title_line == 2; },
-       " WARNING -- YLA: the axis title is longer than 80 characters; cut to 80.\n"},
+       "  WARNING -- YLA: the axis title is longer than 80 characters; cut to 80.\n"},
       {"YLA=Bias (mg/kg)", 0,
        [](const PlotSettings& s) { return s.y_title == "Bias (mg/kg)" && s.y_title_line == 1; }, ""},
       {"XLA=TIME/2", 0,
        [](const PlotSettings& s) { return s.x_title == "TIME" && s.x_title_line == 2; }, ""},
       {"YLABEL=SCORE", 0,
        [](const PlotSettings& s) { return s.y_title == "SCORE" && s.y_title_line == 1; }, ""},
+      // No number after the slash: it is text.
       {"YRL=COUNT/x", 0,
-       [](const PlotSettings& s) { return s.ry_title == "COUNT" && s.ry_title_line == 1; }, ""},
+       [](const PlotSettings& s) { return s.ry_title == "COUNT/x" && s.ry_title_line == 1; }, ""},
       {"XUD=LOW/MID/HIGH", 0,
        [](const PlotSettings& s) {
          return s.user_xlabel_count == 3 && s.user_xlabels[2] == "HIGH";
@@ -480,9 +481,15 @@ TEST(ControlPasses, AxesThatTheDrawnTraceNeeds) {
     ASSERT_EQ(derive_layout(l, s, book, in, os), 0) << c.name;
     EXPECT_LE(std::min(l.y.start, l.y.stop), c.y_lo) << c.name;
     EXPECT_GE(std::max(l.y.start, l.y.stop), c.y_hi) << c.name;
-    if (c.left_axis_type == 2) EXPECT_GT(l.y.start, 0.0) << c.name;
-    if (c.right_in_use) EXPECT_GE(l.ry.stop, 20.0) << c.name;
-    if (c.bars == 0 && c.left_axis_type == 1 && !c.reversed) EXPECT_GT(l.y.start, 0.8) << c.name;
+    if (c.left_axis_type == 2) {
+      EXPECT_GT(l.y.start, 0.0) << c.name;
+    }
+    if (c.right_in_use) {
+      EXPECT_GE(l.ry.stop, 20.0) << c.name;
+    }
+    if (c.bars == 0 && c.left_axis_type == 1 && !c.reversed) {
+      EXPECT_GT(l.y.start, 0.8) << c.name;
+    }
   }
 }
 
