@@ -211,11 +211,13 @@ std::vector<LegendEntry> place_legend(const PlotView& view, int columns, double 
   return entries;
 }
 
-// The legend within `room` device units of height: the columns the settings ask for (one, or two
-// with TWO) while that takes at most a third of the view region; else, with the largest legend
-// text that brings it under a third, the number of columns (up to four) that makes it least tall,
-// the fewer columns when two are as tall; else the least tall of all.  A legend taller than `room`
-// is left out (f.legend_dropped).  Returns its height.
+// The legend within `room` device units of height.  The columns the settings ask for (one, or two
+// with TWO) stay while they take at most a third of the view region.  Else the layouts of one to
+// four columns at the legend text sizes are tried, and the first of these kinds that has one wins:
+// whole lines within a third (the largest text, then the least tall), whole lines within `room`
+// (the least tall), wrapped entries within a third (the largest text, then the least tall), any
+// within `room` (the least tall).  Fewer columns win a tie.  A legend that fits none of them is left
+// out (f.legend_dropped).  Returns its height.
 double choose_legend(const PlotView& view, double left, double plot_width, double top, double W,
                      double H, const TextSize& lg, double room, FrameLayout& f) {
   const int asked = view.settings.two_column && view.trace_count > 1 ? 2 : 1;
@@ -223,27 +225,50 @@ double choose_legend(const PlotView& view, double left, double plot_width, doubl
   f.legend = place_legend(view, asked, left, plot_width, top, W, H, lg, height);
   f.legend_scale = 1.0;
   if (height <= H / 3 && height <= room) return height;
-  double best = height;
+  struct Candidate {
+    std::vector<LegendEntry> entries;
+    double height = 0, scale = 1;
+    bool whole = true;
+  };
+  std::vector<Candidate> tried;
   for (double scale : kLegendScales) {
     const TextSize size{lg.cw * scale, lg.ch * scale};
     for (int columns = 1; columns <= kMostLegendColumns; ++columns) {
-      double h = 0;
-      std::vector<LegendEntry> entries =
-          place_legend(view, columns, left, plot_width, top, W, H, size, h);
-      if (h < best - 1e-9) {
-        best = h;
-        f.legend = std::move(entries);
-        f.legend_scale = scale;
+      Candidate c;
+      c.scale = scale;
+      c.entries = place_legend(view, columns, left, plot_width, top, W, H, size, c.height);
+      c.whole = std::all_of(c.entries.begin(), c.entries.end(),
+                            [](const LegendEntry& e) { return e.lines.size() <= 1; });
+      tried.push_back(std::move(c));
+    }
+  }
+  const double third = std::min(H / 3, room);
+  // Each kind: whether a candidate belongs to it, and whether the larger text comes first.
+  const struct {
+    bool whole_only;
+    double limit;
+    bool largest_text_first;
+  } kinds[] = {{true, third, true}, {true, room, false}, {false, third, true}, {false, room, false}};
+  for (const auto& kind : kinds) {
+    const Candidate* best = nullptr;
+    for (const Candidate& c : tried) {
+      if ((kind.whole_only && !c.whole) || c.height > kind.limit) continue;
+      if (best == nullptr ||
+          (kind.largest_text_first && c.scale > best->scale + 1e-9) ||
+          ((!kind.largest_text_first || std::fabs(c.scale - best->scale) < 1e-9) &&
+           c.height < best->height - 1e-9)) {
+        best = &c;
       }
     }
-    if (best <= H / 3) break;
+    if (best != nullptr) {
+      f.legend = best->entries;
+      f.legend_scale = best->scale;
+      return best->height;
+    }
   }
-  if (best > room) {
-    f.legend.clear();
-    f.legend_dropped = true;
-    return 0;
-  }
-  return best;
+  f.legend.clear();
+  f.legend_dropped = true;
+  return 0;
 }
 
 // From the top margin `top` down: the title, the legend, the observation counts and the gap for

@@ -9,9 +9,9 @@
 //
 // From the top of the view region down: the top margin, the title lines (1.5 character heights
 // each, the first line on top), the legend (1.4 legend character heights a line; in two columns
-// with TWO; when that would take more than a third of the view region, in the number of columns,
-// up to four, and the legend text size that make it least tall; left out with a message when it
-// would leave the plot less than 30 % of the view region's height), the
+// with TWO; when that would take more than a third of the view region, in up to four columns and
+// a smaller text, whole lines before wrapped entries, the least tall layout of its kind; left out
+// with a message when it would leave the plot less than 30 % of the view region's height), the
 // observation-counts line with room for the bin-count row, a gap of 3.2 character heights for
 // the statistics boxes of scatter plots and histograms (and above ROC diagrams), then the plot.
 // Below and beside the plot the margins hold the tick labels and the axis titles, widened when

@@ -180,10 +180,14 @@ TEST(FrameLayout, TheLegendLeavesThePlotTheMostRoom) {
       // One column of 10 lines would take more than a third of the view: two columns of whole
       // lines, not four columns of wrapped ones.
       {"ten mid-length labels", 10, 20, 10, "Regional member", 2, 1.0, true, false},
-      // 24 labels of 65 characters: a smaller text, in the columns that make the legend least tall.
-      {"24 long labels", 7, 14, 24, "Model of the ensemble with a long and descriptive label here", 3,
-       0.7, false, false},
+      // 24 labels of 63 characters: no whole lines within a third, but one column of whole lines
+      // at 70 % leaves the plot its share; three columns of wrapped entries would be less tall.
+      {"24 long labels", 7, 14, 24, "Model of the ensemble with a long and descriptive label here", 1,
+       0.7, true, false},
       {"two short labels stay in one column", 10, 20, 2, "Global", 1, 1.0, true, false},
+      // 24 labels of 27 characters: whole lines in three columns of a text at 85 %, the largest
+      // text whose whole lines stay within a third.
+      {"24 mid-length labels", 7, 14, 24, "Regional ensemble member", 3, 0.85, true, false},
   };
   for (const Case& c : kCases) {
     DrawFixture f(c.traces);
@@ -203,9 +207,7 @@ TEST(FrameLayout, TheLegendLeavesThePlotTheMostRoom) {
       whole = whole && e.lines.size() == 1;
     }
     EXPECT_EQ(static_cast<int>(columns.size()), c.columns) << c.name;
-    if (c.whole_lines) {
-      EXPECT_TRUE(whole) << c.name;
-    }
+    EXPECT_EQ(whole, c.whole_lines) << c.name;
     // The plot keeps at least 30 % of the view region's height.
     EXPECT_GE(l.top - l.bottom, 0.3 - 1e-9) << c.name;
   }
