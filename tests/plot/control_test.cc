@@ -181,8 +181,8 @@ TEST(ControlDecoders, TraceLabels) {
       // TRA anywhere in the keyword: this is a trace label, not an X axis.
       {"XTRA1=A", 0, [](const PlotSettings& s) { return s.trace_labels[0] == "A"; }, ""},
       // A label past 80 bytes is cut, and a line says so.
-      {"TRACE2=AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA", 0,
-       [](const PlotSettings& s) { return s.trace_labels[1] == std::string(80, 'A'); },
+      {"TRACE2=AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA",
+       0, [](const PlotSettings& s) { return s.trace_labels[1] == std::string(80, 'A'); },
        "  WARNING -- TRACE2: the label is longer than 80 bytes; cut to 80.\n"},
   };
   run_decoder_cases(kCases, std::size(kCases));
@@ -256,10 +256,13 @@ TEST(ControlDecoders, AxesTypesAndText) {
       {"TITLE= Bias of 2 m temperature", 0,
        [](const PlotSettings& s) { return s.title == "Bias of 2 m temperature"; }, ""},
       {"YLA=AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA/2", 0,
-       [](const PlotSettings& s) { return s.y_title == std::string(80, 'A') && s.y_title_line == 2; },
+       [](const PlotSettings& s) {
+         return s.y_title == std::string(80, 'A') && s.y_title_line == 2;
+       },
        "  WARNING -- YLA: the axis title is longer than 80 characters; cut to 80.\n"},
       {"YLA=Bias (mg/kg)", 0,
-       [](const PlotSettings& s) { return s.y_title == "Bias (mg/kg)" && s.y_title_line == 1; }, ""},
+       [](const PlotSettings& s) { return s.y_title == "Bias (mg/kg)" && s.y_title_line == 1; },
+       ""},
       {"XLA=TIME/2", 0,
        [](const PlotSettings& s) { return s.x_title == "TIME" && s.x_title_line == 2; }, ""},
       {"YLABEL=SCORE", 0,
@@ -444,9 +447,9 @@ TEST(ControlPasses, AxesThatTheDrawnTraceNeeds) {
   struct Case {
     const char* name;
     bool reversed;
-    int bars;             // HST colour of the first two traces
-    int left_axis_type;   // 1 linear, 2 logarithmic
-    double y_lo, y_hi;    // the left axis must hold this range
+    int bars;            // HST colour of the first two traces
+    int left_axis_type;  // 1 linear, 2 logarithmic
+    double y_lo, y_hi;   // the left axis must hold this range
     bool right_in_use;
   };
   const Case kCases[] = {
@@ -667,6 +670,22 @@ TEST_F(ControlFile, NoDeviceLineUnknownKeywordAndBadLists) {
             " -09 = unrecognized input for PANEL control parm\n"
             " 13 = Warning:  Invalid input for REFLIN\n"
             " -25 = No user input for DEVICE.\n");
+}
+
+TEST_F(ControlFile, LinesPastTheirWidthAreCutWithAWarning) {
+  // A title line of 306 bytes keeps its first 256 (250 of the title); blanks past the width are
+  // no cut, and a line without a keyword is named by its number alone.
+  const std::string title(300, 'T');
+  ASSERT_EQ(run("TITLE=" + title + "\nDEV=TX\nXLA=X" + std::string(300, ' ') + "\n" +
+                    std::string(270, '=') + "\n",
+                three_traces()),
+            0);
+  EXPECT_EQ(settings_.title, title.substr(0, 250));
+  EXPECT_EQ(settings_.x_title, "X");
+  EXPECT_EQ(out_.str(),
+            "  WARNING -- TIT: line 1 is longer than 256 bytes; cut to 256.\n"
+            "  WARNING -- A LINE: line 4 is longer than 256 bytes; cut to 256.\n"
+            " +04 = Warning:  Invalid graphics control file keyword\n");
 }
 
 TEST_F(ControlFile, EveryTraceOnTheRightAxis) {
