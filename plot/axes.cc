@@ -251,7 +251,8 @@ std::optional<double> time_position(std::string_view text, const MergedAxis& tim
 bool time_before(const tracefile::DateTime& t, long long minutes, tracefile::DateTime& out) {
   const auto year = tracefile::normalise_year(t.year);
   if (!year || minutes < 0 || minutes > 1440LL * 366 * 100) return false;
-  const tracefile::DateTime base{*year - static_cast<int>(minutes / (1440LL * 365)) - 1, 1, 1, 0, 0};
+  const tracefile::DateTime base{*year - static_cast<int>(minutes / (1440LL * 365)) - 1, 1, 1, 0,
+                                 0};
   const auto offset = tracefile::minutes_between(t, base);
   return offset && tracefile::add_minutes(base, *offset - minutes, out) == 0;
 }

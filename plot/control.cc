@@ -305,8 +305,7 @@ void report_cut(std::ostream& os, std::string_view keyword, std::string_view wha
                 std::string_view units) {
   const std::string w = std::to_string(width);
   util::list_write(os, {" WARNING -- " + std::string(keyword) + ": " + std::string(what) +
-                            " is longer than " + w + " " + std::string(units) + "; cut to " + w +
-                            "."});
+                        " is longer than " + w + " " + std::string(units) + "; cut to " + w + "."});
 }
 
 int decode_trace_label(PlotSettings& s, std::string_view keyword, std::string_view value,
@@ -563,7 +562,9 @@ constexpr Keyword kKeywords[] = {
        return 0;
      }},
     {"TRA",
-     [](PlotSettings& s, const ControlLine& l) { return decode_trace_label(s, l.key, l.value, l.os); },
+     [](PlotSettings& s, const ControlLine& l) {
+       return decode_trace_label(s, l.key, l.value, l.os);
+     },
      true},
     {"WIT",
      [](PlotSettings& s, const ControlLine& l) {

@@ -153,8 +153,7 @@ int plan_axes(const PlotView& view, AxisPlan& plan) {
     }
     plan.x.time_frequency = std::max(1, l.x.label_freq);
     plan.x.with_minutes = t.with_minutes;
-    plan.x.texts =
-        shorten_time_labels(plan.x.times, plan.x.time_frequency, plan.x.with_minutes);
+    plan.x.texts = shorten_time_labels(plan.x.times, plan.x.time_frequency, plan.x.with_minutes);
     plan.x.minor.assign(t.minor_ticks.begin(), t.minor_ticks.end());
     plan.x.every = std::max(1, l.x.label_freq);
     plan.x.tick_every = std::max(0, l.x.tick_freq);

@@ -216,8 +216,8 @@ std::vector<LegendEntry> place_legend(const PlotView& view, int columns, double 
 // four columns at the legend text sizes are tried, and the first of these kinds that has one wins:
 // whole lines within a third (the largest text, then the least tall), whole lines within `room`
 // (the least tall), wrapped entries within a third (the largest text, then the least tall), any
-// within `room` (the least tall).  Fewer columns win a tie.  A legend that fits none of them is left
-// out (f.legend_dropped).  Returns its height.
+// within `room` (the least tall).  Fewer columns win a tie.  A legend that fits none of them is
+// left out (f.legend_dropped).  Returns its height.
 double choose_legend(const PlotView& view, double left, double plot_width, double top, double W,
                      double H, const TextSize& lg, double room, FrameLayout& f) {
   const int asked = view.settings.two_column && view.trace_count > 1 ? 2 : 1;
@@ -248,13 +248,13 @@ double choose_legend(const PlotView& view, double left, double plot_width, doubl
     bool whole_only;
     double limit;
     bool largest_text_first;
-  } kinds[] = {{true, third, true}, {true, room, false}, {false, third, true}, {false, room, false}};
+  } kinds[] = {
+      {true, third, true}, {true, room, false}, {false, third, true}, {false, room, false}};
   for (const auto& kind : kinds) {
     const Candidate* best = nullptr;
     for (const Candidate& c : tried) {
       if ((kind.whole_only && !c.whole) || c.height > kind.limit) continue;
-      if (best == nullptr ||
-          (kind.largest_text_first && c.scale > best->scale + 1e-9) ||
+      if (best == nullptr || (kind.largest_text_first && c.scale > best->scale + 1e-9) ||
           ((!kind.largest_text_first || std::fabs(c.scale - best->scale) < 1e-9) &&
            c.height < best->height - 1e-9)) {
         best = &c;
@@ -291,10 +291,12 @@ double stack_from_top(const PlotView& view, const AxisPlan& plan, const FrameMea
   double below = 0;
   if (!counts.empty()) {
     // Exchanged axes put the bin counts down the right side: no row above the plot.
-    const double row = view.settings.reversed ? 0.0 : plan.counts.turned ? kLabelGap * lab.ch + plan.counts.widest() * lab.cw
-                                          : kCountsRow * lab.ch;
-    below += static_cast<double>(counts_lines.size()) * kTitleLine * tt.ch +
-             (view.settings.reversed ? 0.5 * lab.ch : std::max(kCountsRow * lab.ch, row + 0.2 * lab.ch));
+    const double row = view.settings.reversed ? 0.0
+                       : plan.counts.turned   ? kLabelGap * lab.ch + plan.counts.widest() * lab.cw
+                                              : kCountsRow * lab.ch;
+    below +=
+        static_cast<double>(counts_lines.size()) * kTitleLine * tt.ch +
+        (view.settings.reversed ? 0.5 * lab.ch : std::max(kCountsRow * lab.ch, row + 0.2 * lab.ch));
   }
   const int type = view.final_type;
   if (type == kScatter || type == kHistogram || type == kRocDiagram) below += kBoxGap * lab.ch;
@@ -511,7 +513,7 @@ int frame_and_legend(Pen& pen, const PlotView& view, AxisPlan& plan) {
   f = layout_frame(view, plan, m);
   if (f.legend_dropped) {
     util::list_write(pen.os, {" WARNING -- the legend of " + std::to_string(view.trace_count) +
-                                  " traces does not fit above the plot; it is left out."});
+                              " traces does not fit above the plot; it is left out."});
   }
 
   bool hardware = false;

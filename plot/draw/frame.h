@@ -64,9 +64,9 @@ struct FrameLayout {
   std::vector<PlacedText> title, counts;
   std::vector<LegendEntry> legend;
   double sample_width = 0, sample_height = 0;  // the legend sample, in 'V'
-  double legend_scale = 1;                      // the legend text's size, relative to T_TEXT's
-  bool legend_dropped = false;                  // the legend did not fit and is left out
-  PlacedText x_title, y_title, ry_title;        // blank text: not drawn
+  double legend_scale = 1;                     // the legend text's size, relative to T_TEXT's
+  bool legend_dropped = false;                 // the legend did not fit and is left out
+  PlacedText x_title, y_title, ry_title;       // blank text: not drawn
 };
 
 // The size of every text of a plot drawn in the panel view region `panel` (x1, y1, x2, y2),

@@ -30,7 +30,7 @@ int graphics_error(int status, std::ostream& os);
 struct Pen {
   graphics::DrawingRequests& rq;
   std::ostream& os;
-  int failure = 0;  // the first failure through send() or then() (reported), until finish()
+  int failure = 0;          // the first failure through send() or then() (reported), until finish()
   double text_scale = 1.0;  // every text size is multiplied by it (a plot in a panel)
 
   // Sends `request` with `args` unless a request sent through the pen failed since the last
@@ -88,8 +88,8 @@ struct TextSpec {
 
 // Applies a text attribute specification with the given justification (request 1002, no border,
 // no rotation), its size multiplied by `scale` and the pen's text_scale (a size of 0, the device
-// default, counting as 1 then).  `hardware` tells whether hardware text was chosen.  Returns 0, or -12 when the
-// specification is invalid or the server refused it.
+// default, counting as 1 then).  `hardware` tells whether hardware text was chosen.  Returns 0, or
+// -12 when the specification is invalid or the server refused it.
 [[nodiscard]] int apply_text_attributes(Pen& pen, std::string_view text, int justification,
                                         bool& hardware, double scale = 1.0);
 

@@ -72,8 +72,8 @@ TEST(XAxis, DefaultRangeFromTheData) {
       {"histogram bins of 0.4 centred from 2 to 6", 2, 6, 5, 1.8, 6.2},
       {"no data at all", 1e30, -1e30, 1, -0.0375, 1.0375},
       // Single precision leaves a constant score differing in its last bits: one value still.
-      {"-0.6 in its last bits widens to -0.65..-0.55", -0.6000001, -0.5999999, 1,
-       -0.65 - 0.00375, -0.55 + 0.00375},
+      {"-0.6 in its last bits widens to -0.65..-0.55", -0.6000001, -0.5999999, 1, -0.65 - 0.00375,
+       -0.55 + 0.00375},
   };
   for (const Case& c : kCases) {
     PlotLayout s;
@@ -121,13 +121,31 @@ TEST(YAxis, LogarithmicAxisLabelsItsDecades) {
   };
   const Case kCases[] = {
       {"five decades from the data", 1, 1e5, 1, "", 1, 1e5, {1, 10, 100, 1e3, 1e4, 1e5}},
-      {"a range given, its increment ignored", 3, 9e4, 3, "1/100000/10", 1, 1e5,
+      {"a range given, its increment ignored",
+       3,
+       9e4,
+       3,
+       "1/100000/10",
+       1,
+       1e5,
        {1, 10, 100, 1e3, 1e4, 1e5}},
       {"within one decade: 1, 2 and 5", 2, 8, 2, "", 1, 10, {1, 2, 5, 10}},
-      {"data reaching 0 start at the smallest positive", -1, 450, 0.3, "", 0.1, 1000,
+      {"data reaching 0 start at the smallest positive",
+       -1,
+       450,
+       0.3,
+       "",
+       0.1,
+       1000,
        {0.1, 1, 10, 100, 1000}},
       {"no positive data", -5, -1, 0, "", 1, 10, {1, 2, 5, 10}},
-      {"a non-positive start given is not taken", 5, 50, 5, "0/100", 1, 100,
+      {"a non-positive start given is not taken",
+       5,
+       50,
+       5,
+       "0/100",
+       1,
+       100,
        {1, 2, 5, 10, 20, 50, 100}},
   };
   for (const Case& c : kCases) {

@@ -59,9 +59,9 @@ TEST(AxisPlan, WrittenTimeLabelsSayEveryNewMonthAndYear) {
   // A season of daily points thinned to every 10th label: each written label is shortened against
   // the written one before it, so 10 January and 19 February keep their month.
   AxisLabels l;
-  const LabelTime days[] = {{2026, 12, 1, 12, 0},  {2026, 12, 6, 12, 0},  {2026, 12, 11, 12, 0},
-                            {2026, 12, 31, 12, 0}, {2027, 1, 5, 12, 0},   {2027, 1, 10, 12, 0},
-                            {2027, 1, 30, 12, 0},  {2027, 2, 14, 12, 0},  {2027, 2, 19, 12, 0}};
+  const LabelTime days[] = {{2026, 12, 1, 12, 0},  {2026, 12, 6, 12, 0}, {2026, 12, 11, 12, 0},
+                            {2026, 12, 31, 12, 0}, {2027, 1, 5, 12, 0},  {2027, 1, 10, 12, 0},
+                            {2027, 1, 30, 12, 0},  {2027, 2, 14, 12, 0}, {2027, 2, 19, 12, 0}};
   for (const LabelTime& t : days) {
     l.times.push_back(t);
     l.positions.push_back(static_cast<float>(l.positions.size()));
@@ -92,8 +92,8 @@ TEST(AxisPlan, TimeLabelsOffTheAxisAreLeftOut) {
 }
 
 TEST(AxisPlan, LogarithmicAxisGetsMinorTicks) {
-  EXPECT_EQ(log_minor_ticks(1, 100), (std::vector<float>{2, 3, 4, 5, 6, 7, 8, 9, 20, 30, 40, 50,
-                                                         60, 70, 80, 90}));
+  EXPECT_EQ(log_minor_ticks(1, 100),
+            (std::vector<float>{2, 3, 4, 5, 6, 7, 8, 9, 20, 30, 40, 50, 60, 70, 80, 90}));
   EXPECT_TRUE(log_minor_ticks(0, 100).empty());
 }
 

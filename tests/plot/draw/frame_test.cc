@@ -182,8 +182,8 @@ TEST(FrameLayout, TheLegendLeavesThePlotTheMostRoom) {
       {"ten mid-length labels", 10, 20, 10, "Regional member", 2, 1.0, true, false},
       // 24 labels of 63 characters: no whole lines within a third, but one column of whole lines
       // at 70 % leaves the plot its share; three columns of wrapped entries would be less tall.
-      {"24 long labels", 7, 14, 24, "Model of the ensemble with a long and descriptive label here", 1,
-       0.7, true, false},
+      {"24 long labels", 7, 14, 24, "Model of the ensemble with a long and descriptive label here",
+       1, 0.7, true, false},
       {"two short labels stay in one column", 10, 20, 2, "Global", 1, 1.0, true, false},
       // 24 labels of 27 characters: whole lines in three columns of a text at 85 %, the largest
       // text whose whole lines stay within a third.
@@ -213,7 +213,8 @@ TEST(FrameLayout, TheLegendLeavesThePlotTheMostRoom) {
   }
   // With no room at all the legend is left out.
   DrawFixture tiny(24);
-  for (int h = 0; h < 24; ++h) tiny.layout.trace_labels[h] = "A label that is rather long " + std::to_string(h);
+  for (int h = 0; h < 24; ++h)
+    tiny.layout.trace_labels[h] = "A label that is rather long " + std::to_string(h);
   FrameMeasures m;
   m.view_width = m.view_height = 150;
   m.label = m.title = m.legend = m.axis = {10, 20};

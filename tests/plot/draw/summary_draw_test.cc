@@ -248,9 +248,9 @@ TEST(TaylorDiagram, ATraceAtTheReferenceKeepsItsMarkerAndNumber) {
   // there, and a marker on the reference dot gets the dot drawn small after it.
   struct Case {
     const char* name;
-    float x, y;         // the trace's point
-    bool ref_above;     // REF centred above the reference
-    bool small_dot;     // the dot small, after the trace's markers
+    float x, y;      // the trace's point
+    bool ref_above;  // REF centred above the reference
+    bool small_dot;  // the dot small, after the trace's markers
   };
   constexpr Case kCases[] = {
       {"far from the reference", 0.72f, 0.54f, true, false},
@@ -259,8 +259,8 @@ TEST(TaylorDiagram, ATraceAtTheReferenceKeepsItsMarkerAndNumber) {
   };
   for (const Case& c : kCases) {
     Diagram g(1);
-    g.d.taylor[0] = metrics::TaylorStatistics{100, std::hypot(c.x, c.y), 1.0,
-                                              c.x / std::hypot(c.x, c.y), 0.1};
+    g.d.taylor[0] =
+        metrics::TaylorStatistics{100, std::hypot(c.x, c.y), 1.0, c.x / std::hypot(c.x, c.y), 0.1};
     taylor_layout(taylor_frame(g.d), g.f.layout);
     g.f.rq.system_bounds['M'] = {
         static_cast<float>(g.f.layout.x.start), static_cast<float>(g.f.layout.y.start),
