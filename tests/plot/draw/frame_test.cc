@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "graphics/request_codes.h"
 #include "plot/kinds.h"
 #include "tests/plot/draw/draw_fixture.h"
 
@@ -244,6 +245,26 @@ TEST(FrameTexts, TextScalesWithThePanel) {
   ASSERT_EQ(apply_text_attributes(f.pen, "2/1/1/SW", kLeft, hardware, 0.8), 0);
   ASSERT_EQ(f.rq.calls.size(), 1u);
   EXPECT_FLOAT_EQ(f.rq.calls[0].reals[0], 0.8f);
+  // A plot in a quarter of the page: every text of its frame and legend at half the size.
+  DrawFixture q(2);
+  q.rq.system_bounds['S'] = {0, 0, 700, 700};
+  q.rq.attribute_values.reals = {0.01f, 0.02f};
+  q.settings.panel = {0, 0.5, 0.5, 1};
+  q.layout.title = "A title";
+  q.layout.trace_labels = {"GLOBAL", "REGIONAL"};
+  q.layout.x.start = q.layout.y.start = 0;
+  q.layout.x.stop = q.layout.y.stop = 1;
+  q.set_trace(0, {0, 1}, {0, 1});
+  q.set_trace(1, {0, 1}, {1, 0});
+  AxisPlan plan;
+  ASSERT_EQ(frame_and_legend(q.pen, q.view(kTimeSeries), plan), 0) << q.out.str();
+  int sizes = 0;
+  for (const auto& call : q.rq.calls) {
+    if (call.code != graphics::kSetTextAttributes) continue;
+    ++sizes;
+    EXPECT_FLOAT_EQ(call.reals[0], 0.5f);
+  }
+  EXPECT_GE(sizes, 4);
 }
 
 TEST(FrameLayout, AxisTitleLinesPastThePageLeaveTheNarrowestTitle) {
