@@ -494,6 +494,24 @@ TEST(ControlPasses, AxesThatTheDrawnTraceNeeds) {
       EXPECT_GT(l.y.start, 0.8) << c.name;
     }
   }
+  // A logarithmic axis given a range and a linear increment labels its decades.
+  PlotSettings s;
+  reset_settings(s, 1, true);
+  s.left_axis_type = 2;
+  s.yax = "1/100000/10";
+  s.yax_given = true;
+  ControlInput in = three_traces();
+  in.trace_count = 1;
+  in.xmin = {1};
+  in.xmax = {5};
+  in.ymin = {3};
+  in.ymax = {90000};
+  PlotLayout l;
+  BoxWhiskerBook book;
+  std::ostringstream os;
+  ASSERT_EQ(derive_layout(l, s, book, in, os), 0);
+  EXPECT_EQ(std::vector<double>(l.y.labels.begin(), l.y.labels.begin() + l.y.label_count),
+            (std::vector<double>{1, 10, 100, 1e3, 1e4, 1e5}));
 }
 
 // Two FAC lines scale the ranges one after the other; the values take the last factors.
