@@ -4,10 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "graphics/request_codes.h"
+#include "plot/draw/frame.h"
 #include "plot/kinds.h"
 #include "tests/plot/draw/draw_fixture.h"
 
@@ -71,6 +73,55 @@ TEST(AxisPlan, WrittenTimeLabelsSayEveryNewMonthAndYear) {
   shorten_written_times(l);
   const V written{l.texts[0], l.texts[2], l.texts[4], l.texts[6], l.texts[8]};
   EXPECT_EQ(written, (V{"261201/12", "11/", "270105/", "30/", "0219/"}));
+}
+
+TEST(AxisPlan, ASeasonOfDailyLabelsThinnedShowsEveryNewMonth) {
+  // 90 days from 1 December 2026 at 12:00, a label on each: the frame thins them to every k-th,
+  // and each written label that falls in another month than the written one before it shows its
+  // month (YYMMDD/, or MMDD/ after the first).
+  DrawFixture f(1);
+  f.rq.system_bounds['S'] = {0, 0, 700, 700};
+  f.rq.attribute_values.reals = {0.01f, 0.02f};
+  MergedAxis merged;
+  merged.count = 90;
+  merged.position.resize(90);
+  merged.label.resize(90);
+  int month_of[90];
+  for (int i = 0; i < 90; ++i) {
+    const int month = i < 31 ? 12 : i < 62 ? 1 : 2, day = i < 31 ? i + 1 : i < 62 ? i - 30 : i - 61;
+    const int year = i < 31 ? 2026 : 2027;
+    month_of[i] = month;
+    char text[16];
+    std::snprintf(text, sizeof text, "%04d%02d%02d1200", year, month, day);
+    merged.position[i] = i;
+    merged.label[i] = text;
+    f.layout.x.labels[i] = i;
+  }
+  f.layout.x.label_count = 90;
+  f.layout.x.start = 0;
+  f.layout.x.stop = 89;
+  f.layout.y.start = 0;
+  f.layout.y.stop = 1;
+  f.set_trace(0, {0, 89}, {0, 1});
+  PlotView v = f.view(kTimeSeries);
+  v.merged = &merged;
+  v.label_type = 't';
+  AxisPlan plan;
+  ASSERT_EQ(plan_axes(v, plan), 0);
+  ASSERT_EQ(frame_and_legend(f.pen, v, plan), 0) << f.out.str();
+  ASSERT_EQ(plan.x.texts.size(), 90u);
+  const int every = std::max(1, plan.x.every);
+  ASSERT_GT(every, 1);
+  int previous = -1;
+  for (int i = 0; i < 90; i += every) {
+    const std::string& t = plan.x.texts[static_cast<std::size_t>(i)];
+    const std::size_t slash = t.find('/');
+    ASSERT_NE(slash, std::string::npos) << t;
+    if (previous < 0 || month_of[i] != month_of[previous]) {
+      EXPECT_GE(slash, 4u) << "day " << i << ": " << t;
+    }
+    previous = i;
+  }
 }
 
 TEST(AxisPlan, TimeLabelsOffTheAxisAreLeftOut) {
