@@ -112,16 +112,22 @@ TEST(ScaleFactors, EachAxisItsFactorAndMissingPointsStay) {
   }
 }
 
-TEST(BinCounts, FhoSkillScoreAndBinnedPlotsCountWithTheFirstCode) {
-  // Trace 1 of plot 1: (N, F, H, O) = (100, 30, 10, 20), (100, 20, 10, 10), (100, 40, 10, 20),
-  // (100, 10, 0, 5), (100, 20, 4, 20).
+// Plot 1 of tests/data/stats/fho.trc, read with its data.
+void read_fho_plot(tracefile::ReaderState& reader) {
   util::TextUnit unit(8);
   ASSERT_TRUE(unit.open(std::string(KOR_TEST_DATA) + "/stats/fho.trc"));
-  tracefile::ReaderState reader;
   std::ostringstream os;
   int plots = 0, traces = 0, type = 0;
   ASSERT_EQ(tracefile::RDTD_INI(reader, unit, plots), 0);
   ASSERT_EQ(tracefile::RDTD_FND(reader, unit, 1, tracefile::kReadData, traces, type, os), 0);
+}
+
+TEST(BinCounts, FhoSkillScoreAndBinnedPlotsCountWithTheFirstCode) {
+  // Trace 1 of plot 1: (N, F, H, O) = (100, 30, 10, 20), (100, 20, 10, 10), (100, 40, 10, 20),
+  // (100, 10, 0, 5), (100, 20, 4, 20).
+  tracefile::ReaderState reader;
+  std::ostringstream os;
+  ASSERT_NO_FATAL_FAILURE(read_fho_plot(reader));
   struct Case {
     const char* what;
     int final_type, first_code;
@@ -167,13 +173,9 @@ TEST(NegativeCounts, ATraceWhoseSampleCountsAreNegativeIsReported) {
        "scores.\n"},
   };
   for (const Case& c : kCases) {
-    util::TextUnit unit(8);
-    ASSERT_TRUE(unit.open(std::string(KOR_TEST_DATA) + "/stats/fho.trc"));
     tracefile::ReaderState reader;
     std::ostringstream os;
-    int plots = 0, traces = 0, type = 0;
-    ASSERT_EQ(tracefile::RDTD_INI(reader, unit, plots), 0);
-    ASSERT_EQ(tracefile::RDTD_FND(reader, unit, 1, tracefile::kReadData, traces, type, os), 0);
+    ASSERT_NO_FATAL_FAILURE(read_fho_plot(reader));
     for (int point : c.negative) reader.sum(1, 1, point) = c.count;
     auto st = std::make_unique<DriverState>();
     DriverRequest rq;
