@@ -543,7 +543,7 @@ int time_labels(const XAxisState& x, const MergedAxis& points, TimeLabels& out) 
       const double xp = x.labels[j];
       int at = -1;
       for (int i = 0; i < count && points.position[i] <= xp; ++i) at = i;
-      if (at < 0 && count == 0) continue;
+      if (count == 0) continue;  // no point to count from
       tracefile::DateTime t;
       const long long minutes = std::llround((xp - points.position[std::max(at, 0)]) * 1440.0);
       // Before the first point the time runs back from it.
