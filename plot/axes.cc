@@ -53,11 +53,16 @@ int nint(double v) {
   return static_cast<int>(std::lround(v));
 }
 
+// Values this close together relative to their size are one value: the traces are kept in single
+// precision, so a constant score computed two ways differs in its last bits.
+constexpr double kSameValue = 1.0e-6;
+
 // A single data value v becomes v -+ 0.5 * 10**k, k = log10|v| - 1 truncated toward zero; 0 gives
-// -0.5 to 0.5.
+// -0.5 to 0.5.  A range narrower than the rounding of single precision counts as a single value
+// (its middle), so that a constant trace is not spread over an axis whose labels all read alike.
 void widen_single_value(double& lo, double& hi) {
-  if (lo != hi) return;
-  const double v = lo;
+  if (lo > hi || !(hi - lo <= kSameValue * std::max(std::fabs(lo), std::fabs(hi)))) return;
+  const double v = lo == hi ? lo : lo + (hi - lo) / 2;
   if (v == 0.0) {
     lo = -0.5;
     hi = 0.5;
@@ -172,6 +177,47 @@ int y_axis(AxisState& axis, std::string_view value, int final_type, bool colon_f
   return 0;
 }
 
+// The bins of a histogram whose range the user left open: centred on multiples of `inc`, from the
+// bin that holds the smallest value to the bin that holds the largest, and the axis from the first
+// bin's left edge to the last bin's right edge, so that every value lands in a bin and every bin
+// lies inside the axis.
+void histogram_axis(AxisState& axis, double lo, double hi, double inc) {
+  if (!(inc > 0.0) || !std::isfinite(inc) || !std::isfinite(lo) || !std::isfinite(hi)) {
+    inc = 1.0;
+  }
+  double first = 0.0, last = 0.0;
+  long long bins = 0;
+  for (int doubling = 0; doubling < 64; ++doubling, inc *= 2.0) {
+    first = std::floor(lo / inc + 0.5) * inc;
+    if (lo < first - inc / 2) first -= inc;
+    last = std::floor(hi / inc + 0.5) * inc;
+    if (hi > last + inc / 2) last += inc;
+    bins = std::llround((last - first) / inc) + 1;
+    if (bins <= kMaxAxisLabelsMade) break;
+  }
+  bins = std::clamp<long long>(bins, 1, kMaxAxisLabelsMade);
+  axis.label_count = static_cast<int>(bins);
+  for (int i = 0; i < axis.label_count; ++i) {
+    const double centre = first + i * inc;
+    axis.labels[i] = std::fabs(centre) < 0.05 * inc ? 0.0 : centre;
+  }
+  axis.start = first - inc / 2;
+  axis.stop = first + (static_cast<double>(bins) - 0.5) * inc;
+}
+
+// The label spacing of a time axis (in days) that the user left to us: the nice increment when it
+// is a whole number of days, else the next of 1, 2, 3, 6 and 12 hours or a day, so that the
+// labels fall on whole hours.
+double time_increment(double range) {
+  const double nice = nice_increment(range, 10, 10);
+  if (nice >= 1.0 || !(nice > 0.0)) return nice;
+  static constexpr double kHours[] = {1, 2, 3, 6, 12};
+  for (double hours : kHours) {
+    if (hours / 24 >= nice * (1 - 1e-9)) return hours / 24;
+  }
+  return 1.0;
+}
+
 // Date-time of a "YYYYMMDDHH" text placed on the time axis: the abscissa of the last label not
 // after it plus the minutes past that label in days (the first label when all lie after it).
 std::optional<double> time_position(std::string_view text, const MergedAxis& times) {
@@ -198,6 +244,17 @@ std::optional<double> time_position(std::string_view text, const MergedAxis& tim
   if (!best) return std::nullopt;
   const double whole = std::round(*best);
   return std::fabs(*best - whole) < 0.0001 ? whole : *best;
+}
+
+// The date-time `minutes` (>= 0) before `t`: counted forward from 1 January of a year far enough
+// back.  False when that year is not a valid one.
+bool time_before(const tracefile::DateTime& t, long long minutes, tracefile::DateTime& out) {
+  const auto year = tracefile::normalise_year(t.year);
+  if (!year || minutes < 0 || minutes > 1440LL * 366 * 100) return false;
+  const tracefile::DateTime base{*year - static_cast<int>(minutes / (1440LL * 365)) - 1, 1, 1, 0,
+                                 0};
+  const auto offset = tracefile::minutes_between(t, base);
+  return offset && tracefile::add_minutes(base, *offset - minutes, out) == 0;
 }
 
 std::string two(int v) {
@@ -337,10 +394,59 @@ int x_axis_from_xax(XAxisState& axis, std::string_view value, const MergedAxis& 
   axis.label_freq = label_freq;
   axis.grid_freq = grid_freq;
   axis.tick_freq = tick_freq;
-  place_labels(axis, incs, start, stop, 10, 10);
+  const bool range_given = optional_real(items[0]) || optional_real(items[1]) || time_start;
+  if (final_type == kHistogram && !range_given &&
+      (incs.empty() || (incs.size() == 1 && incs[0] > 0.0))) {
+    histogram_axis(axis, lo, hi, incs.empty() ? nice_increment(hi - lo, 10, 10) : incs[0]);
+    return 0;
+  }
+  if (final_type == kTimeSeries && incs.empty() && unit == 'D') {
+    labels_at_increment(axis, start, stop, time_increment(stop - start), false);
+  } else {
+    place_labels(axis, incs, start, stop, 10, 10);
+  }
   axis.start = start;
   axis.stop = stop;
   return 0;
+}
+
+void log_axis(AxisState& axis, std::string_view value) {
+  const auto items = axis_items(value);
+  double lo = axis.data_min > 0.0 ? axis.data_min : axis.positive_min;
+  double hi = axis.data_max;
+  if (!(lo > 0.0) || !(hi >= lo) || !std::isfinite(hi)) {
+    lo = 1.0;
+    hi = 10.0;
+  }
+  double start = std::pow(10.0, std::floor(std::log10(lo) + 1e-9));
+  double stop = std::pow(10.0, std::ceil(std::log10(hi) - 1e-9));
+  if (!(stop > start)) stop = start * 10.0;
+  if (const auto given = optional_real(items[0]); given && *given > 0.0) start = *given;
+  if (const auto given = optional_real(items[1]); given && *given > 0.0) stop = *given;
+  if (start == stop) stop = start * 10.0;
+  axis.start = start;
+  axis.stop = stop;
+  const double a = std::min(start, stop), b = std::max(start, stop);
+  std::vector<double> at;
+  for (double v : real_list(items[2])) {
+    if (v > 0.0) at.push_back(v);
+  }
+  if (at.size() < 2) {
+    at.clear();
+    const int first = static_cast<int>(std::floor(std::log10(a) - 1e-9));
+    const int last = static_cast<int>(std::ceil(std::log10(b) + 1e-9));
+    const bool fine = std::log10(b / a) <= 2 + 1e-9;  // two decades or less: 2 and 5 too
+    for (int k = first; k <= last && static_cast<int>(at.size()) < kMaxAxisLabelsMade; ++k) {
+      for (double m : {1.0, 2.0, 5.0}) {
+        if (m != 1.0 && !fine) continue;
+        const double v = m * std::pow(10.0, k);
+        if (v >= a * (1 - 1e-9) && v <= b * (1 + 1e-9)) at.push_back(v);
+      }
+    }
+    if (start > stop) std::reverse(at.begin(), at.end());
+  }
+  axis.label_count = std::min(static_cast<int>(at.size()), kMaxAxisLabels);
+  std::copy_n(at.begin(), axis.label_count, axis.labels.begin());
 }
 
 int y_axis_from_yax(AxisState& y, std::string_view value, int final_type) {
@@ -351,17 +457,23 @@ int ry_axis_from_rya(AxisState& ry, std::string_view value, int final_type) {
   return y_axis(ry, value, final_type, false);
 }
 
-void parse_axis_label(std::string_view value, std::string& text, int& line) {
+bool parse_axis_label(std::string_view value, std::string& text, int& line) {
   line = 1;
   const auto slash = value.rfind('/');
   std::string_view label = value;
   if (slash != std::string_view::npos) {
-    label = value.substr(0, slash);
+    // Only a number (or nothing) after the last slash is the line; "mg/kg" and "m/s" are text.
+    const std::string_view after = value.substr(slash + 1);
     int n = 0;
-    if (util::ST_TINT(value.substr(slash + 1), n) == 0 && n > 0) line = n;
+    const bool number = util::ST_TINT(after, n) == 0;
+    if (number || util::ST_TLEN(after) == 0) {
+      label = value.substr(0, slash);
+      if (number && n > 0) line = n;
+    }
   }
-  text = util::ST_LJST(label);
-  text = util::cut(text, kAxisTitleWidth);
+  const std::string whole = util::ST_LJST(label);
+  text = util::cut(whole, kAxisTitleWidth);
+  return util::rtrim(text).size() < util::rtrim(whole).size();
 }
 
 std::vector<std::string> shorten_time_labels(const std::vector<LabelTime>& times, int frequency,
@@ -431,10 +543,14 @@ int time_labels(const XAxisState& x, const MergedAxis& points, TimeLabels& out) 
       const double xp = x.labels[j];
       int at = -1;
       for (int i = 0; i < count && points.position[i] <= xp; ++i) at = i;
-      if (at < 0) continue;
+      if (count == 0) continue;  // no point to count from
       tracefile::DateTime t;
-      const long long minutes = std::llround((xp - points.position[at]) * 1440.0);
-      if (tracefile::add_minutes(when[at], std::max(0LL, minutes), t) != 0) return -19;
+      const long long minutes = std::llround((xp - points.position[std::max(at, 0)]) * 1440.0);
+      // Before the first point the time runs back from it.
+      if (at < 0 ? !time_before(when[0], -minutes, t)
+                 : tracefile::add_minutes(when[at], std::max(0LL, minutes), t) != 0) {
+        continue;
+      }
       add(t, xp);
     }
   } else if (x.time_unit == 'D') {
@@ -469,6 +585,8 @@ int time_labels(const XAxisState& x, const MergedAxis& points, TimeLabels& out) 
   }
   const bool with_minutes = stamps.empty() || stamps[0].minute != 0;
   out.text = shorten_time_labels(stamps, std::max(1, x.label_freq), with_minutes);
+  out.times = std::move(stamps);
+  out.with_minutes = with_minutes;
   return status;
 }
 
@@ -505,6 +623,20 @@ std::vector<std::string> category_label_texts(const PlotSettings& settings, int 
       ++d;
     }
   }
+  // The digits that tell the cells apart: as many decimals as the values themselves carry (at most
+  // six), trailing zeros beyond the spacing's decimals dropped, so that thresholds 0.254, 2.54 and
+  // 12.7 read so and not 0., 3. and 13.
+  int exact = d;
+  for (int i = 0; i < count && d < 6; ++i) {
+    const double v = merged_values[i];
+    while (exact < 6) {
+      const double scale = std::pow(10.0, exact);
+      if (std::fabs(std::round(v * scale) / scale - v) <= 1e-7 * std::max(1.0, std::fabs(v))) {
+        break;
+      }
+      ++exact;
+    }
+  }
   for (int i = 0; i < count; ++i) {
     const double v = merged_values[i];
     std::string text;
@@ -512,8 +644,12 @@ std::vector<std::string> category_label_texts(const PlotSettings& settings, int 
       int digits = 1;
       for (double m = std::fabs(v); m >= 10.0 && digits < 30; m /= 10.0) ++digits;
       char fmt[32];
-      std::snprintf(fmt, sizeof fmt, "(F%d.%d)", d + digits + 2, d);
+      std::snprintf(fmt, sizeof fmt, "(F%d.%d)", exact + digits + 2, exact);
       text = util::format(fmt, {v});
+      const std::size_t point = text.find('.');
+      while (point != std::string::npos && text.size() > point + 1 + d && text.back() == '0') {
+        text.pop_back();
+      }
     } else {
       text = util::format("(1PE11.4)", {v});
     }

@@ -51,27 +51,38 @@ struct MergedAxis {
 double nice_increment(double range, int intervals, int base);
 
 // Splits an XLA, YLA or YRL value "text/n" into the label (leading blanks removed, at most 80
-// characters) and its line (a missing, non-numeric, zero or negative n gives 1).
-void parse_axis_label(std::string_view value, std::string& text, int& line);
+// characters) and its line (a missing, zero or negative n gives 1).  Only a number or nothing
+// after the last "/" is the line: "Bias (mg/kg)" is all label.  Returns true when the label was
+// cut to 80 characters.
+[[nodiscard]] bool parse_axis_label(std::string_view value, std::string& text, int& line);
+
+// A logarithmic Y axis from the YAX or RYA value: the start and stop given (when positive), else
+// the decades around the axis' positive data (data_min, or positive_min when the data reach 0 or
+// below); labels at the decades, with 2 and 5 times them when two decades or fewer are shown,
+// or at the positive positions given as two or more increments.  Label and grid frequencies as
+// for a linear axis.
+void log_axis(AxisState& axis, std::string_view value);
 
 // Time labels of a time-series X axis.  `points` holds the points' abscissas (days) and their
 // labels (date-time as YYYYMMDDHHMM).  Fills the label texts (already shortened), their positions
 // and, for month and year axes, the minor tick positions.  Returns 0, +9 (month or year axis whose
 // first point is not at 00:00; the caller reports it) or -19 (a point label that is not a valid
 // date-time).
+struct LabelTime {
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0;
+};
 struct TimeLabels {
   std::vector<std::string> text;
   std::vector<double> position;
   std::vector<double> minor_ticks;
+  std::vector<LabelTime> times;  // the date-time of each label
+  bool with_minutes = false;     // the texts show the minutes
 };
 [[nodiscard]] int time_labels(const XAxisState& x, const MergedAxis& points, TimeLabels& out);
 
 // The label texts "YYMMDD/HHNN" of `times` shortened against each other: a piece (year, month, day,
 // hour, minutes) is written only when it changed, or while its run of repeats is below
 // `frequency`.  With `with_minutes` false the minutes are left out.
-struct LabelTime {
-  int year = 0, month = 0, day = 0, hour = 0, minute = 0;
-};
 std::vector<std::string> shorten_time_labels(const std::vector<LabelTime>& times, int frequency,
                                              bool with_minutes);
 

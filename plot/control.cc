@@ -300,7 +300,17 @@ int decode_ttext(PlotSettings& s, std::string_view value) {
   return 0;
 }
 
-int decode_trace_label(PlotSettings& s, std::string_view keyword, std::string_view value) {
+// The one line that tells that a value was cut to its field: "<keyword>: <what> is longer than
+// <width> <units>; cut to <width>."
+void report_cut(std::ostream& os, std::string_view keyword, std::string_view what, int width,
+                std::string_view units) {
+  const std::string w = std::to_string(width);
+  util::list_write(os, {" WARNING -- " + std::string(keyword) + ": " + std::string(what) +
+                        " is longer than " + w + " " + std::string(units) + "; cut to " + w + "."});
+}
+
+int decode_trace_label(PlotSettings& s, std::string_view keyword, std::string_view value,
+                       std::ostream& os) {
   if (!keyword.empty() && keyword.back() >= '0' && keyword.back() <= '9') {
     std::string_view rest = keyword.substr(keyword.find("TRA") + 3);
     while (!rest.empty() && (std::isalpha(static_cast<unsigned char>(rest[0])) || rest[0] == '_')) {
@@ -310,8 +320,12 @@ int decode_trace_label(PlotSettings& s, std::string_view keyword, std::string_vi
     if (util::ST_TINT(rest, p) != 0) return -24;
     if (p >= kMaxTraces + 1) return -13;
     if (p <= 0) return -24;
-    std::string label = util::cut(util::ST_LJST(value), kTraceLabelWidth);
+    const std::string whole = util::ST_LJST(value);
+    std::string label = util::cut(whole, kTraceLabelWidth);
     label = std::string(util::rtrim(label));
+    if (label.size() < util::rtrim(whole).size()) {
+      report_cut(os, keyword, "the label", kTraceLabelWidth, "bytes");
+    }
     if (!label.empty() && label.back() == '+') {
       label.pop_back();
       label = std::string(util::rtrim(label));
@@ -549,7 +563,9 @@ constexpr Keyword kKeywords[] = {
        return 0;
      }},
     {"TRA",
-     [](PlotSettings& s, const ControlLine& l) { return decode_trace_label(s, l.key, l.value); },
+     [](PlotSettings& s, const ControlLine& l) {
+       return decode_trace_label(s, l.key, l.value, l.os);
+     },
      true},
     {"WIT",
      [](PlotSettings& s, const ControlLine& l) {
@@ -568,7 +584,9 @@ constexpr Keyword kKeywords[] = {
      }},
     {"XLA",
      [](PlotSettings& s, const ControlLine& l) {
-       parse_axis_label(l.value, s.x_title, s.x_title_line);
+       if (parse_axis_label(l.value, s.x_title, s.x_title_line)) {
+         report_cut(l.os, "XLA", "the axis title", kAxisTitleWidth, "characters");
+       }
        return 0;
      }},
     {"XUD", [](PlotSettings& s, const ControlLine& l) { return decode_xud(s, l.value); }},
@@ -587,12 +605,16 @@ constexpr Keyword kKeywords[] = {
      }},
     {"YLA",
      [](PlotSettings& s, const ControlLine& l) {
-       parse_axis_label(l.value, s.y_title, s.y_title_line);
+       if (parse_axis_label(l.value, s.y_title, s.y_title_line)) {
+         report_cut(l.os, "YLA", "the axis title", kAxisTitleWidth, "characters");
+       }
        return 0;
      }},
     {"YRL",
      [](PlotSettings& s, const ControlLine& l) {
-       parse_axis_label(l.value, s.ry_title, s.ry_title_line);
+       if (parse_axis_label(l.value, s.ry_title, s.ry_title_line)) {
+         report_cut(l.os, "YRL", "the axis title", kAxisTitleWidth, "characters");
+       }
        return 0;
      }},
     {"REV",
@@ -675,7 +697,18 @@ void read_keyword_pass(PlotSettings& s, util::TextUnit& unit, const ControlInput
   // A file that is no control file (binary data) would echo a message for every "line": after
   // the first kMostLineMessages the rest are only counted.
   int shown = 0, dropped = 0;
-  while (unit.read(line, kLineWidth)) {
+  while (unit.read(line)) {
+    if (util::rtrim(line).size() > static_cast<std::size_t>(kLineWidth)) {
+      if (shown == kMostLineMessages) {
+        ++dropped;
+      } else {
+        const std::string key = control_keyword(line.substr(0, kLineWidth));
+        report_cut(os, key.empty() ? "A LINE" : std::string_view(key).substr(0, 3),
+                   "line " + std::to_string(unit.record_number()), kLineWidth, "bytes");
+        ++shown;
+      }
+    }
+    line.resize(kLineWidth, ' ');
     const int rc = apply_control_line(s, line, in, text_only, os);
     if (rc == 0) continue;
     if (shown == kMostLineMessages) {

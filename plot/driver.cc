@@ -1,6 +1,7 @@
 #include "plot/driver.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <ostream>
 
@@ -19,6 +20,7 @@
 #include "plot/traces.h"
 #include "resample/significance.h"
 #include "util/listout.h"
+#include "util/missing.h"
 #include "util/text.h"
 
 namespace kor::plot {
@@ -53,6 +55,15 @@ ControlInput control_input(const DriverState& st, int final_type) {
     in.xmax[position] = st.xmax[position];
     in.ymin[position] = st.ymin[position];
     in.ymax[position] = st.ymax[position];
+    double positive = 0.0;
+    for (int i = 0; i < std::clamp(st.traces.count[position], 0, st.traces.leading); ++i) {
+      const double v = st.traces.Y(position, i);
+      if (v > 0.0 && !util::IS_MISSING(v) && std::isfinite(v) &&
+          (positive == 0.0 || v < positive)) {
+        positive = v;
+      }
+    }
+    in.ypositive[position] = positive;
   }
   return in;
 }

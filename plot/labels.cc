@@ -183,10 +183,11 @@ void trace_labels(const PlotSettings& s, PlotLayout& l, const TitleInput& in, in
     }
   }
 
-  // The difference trace is named after both traces.
+  // The difference trace is named after both traces in the order of the difference: the second
+  // trace less the first.
   if (difference && !s.label_given[0] && labelled >= 2) {
-    l.trace_labels[0] = util::cut(std::string(util::rtrim(l.trace_labels[0])) + " - " +
-                                      std::string(util::rtrim(l.trace_labels[1])),
+    l.trace_labels[0] = util::cut(std::string(util::rtrim(l.trace_labels[1])) + " - " +
+                                      std::string(util::rtrim(l.trace_labels[0])),
                                   kTraceLabelWidth);
   }
 }

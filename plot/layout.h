@@ -23,6 +23,9 @@ struct AxisState {
   // and between two traces' minima.
   double data_min = 0.0, data_max = 0.0;
   double max_diff = 0.0, min_diff = 0.0;
+  // The smallest positive value on the axis (a logarithmic axis cannot show the others); 0 when
+  // none is known.
+  double positive_min = 0.0;
 };
 
 // The X axis adds the time increment of a time-series axis.

@@ -18,6 +18,7 @@ void scale_range(AxisState& axis, double f) {
   if (lo > hi) std::swap(lo, hi);
   axis.data_min = lo;
   axis.data_max = hi;
+  axis.positive_min *= std::fabs(f);
   axis.max_diff *= std::fabs(f);
   axis.min_diff *= std::fabs(f);
 }
@@ -64,12 +65,18 @@ void initial_ranges(PlotLayout& l, const PlotSettings& s, const ControlInput& in
     xhi = std::max(xhi, in.xmax[i]);
   }
   set(l.x, xlo, xhi);
+  // Reversed axes turn the right axis off: its traces are drawn against the left one.
+  const bool right_in_use = s.right_axis || !s.reversed;
   for (bool right : {false, true}) {
     AxisState& a = right ? l.ry : l.y;
     double lo = kBig, hi = -kBig;
     double maxlo = kBig, maxhi = -kBig, minlo = kBig, minhi = -kBig;
+    double positive = 0.0;
     for (int i = 0; i < n; ++i) {
-      if (s.right_trace[i] != right) continue;
+      if ((s.right_trace[i] && right_in_use) != right) continue;
+      if (in.ypositive[i] > 0.0 && (positive == 0.0 || in.ypositive[i] < positive)) {
+        positive = in.ypositive[i];
+      }
       lo = std::min(lo, in.ymin[i]);
       hi = std::max(hi, in.ymax[i]);
       maxlo = std::min(maxlo, in.ymax[i]);
@@ -78,10 +85,11 @@ void initial_ranges(PlotLayout& l, const PlotSettings& s, const ControlInput& in
       minhi = std::max(minhi, in.ymin[i]);
     }
     set(a, lo, hi);
+    a.positive_min = positive;
     if (maxhi >= maxlo) a.max_diff = maxhi - maxlo;
     if (minhi >= minlo) a.min_diff = minhi - minlo;
   }
-  if (s.right_only) l.y = l.ry;
+  if (s.right_only && right_in_use) l.y = l.ry;
 }
 
 void scale_ranges(PlotLayout& l, const PlotSettings& s, int final_type) {
@@ -103,7 +111,7 @@ void scale_ranges(PlotLayout& l, const PlotSettings& s, int final_type) {
         scale_range(l.y, line.left);
         break;
     }
-    if (line.right) {
+    if (line.right && (s.right_axis || !s.reversed)) {
       scale_range(l.ry, *line.right);
       if (s.right_only) l.y = l.ry;
     }
@@ -137,6 +145,20 @@ int derive_layout(PlotLayout& l, const PlotSettings& s, const BoxWhiskerBook& bo
     }
   }
 
+  // Bars stand on 0: the value range of an axis with bar traces reaches it.
+  if (s.hst_count > 0 && in.final_type != kHistogram && in.final_type != kScatter) {
+    const int n = std::clamp(in.trace_count, 0, kMaxTraces);
+    for (int i = 0; i < n; ++i) {
+      if (s.bar_colour[i] <= 0) continue;
+      const bool right = s.right_axis && s.right_trace[i];
+      for (AxisState* a : {right ? &l.ry : &l.y, right && s.right_only ? &l.y : nullptr}) {
+        if (a == nullptr || a->data_min > a->data_max) continue;
+        a->data_min = std::min(a->data_min, 0.0);
+        a->data_max = std::max(a->data_max, 0.0);
+      }
+    }
+  }
+
   // Bars beside each other at every abscissa, then the box-whisker spacing.
   const int labels = in.labels ? std::max(0, in.labels->count) : 0;
   const bool bars = s.hst_count > 0;
@@ -153,6 +175,10 @@ int derive_layout(PlotLayout& l, const PlotSettings& s, const BoxWhiskerBook& bo
   if (rc == 0) rc = y_axis_from_yax(l.y, s.yax_given ? s.yax : "", in.final_type);
   if (rc == 0 && (s.rya_given || s.right_axis)) {
     rc = ry_axis_from_rya(l.ry, s.rya_given ? s.rya : "", in.final_type);
+  }
+  if (rc == 0 && s.left_axis_type == 2) log_axis(l.y, s.yax_given ? s.yax : "");
+  if (rc == 0 && s.right_axis_type == 2 && (s.rya_given || s.right_axis)) {
+    log_axis(l.ry, s.rya_given ? s.rya : "");
   }
   if (rc != 0) PLT_MSG(rc, " ", os);
   return rc;

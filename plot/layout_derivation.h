@@ -21,6 +21,8 @@ struct ControlInput {
   int final_type = 1;
   const MergedAxis* labels = nullptr;  // abscissa labels and positions (label count N)
   std::array<double, kMaxTraces> xmin{}, xmax{}, ymin{}, ymax{};
+  // The smallest positive ordinate of each trace (0: none), for logarithmic axes.
+  std::array<double, kMaxTraces> ypositive{};
 };
 
 // The value ranges of the axes from the traces' extremes, before the keywords.

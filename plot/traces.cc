@@ -142,6 +142,23 @@ void explain_precondition(const tracefile::ReaderState& reader, int trace, int c
                         std::to_string(info.depth) + "."});
 }
 
+// A sample count below 0 is no count (-9999 written as data): scores computed from such points
+// can look perfect.  One line tells how many points of the trace carry one.
+void warn_negative_counts(const tracefile::ReaderState& reader, int trace, int number,
+                          std::ostream& os) {
+  if (trace < 1 || trace > kMaxTraces) return;
+  const int points = std::clamp(reader.traces[trace - 1].points, 0, kMaxPoints);
+  int negative = 0;
+  for (int i = 1; i <= points; ++i) {
+    const double n = reader.sum(trace, 1, i);
+    if (n < 0.0 && !tracefile::is_table_missing(n)) ++negative;
+  }
+  if (negative == 0) return;
+  util::list_write(os, {" Warning:  TRACE #" + util::format("(I2.2)", {number}) + " has " +
+                        std::to_string(negative) + " of " + std::to_string(points) +
+                        " points with a negative sample count: they are not scores."});
+}
+
 // One trace of the per-trace loop, number `number` (from 1) in the list: the engine's result kept
 // at position number - 1, smoothed, grouped and its abscissas merged into the plot's (`pool` keeps
 // the numeric x of every trace's points).  Returns 0 or the error that ends the driver (reported).
@@ -161,6 +178,7 @@ int compute_trace(const DriverRequest& rq, const tracefile::ReaderState& reader,
                           " has COMP CODE 0: no statistic was selected."});
   }
   group_box_whisker(st.results.bxw, number, st.trace_count, code, file_trace);
+  warn_negative_counts(reader, trace, number, os);
 
   stats::TraceResult res;
   const int trc =

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <ostream>
 
 #include "plot/kinds.h"
@@ -98,6 +99,21 @@ std::vector<std::string> number_labels(const std::vector<float>& values) {
     if (exact) decimals = d;
   }
   const bool exponent = decimals < 0 || largest >= 1e7;
+  // In exponent form every label of the axis has the same number of mantissa digits: the fewest
+  // (at most three decimals) that write each value to within a thousandth of the spacing.
+  int mantissa = 3;
+  for (int d = 0; exponent && d < 3; ++d) {
+    bool exact = true;
+    for (float v : values) {
+      char buf[48];
+      std::snprintf(buf, sizeof buf, "%.*E", d, static_cast<double>(v));
+      if (std::fabs(std::strtod(buf, nullptr) - v) > 1e-3 * step) exact = false;
+    }
+    if (exact) {
+      mantissa = d;
+      break;
+    }
+  }
   for (float v : values) {
     char buf[48];
     if (std::fabs(v) < 1e-3 * step) {
@@ -105,7 +121,7 @@ std::vector<std::string> number_labels(const std::vector<float>& values) {
       continue;
     }
     if (exponent) {
-      std::snprintf(buf, sizeof buf, "%.3G", static_cast<double>(v));
+      std::snprintf(buf, sizeof buf, "%.*E", mantissa, static_cast<double>(v));
     } else {
       std::snprintf(buf, sizeof buf, "%.*f", decimals, static_cast<double>(v));
     }
@@ -126,8 +142,18 @@ int plan_axes(const PlotView& view, AxisPlan& plan) {
     const int rc = time_labels(l.x, merged, t);
     if (rc < 0) return rc;
     plan.warning = rc;
-    plan.x.texts = t.text;
-    plan.x.positions.assign(t.position.begin(), t.position.end());
+    // Only the labels on the axis are shortened against each other: the first one shown is
+    // written whole.
+    const double lo = std::min(l.x.start, l.x.stop), hi = std::max(l.x.start, l.x.stop);
+    const double slack = 1e-6 * std::max(1.0, hi - lo);
+    for (std::size_t i = 0; i < t.position.size(); ++i) {
+      if (t.position[i] < lo - slack || t.position[i] > hi + slack) continue;
+      plan.x.positions.push_back(static_cast<float>(t.position[i]));
+      plan.x.times.push_back(t.times[i]);
+    }
+    plan.x.time_frequency = std::max(1, l.x.label_freq);
+    plan.x.with_minutes = t.with_minutes;
+    plan.x.texts = shorten_time_labels(plan.x.times, plan.x.time_frequency, plan.x.with_minutes);
     plan.x.minor.assign(t.minor_ticks.begin(), t.minor_ticks.end());
     plan.x.every = std::max(1, l.x.label_freq);
     plan.x.tick_every = std::max(0, l.x.tick_freq);
@@ -144,8 +170,12 @@ int plan_axes(const PlotView& view, AxisPlan& plan) {
     numeric_axis(plan.x, l.x);
   }
   numeric_axis(plan.y, l.y);
+  if (view.settings.left_axis_type == 2) plan.y.minor = log_minor_ticks(l.y.start, l.y.stop);
   plan.right = view.settings.right_axis && !view.settings.reversed;
-  if (plan.right) numeric_axis(plan.ry, l.ry);
+  if (plan.right) {
+    numeric_axis(plan.ry, l.ry);
+    if (view.settings.right_axis_type == 2) plan.ry.minor = log_minor_ticks(l.ry.start, l.ry.stop);
+  }
 
   if ((type == kSkillScore || type == kBinnedData) &&
       view.stat_type.find("FHO") != std::string::npos) {
@@ -186,6 +216,31 @@ void fit_labels(AxisLabels& l, bool horizontal_axis, double length, double start
   const int flat = thinned(along, cw);
   l.turned = 2 * upright < flat;
   l.every = l.turned ? upright : flat;
+}
+
+void shorten_written_times(AxisLabels& l) {
+  if (l.times.size() != l.texts.size() || l.times.empty()) return;
+  const std::size_t every = static_cast<std::size_t>(std::max(1, l.every));
+  std::vector<LabelTime> written;
+  for (std::size_t i = 0; i < l.times.size(); i += every) written.push_back(l.times[i]);
+  const std::vector<std::string> texts =
+      shorten_time_labels(written, l.time_frequency, l.with_minutes);
+  for (std::size_t k = 0; k < texts.size(); ++k) l.texts[k * every] = texts[k];
+}
+
+std::vector<float> log_minor_ticks(double start, double stop) {
+  std::vector<float> out;
+  const double a = std::min(start, stop), b = std::max(start, stop);
+  if (!(a > 0) || !std::isfinite(b)) return out;
+  const int first = static_cast<int>(std::floor(std::log10(a)));
+  const int last = static_cast<int>(std::ceil(std::log10(b)));
+  for (int k = first; k <= last && out.size() < 4 * static_cast<std::size_t>(kMaxAxisLabels); ++k) {
+    for (int m = 2; m <= 9; ++m) {
+      const double v = m * std::pow(10.0, k);
+      if (v > a && v < b) out.push_back(static_cast<float>(v));
+    }
+  }
+  return out;
 }
 
 graphics::GraphCoordinates graph_coordinates(const PlotView& view, bool alternate) {
@@ -262,7 +317,11 @@ int draw_axes(Pen& pen, const PlotView& view, const AxisPlan& plan) {
   pen.then([&] { return draw_one_axis(pen, 1, across); });
   pen.then([&] { return draw_one_axis(pen, 2, up); });
   if (plan.right) pen.then([&] { return draw_one_axis(pen, 4, plan.ry); });
-  if (plan.counts_row && !s.reversed) pen.then([&] { return draw_one_axis(pen, 3, plan.counts); });
+  // The bin counts stand beside the categories: along the top, or down the right side when the
+  // axes are exchanged.
+  if (plan.counts_row) {
+    pen.then([&] { return draw_one_axis(pen, s.reversed ? 4 : 3, plan.counts); });
+  }
   if (s.border_colour > 0) {
     const float fx[] = {0, 1, 1, 0, 0}, fy[] = {0, 0, 1, 1, 0};
     pen.send(&Requests::draw_polyline, 'P', std::span<const float>(fx), std::span<const float>(fy));

@@ -23,6 +23,12 @@ struct AxisLabels {
   int every = 1;                   // every k-th label is written
   int tick_every = 1, grid = 0;    // tick and grid frequencies
   bool turned = false;             // labels turned 90 degrees, reading upwards
+  // The date-times of the labels of a time axis, and how they are shortened (label frequency,
+  // minutes shown): once the labels are thinned, each written label is shortened against the
+  // written label before it, so that a new month or year is never hidden.
+  std::vector<LabelTime> times;
+  int time_frequency = 1;
+  bool with_minutes = false;
   // Characters of the longest label.
   int widest() const;
 };
@@ -56,6 +62,13 @@ void fit_labels(AxisLabels& labels, bool horizontal_axis, double length, double 
 // Graph coordinates (request 601) of the main pair, or of the alternate pair with the right axis
 // range; with reversed axes X and Y are exchanged.
 graphics::GraphCoordinates graph_coordinates(const PlotView& view, bool alternate);
+
+// The labels of a time axis after thinning: each written label (every `every`-th from the first)
+// shortened against the written label before it.  Other axes are left as they are.
+void shorten_written_times(AxisLabels& labels);
+
+// The minor ticks of a logarithmic axis from `start` to `stop`: 2 to 9 times each decade.
+std::vector<float> log_minor_ticks(double start, double stop);
 
 // The axis routine: graph coordinates, the L_TEXT attributes and the border style, the abscissa
 // and ordinate axes with their labels, the bin-count row, and the frame around the plot area.

@@ -6,9 +6,11 @@
 #include <set>
 
 #include "plot/draw/lines.h"
+#include "plot/draw/points.h"
 #include "plot/kinds.h"
 #include "plot/messages.h"
 #include "util/format.h"
+#include "util/listout.h"
 #include "util/missing.h"
 #include "util/text.h"
 
@@ -25,6 +27,10 @@ constexpr double kLabelGap = 0.8;      // axis line to labels, character heights
 constexpr double kSampleLength = 3.0;  // legend sample line, legend character widths
 constexpr double kSampleGap = 1.0;
 constexpr int kMostLegendColumns = 4;
+// Smaller legend texts tried when the legend would take more than a third of the view region, and
+// the share of the view region's height that the plot keeps whatever the legend.
+constexpr double kLegendScales[] = {1.0, 0.85, 0.7};
+constexpr double kLeastPlotShare = 0.3;
 
 int chars_within(double width, double cw) {
   if (!(cw > 0)) return 80;
@@ -109,6 +115,12 @@ std::vector<std::string> wrap_words(std::string_view text, int width) {
 std::string legend_text(const PlotView& view, int h) {
   std::string text = util::rtrimmed(view.layout.trace_labels[h]);
   if (text.empty()) return text;
+  if (h < view.trace_count && view.final_type != kTaylorDiagram) {
+    const auto y = trace_y(view, h);
+    if (!y.empty() && std::none_of(y.begin(), y.end(), [](float v) { return present(v); })) {
+      return text + " (NO DATA)";
+    }
+  }
   const auto& sv = view.summary[h];
   if (weighted(view, h)) {
     const double mean = sv[kMeanSummary];
@@ -199,11 +211,71 @@ std::vector<LegendEntry> place_legend(const PlotView& view, int columns, double 
   return entries;
 }
 
+// The legend within `room` device units of height.  The columns the settings ask for (one, or two
+// with TWO) stay while they take at most a third of the view region.  Else the layouts of one to
+// four columns at the legend text sizes are tried, and the first of these kinds that has one wins:
+// whole lines within a third (the largest text, then the least tall), whole lines within `room`
+// (the least tall), wrapped entries within a third (the largest text, then the least tall), any
+// within `room` (the least tall).  Fewer columns win a tie.  A legend that fits none of them is
+// left out (f.legend_dropped).  Returns its height.
+double choose_legend(const PlotView& view, double left, double plot_width, double top, double W,
+                     double H, const TextSize& lg, double room, FrameLayout& f) {
+  const int asked = view.settings.two_column && view.trace_count > 1 ? 2 : 1;
+  double height = 0;
+  f.legend = place_legend(view, asked, left, plot_width, top, W, H, lg, height);
+  f.legend_scale = 1.0;
+  if (height <= H / 3 && height <= room) return height;
+  struct Candidate {
+    std::vector<LegendEntry> entries;
+    double height = 0, scale = 1;
+    bool whole = true;
+  };
+  std::vector<Candidate> tried;
+  for (double scale : kLegendScales) {
+    const TextSize size{lg.cw * scale, lg.ch * scale};
+    for (int columns = 1; columns <= kMostLegendColumns; ++columns) {
+      Candidate c;
+      c.scale = scale;
+      c.entries = place_legend(view, columns, left, plot_width, top, W, H, size, c.height);
+      c.whole = std::all_of(c.entries.begin(), c.entries.end(),
+                            [](const LegendEntry& e) { return e.lines.size() <= 1; });
+      tried.push_back(std::move(c));
+    }
+  }
+  const double third = std::min(H / 3, room);
+  // Each kind: whether a candidate belongs to it, and whether the larger text comes first.
+  const struct {
+    bool whole_only;
+    double limit;
+    bool largest_text_first;
+  } kinds[] = {
+      {true, third, true}, {true, room, false}, {false, third, true}, {false, room, false}};
+  for (const auto& kind : kinds) {
+    const Candidate* best = nullptr;
+    for (const Candidate& c : tried) {
+      if ((kind.whole_only && !c.whole) || c.height > kind.limit) continue;
+      if (best == nullptr || (kind.largest_text_first && c.scale > best->scale + 1e-9) ||
+          ((!kind.largest_text_first || std::fabs(c.scale - best->scale) < 1e-9) &&
+           c.height < best->height - 1e-9)) {
+        best = &c;
+      }
+    }
+    if (best != nullptr) {
+      f.legend = best->entries;
+      f.legend_scale = best->scale;
+      return best->height;
+    }
+  }
+  f.legend.clear();
+  f.legend_dropped = true;
+  return 0;
+}
+
 // From the top margin `top` down: the title, the legend, the observation counts and the gap for
-// the statistics boxes, placed in `f`.  Returns the top margin below them.
+// the statistics boxes, placed in `f`; the legend leaves the plot at least a share of the view
+// region above the bottom margin `bottom`.  Returns the top margin below them.
 double stack_from_top(const PlotView& view, const AxisPlan& plan, const FrameMeasures& m,
-                      double left, double plot_width, double top, FrameLayout& f) {
-  const PlotSettings& s = view.settings;
+                      double left, double plot_width, double top, double bottom, FrameLayout& f) {
   const TextSize lab = m.label, tt = m.title, lg = m.legend;
   const double W = m.view_width, H = m.view_height;
   const double centre = left + plot_width / 2;
@@ -212,34 +284,35 @@ double stack_from_top(const PlotView& view, const AxisPlan& plan, const FrameMea
     top += kTitleLine * tt.ch;
     f.title.push_back({line, centre / W, (H - top + 0.75 * tt.ch) / H});
   }
-  if (has_legend(view)) {
-    // The entries alternate between the columns; a legend taller than a third of the view region
-    // takes more columns, up to four.
-    int columns = s.two_column && view.trace_count > 1 ? 2 : 1;
-    double height = 0;
-    f.legend = place_legend(view, columns, left, plot_width, top, W, H, lg, height);
-    while (height > H / 3 && columns < kMostLegendColumns) {
-      f.legend = place_legend(view, ++columns, left, plot_width, top, W, H, lg, height);
-    }
-    top += height;
-    f.sample_width = kSampleLength * lg.cw / W;
-    f.sample_height = 0.8 * lg.ch / H;
-  }
+  // What stands between the legend and the plot.
   const std::string counts = counts_line(view);
+  const std::vector<std::string> counts_lines =
+      counts.empty() ? std::vector<std::string>{} : title_lines(counts, title_width);
+  double below = 0;
   if (!counts.empty()) {
-    for (const std::string& line : title_lines(counts, title_width)) {
-      top += kTitleLine * tt.ch;
-      f.counts.push_back({line, centre / W, (H - top + 0.75 * tt.ch) / H});
-    }
-    const double row = plan.counts.turned ? kLabelGap * lab.ch + plan.counts.widest() * lab.cw
-                                          : kCountsRow * lab.ch;
-    top += std::max(kCountsRow * lab.ch, row + 0.2 * lab.ch);
+    // Exchanged axes put the bin counts down the right side: no row above the plot.
+    const double row = view.settings.reversed ? 0.0
+                       : plan.counts.turned   ? kLabelGap * lab.ch + plan.counts.widest() * lab.cw
+                                              : kCountsRow * lab.ch;
+    below +=
+        static_cast<double>(counts_lines.size()) * kTitleLine * tt.ch +
+        (view.settings.reversed ? 0.5 * lab.ch : std::max(kCountsRow * lab.ch, row + 0.2 * lab.ch));
   }
   const int type = view.final_type;
-  if (type == kScatter || type == kHistogram || type == kRocDiagram) top += kBoxGap * lab.ch;
-  if (type == kPerformanceDiagram) top += kBiasRow * lab.ch;
+  if (type == kScatter || type == kHistogram || type == kRocDiagram) below += kBoxGap * lab.ch;
+  if (type == kPerformanceDiagram) below += kBiasRow * lab.ch;
 
-  return top;
+  if (has_legend(view)) {
+    const double room = H - top - below - bottom - kLeastPlotShare * H;
+    top += choose_legend(view, left, plot_width, top, W, H, lg, room, f);
+    f.sample_width = kSampleLength * lg.cw * f.legend_scale / W;
+    f.sample_height = 0.8 * lg.ch * f.legend_scale / H;
+  }
+  for (const std::string& line : counts_lines) {
+    top += kTitleLine * tt.ch;
+    f.counts.push_back({line, centre / W, (H - top + 0.75 * tt.ch) / H});
+  }
+  return top + below - static_cast<double>(counts_lines.size()) * kTitleLine * tt.ch;
 }
 
 // A plot aspect ratio (height over width) widens two opposite margins of the view region W by H.
@@ -318,8 +391,12 @@ FrameLayout layout_frame(const PlotView& view, const AxisPlan& plan, const Frame
     right =
         std::max(right, (has_ry_title ? rl * ry_step + 0.7 * ax.ch : beside_right) + 0.5 * lab.cw);
   }
+  // The bin counts of exchanged axes stand down the right side.
+  if (plan.counts_row && s.reversed) {
+    right = std::max(right, kLabelGap * lab.ch + plan.counts.widest() * lab.cw + 0.5 * lab.cw);
+  }
   const double plot_width = W - left - right;
-  top = stack_from_top(view, plan, m, left, plot_width, top, f);
+  top = stack_from_top(view, plan, m, left, plot_width, top, bottom, f);
   keep_aspect(s.aspect, W, H, left, bottom, right, top);
   // Axis titles: line n lies n steps out from its axis.
   const double pb = bottom, pl = left, pr = W - right, mid_y = (bottom + H - top) / 2;
@@ -388,8 +465,15 @@ int draw_sample(Pen& pen, const PlotView& view, const FrameLayout& f, const Lege
 
 }  // namespace
 
+double panel_text_scale(const std::array<double, 4>& panel) {
+  const double w = std::fabs(panel[2] - panel[0]), h = std::fabs(panel[3] - panel[1]);
+  if (!(w > 0) || !(h > 0) || !std::isfinite(w * h)) return 1.0;
+  return std::clamp(std::sqrt(w * h), 0.5, 1.0);
+}
+
 int frame_and_legend(Pen& pen, const PlotView& view, AxisPlan& plan) {
   const PlotSettings& s = view.settings;
+  pen.text_scale = panel_text_scale(s.panel);
   graphics::Bounds page;
   if (const int rc = check(pen.rq.query_bounds('S', page), pen.os); rc != 0) return rc;
   FrameMeasures m;
@@ -408,23 +492,38 @@ int frame_and_legend(Pen& pen, const PlotView& view, AxisPlan& plan) {
   const PlotLayout& l = view.layout;
   const bool log_left = s.left_axis_type == 2, log_right = s.right_axis_type == 2;
   const double cw = m.label.cw, ch = m.label.ch;
+  const bool x_flat = !s.reversed;
   if (s.reversed) {
     fit_labels(plan.y, true, pw, l.y.start, l.y.stop, log_left, cw, ch);
-    fit_labels(plan.x, false, ph, l.x.start, l.x.stop, false, cw, ch);
   } else {
-    fit_labels(plan.x, true, pw, l.x.start, l.x.stop, false, cw, ch);
     fit_labels(plan.y, false, ph, l.y.start, l.y.stop, log_left, cw, ch);
   }
+  // Time labels written after thinning are shortened against each other, which may lengthen
+  // them (a new month or year); they are thinned again until they keep apart.
+  for (int pass = 0; pass < 4; ++pass) {
+    const int every = plan.x.every;
+    fit_labels(plan.x, x_flat, x_flat ? pw : ph, l.x.start, l.x.stop, false, cw, ch);
+    shorten_written_times(plan.x);
+    if (pass > 0 && plan.x.every == every) break;
+  }
   if (plan.right) fit_labels(plan.ry, false, ph, l.ry.start, l.ry.stop, log_right, cw, ch);
-  if (plan.counts_row) fit_labels(plan.counts, true, pw, l.x.start, l.x.stop, false, cw, ch);
+  if (plan.counts_row) {
+    fit_labels(plan.counts, x_flat, x_flat ? pw : ph, l.x.start, l.x.stop, false, cw, ch);
+  }
   f = layout_frame(view, plan, m);
+  if (f.legend_dropped) {
+    util::list_write(pen.os, {" WARNING -- the legend of " + std::to_string(view.trace_count) +
+                              " traces does not fit above the plot; it is left out."});
+  }
 
   bool hardware = false;
   if (s.label_level != 0) {
     if (apply_text_attributes(pen, s.t_text[0], kCentred, hardware) != 0) return -12;
     if (const int rc = draw_texts(pen, f.title, 0); rc != 0) return rc;
     if (!f.legend.empty()) {
-      if (apply_text_attributes(pen, s.t_text[1], kLeft, hardware) != 0) return -12;
+      if (apply_text_attributes(pen, s.t_text[1], kLeft, hardware, f.legend_scale) != 0) {
+        return -12;
+      }
       for (const LegendEntry& e : f.legend) {
         if (const int rc = draw_sample(pen, view, f, e); rc != 0) return rc;
         if (const int rc = draw_texts(pen, e.lines, 0); rc != 0) return rc;

@@ -9,7 +9,9 @@
 //
 // From the top of the view region down: the top margin, the title lines (1.5 character heights
 // each, the first line on top), the legend (1.4 legend character heights a line; in two columns
-// with TWO, and in up to four when it would take more than a third of the view region), the
+// with TWO; when that would take more than a third of the view region, in up to four columns and
+// a smaller text, whole lines before wrapped entries, the least tall layout of its kind; left out
+// with a message when it would leave the plot less than 30 % of the view region's height), the
 // observation-counts line with room for the bin-count row, a gap of 3.2 character heights for
 // the statistics boxes of scatter plots and histograms (and above ROC diagrams), then the plot.
 // Below and beside the plot the margins hold the tick labels and the axis titles, widened when
@@ -62,8 +64,14 @@ struct FrameLayout {
   std::vector<PlacedText> title, counts;
   std::vector<LegendEntry> legend;
   double sample_width = 0, sample_height = 0;  // the legend sample, in 'V'
+  double legend_scale = 1;                     // the legend text's size, relative to T_TEXT's
+  bool legend_dropped = false;                 // the legend did not fit and is left out
   PlacedText x_title, y_title, ry_title;       // blank text: not drawn
 };
+
+// The size of every text of a plot drawn in the panel view region `panel` (x1, y1, x2, y2),
+// relative to a full page: the square root of the panel's share of the page, at least one half.
+double panel_text_scale(const std::array<double, 4>& panel);
 
 // The lines of a title: split at "\", and each line wider than `width` characters broken after
 // the last blank or "-" that fits (at the width when there is none).  Blank lines are dropped.

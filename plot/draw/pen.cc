@@ -48,7 +48,8 @@ int parse_text_spec(std::string_view text, TextSpec& spec) {
   return 0;
 }
 
-int apply_text_attributes(Pen& pen, std::string_view text, int justification, bool& hardware) {
+int apply_text_attributes(Pen& pen, std::string_view text, int justification, bool& hardware,
+                          double scale) {
   TextSpec spec;
   if (parse_text_spec(text, spec) != 0) return -12;
   hardware = spec.hardware;
@@ -56,6 +57,10 @@ int apply_text_attributes(Pen& pen, std::string_view text, int justification, bo
   a.font = spec.font;
   a.hardware = spec.hardware ? 2 : 1;
   a.size = spec.size;
+  const double factor = scale * pen.text_scale;
+  if (factor != 1.0 && std::isfinite(factor) && factor > 0) {
+    a.size = static_cast<float>((spec.size > 0 ? spec.size : 1.0f) * factor);
+  }
   a.width = spec.width;
   a.justification = justification;
   return pen.rq.set_text_attributes(a) == 0 ? 0 : -12;

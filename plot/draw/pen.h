@@ -38,7 +38,8 @@ void explain_output_failure(Requests& rq, int status, std::ostream& os);
 struct Pen {
   graphics::DrawingRequests& rq;
   std::ostream& os;
-  int failure = 0;  // the first failure through send() or then() (reported), until finish()
+  int failure = 0;          // the first failure through send() or then() (reported), until finish()
+  double text_scale = 1.0;  // every text size is multiplied by it (a plot in a panel)
 
   // Sends `request` with `args` unless a request sent through the pen failed since the last
   // finish(); the first failure is reported and remembered.
@@ -94,10 +95,11 @@ struct TextSpec {
 [[nodiscard]] int parse_text_spec(std::string_view text, TextSpec& spec);
 
 // Applies a text attribute specification with the given justification (request 1002, no border,
-// no rotation).  `hardware` tells whether hardware text was chosen.  Returns 0, or -12 when the
-// specification is invalid or the server refused it.
+// no rotation), its size multiplied by `scale` and the pen's text_scale (a size of 0, the device
+// default, counting as 1 then).  `hardware` tells whether hardware text was chosen.  Returns 0, or
+// -12 when the specification is invalid or the server refused it.
 [[nodiscard]] int apply_text_attributes(Pen& pen, std::string_view text, int justification,
-                                        bool& hardware);
+                                        bool& hardware, double scale = 1.0);
 
 // Character width and height of the current text size in view-region units (request 1013).
 // Returns 0 or -14 (reported).

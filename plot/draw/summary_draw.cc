@@ -450,6 +450,22 @@ int taylor_correlation_scale(Sheet& sh, const TaylorFrame& f) {
   return sh.pen.finish();
 }
 
+struct PlacedLabel {
+  double x = 0, y = 0;
+  int justification = kCentred;
+};
+PlacedLabel reference_label(const Sheet& sh) {
+  const PlacedLabel places[] = {{1, 1.2 * sh.ch, kCentred},
+                                {1, -1.2 * sh.ch, kCentred},
+                                {1 + sh.cw, 0, kLeft},
+                                {1 - sh.cw, 0, kRight}};
+  for (const PlacedLabel& p : places) {
+    const Box b = sh.box_at(p.x, p.y, 3, p.justification);
+    if (sh.free(b) && sh.within(b)) return p;
+  }
+  return places[0];
+}
+
 int taylor_background(Sheet& sh, const TaylorFrame& f) {
   sh.pen.then([&] { return taylor_grid(sh, f); });
   sh.pen.then([&] { return taylor_rms_circles(sh, f); });
@@ -474,14 +490,24 @@ int draw_taylor(Pen& pen, const PlotView& view) {
   if ((rc = begin_sheet(sh)) != 0) return rc;
   // The reference point, its label and the traces' markers are kept free of the background's
   // labels.
-  sh.taken.push_back({1 - 0.6 * sh.cw, -0.6 * sh.ch, 1 + 0.6 * sh.cw, 0.6 * sh.ch});
-  sh.taken.push_back(sh.box_at(1, 1.2 * sh.ch, 3, kCentred));
+  const Box dot{1 - 0.6 * sh.cw, -0.6 * sh.ch, 1 + 0.6 * sh.cw, 0.6 * sh.ch};
+  sh.taken.push_back(dot);
+  const std::size_t points_from = sh.taken.size();
   take_points(sh);
+  // A trace marker on the reference dot would vanish under it: the dot is then drawn small, over
+  // the traces, so that both show.
+  const bool crowded = std::any_of(sh.taken.begin() + static_cast<std::ptrdiff_t>(points_from),
+                                   sh.taken.end(), [&](const Box& b) { return b.overlaps(dot); });
+  // The REF label goes above the reference point, else below, right or left of it, where it
+  // covers no marker (a trace close to the reference keeps its marker and its number).
+  const PlacedLabel ref = reference_label(sh);
+  sh.taken.push_back(sh.box_at(ref.x, ref.y, 3, ref.justification));
   if ((rc = taylor_background(sh, f)) != 0) return rc;
   const float rx[] = {1.0f}, ry[] = {0.0f};
-  if ((rc = markers_at(pen, 1, {14, 1, 1.2f, 1}, rx, ry)) != 0) return rc;
-  if ((rc = write_labels(sh, {{"REF", 1, 1.2 * sh.ch}}, 1, kCentred, true)) != 0) return rc;
+  if (!crowded && (rc = markers_at(pen, 1, {14, 1, 1.2f, 1}, rx, ry)) != 0) return rc;
+  if ((rc = write_labels(sh, {{"REF", ref.x, ref.y}}, 1, ref.justification, true)) != 0) return rc;
   if ((rc = draw_traces(pen, view)) != 0) return rc;
+  if (crowded && (rc = markers_at(pen, 1, {14, 1, 0.4f, 1}, rx, ry)) != 0) return rc;
   for (int h = 0; h < std::clamp(view.trace_count, 0, kMaxTraces); ++h) {
     const auto x = trace_x(view, h), y = trace_y(view, h);
     if (x.empty() || y.empty()) continue;

@@ -107,7 +107,11 @@ class KorDrawing : public ::testing::Test {
     if (id >= 0) msgctl(id, IPC_RMID, nullptr);
   }
   ProgramRun run(const std::string& ctl, const std::string& dialogue) {
-    dir_.write("g.ctl", ctl);
+    return run_named("g.ctl", ctl, dialogue);
+  }
+  ProgramRun run_named(const std::string& name, const std::string& ctl,
+                       const std::string& dialogue) {
+    dir_.write(name, ctl);
     const Started s = start_program(KOR_PROGRAM, dir_.path(), dialogue);
     return finish_program(KOR_PROGRAM, s);
   }
@@ -229,6 +233,59 @@ TEST_F(KorDrawing, PerformanceDiagramPointsAndSquareFrame) {
   EXPECT_TRUE(near(img, px(0.85), py(0.85), 4, grey_ink));
   // Far from every line and point the plot is empty.
   EXPECT_TRUE(white(img.at(static_cast<int>(px(0.97)), static_cast<int>(py(0.03)))));
+}
+
+TEST_F(KorDrawing, RealDataDrawsAPlotWithoutErrors) {
+  // tests/data/drawing/real.trc (make_real.py): plot 2's trace 1 is -0.6 in single precision on
+  // 30 days; plot 3 rises from 1 to 1e5; plot 1 has 24 traces, here with labels of 70 characters.
+  dir_.copy_in(std::string(KOR_TEST_DATA) + "/drawing/real.trc", "real.trc");
+  std::string labels;
+  for (int h = 1; h <= 24; ++h) {
+    labels += "TRACE" + std::to_string(h) + " = Member " + std::to_string(h) +
+              " of the ensemble, physics set A, with a long descriptive label\n";
+  }
+  struct Case {
+    const char* name;
+    std::string ctl, dialogue;
+    // Where the red trace's highest and lowest pixels lie, in shares of the frame's height from
+    // its top (to within 0.05).
+    double highest, lowest;
+  };
+  const Case kCases[] = {
+      // A constant widens around its value: a flat line across the middle, not a zigzag from
+      // the top to the bottom.
+      {"constant -0.6", "DEV = PNG|r.png\nLIN = 2\n", "r.ctl\nreal.trc\n2 2 1 0\n1\n2\n0 0\n", 0.5,
+       0.5},
+      // A logarithmic axis from the decades of the data: 1 at the bottom, 1e5 at the top.
+      {"logarithmic axis", "DEV = PNG|r.png\nLIN = 2;3\nPTY = LOG\n",
+       "r.ctl\nreal.trc\n3 1 1 0\n0\n2\n0 0\n", 0.0, 1.0},
+      // 24 long labels leave the plot its room (the first trace is red).
+      {"24 long labels", "DEV = PNG|r.png\nLIN = 2\n" + labels,
+       "r.ctl\nreal.trc\n1 1 1 0\n0\n2\n0 0\n", 0.0, 1.0},
+  };
+  for (const Case& c : kCases) {
+    const ProgramRun r = run_named("r.ctl", c.ctl, c.dialogue);
+    ASSERT_EQ(r.err, "") << c.name;
+    EXPECT_EQ(r.out.find("ERROR"), std::string::npos) << c.name << r.out;
+    const Image img((dir_.path() / "r.png").string());
+    ASSERT_TRUE(img.ok()) << c.name;
+    const Frame f = find_frame(img);
+    EXPECT_GT(f.bottom - f.top, 0.3 * 700 - 60) << c.name;  // the plot keeps its share
+    int top = f.bottom, bottom = f.top;
+    for (int y = f.top + 2; y < f.bottom - 1; ++y) {
+      for (int x = f.left + 2; x < f.right - 1; ++x) {
+        if (!red(img.at(x, y))) continue;
+        top = std::min(top, y);
+        bottom = std::max(bottom, y);
+      }
+    }
+    const double h = f.bottom - f.top;
+    ASSERT_LE(top, bottom) << c.name << ": no red trace";
+    EXPECT_GE((top - f.top) / h, c.highest - 0.05) << c.name;
+    EXPECT_LE((top - f.top) / h, c.highest + 0.05) << c.name;
+    EXPECT_GE((bottom - f.top) / h, c.lowest - 0.05) << c.name;
+    EXPECT_LE((bottom - f.top) / h, c.lowest + 0.05) << c.name;
+  }
 }
 
 TEST_F(KorDrawing, AttributeDiagramDrawsEachReliabilityCurveInItsTracesColour) {

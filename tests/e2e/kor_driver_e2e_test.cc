@@ -177,7 +177,7 @@ TEST_F(KorDriver, DifferenceMethods) {
     EXPECT_EQ(r.out, kBanner + kMap3) << c.what;
     const std::string dump = dir_.read("txt.dmp");
     EXPECT_EQ(dump.find("TRACE NUMBER =  2"), std::string::npos) << c.what;
-    EXPECT_NE(dump.find("      MODEL=GLOBAL - MODEL=REGIONAL\n"), std::string::npos) << c.what;
+    EXPECT_NE(dump.find("      MODEL=REGIONAL - MODEL=GLOBAL\n"), std::string::npos) << c.what;
     EXPECT_NE(dump.find(std::string("Y AXIS LABEL = ") + c.y_title + "\n"), std::string::npos)
         << c.what;
     for (int k = 0; k < 6; ++k) {

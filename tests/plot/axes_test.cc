@@ -40,7 +40,8 @@ TEST(XAxis, LabelPositionsFromTheIncrementItem) {
     PlotLayout s;
     s.x.data_min = 0.0;
     s.x.data_max = 1.0;
-    ASSERT_EQ(x_axis_from_xax(s.x, c.xax, MergedAxis{}, 1), 0) << c.name;
+    // A skill-score axis: a time series picks its own increments (whole hours or days).
+    ASSERT_EQ(x_axis_from_xax(s.x, c.xax, MergedAxis{}, 3), 0) << c.name;
     expect_near_all(labels_of(s.x), c.labels, c.name);
   }
 }
@@ -68,8 +69,11 @@ TEST(XAxis, DefaultRangeFromTheData) {
       {"value 0.5 widens to 0.45..0.55", 0.5, 0.5, 1, 0.45 - 0.00375, 0.55 + 0.00375},
       {"value 0 widens to -0.5..0.5", 0, 0, 1, -0.5 - 0.0375, 0.5 + 0.0375},
       {"range 0..100 gets 3.75 on each side", 0, 100, 1, -3.75, 103.75},
-      {"histogram keeps the data range", 2, 6, 5, 2, 6},
+      {"histogram bins of 0.4 centred from 2 to 6", 2, 6, 5, 1.8, 6.2},
       {"no data at all", 1e30, -1e30, 1, -0.0375, 1.0375},
+      // Single precision leaves a constant score differing in its last bits: one value still.
+      {"-0.6 in its last bits widens to -0.65..-0.55", -0.6000001, -0.5999999, 1, -0.65 - 0.00375,
+       -0.55 + 0.00375},
   };
   for (const Case& c : kCases) {
     PlotLayout s;
@@ -78,6 +82,107 @@ TEST(XAxis, DefaultRangeFromTheData) {
     ASSERT_EQ(x_axis_from_xax(s.x, "", MergedAxis{}, c.final_type), 0) << c.name;
     EXPECT_NEAR(s.x.start, c.start, 1e-9) << c.name;
     EXPECT_NEAR(s.x.stop, c.stop, 1e-9) << c.name;
+  }
+}
+
+TEST(XAxis, HistogramBinsHoldEveryValueInsideTheAxis) {
+  // Without XAX the bins are centred on multiples of the nice increment and the axis runs from
+  // the first bin's left edge to the last bin's right edge.
+  struct Case {
+    const char* name;
+    double lo, hi;
+    const char* xax;
+    double start, stop, first_label;
+  };
+  constexpr Case kCases[] = {
+      {"values between -4 and -2", -3.99929, -2.00251, "", -4.1, -1.9, -4.0},
+      {"a month of daily biases", 1.05021, 1.14994, "", 1.045, 1.155, 1.05},
+      {"an increment given alone", 0.3, 2.2, "//0.5", 0.25, 2.25, 0.5},
+      {"a given range stays", 0.3, 2.2, "0/3/1", 0, 3, 0},
+  };
+  for (const Case& c : kCases) {
+    PlotLayout s;
+    s.x.data_min = c.lo;
+    s.x.data_max = c.hi;
+    ASSERT_EQ(x_axis_from_xax(s.x, c.xax, MergedAxis{}, 5), 0) << c.name;
+    EXPECT_NEAR(s.x.start, c.start, 1e-9) << c.name;
+    EXPECT_NEAR(s.x.stop, c.stop, 1e-9) << c.name;
+    EXPECT_NEAR(s.x.labels[0], c.first_label, 1e-9) << c.name;
+  }
+}
+
+TEST(YAxis, LogarithmicAxisLabelsItsDecades) {
+  struct Case {
+    const char* name;
+    double lo, hi, positive;
+    const char* yax;
+    double start, stop;
+    std::vector<double> labels;
+  };
+  const Case kCases[] = {
+      {"five decades from the data", 1, 1e5, 1, "", 1, 1e5, {1, 10, 100, 1e3, 1e4, 1e5}},
+      {"a range given, its increment ignored",
+       3,
+       9e4,
+       3,
+       "1/100000/10",
+       1,
+       1e5,
+       {1, 10, 100, 1e3, 1e4, 1e5}},
+      {"within one decade: 1, 2 and 5", 2, 8, 2, "", 1, 10, {1, 2, 5, 10}},
+      {"data reaching 0 start at the smallest positive",
+       -1,
+       450,
+       0.3,
+       "",
+       0.1,
+       1000,
+       {0.1, 1, 10, 100, 1000}},
+      {"no positive data", -5, -1, 0, "", 1, 10, {1, 2, 5, 10}},
+      {"a non-positive start given is not taken",
+       5,
+       50,
+       5,
+       "0/100",
+       1,
+       100,
+       {1, 2, 5, 10, 20, 50, 100}},
+  };
+  for (const Case& c : kCases) {
+    AxisState a;
+    a.data_min = c.lo;
+    a.data_max = c.hi;
+    a.positive_min = c.positive;
+    log_axis(a, c.yax);
+    EXPECT_NEAR(a.start, c.start, 1e-9 * c.start) << c.name;
+    EXPECT_NEAR(a.stop, c.stop, 1e-9 * c.stop) << c.name;
+    ASSERT_EQ(labels_of(a).size(), c.labels.size()) << c.name;
+    for (std::size_t i = 0; i < c.labels.size(); ++i) {
+      EXPECT_NEAR(a.labels[i], c.labels[i], 1e-9 * c.labels[i]) << c.name << i;
+    }
+  }
+}
+
+TEST(XAxis, TimeSeriesLabelsAtWholeHoursOrDays) {
+  struct Case {
+    const char* name;
+    double lo, hi;
+    double increment;  // days between labels
+  };
+  constexpr Case kCases[] = {
+      {"a week: every day, not every 0.6 days", 0, 6, 1},
+      {"a month: every 3 days", 0, 29, 3},
+      {"one point: every 3 hours", 0, 0, 0.125},
+      {"two days: every 6 hours", 0, 2, 0.25},
+  };
+  for (const Case& c : kCases) {
+    PlotLayout s;
+    s.x.data_min = c.lo;
+    s.x.data_max = c.hi;
+    ASSERT_EQ(x_axis_from_xax(s.x, "", MergedAxis{}, 1), 0) << c.name;
+    ASSERT_GE(s.x.label_count, 2) << c.name;
+    EXPECT_NEAR(s.x.labels[1] - s.x.labels[0], c.increment, 1e-12) << c.name;
+    EXPECT_LE(s.x.labels[0], c.lo) << c.name;
   }
 }
 
@@ -204,17 +309,34 @@ TEST(AxisLabel, TextAndLine) {
     const char* text;
     int line;
   };
+  // Only a number (or nothing) after the last slash is the line; any other slash is text.
   constexpr Case kCases[] = {
-      {"SCORE/2", "SCORE", 2}, {"SCORE", "SCORE", 1}, {"  A/B/x", "A/B", 1},
-      {"T/-1", "T", 1},        {"/3", "", 3},         {"HEIGHT (M)/0", "HEIGHT (M)", 1},
+      {"SCORE/2", "SCORE", 2},
+      {"SCORE", "SCORE", 1},
+      {"  A/B/x", "A/B/x", 1},
+      {"A/B/3", "A/B", 3},
+      {"T/-1", "T", 1},
+      {"/3", "", 3},
+      {"HEIGHT (M)/0", "HEIGHT (M)", 1},
+      {"SCORE/", "SCORE", 1},
+      {"Bias (mg/kg)", "Bias (mg/kg)", 1},
+      {"Wind speed m/s", "Wind speed m/s", 1},
+      {"Bias (mg/kg)/2", "Bias (mg/kg)", 2},
   };
   for (const Case& c : kCases) {
     std::string text;
     int line = 0;
-    parse_axis_label(c.value, text, line);
+    EXPECT_FALSE(parse_axis_label(c.value, text, line)) << c.value;
     EXPECT_EQ(text, c.text) << c.value;
     EXPECT_EQ(line, c.line) << c.value;
   }
+  // A title past 80 characters is cut, and says so.
+  std::string text;
+  int line = 0;
+  EXPECT_TRUE(parse_axis_label(std::string(81, 'A') + "/2", text, line));
+  EXPECT_EQ(text, std::string(80, 'A'));
+  EXPECT_EQ(line, 2);
+  EXPECT_FALSE(parse_axis_label(std::string(80, 'A') + "   ", text, line));
 }
 
 TEST(MergeAbscissas, LeadingAndTrailingPointsOnly) {
@@ -274,13 +396,13 @@ TEST(TimeLabels, DayAxisWithAndWithoutPositions) {
   PlotLayout s;
   // Positions between points take the last point not after them plus the minutes past it.
   s.x.label_count = 3;
-  s.x.labels[0] = -0.5;  // before the first point: skipped
+  s.x.labels[0] = -0.5;  // before the first point: counted back from it
   s.x.labels[1] = 0.25;
   s.x.labels[2] = 1.0;
   TimeLabels out;
   ASSERT_EQ(time_labels(s.x, two_days(), out), 0);
-  EXPECT_EQ(out.text, (std::vector<std::string>{"160228/06", "29/00"}));
-  EXPECT_EQ(out.position, (std::vector<double>{0.25, 1.0}));
+  EXPECT_EQ(out.text, (std::vector<std::string>{"160227/12", "28/06", "29/00"}));
+  EXPECT_EQ(out.position, (std::vector<double>{-0.5, 0.25, 1.0}));
 
   s.x.label_count = 0;
   ASSERT_EQ(time_labels(s.x, two_days(), out), 0);
@@ -324,6 +446,9 @@ TEST(CategoryLabels, NumericLabelsTakeTheDecimalsTheSpacingNeeds) {
       {"no decimals", {10, 20, 30}, {"10.", "20.", "30."}},
       {"two decimals and a sign", {-0.05, 0.0, 0.05, 0.1}, {"-0.05", "0.00", "0.05", "0.10"}},
       {"spacing too small for F", {0, 1e-7, 2e-7}, {"0.0000E+00", "1.0000E-07", "2.0000E-07"}},
+      {"thresholds keep the digits that tell them apart",
+       {0.254, 2.54, 6.35, 12.7, 25.4},
+       {"0.254", "2.54", "6.35", "12.7", "25.4"}},
   };
   for (const Case& c : kCases) {
     PlotSettings s;

@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "plot/device.h"
+#include "plot/layout_derivation.h"
 #include "tests/support/recording_requests.h"
 
 namespace kor::plot {
@@ -178,6 +180,10 @@ TEST(ControlDecoders, TraceLabels) {
       {"TRACES=x", -24, [](const PlotSettings& s) { return !s.weighted_mean[0]; }, ""},
       // TRA anywhere in the keyword: this is a trace label, not an X axis.
       {"XTRA1=A", 0, [](const PlotSettings& s) { return s.trace_labels[0] == "A"; }, ""},
+      // A label past 80 bytes is cut, and a line says so.
+      {"TRACE2=AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA",
+       0, [](const PlotSettings& s) { return s.trace_labels[1] == std::string(80, 'A'); },
+       "  WARNING -- TRACE2: the label is longer than 80 bytes; cut to 80.\n"},
   };
   run_decoder_cases(kCases, std::size(kCases));
 }
@@ -249,12 +255,21 @@ TEST(ControlDecoders, AxesTypesAndText) {
       {"L_TEXT= 0.8/1/1/SW", 0, [](const PlotSettings& s) { return s.l_text == "0.8/1/1/SW"; }, ""},
       {"TITLE= Bias of 2 m temperature", 0,
        [](const PlotSettings& s) { return s.title == "Bias of 2 m temperature"; }, ""},
+      {"YLA=AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA/2", 0,
+       [](const PlotSettings& s) {
+         return s.y_title == std::string(80, 'A') && s.y_title_line == 2;
+       },
+       "  WARNING -- YLA: the axis title is longer than 80 characters; cut to 80.\n"},
+      {"YLA=Bias (mg/kg)", 0,
+       [](const PlotSettings& s) { return s.y_title == "Bias (mg/kg)" && s.y_title_line == 1; },
+       ""},
       {"XLA=TIME/2", 0,
        [](const PlotSettings& s) { return s.x_title == "TIME" && s.x_title_line == 2; }, ""},
       {"YLABEL=SCORE", 0,
        [](const PlotSettings& s) { return s.y_title == "SCORE" && s.y_title_line == 1; }, ""},
+      // No number after the slash: it is text.
       {"YRL=COUNT/x", 0,
-       [](const PlotSettings& s) { return s.ry_title == "COUNT" && s.ry_title_line == 1; }, ""},
+       [](const PlotSettings& s) { return s.ry_title == "COUNT/x" && s.ry_title_line == 1; }, ""},
       {"XUD=LOW/MID/HIGH", 0,
        [](const PlotSettings& s) {
          return s.user_xlabel_count == 3 && s.user_xlabels[2] == "HIGH";
@@ -425,6 +440,78 @@ TEST(ControlPasses, RightAxisTracesFactorsAndRanges) {
   EXPECT_EQ(l.x.data_min, 0.5);
   EXPECT_EQ(l.x.data_max, 2.0);
   EXPECT_EQ(l.y.data_max, 1.0);
+}
+
+TEST(ControlPasses, AxesThatTheDrawnTraceNeeds) {
+  // Three traces: 0.91 .. 1.2, 0.92 .. 1.1 and 10 .. 20 (the third on the right axis, RST = 3).
+  struct Case {
+    const char* name;
+    bool reversed;
+    int bars;            // HST colour of the first two traces
+    int left_axis_type;  // 1 linear, 2 logarithmic
+    double y_lo, y_hi;   // the left axis must hold this range
+    bool right_in_use;
+  };
+  const Case kCases[] = {
+      {"lines: the left traces alone", false, 0, 1, 0.91, 1.2, true},
+      // REV turns the right axis off: its trace is drawn against the left axis, which holds it.
+      {"reversed: the right trace on the left axis", true, 0, 1, 0.91, 20, false},
+      // Bars stand on 0, so 0 is on the axis.
+      {"bars reach 0", false, 2, 1, 0.0, 1.2, true},
+      // A logarithmic axis starts at a positive decade below the data.
+      {"logarithmic", false, 0, 2, 0.1, 10, true},
+  };
+  for (const Case& c : kCases) {
+    PlotSettings s;
+    reset_settings(s, 3, true);
+    decode_rst(s, "3", 3);
+    s.reversed = c.reversed;
+    if (c.reversed) s.right_axis = false;  // as the REV line leaves it
+    s.left_axis_type = c.left_axis_type;
+    if (c.bars > 0) {
+      s.bar_colour[0] = s.bar_colour[1] = c.bars;
+      s.hst_count = 2;
+    }
+    ControlInput in = three_traces();
+    in.xmin = {1, 1, 1};
+    in.xmax = {5, 5, 5};
+    in.ymin = {0.91, 0.92, 10};
+    in.ymax = {1.2, 1.1, 20};
+    in.ypositive = {0.91, 0.92, 10};
+    PlotLayout l;
+    BoxWhiskerBook book;
+    std::ostringstream os;
+    ASSERT_EQ(derive_layout(l, s, book, in, os), 0) << c.name;
+    EXPECT_LE(std::min(l.y.start, l.y.stop), c.y_lo) << c.name;
+    EXPECT_GE(std::max(l.y.start, l.y.stop), c.y_hi) << c.name;
+    if (c.left_axis_type == 2) {
+      EXPECT_GT(l.y.start, 0.0) << c.name;
+    }
+    if (c.right_in_use) {
+      EXPECT_GE(l.ry.stop, 20.0) << c.name;
+    }
+    if (c.bars == 0 && c.left_axis_type == 1 && !c.reversed) {
+      EXPECT_GT(l.y.start, 0.8) << c.name;
+    }
+  }
+  // A logarithmic axis given a range and a linear increment labels its decades.
+  PlotSettings s;
+  reset_settings(s, 1, true);
+  s.left_axis_type = 2;
+  s.yax = "1/100000/10";
+  s.yax_given = true;
+  ControlInput in = three_traces();
+  in.trace_count = 1;
+  in.xmin = {1};
+  in.xmax = {5};
+  in.ymin = {3};
+  in.ymax = {90000};
+  PlotLayout l;
+  BoxWhiskerBook book;
+  std::ostringstream os;
+  ASSERT_EQ(derive_layout(l, s, book, in, os), 0);
+  EXPECT_EQ(std::vector<double>(l.y.labels.begin(), l.y.labels.begin() + l.y.label_count),
+            (std::vector<double>{1, 10, 100, 1e3, 1e4, 1e5}));
 }
 
 // Two FAC lines scale the ranges one after the other; the values take the last factors.
@@ -624,6 +711,22 @@ TEST_F(ControlFile, MessagesOfAFileThatIsNoControlFileAreCapped) {
   EXPECT_EQ(out.find("\x7f\x01Q20"), std::string::npos);
   const std::string last = "  ... and 3 more messages of the control file, not shown.\n";
   EXPECT_EQ(out.substr(out.size() - std::min(out.size(), last.size())), last);
+}
+
+TEST_F(ControlFile, LinesPastTheirWidthAreCutWithAWarning) {
+  // A title line of 306 bytes keeps its first 256 (250 of the title); blanks past the width are
+  // no cut, and a line without a keyword is named by its number alone.
+  const std::string title(300, 'T');
+  ASSERT_EQ(run("TITLE=" + title + "\nDEV=TX\nXLA=X" + std::string(300, ' ') + "\n" +
+                    std::string(270, '=') + "\n",
+                three_traces()),
+            0);
+  EXPECT_EQ(settings_.title, title.substr(0, 250));
+  EXPECT_EQ(settings_.x_title, "X");
+  EXPECT_EQ(out_.str(),
+            "  WARNING -- TIT: line 1 is longer than 256 bytes; cut to 256.\n"
+            "  WARNING -- A LINE: line 4 is longer than 256 bytes; cut to 256.\n"
+            " +04 = Warning:  Invalid graphics control file keyword\n");
 }
 
 TEST_F(ControlFile, EveryTraceOnTheRightAxis) {

@@ -126,7 +126,7 @@ TEST(Titles, AutomaticTitleTraceLabelsAndAxisTitles) {
        3,
        1,
        "STAT=FHO MODEL=GFS V_RGN=G2/NHX",
-       "PARM=BIAS_SCORE FHOUR=24 - PARM=CSI FHOUR=48",
+       "PARM=CSI FHOUR=48 - PARM=BIAS_SCORE FHOUR=24",  // the second less the first
        "PARM=CSI FHOUR=48",
        "TIME (YYMMDD/HHNN)",
        "BIAS_SCORE DIFFERENCE"},
@@ -137,7 +137,7 @@ TEST(Titles, AutomaticTitleTraceLabelsAndAxisTitles) {
        5,
        3,
        "STAT=FHO MODEL=GFS V_RGN=G2/NHX",
-       "FHOUR=24 - FHOUR=48",
+       "FHOUR=48 - FHOUR=24",
        "FHOUR=48",
        "THRSH",
        "CSI SKILL SCORE"},

@@ -112,17 +112,22 @@ TEST(ScaleFactors, EachAxisItsFactorAndMissingPointsStay) {
   }
 }
 
-
-TEST(BinCounts, FhoSkillScoreAndBinnedPlotsCountWithTheFirstCode) {
-  // Trace 1 of plot 1: (N, F, H, O) = (100, 30, 10, 20), (100, 20, 10, 10), (100, 40, 10, 20),
-  // (100, 10, 0, 5), (100, 20, 4, 20).
+// Plot 1 of tests/data/stats/fho.trc, read with its data.
+void read_fho_plot(tracefile::ReaderState& reader) {
   util::TextUnit unit(8);
   ASSERT_TRUE(unit.open(std::string(KOR_TEST_DATA) + "/stats/fho.trc"));
-  tracefile::ReaderState reader;
   std::ostringstream os;
   int plots = 0, traces = 0, type = 0;
   ASSERT_EQ(tracefile::RDTD_INI(reader, unit, plots), 0);
   ASSERT_EQ(tracefile::RDTD_FND(reader, unit, 1, tracefile::kReadData, traces, type, os), 0);
+}
+
+TEST(BinCounts, FhoSkillScoreAndBinnedPlotsCountWithTheFirstCode) {
+  // Trace 1 of plot 1: (N, F, H, O) = (100, 30, 10, 20), (100, 20, 10, 10), (100, 40, 10, 20),
+  // (100, 10, 0, 5), (100, 20, 4, 20).
+  tracefile::ReaderState reader;
+  std::ostringstream os;
+  ASSERT_NO_FATAL_FAILURE(read_fho_plot(reader));
   struct Case {
     const char* what;
     int final_type, first_code;
@@ -143,6 +148,50 @@ TEST(BinCounts, FhoSkillScoreAndBinnedPlotsCountWithTheFirstCode) {
     rq.opcodes = {c.first_code, 1013};  // only the first code counts
     collect_bin_counts(rq, reader, *st, c.final_type, os);
     EXPECT_EQ(st->bin_counts, c.counts) << c.what;
+  }
+}
+
+TEST(NegativeCounts, ATraceWhoseSampleCountsAreNegativeIsReported) {
+  // Trace 1 of plot 1 has five points of 100 cases each; -9999 written as a count is no count.
+  struct Case {
+    const char* what;
+    std::vector<int> negative;  // points (from 1) of trace 1 whose count is made negative
+    double count;               // the count written there
+    std::string line;           // the warning, empty for none
+  };
+  const Case kCases[] = {
+      {"counts as read", {}, 0, ""},
+      {"two counts of -9999",
+       {2, 4},
+       -9999,
+       "  Warning:  TRACE #01 has 2 of 5 points with a negative sample count: they are not "
+       "scores.\n"},
+      {"one count of -1",
+       {5},
+       -1,
+       "  Warning:  TRACE #01 has 1 of 5 points with a negative sample count: they are not "
+       "scores.\n"},
+  };
+  for (const Case& c : kCases) {
+    tracefile::ReaderState reader;
+    std::ostringstream os;
+    ASSERT_NO_FATAL_FAILURE(read_fho_plot(reader));
+    for (int point : c.negative) reader.sum(1, 1, point) = c.count;
+    auto st = std::make_unique<DriverState>();
+    DriverRequest rq;
+    rq.traces = {1, 2};
+    rq.trace_count = 2;
+    rq.opcodes = {1001, 1001};
+    int final_type = kTimeSeries;
+    st->trace_count = 2;
+    ASSERT_EQ(compute_traces(rq, reader, *st, final_type, os), 0) << c.what;
+    const std::string out = os.str();
+    if (c.line.empty()) {
+      EXPECT_EQ(out.find("negative sample count"), std::string::npos) << c.what << out;
+    } else {
+      EXPECT_NE(out.find(c.line), std::string::npos) << c.what << out;
+      EXPECT_EQ(out.find("TRACE #02 has"), std::string::npos) << c.what << out;
+    }
   }
 }
 

@@ -4,9 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "graphics/request_codes.h"
 #include "plot/kinds.h"
 #include "tests/plot/draw/draw_fixture.h"
 
@@ -160,6 +163,108 @@ TEST(FrameLayout, AxisTitlesWidenTheirMarginsAndSitOutsideTheLabels) {
   const FrameLayout r = layout_frame(f.view(kTimeSeries), plan, square());
   EXPECT_EQ(r.x_title.text, "Y");
   EXPECT_EQ(r.y_title.text, "X");
+}
+
+TEST(FrameLayout, TheLegendLeavesThePlotTheMostRoom) {
+  // 700 x 700 units.
+  struct Case {
+    const char* name;
+    double cw, ch;  // character width and height
+    int traces;
+    const char* label;  // every trace's label (its number in front)
+    int columns;        // columns of the legend
+    double scale;       // legend text size
+    bool whole_lines;   // every entry on one line
+    bool dropped;
+  };
+  const Case kCases[] = {
+      // One column of 10 lines would take more than a third of the view: two columns of whole
+      // lines, not four columns of wrapped ones.
+      {"ten mid-length labels", 10, 20, 10, "Regional member", 2, 1.0, true, false},
+      // 24 labels of 63 characters: no whole lines within a third, but one column of whole lines
+      // at 70 % leaves the plot its share; three columns of wrapped entries would be less tall.
+      {"24 long labels", 7, 14, 24, "Model of the ensemble with a long and descriptive label here",
+       1, 0.7, true, false},
+      {"two short labels stay in one column", 10, 20, 2, "Global", 1, 1.0, true, false},
+      // 24 labels of 27 characters: whole lines in three columns of a text at 85 %, the largest
+      // text whose whole lines stay within a third.
+      {"24 mid-length labels", 7, 14, 24, "Regional ensemble member", 3, 0.85, true, false},
+  };
+  for (const Case& c : kCases) {
+    DrawFixture f(c.traces);
+    for (int h = 0; h < c.traces; ++h) {
+      f.layout.trace_labels[h] = c.label + std::string(" ") + std::to_string(h + 1);
+      f.set_trace(h, {0, 1}, {1, 2});
+    }
+    FrameMeasures m;
+    m.label = m.title = m.legend = m.axis = {c.cw, c.ch};
+    const FrameLayout l = layout_frame(f.view(kTimeSeries), AxisPlan{}, m);
+    EXPECT_EQ(l.legend_dropped, c.dropped) << c.name;
+    EXPECT_DOUBLE_EQ(l.legend_scale, c.scale) << c.name;
+    std::set<double> columns;
+    bool whole = true;
+    for (const LegendEntry& e : l.legend) {
+      columns.insert(e.sample_x);
+      whole = whole && e.lines.size() == 1;
+    }
+    EXPECT_EQ(static_cast<int>(columns.size()), c.columns) << c.name;
+    EXPECT_EQ(whole, c.whole_lines) << c.name;
+    // The plot keeps at least 30 % of the view region's height.
+    EXPECT_GE(l.top - l.bottom, 0.3 - 1e-9) << c.name;
+  }
+  // With no room at all the legend is left out.
+  DrawFixture tiny(24);
+  for (int h = 0; h < 24; ++h)
+    tiny.layout.trace_labels[h] = "A label that is rather long " + std::to_string(h);
+  FrameMeasures m;
+  m.view_width = m.view_height = 150;
+  m.label = m.title = m.legend = m.axis = {10, 20};
+  const FrameLayout l = layout_frame(tiny.view(kTimeSeries), AxisPlan{}, m);
+  EXPECT_TRUE(l.legend_dropped);
+  EXPECT_TRUE(l.legend.empty());
+}
+
+TEST(FrameTexts, AnEmptyTraceSaysSoInItsLegend) {
+  DrawFixture f(2);
+  f.layout.trace_labels = {"GOOD", "EMPTY"};
+  f.set_trace(0, {0, 1}, {1, 2});
+  f.set_trace(1, {0, 1}, {-9999, -9999});
+  const PlotView v = f.view(kTimeSeries);
+  EXPECT_EQ(legend_text(v, 0), "GOOD");
+  EXPECT_EQ(legend_text(v, 1), "EMPTY (NO DATA)");
+}
+
+TEST(FrameTexts, TextScalesWithThePanel) {
+  EXPECT_DOUBLE_EQ(panel_text_scale({0, 0, 1, 1}), 1.0);
+  EXPECT_DOUBLE_EQ(panel_text_scale({0, 0.51, 0.49, 1}), 0.5);  // a quarter: at least one half
+  EXPECT_NEAR(panel_text_scale({0, 0, 0.49, 1}), std::sqrt(0.49), 1e-12);
+  // The pen's scale multiplies the size of every text attribute request.
+  DrawFixture f(1);
+  f.pen.text_scale = 0.5;
+  bool hardware = false;
+  ASSERT_EQ(apply_text_attributes(f.pen, "2/1/1/SW", kLeft, hardware, 0.8), 0);
+  ASSERT_EQ(f.rq.calls.size(), 1u);
+  EXPECT_FLOAT_EQ(f.rq.calls[0].reals[0], 0.8f);
+  // A plot in a quarter of the page: every text of its frame and legend at half the size.
+  DrawFixture q(2);
+  q.rq.system_bounds['S'] = {0, 0, 700, 700};
+  q.rq.attribute_values.reals = {0.01f, 0.02f};
+  q.settings.panel = {0, 0.5, 0.5, 1};
+  q.layout.title = "A title";
+  q.layout.trace_labels = {"GLOBAL", "REGIONAL"};
+  q.layout.x.start = q.layout.y.start = 0;
+  q.layout.x.stop = q.layout.y.stop = 1;
+  q.set_trace(0, {0, 1}, {0, 1});
+  q.set_trace(1, {0, 1}, {1, 0});
+  AxisPlan plan;
+  ASSERT_EQ(frame_and_legend(q.pen, q.view(kTimeSeries), plan), 0) << q.out.str();
+  int sizes = 0;
+  for (const auto& call : q.rq.calls) {
+    if (call.code != graphics::kSetTextAttributes) continue;
+    ++sizes;
+    EXPECT_FLOAT_EQ(call.reals[0], 0.5f);
+  }
+  EXPECT_GE(sizes, 4);
 }
 
 TEST(FrameLayout, AxisTitleLinesPastThePageLeaveTheNarrowestTitle) {

@@ -243,6 +243,74 @@ TEST(TaylorDiagram, QuarterCircleWithoutNegativeCorrelations) {
   EXPECT_EQ(tags, 1);
 }
 
+TEST(TaylorDiagram, ATraceAtTheReferenceKeepsItsMarkerAndNumber) {
+  // Characters of 0.02 x 0.04: the REF label goes 0.048 above the reference unless a marker is
+  // there, and a marker on the reference dot gets the dot drawn small after it.
+  struct Case {
+    const char* name;
+    float x, y;      // the trace's point
+    bool ref_above;  // REF centred above the reference
+    bool small_dot;  // the dot small, after the trace's markers
+  };
+  constexpr Case kCases[] = {
+      {"far from the reference", 0.72f, 0.54f, true, false},
+      {"just above the reference", 1.0f, 0.046f, false, false},
+      {"on the reference", 1.005f, 0.01f, false, true},
+  };
+  for (const Case& c : kCases) {
+    Diagram g(1);
+    g.d.taylor[0] =
+        metrics::TaylorStatistics{100, std::hypot(c.x, c.y), 1.0, c.x / std::hypot(c.x, c.y), 0.1};
+    taylor_layout(taylor_frame(g.d), g.f.layout);
+    g.f.rq.system_bounds['M'] = {
+        static_cast<float>(g.f.layout.x.start), static_cast<float>(g.f.layout.y.start),
+        static_cast<float>(g.f.layout.x.stop), static_cast<float>(g.f.layout.y.stop)};
+    g.f.set_trace(0, {c.x}, {c.y});
+    ASSERT_EQ(draw_summary_diagram(g.f.pen, g.view(kTaylorDiagram)), 0) << c.name;
+    const RecordedRequest* ref = g.text("REF");
+    ASSERT_NE(ref, nullptr) << c.name;
+    EXPECT_EQ(ref->reals[0] == 1.0f && std::fabs(ref->reals[1] - 0.048f) < 1e-6, c.ref_above)
+        << c.name;
+    // The label's box (three characters and a fifth of one on each side, 1.2 high) in its
+    // justification, the last one set before it, leaves the marker's box free.
+    int justification = kCentred;
+    for (const RecordedRequest* r = g.f.rq.calls.data(); r < ref; ++r) {
+      if (r->code == graphics::kSetTextAttributes) justification = r->ints[5];
+    }
+    const float w = 3 * 0.02f, x0 = ref->reals[0];
+    const float left = justification == kLeft ? x0 : justification == kRight ? x0 - w : x0 - w / 2;
+    const float right = left + w;
+    const bool covered = c.x > left - 0.65f * 0.02f && c.x < right + 0.65f * 0.02f &&
+                         std::fabs(c.y - ref->reals[1]) < (0.6f + 0.45f) * 0.04f;
+    EXPECT_FALSE(covered) << c.name << " REF at " << ref->reals[0] << " " << ref->reals[1];
+    // The trace's number stands beside, above or below its marker (the scale's "1" is elsewhere).
+    int tags = 0;
+    for (const RecordedRequest& r : g.f.rq.calls) {
+      const float dx = std::fabs(r.reals.empty() ? 1 : r.reals[0] - c.x);
+      const float dy = std::fabs(r.reals.size() < 2 ? 1 : r.reals[1] - c.y);
+      if (r.code == graphics::kText && r.texts[0] == "1" && std::min(dx, dy) < 1e-6f &&
+          std::max(dx, dy) < 0.06f) {
+        ++tags;
+      }
+    }
+    EXPECT_EQ(tags, 1) << c.name;
+    // The reference dot: its size, and whether it comes after the trace's marker.
+    float size = 0;
+    bool after_trace = false, trace_seen = false;
+    for (const RecordedRequest& r : g.f.rq.calls) {
+      if (r.code == graphics::kSetMarkerAttributes) size = r.reals.empty() ? 0 : r.reals[0];
+      if (r.code != graphics::kMarkers || r.system != 'M') continue;
+      if (r.x == std::vector<float>{1.0f} && r.y == std::vector<float>{0.0f}) {
+        after_trace = trace_seen;
+        EXPECT_FLOAT_EQ(size, c.small_dot ? 0.4f : 1.2f) << c.name;
+      } else {
+        trace_seen = true;
+      }
+    }
+    EXPECT_EQ(after_trace, c.small_dot) << c.name;
+  }
+}
+
 TEST(PerformanceDiagram, ContoursLinesLabelsAndTotals) {
   Diagram g(1);
   g.f.layout.x.start = g.f.layout.y.start = 0;
