@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Draws the picture gallery of the README: kor runs every dialogue of examples/gallery/ whose
+# Draws the picture gallery of docs/kor.md: kor runs every dialogue of examples/gallery/ whose
 # control file writes a PNG, in a scratch folder, and the images are copied to the output folder.
 #   scripts/make-gallery.sh [build folder] [output folder]    (defaults: build, docs/gallery)
 # Fails when a run writes no image.
@@ -29,5 +29,22 @@ for ctl in "$top"/examples/gallery/*.ctl; do
   fi
   count=$((count + 1))
 done
+# The worked example of the README: from the record archive to a skill-score plot, in a folder of
+# its own (its trace.ucd is the one kor_select writes).
+mkdir records
+(
+  cd records
+  ln -s "$top/examples" examples
+  "$top/$build/bin/kor_select" -c examples/select/records.ctl -o records.trc -u trace.ucd \
+    examples/records > select.log 2>&1
+  "$kor" < examples/select/skillscore.in > records-skillscore.log 2>&1
+)
+if [ ! -s records/records-skillscore.png ]; then
+  echo "make-gallery: records-skillscore.png was not written:" >&2
+  cat records/select.log records/records-skillscore.log >&2
+  exit 1
+fi
+mv records/records-skillscore.png .
+count=$((count + 1))
 cp ./*.png "$out/"
 echo "$count images in $out"
