@@ -27,7 +27,8 @@ frequency bias, no smoothing), writing the text dump txt.dmp:
   printf 'examples/example.ctl\nexamples/example.trc\n1 1 1 0\n0\n1001\n0 0\n' | build/bin/kor
 On a terminal kor asks for each answer.  A failed run writes STOP <code> on standard error.
 kor --codes prints the table of op codes (docs/codes.md); kor --version the package version.
-README.md (section "kor") explains every number, the control file and the files written.
+docs/kor.md explains every number and the files written, docs/control-file.md the
+control file (installed under share/doc/kor; man kor).
 )";
 
 }  // namespace

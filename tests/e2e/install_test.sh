@@ -19,8 +19,9 @@ for program in kor kor_plots kor_files kor_select mplt kor_batch; do
       { echo "man -M $prefix/share/man $program shows no page"; exit 1; }
   fi
 done
-for file in share/kor/MPLT.ERR share/doc/kor/README.md share/doc/kor/codes.md \
-            share/doc/kor/record-format.md share/kor/examples/run-demo.sh; do
+for file in share/kor/MPLT.ERR share/doc/kor/README.md share/doc/kor/docs/codes.md \
+            share/doc/kor/docs/record-format.md \
+            share/doc/kor/docs/gallery/records-skillscore.png share/kor/examples/run-demo.sh; do
   [ -s "$prefix/$file" ] || { echo "not installed: $file"; exit 1; }
 done
 KOR_BIN="$prefix/bin" KOR_DEMO="$prefix/demo" MPLT_IDLE_SECONDS=5 \

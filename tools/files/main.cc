@@ -15,7 +15,8 @@ rova_models (model names, from the MODEL conditions) of a control file.  It read
 the control file name, the default second date and the default first date (YYYYMMDDHHNN).
 Example, from the top of the source tree:
   printf 'tests/data/files/verif.ctl\n201612311800\n201601010000\n' | build/bin/kor_files
-On a terminal kor_files asks for each line.  README.md (section "kor_files") explains more.
+On a terminal kor_files asks for each line.  docs/tools.md (section "kor_files") explains
+more.
 )";
 
 }  // namespace

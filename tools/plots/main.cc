@@ -25,7 +25,7 @@ kor_plots --plot-list OPCODE [CONTROL] reads the same line and writes, instead o
 a plot list for kor_batch: one line per plot (all its traces, op code OPCODE, display 1, lag 0,
 control file CONTROL, default kor.ctl), named after the trace data file, the plot and the code:
   echo examples/example.trc | build/bin/kor_plots --plot-list 1001 examples/example.ctl
-README.md (section "kor_plots") explains more.
+docs/tools.md (section "kor_plots") explains more.
 )";
 
 // kor_plots --plot-list OPCODE [CONTROL]: the plot list on standard output, the messages on
