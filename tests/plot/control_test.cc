@@ -711,6 +711,18 @@ TEST_F(ControlFile, MessagesOfAFileThatIsNoControlFileAreCapped) {
   EXPECT_EQ(out.find("\x7f\x01Q20"), std::string::npos);
   const std::string last = "  ... and 3 more messages of the control file, not shown.\n";
   EXPECT_EQ(out.substr(out.size() - std::min(out.size(), last.size())), last);
+
+  // Lines past the width count too: 25 long lines without a keyword are 50 messages, 20 shown.
+  std::string wide = "DEV=TX\n";
+  for (int i = 0; i < 25; ++i) wide += std::string(300, '\x7f') + "\n";
+  out_.str("");
+  ASSERT_EQ(run(wide, three_traces()), 0);
+  const std::string wide_out = out_.str();
+  EXPECT_EQ(std::count(wide_out.begin(), wide_out.end(), '\n'), 21);
+  EXPECT_NE(wide_out.find("A LINE: line 11 is longer"), std::string::npos);
+  EXPECT_EQ(wide_out.find("A LINE: line 12 is longer"), std::string::npos);
+  EXPECT_NE(wide_out.find("  ... and 30 more messages of the control file, not shown.\n"),
+            std::string::npos);
 }
 
 TEST_F(ControlFile, LinesPastTheirWidthAreCutWithAWarning) {
