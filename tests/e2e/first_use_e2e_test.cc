@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <string>
+#include <vector>
 
 #include "run_program.h"
 
@@ -179,6 +181,48 @@ TEST(FirstUse, PromptsOnATerminalOnly) {
       EXPECT_EQ(typed.read(c.file), piped.read(c.file)) << c.what;
     }
   }
+}
+
+// The README's worked example, command by command as it stands there: each "    $ " line of the
+// section runs from a folder that has the checkout's examples and the built programs where the
+// README has them, and the indented lines after it are what it prints.
+TEST(FirstUse, ReadmeWorkedExampleRunsAsWritten) {
+  std::ifstream in(fs::path(KOR_SOURCE_DIR) / "README.md");
+  std::vector<std::string> lines;
+  for (std::string l; std::getline(in, l);) lines.push_back(l);
+  const auto from = std::find(lines.begin(), lines.end(), "## From verification records to a picture");
+  ASSERT_NE(from, lines.end());
+  struct Command {
+    std::string line, shown;
+  };
+  std::vector<Command> commands;
+  bool in_output = false;  // the indented lines right after a command are its output
+  for (auto it = from + 1; it != lines.end() && it->rfind("## ", 0) != 0; ++it) {
+    if (it->rfind("    $ ", 0) == 0) {
+      commands.push_back({it->substr(6), ""});
+      in_output = true;
+    } else if (in_output && it->rfind("    ", 0) == 0) {
+      commands.back().shown += it->substr(4) + "\n";
+    } else {
+      in_output = false;
+    }
+  }
+  ASSERT_EQ(commands.size(), 2u);
+
+  ScratchDir dir("readme_example");
+  fs::create_directory_symlink(fs::path(KOR_EXAMPLES), dir.path() / "examples");
+  fs::create_directories(dir.path() / "build");
+  fs::create_directory_symlink(fs::path(KOR_PROGRAM).parent_path(), dir.path() / "build" / "bin");
+  for (const Command& c : commands) {
+    const ProgramRun r =
+        run_program("/bin/sh", dir, "MPLT_IDLE_SECONDS=2; export MPLT_IDLE_SECONDS\n" + c.line + "\n");
+    EXPECT_EQ(r.status, 0) << c.line << "\n" << r.err;
+    if (!c.shown.empty()) {
+      EXPECT_EQ(r.out, c.shown) << c.line;
+    }
+    EXPECT_EQ(r.out.find("\n -"), std::string::npos) << c.line << "\n" << r.out;
+  }
+  EXPECT_GT(fs::file_size(dir.path() / "records-skillscore.png"), 10000u);
 }
 
 }  // namespace
