@@ -73,7 +73,7 @@ std::string default_output_name(std::string_view device_name);
                                       PlotFiles& files, graphics::DrawingRequests* requests,
                                       std::ostream& os);
 
-// Applies a colour specification ("n=name;n=r:g:b;...", a trailing "?" lists the colours) and
+// Applies a colour list ("n=name;n=r:g:b;...", a trailing "?" lists the colours) and
 // writes the listing on `os` when asked.  Returns the first failing request's status, else 0.
 [[nodiscard]] int apply_colours(std::string_view spec, graphics::DrawingRequests& requests,
                                 std::ostream& os);

@@ -37,7 +37,7 @@ inline constexpr int kXLabelWidth = tracefile::kLabelWidth;  // abscissa labels
 inline constexpr int kStatLabelWidth = 20;  // statistic labels kept by the driver (the engine's)
 inline constexpr int kDeviceWidth = 256;  // the whole line: a file name is never cut
 inline constexpr int kColourSpecWidth = 128;
-inline constexpr int kAttrWidth = 80;        // text attribute specifications
+inline constexpr int kAttrWidth = 80;        // text attributes
 inline constexpr int kDefaultTrials = 2000;  // resampling trials without NSM (resampling's own)
 using util::kPlotMissing;
 

@@ -83,7 +83,7 @@ inline constexpr int kCentred = 2;
 inline constexpr int kLeft = 1;
 inline constexpr int kRight = 3;
 
-// A text attribute specification "size/font/width/HW" (or SW) read as reals: size 0 or less
+// Text attributes written "size/font/width/HW" (or SW) read as reals: size 0 or less
 // means the device default, font and width are taken to the nearest integer, a negative width
 // becomes 0; "HW" selects hardware text.
 struct TextSpec {
@@ -94,10 +94,10 @@ struct TextSpec {
 // Returns 0, or -12 when an item is not a number.
 [[nodiscard]] int parse_text_spec(std::string_view text, TextSpec& spec);
 
-// Applies a text attribute specification with the given justification (request 1002, no border,
+// Applies text attributes with the given justification (request 1002, no border,
 // no rotation), its size multiplied by `scale` and the pen's text_scale (a size of 0, the device
 // default, counting as 1 then).  `hardware` tells whether hardware text was chosen.  Returns 0, or
-// -12 when the specification is invalid or the server refused it.
+// -12 when the attributes are invalid or the server refused it.
 [[nodiscard]] int apply_text_attributes(Pen& pen, std::string_view text, int justification,
                                         bool& hardware, double scale = 1.0);
 

@@ -81,7 +81,7 @@ TEST_F(GraphicsDeviceTest, SetupRequestsReachARunningServer) {
   std::vector<Word> codes;
   for (const auto& r : server.requests()) codes.push_back(r[1]);
   // Start (101), mode query and change to 2, device selection, frame, clear, view; no colour
-  // specification, so no flush.
+  // list, so no flush.
   EXPECT_EQ(codes, (std::vector<Word>{101, 104, 103, 216, 213, 202, 301}));
   EXPECT_EQ(server.requests()[2], (std::vector<Word>{3, 103, 2}));
   EXPECT_EQ(out_.str(), "");
