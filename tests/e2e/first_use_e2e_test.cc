@@ -15,7 +15,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kBanner = " \n Version of kor = 2017.10\n \n";
 
 struct Program {
   const char* name;

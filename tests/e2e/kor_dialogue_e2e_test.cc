@@ -9,8 +9,6 @@
 namespace kor::e2e {
 namespace {
 
-const std::string kBanner = " \n Version of kor = 2017.10\n \n";
-
 struct Case {
   const char* what;
   const char* input;

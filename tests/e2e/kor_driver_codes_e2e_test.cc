@@ -20,7 +20,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr double kMissing = -9999.0;
-const std::string kBanner = " \n Version of kor = 2017.10\n \n";
 
 // The reader's trace mapping line: free-format integers are a blank and their digits.
 std::string map_line(int graph, int plot, int orig) {

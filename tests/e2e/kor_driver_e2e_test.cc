@@ -18,10 +18,6 @@
 namespace kor::e2e {
 namespace {
 
-const std::string kBanner = " \n Version of kor = 2017.10\n \n";
-const std::string kMap1 =
-    "  Graph rel trc # =  1 Plot rel trc # =  1 Orig trc # =  11\n"
-    "  Graph rel trc # =  2 Plot rel trc # =  2 Orig trc # =  12\n";
 const std::string kMap2 =
     "  Graph rel trc # =  1 Plot rel trc # =  1 Orig trc # =  21\n"
     "  Graph rel trc # =  2 Plot rel trc # =  2 Orig trc # =  22\n";

@@ -21,11 +21,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kBanner = " \n Version of kor = 2017.10\n \n";
-const std::string kMap1 =
-    "  Graph rel trc # =  1 Plot rel trc # =  1 Orig trc # =  11\n"
-    "  Graph rel trc # =  2 Plot rel trc # =  2 Orig trc # =  12\n";
-const std::string kStillRunning = "  Warning:  MOBPLT subprocesses are still running.\n";
 const std::string kPlot1 = "g.ctl\nex.trc\n1 1 1 0\n0\n1001\n0 0\n";
 
 bool queue_exists(key_t key) { return msgget(key, 0) >= 0; }

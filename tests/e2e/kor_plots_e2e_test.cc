@@ -30,7 +30,6 @@ std::string lines(std::initializer_list<const char*> list) {
 }
 
 // Free-format lines begin with one blank; a quoted text with its own leading blank gets two.
-const std::string kBanner = lines({" ", " Version of kor = 2017.10", " "});
 const std::string kPlotCount3 = lines({" ", "  Number of plots available =  3"});
 
 // three.trc, plot 1: a skill score plot of two traces over threshold, with a second

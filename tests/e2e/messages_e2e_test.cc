@@ -14,8 +14,6 @@
 namespace kor::e2e {
 namespace {
 
-const std::string kBanner = " \n Version of kor = 2017.10\n \n";
-
 // The lines of `text`, line `number` (from 1) replaced by `line`.
 std::string with_line(const std::string& text, int number, const std::string& line) {
   std::istringstream in(text);

@@ -11,6 +11,14 @@
 
 namespace kor::e2e {
 
+// What kor prints first, what the reader prints of the bundled example's plot 1 (its two traces),
+// and the last line of a run that drew on a graphics device: many end-to-end tests expect them.
+inline const std::string kBanner = " \n Version of kor = 2017.10\n \n";
+inline const std::string kMap1 =
+    "  Graph rel trc # =  1 Plot rel trc # =  1 Orig trc # =  11\n"
+    "  Graph rel trc # =  2 Plot rel trc # =  2 Orig trc # =  12\n";
+inline const std::string kStillRunning = "  Warning:  MOBPLT subprocesses are still running.\n";
+
 struct ProgramRun {
   int status = -1;  // exit status, or -1 when the program did not exit normally
   std::string out;  // standard output
