@@ -17,31 +17,18 @@ Plot 8: time series, 3 traces over 10 days: a good one, one whose counts are -99
 Plot 9: skill-score plot (type 3) of 2 traces against forecast hour, one trace constant -0.6.
 """
 import datetime
+import functools
 import math
 import os
+import sys
 
-
-def fortran_e(v, w, d, letter="E"):
-    if v == 0:
-        text = "0." + "0" * d + letter + "+00"
-    else:
-        e = math.floor(math.log10(abs(v))) + 1
-        digits = round(abs(v) / 10 ** e * 10 ** d)
-        if digits >= 10 ** d:
-            digits //= 10
-            e += 1
-        text = ("-" if v < 0 else "") + "0." + str(digits).zfill(d) + letter + \
-            ("-" if e < 0 else "+") + str(abs(e)).zfill(2)
-    return text.rjust(w)
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+import trace_text  # noqa: E402
+from trace_text import fortran_e  # noqa: E402
 
 
 header, body = [], []
-
-
-def group(trace, field, kind, records, plot, ptype):
-    header.append(f"{trace:4d}{field:4d}{kind:3d}{0:3d}{len(records):4d}{plot:4d}{ptype:3d}")
-    for r in records:
-        header.append(" ".join(str(x) for x in r))
+group = functools.partial(trace_text.group, header)
 
 
 def days(start, count):

@@ -8,31 +8,17 @@ Plot 3: binned-data plot (type 4) of one FHO trace against four thresholds (x-ax
 Every data value is a count-weighted sum: field k = N x (mean of data value k).  The means are
 listed here so that the expected scores can be worked out by hand from them.
 """
-import math
+import functools
 import os
+import sys
 
-
-def fortran_e(v, w, d, letter="E"):
-    if v == 0:
-        text = "0." + "0" * d + letter + "+00"
-    else:
-        e = math.floor(math.log10(abs(v))) + 1
-        digits = round(abs(v) / 10 ** e * 10 ** d)
-        if digits >= 10 ** d:
-            digits //= 10
-            e += 1
-        text = ("-" if v < 0 else "") + "0." + str(digits).zfill(d) + letter + \
-            ("-" if e < 0 else "+") + str(abs(e)).zfill(2)
-    return text.rjust(w)
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+import trace_text  # noqa: E402
+from trace_text import fortran_e  # noqa: E402
 
 
 lines = []
-
-
-def group(trace, field, kind, records, plot, ptype):
-    lines.append(f"{trace:4d}{field:4d}{kind:3d}{0:3d}{len(records):4d}{plot:4d}{ptype:3d}")
-    for r in records:
-        lines.append(" ".join(str(x) for x in r))
+group = functools.partial(trace_text.group, lines)
 
 
 # Means per point: N, then uf vf uo vo fo ff oo (VL1L2) or F H O as counts (FHO, N-weighted
