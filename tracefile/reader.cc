@@ -182,19 +182,24 @@ int read_trace_records(ReaderState& s, util::TextUnit& unit, int t, const DataHe
   TraceInfo& info = s.traces[t - 1];
   bool all_missing = true;
   std::string record;
-  const std::string layout = std::to_string(nvals) + (h.packed ? " packed values of 8 columns"
-                                                               : " values of 20 columns (D20.12)");
-  const std::string trace = "trace " + std::to_string(info.file_trace);
+  // The texts of the messages are made only when a record fails: they would cost a few strings
+  // per value of every record otherwise.
+  const auto layout = [&] {
+    return std::to_string(nvals) +
+           (h.packed ? " packed values of 8 columns" : " values of 20 columns (D20.12)");
+  };
   for (int p = 1; p <= h.points; ++p) {
-    const std::string point = "point " + std::to_string(p) + " of " + trace;
+    const auto point = [&] {
+      return "point " + std::to_string(p) + " of trace " + std::to_string(info.file_trace);
+    };
     if (!unit.read(record)) {
-      s.error_why = "The file ends before " + point + " (the data header announced " +
+      s.error_why = "The file ends before " + point() + " (the data header announced " +
                     std::to_string(h.points) + " points).";
       return -17;
     }
     if (record.size() < needed) {
-      s.error_why = "The data record of " + point + " has " + std::to_string(record.size()) +
-                    " characters; its 24-column label and " + layout + " need " +
+      s.error_why = "The data record of " + point() + " has " + std::to_string(record.size()) +
+                    " characters; its 24-column label and " + layout() + " need " +
                     std::to_string(full) +
                     ": the values stand in fixed columns, not separated by "
                     "blanks.";
@@ -205,13 +210,15 @@ int read_trace_records(ReaderState& s, util::TextUnit& unit, int t, const DataHe
     for (int k = 0; k < nvals; ++k) {
       const std::size_t at = kLabelWidth + static_cast<std::size_t>(k) * width;
       const std::string_view field = rec.substr(at, width);
-      const std::string columns = "Columns " + std::to_string(at + 1) + "-" +
-                                  std::to_string(at + width) + " of the data record of " + point;
+      const auto columns = [&] {
+        return "Columns " + std::to_string(at + 1) + "-" + std::to_string(at + width) +
+               " of the data record of " + point();
+      };
       double v = 0.0;
       if (h.packed) {
         const auto unpacked = unpack_value(field.substr(1));
         if (!unpacked) {
-          s.error_why = columns + " hold no packed value (a blank and seven characters).";
+          s.error_why = columns() + " hold no packed value (a blank and seven characters).";
           return -17;
         }
         v = *unpacked;
@@ -219,7 +226,7 @@ int read_trace_records(ReaderState& s, util::TextUnit& unit, int t, const DataHe
         const std::string_view value = util::rtrim(field.substr(
             field.find_first_not_of(' ') == std::string_view::npos ? field.size()
                                                                    : field.find_first_not_of(' ')));
-        s.error_why = columns + " hold \"" + std::string(field) +
+        s.error_why = columns() + " hold \"" + std::string(field) +
                       "\", which is no value of 20 columns (D20.12, e.g. 0.699010871245D+03)" +
                       (value.find(' ') != std::string_view::npos
                            ? ": the values stand in fixed columns, not separated by blanks or tabs."
@@ -238,7 +245,7 @@ int read_trace_records(ReaderState& s, util::TextUnit& unit, int t, const DataHe
       double x = 0.0;
       if (!util::read_real_field(label, 7, x)) {
         s.error_why =
-            "Columns 1-24 of the data record of " + point + " hold no real label (E24.7).";
+            "Columns 1-24 of the data record of " + point() + " hold no real label (E24.7).";
         return -17;
       }
       s.real_label(t, p) = x;
