@@ -17,9 +17,8 @@ Selector make_selector(const tracefile::Condition& c) {
   Selector s;
   s.type = c.type;
   if (c.type == 0) return s;
-  const bool early = c.type <= 9;  // types 1 to 8 use tokens 2 and 3, later ones 4 and 5
-  s.low = make_operand(c.tokens[early ? 1 : 3]);
-  if (tracefile::is_pair_type(c.type)) s.high = make_operand(c.tokens[early ? 2 : 4]);
+  s.low = make_operand(tracefile::condition_value(c));
+  if (tracefile::is_pair_type(c.type)) s.high = make_operand(tracefile::pair_value(c));
   return s;
 }
 

@@ -21,12 +21,6 @@ int digits_value(std::string_view s) {
   return v;
 }
 
-int days_in_month(int year, int month) {
-  static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-  return month == 2 && leap ? 29 : kDays[month - 1];
-}
-
 std::string quoted(std::string_view s) { return "\"" + std::string(s) + "\""; }
 
 }  // namespace
@@ -145,7 +139,7 @@ std::optional<long long> read_date_time(std::string_view token) {
   const int day = digits_value(token.substr(6, 2));
   const int hour = digits_value(token.substr(8, 2));
   const int minute = token.size() == 12 ? digits_value(token.substr(10, 2)) : 0;
-  if (year < 1000 || month < 1 || month > 12 || day < 1 || day > days_in_month(year, month) ||
+  if (year < 1000 || month < 1 || month > 12 || day < 1 || day > tracefile::days_in_month(year, month) ||
       hour > 23 || minute > 59) {
     return std::nullopt;
   }

@@ -18,6 +18,8 @@
 #include <string>
 #include <string_view>
 
+#include "tracefile/format.h"
+
 namespace kor::select {
 
 inline constexpr int kRecordFields = 15;  // field IDs 1 to 15
@@ -28,8 +30,8 @@ inline constexpr int kDateField = 5;    // VYMDH
 inline constexpr int kStatsField = 10;  // STATS, the record type
 
 // A missing data value, as the trace data file's tables hold one.
-inline constexpr double kMissingValue = -1.1e31;
-constexpr bool is_missing_value(double v) { return !(v > -1.0e30); }
+inline constexpr double kMissingValue = tracefile::kMissingFill;
+constexpr bool is_missing_value(double v) { return tracefile::is_table_missing(v); }
 
 // The tokens of one record, as views into its line.
 struct RecordTokens {
