@@ -1,6 +1,5 @@
 #include "mplt/output_file.h"
 
-#include <fcntl.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -8,6 +7,8 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+
+#include "util/temporary_file.h"
 
 namespace kor::mplt {
 namespace {
@@ -17,15 +18,6 @@ std::string folder_of(const std::string& path) {
   const std::size_t slash = path.rfind('/');
   if (slash == std::string::npos) return ".";
   return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-// A temporary file beside `target`: its descriptor, or -1 with errno set.
-int make_temporary(const std::string& target, std::string& name) {
-  const std::size_t slash = target.rfind('/');
-  const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-  name = (slash == std::string::npos ? std::string() : target.substr(0, slash + 1)) + "." + base +
-         ".XXXXXX";
-  return mkostemp(name.data(), O_CLOEXEC);
 }
 
 bool fail(const std::string& path, const char* reason, OutputFailure& failure) {
@@ -55,7 +47,7 @@ bool check_output(const std::string& path, std::string& target, OutputFailure& f
   }
   // A file can be made beside it (the folder may be read-only, or not take files at all).
   std::string probe;
-  const int fd = make_temporary(target, probe);
+  const int fd = util::make_temporary_beside(target, probe);
   if (fd < 0) return fail(path, std::strerror(errno), failure);
   ::close(fd);
   ::unlink(probe.c_str());
@@ -65,7 +57,7 @@ bool check_output(const std::string& path, std::string& target, OutputFailure& f
 bool write_whole(const std::string& path, const std::string& target, mode_t umask,
                  const std::function<bool(int)>& write, OutputFailure& failure) {
   std::string temporary;
-  const int fd = make_temporary(target, temporary);
+  const int fd = util::make_temporary_beside(target, temporary);
   if (fd < 0) return fail(path, std::strerror(errno), failure);
   errno = 0;
   bool ok = fchmod(fd, 0666 & ~umask) == 0 && write(fd);

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "util/temporary_file.h"
+
 namespace kor::plot {
 
 namespace {
@@ -32,10 +34,7 @@ int open_beside(const std::string& name, bool append, std::ofstream& out, std::s
     if (real != nullptr) target = real;
     std::free(real);
   }
-  const std::size_t slash = target.rfind('/');
-  temp = (slash == std::string::npos ? std::string() : target.substr(0, slash + 1)) + "." +
-         (slash == std::string::npos ? target : target.substr(slash + 1)) + ".XXXXXX";
-  const int fd = mkostemp(temp.data(), O_CLOEXEC);
+  const int fd = util::make_temporary_beside(target, temp);
   if (fd < 0) {
     const int error = errno;
     temp.clear();
