@@ -20,7 +20,6 @@
 #include "plot/traces.h"
 #include "resample/significance.h"
 #include "util/listout.h"
-#include "util/missing.h"
 #include "util/text.h"
 
 namespace kor::plot {
@@ -58,8 +57,7 @@ ControlInput control_input(const DriverState& st, int final_type) {
     double positive = 0.0;
     for (int i = 0; i < std::clamp(st.traces.count[position], 0, st.traces.leading); ++i) {
       const double v = st.traces.Y(position, i);
-      if (v > 0.0 && !util::IS_MISSING(v) && std::isfinite(v) &&
-          (positive == 0.0 || v < positive)) {
+      if (v > 0.0 && std::isfinite(v) && (positive == 0.0 || v < positive)) {
         positive = v;
       }
     }

@@ -10,6 +10,9 @@
 namespace kor::plot {
 namespace {
 
+// Reversed axes turn the right axis off: its traces are drawn against the left one.
+bool right_axis_in_use(const PlotSettings& s) { return s.right_axis || !s.reversed; }
+
 constexpr double kBig = 1.1e31;
 
 // Scales a value range and its differences by a FAC factor.
@@ -65,8 +68,7 @@ void initial_ranges(PlotLayout& l, const PlotSettings& s, const ControlInput& in
     xhi = std::max(xhi, in.xmax[i]);
   }
   set(l.x, xlo, xhi);
-  // Reversed axes turn the right axis off: its traces are drawn against the left one.
-  const bool right_in_use = s.right_axis || !s.reversed;
+  const bool right_in_use = right_axis_in_use(s);
   for (bool right : {false, true}) {
     AxisState& a = right ? l.ry : l.y;
     double lo = kBig, hi = -kBig;
@@ -111,7 +113,7 @@ void scale_ranges(PlotLayout& l, const PlotSettings& s, int final_type) {
         scale_range(l.y, line.left);
         break;
     }
-    if (line.right && (s.right_axis || !s.reversed)) {
+    if (line.right && right_axis_in_use(s)) {
       scale_range(l.ry, *line.right);
       if (s.right_only) l.y = l.ry;
     }

@@ -88,31 +88,32 @@ std::vector<std::string> number_labels(const std::vector<float>& values) {
     }
   }
   if (step == 0.0) step = largest > 0 ? largest : 1.0;
-  // The fewest decimals that write every value to within a thousandth of the spacing.
-  int decimals = -1;
-  for (int d = 0; d <= 6 && decimals < 0; ++d) {
-    const double scale = std::pow(10.0, d);
-    bool exact = true;
-    for (float v : values) {
-      if (std::fabs(v * scale - std::round(v * scale)) / scale > 1e-3 * step) exact = false;
+  // The fewest digits from 0 to `most` for which the error `error(v, d)` of writing each value is
+  // within a thousandth of the spacing, or -1.
+  const auto fewest_digits = [&](int most, const auto& error) {
+    for (int d = 0; d <= most; ++d) {
+      if (std::none_of(values.begin(), values.end(),
+                       [&](float v) { return error(v, d) > 1e-3 * step; })) {
+        return d;
+      }
     }
-    if (exact) decimals = d;
-  }
+    return -1;
+  };
+  const int decimals = fewest_digits(6, [](float v, int d) {
+    const double scale = std::pow(10.0, d);
+    return std::fabs(v * scale - std::round(v * scale)) / scale;
+  });
   const bool exponent = decimals < 0 || largest >= 1e7;
   // In exponent form every label of the axis has the same number of mantissa digits: the fewest
-  // (at most three decimals) that write each value to within a thousandth of the spacing.
+  // (three at most) that write each value to within a thousandth of the spacing.
   int mantissa = 3;
-  for (int d = 0; exponent && d < 3; ++d) {
-    bool exact = true;
-    for (float v : values) {
+  if (exponent) {
+    const int fewest = fewest_digits(2, [](float v, int d) {
       char buf[48];
       std::snprintf(buf, sizeof buf, "%.*E", d, static_cast<double>(v));
-      if (std::fabs(std::strtod(buf, nullptr) - v) > 1e-3 * step) exact = false;
-    }
-    if (exact) {
-      mantissa = d;
-      break;
-    }
+      return std::fabs(std::strtod(buf, nullptr) - v);
+    });
+    if (fewest >= 0) mantissa = fewest;
   }
   for (float v : values) {
     char buf[48];
