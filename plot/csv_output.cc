@@ -16,6 +16,11 @@
 namespace kor::plot {
 namespace {
 
+// A label's cell: the label without its leading and trailing blanks.
+std::string label_cell(std::string_view label) {
+  return csv_text(util::ST_LJST(util::rtrim(label)));
+}
+
 constexpr std::size_t kColumnCount = std::size(kCsvColumns);
 
 // Column positions of kCsvColumns.
@@ -30,7 +35,7 @@ enum Column : std::size_t {
   kStatistic,
   kBxwBenchmark,  // then the lower whisker, box lower and upper ends, upper whisker
   kBinCount = kBxwBenchmark + 5,
-  kSuccessRatio,  // then POD, CSI, bias
+  kSuccessRatio,                    // then POD, CSI, bias
   kSampleSize = kSuccessRatio + 4,  // then the Taylor statistics and their two ratios
   kRocArea = kSampleSize + 7,
   kRocStdError,
@@ -40,8 +45,8 @@ enum Column : std::size_t {
   kObservedFrequency,
   kCiLower,
   kCiUpper,
-  kBrierScore,  // then the Brier skill score
-  kRps = kBrierScore + 2,  // then the RPS skill score
+  kBrierScore,              // then the Brier skill score
+  kRps = kBrierScore + 2,   // then the RPS skill score
   kReliability = kRps + 2,  // then resolution and uncertainty
   kPotentialRps = kReliability + 3,
 };
@@ -102,8 +107,8 @@ void set_performance(Row& row, const std::optional<metrics::PerformancePoint>& p
 }
 
 void set_taylor(Row& row, const metrics::TaylorStatistics& t) {
-  const double v[] = {t.n,           t.forecast_sd, t.observed_sd, t.correlation,
-                      t.centred_rmsd, t.sd_ratio(),  t.rmsd_ratio()};
+  const double v[] = {t.n,          t.forecast_sd, t.observed_sd, t.correlation, t.centred_rmsd,
+                      t.sd_ratio(), t.rmsd_ratio()};
   for (std::size_t i = 0; i < std::size(v); ++i) set(row, kSampleSize + i, v[i]);
 }
 
@@ -121,8 +126,11 @@ bool write_row(std::ostream& os, const Row& row) {
 class TableWriter {
  public:
   TableWriter(const CsvInput& in, std::ostream& os)
-      : in_(in), dump_(*in.dump), os_(os), merged_(dump_.merged ? *dump_.merged : empty_),
-        index_(merged_.position, merged_count()) {}
+      : in_(in),
+        dump_(*in.dump),
+        os_(os),
+        merged_(dump_.merged ? *dump_.merged : empty_),
+        index_(merged_.position, used_merged_count(merged_)) {}
 
   int run() {
     const int count = std::min<int>(static_cast<int>(dump_.traces.size()), kMaxTraces);
@@ -134,11 +142,6 @@ class TableWriter {
   }
 
  private:
-  int merged_count() const {
-    return std::clamp(merged_.count, 0,
-                      static_cast<int>(std::min(merged_.position.size(), merged_.label.size())));
-  }
-
   // The abscissa's label: the merged label, or for real labels the merged value (the abscissa
   // itself when it has none); empty for an abscissa without a merged entry.
   std::string x_label(double x) const {
@@ -148,7 +151,7 @@ class TableWriter {
       return csv_number(valued ? dump_.merged_values[found] : x);
     }
     if (found < 0) return {};
-    return csv_text(util::ST_LJST(util::rtrim(merged_.label[found])));
+    return label_cell(merged_.label[found]);
   }
 
   // The cells every row of trace `p` starts with.
@@ -156,18 +159,15 @@ class TableWriter {
     Row row;
     row[kPlot] = std::to_string(in_.plot);
     row[kTrace] = std::to_string(p);
-    std::string label = in_.layout->trace_labels[p - 1];
     const int type = dump_.final_type;
     if (type == kAttributeDiagram || type == kCrpsReliability) {
-      label = substitute_score_tokens(label, type, dump_.summary[p - 1]);
       set_summary(row, type, dump_.summary[p - 1]);
     } else if (type == kRocDiagram && dump_.diagrams) {
-      label = substitute_auc(label, dump_.diagrams->roc[p - 1], dump_.diagrams->ci_level);
       set_roc(row, dump_.diagrams->roc[p - 1]);
     }
-    row[kTraceLabel] = csv_text(util::ST_LJST(util::rtrim(label)));
+    row[kTraceLabel] = label_cell(shown_trace_label(in_.layout->trace_labels[p - 1], dump_, p));
     if (p - 1 < static_cast<int>(in_.stat_labels.size())) {
-      row[kStatistic] = csv_text(util::ST_LJST(util::rtrim(in_.stat_labels[p - 1])));
+      row[kStatistic] = label_cell(in_.stat_labels[p - 1]);
     }
     return row;
   }
@@ -217,8 +217,7 @@ class TableWriter {
       return true;
     }
     const TraceData& t = dump_.traces[p - 1];
-    const int points =
-        std::clamp(t.points, 0, static_cast<int>(std::min(t.x.size(), t.y.size())));
+    const int points = used_points(t);
     const BoxWhiskerObject* object = object_of(p);
     for (int i = 0; i < points; ++i) {
       Row row = head;

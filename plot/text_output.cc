@@ -20,10 +20,6 @@ constexpr int kMaxLongWidth = 128;
 constexpr int kLongLine = 132;
 constexpr double kMergedTolerance = 1.0e-5;
 
-int used_points(const TraceData& t) {
-  return std::clamp(t.points, 0, static_cast<int>(std::min(t.x.size(), t.y.size())));
-}
-
 // Leading blanks that centre a text of `length` on 80 columns: 40 - length/2, none when that lies
 // outside 1..39.
 std::string centred80(std::string_view text) {
@@ -345,13 +341,9 @@ int write_trace_heading(std::ostream& os, const PlotLayout& layout, const TextDu
   util::list_write(os, {"   -----------------------"});
   util::list_write(os, {"     TRACE NUMBER = ", p});
   util::list_write(os, {});
-  std::string label = layout.trace_labels[p - 1];
-  if (input.final_type == kAttributeDiagram || input.final_type == kCrpsReliability) {
-    label = substitute_score_tokens(label, input.final_type, input.summary[p - 1]);
-  } else if (input.final_type == kRocDiagram && input.diagrams) {
-    label = substitute_auc(label, input.diagrams->roc[p - 1], input.diagrams->ci_level);
+  if (write_long_text(os, 68, 6, shown_trace_label(layout.trace_labels[p - 1], input, p)) != 0) {
+    return -23;
   }
-  if (write_long_text(os, 68, 6, label) != 0) return -23;
   util::list_write(os, {});
   if (write_long_text(os, 64, 8, "X AXIS LABEL = " + layout.x_title) != 0) return -23;
   util::list_write(os, {});
@@ -362,6 +354,25 @@ int write_trace_heading(std::ostream& os, const PlotLayout& layout, const TextDu
 
 }  // namespace
 
+int used_points(const TraceData& t) {
+  return std::clamp(t.points, 0, static_cast<int>(std::min(t.x.size(), t.y.size())));
+}
+
+int used_merged_count(const MergedAxis& merged) {
+  return std::clamp(merged.count, 0,
+                    static_cast<int>(std::min(merged.position.size(), merged.label.size())));
+}
+
+std::string shown_trace_label(std::string_view label, const TextDumpInput& input, int p) {
+  if (input.final_type == kAttributeDiagram || input.final_type == kCrpsReliability) {
+    return substitute_score_tokens(label, input.final_type, input.summary[p - 1]);
+  }
+  if (input.final_type == kRocDiagram && input.diagrams) {
+    return substitute_auc(label, input.diagrams->roc[p - 1], input.diagrams->ci_level);
+  }
+  return std::string(label);
+}
+
 int PLT_TEXT(const PlotLayout& layout, const TextDumpInput& input, std::ostream& os) {
   util::list_write(os, {});
   os << util::format("(24X,A)", {"************************"}) << '\n';
@@ -371,8 +382,7 @@ int PLT_TEXT(const PlotLayout& layout, const TextDumpInput& input, std::ostream&
 
   const MergedAxis empty;
   const MergedAxis& merged = input.merged ? *input.merged : empty;
-  const int merged_count = std::clamp(
-      merged.count, 0, static_cast<int>(std::min(merged.position.size(), merged.label.size())));
+  const int merged_count = used_merged_count(merged);
   const MergedIndex labels(merged.position, merged_count);
   std::vector<std::string> label_text(static_cast<std::size_t>(merged_count));  // 24 columns
   const int count = std::min<int>(static_cast<int>(input.traces.size()), kMaxTraces);

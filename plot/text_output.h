@@ -87,6 +87,14 @@ struct TextDumpInput {
 [[nodiscard]] int PLT_TEXT(const PlotLayout& layout, const TextDumpInput& input, TextDevice& text);
 [[nodiscard]] int PLT_TEXT(const PlotLayout& layout, const TextDumpInput& input, std::ostream& os);
 
+// The points of a trace that its arrays hold, and the entries of a merged axis that its arrays
+// hold: the counts, within the sizes of the arrays.
+int used_points(const TraceData& t);
+int used_merged_count(const MergedAxis& merged);
+// The label of trace `p` (from 1) as the text dump and the picture show it: an attribute or CRPS
+// reliability diagram's scores, or a ROC trace's area, in place of their tokens.
+std::string shown_trace_label(std::string_view label, const TextDumpInput& input, int p);
+
 // The six values of a box-whisker object line at one point: the central value, the ordinate, the
 // lower whisker end, the box's lower and upper ends and the upper whisker end, every one -9999
 // unless the central value, the ordinate and the box half-widths at table entry `at` are all

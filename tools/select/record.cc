@@ -139,8 +139,8 @@ std::optional<long long> read_date_time(std::string_view token) {
   const int day = digits_value(token.substr(6, 2));
   const int hour = digits_value(token.substr(8, 2));
   const int minute = token.size() == 12 ? digits_value(token.substr(10, 2)) : 0;
-  if (year < 1000 || month < 1 || month > 12 || day < 1 || day > tracefile::days_in_month(year, month) ||
-      hour > 23 || minute > 59) {
+  if (year < 1000 || month < 1 || month > 12 || day < 1 ||
+      day > tracefile::days_in_month(year, month) || hour > 23 || minute > 59) {
     return std::nullopt;
   }
   return (((static_cast<long long>(year) * 100 + month) * 100 + day) * 100 + hour) * 100 + minute;
