@@ -129,7 +129,10 @@ int read_listed_traces(FreeInput& input, int lag, PlotRequest& req) {
     return 11;
   }
   // A plot holds 24 traces: more numbers are dropped, and the run says so.
-  if (rc > 0) say({" More than 24 trace numbers: only the first 24 are plotted."});
+  if (rc > 0) {
+    const std::string most = std::to_string(tracefile::kMaxTraces);
+    say({" More than " + most + " trace numbers: only the first " + most + " are plotted."});
+  }
   if (!input.read_line(line, kListWidth, kAskOpCodeList)) {
     say({" Standard input for Op Codes failed."});
     return 14;

@@ -71,6 +71,17 @@ int CGETMQ(LinkState& link, QueueInfo& info) {
   return 0;
 }
 
+namespace {
+
+// Withdraws the ping (and anything else meant for a server that is not there) from the queue.
+void withdraw_ping(LinkState& link, int queue_id) {
+  std::array<Word, kMessageWords> stale{};
+  while (link.transport->receive(queue_id, kClientType, 0, stale) >= 0) {
+  }
+}
+
+}  // namespace
+
 int CCHECK(LinkState& link, int& queue_id, bool& running) {
   running = false;
   QueueInfo info;
@@ -123,19 +134,12 @@ int CCHECK(LinkState& link, int& queue_id, bool& running) {
               "Error: the graphics server (process %i) of queue key %i gives no answer within "
               "%i ms; no second server is started\n",
               static_cast<int>(holder), static_cast<int>(info.key), link.reply_wait_ms);
-        std::array<Word, kMessageWords> stale{};
-        while (link.transport->receive(queue_id, kClientType, 0, stale) >= 0) {
-        }
+        withdraw_ping(link, queue_id);
         return kLinkFailed;
       }
     }
   }
-  if (!running) {
-    // Withdraw the ping (and anything else meant for a server that is not there).
-    std::array<Word, kMessageWords> stale{};
-    while (link.transport->receive(queue_id, kClientType, 0, stale) >= 0) {
-    }
-  }
+  if (!running) withdraw_ping(link, queue_id);
   return 0;
 }
 

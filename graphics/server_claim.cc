@@ -20,21 +20,28 @@ struct flock whole_file(short type) {
   return l;
 }
 
+// The process whose lock keeps a write lock on the file of `fd` out, or 0.
+pid_t lock_holder(int fd) {
+  struct flock l = whole_file(F_WRLCK);
+  return fcntl(fd, F_GETLK, &l) == 0 && l.l_type != F_UNLCK ? l.l_pid : 0;
+}
+
 }  // namespace
 
-std::string server_claim_path(key_t key) {
+std::string key_file_path(key_t key, const char* suffix) {
   char name[64];
-  std::snprintf(name, sizeof name, "/tmp/kor-mplt-%08x.server", static_cast<unsigned>(key));
+  std::snprintf(name, sizeof name, "/tmp/kor-mplt-%08x%s", static_cast<unsigned>(key), suffix);
   return name;
 }
+
+std::string server_claim_path(key_t key) { return key_file_path(key, ".server"); }
 
 pid_t claim_holder(key_t key) {
   const int fd = ::open(server_claim_path(key).c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return 0;
-  struct flock l = whole_file(F_WRLCK);
-  const bool held = fcntl(fd, F_GETLK, &l) == 0 && l.l_type != F_UNLCK;
+  const pid_t holder = lock_holder(fd);
   ::close(fd);
-  return held ? l.l_pid : 0;
+  return holder;
 }
 
 int take_claim(key_t key, pid_t& holder) {
@@ -49,8 +56,7 @@ int take_claim(key_t key, pid_t& holder) {
     }
     struct flock l = whole_file(F_WRLCK);
     if (fcntl(fd, F_SETLK, &l) != 0) {
-      struct flock probe = whole_file(F_WRLCK);
-      holder = fcntl(fd, F_GETLK, &probe) == 0 && probe.l_type != F_UNLCK ? probe.l_pid : 0;
+      holder = lock_holder(fd);
       ::close(fd);
       if (holder > 0) return -1;
       continue;  // let go between the two calls: try again

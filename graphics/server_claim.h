@@ -14,6 +14,9 @@
 
 namespace kor::graphics {
 
+// The file /tmp/kor-mplt-<key><suffix> of queue key `key` (the key as eight hex digits).
+std::string key_file_path(key_t key, const char* suffix);
+
 // The claim file of queue key `key`.
 std::string server_claim_path(key_t key);
 

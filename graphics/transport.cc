@@ -138,11 +138,7 @@ std::string Transport::own_executable() {
 
 namespace {
 
-std::string lock_path(key_t key) {
-  char name[64];
-  std::snprintf(name, sizeof name, "/tmp/kor-mplt-%08x.lock", static_cast<unsigned>(key));
-  return name;
-}
+std::string lock_path(key_t key) { return key_file_path(key, ".lock"); }
 
 }  // namespace
 

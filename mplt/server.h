@@ -78,9 +78,6 @@ class Server {
   // Handles window events; closes the window device when the window is gone.
   void process_window_events();
 
-  // Why the last output file could not be made or written (request 105 tells the client).
-  const OutputFailure& output_failure() const { return failure_; }
-
   const DrawingState& state() const { return state_; }
   const Page& page() const { return page_; }
   const Device& device() const { return device_; }
