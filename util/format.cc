@@ -10,6 +10,7 @@
 #include <map>
 #include <optional>
 #include <span>
+#include <utility>
 
 #include "util/listout.h"
 
@@ -268,10 +269,11 @@ std::string fit(const std::string& s, int w) {
   return std::string(static_cast<std::size_t>(w) - s.size(), ' ') + s;
 }
 
-// Chooses between the text with the optional leading zero and the one without.
-std::string fit_optional_zero(const std::string& with_zero, const std::string& without, int w) {
+// A field whose leading zero is optional: `without` is the text without it, "0" goes in at
+// `zero_at` when the field has room for it (a free-width field never takes it).
+std::string fit_optional_zero(std::string without, std::size_t zero_at, int w) {
   if (w == 0) return without;
-  if (static_cast<int>(with_zero.size()) <= w) return fit(with_zero, w);
+  if (static_cast<int>(without.size()) + 1 <= w) without.insert(zero_at, 1, '0');
   return fit(without, w);
 }
 
@@ -352,7 +354,7 @@ std::string render_fixed(double v, int w, int d, int k) {
   const std::string tail = "." + frac;
   if (!int_part.empty()) return fit(sign + int_part + tail, w);
   if (d == 0) return fit(sign + "0" + tail, w);
-  return fit_optional_zero(sign + "0" + tail, sign + tail, w);
+  return fit_optional_zero(sign + tail, sign.size(), w);
 }
 
 // Appends the exponent part of an E or D field to `out`: letter, sign and two digits, or sign and
@@ -414,10 +416,8 @@ std::string render_exp(double v, int w, int d, int e, int k, char letter) {
     body += digits;
   }
   if (!append_exponent(body, a == 0 ? 0 : x + 1 - k, e, letter)) return stars(w);
-  if (k > 0 || w == 0) return fit(body, w);
-  // "0.ddd" when the field has room for the zero, else ".ddd".
-  if (static_cast<int>(body.size()) + 1 <= w) body.insert(v < 0 ? 1 : 0, 1, '0');
-  return fit(body, w);
+  if (k > 0) return fit(body, w);
+  return fit_optional_zero(std::move(body), v < 0 ? 1 : 0, w);
 }
 
 std::string render_general(double v, int w, int d, int e, int k) {
