@@ -7,6 +7,7 @@
 #include <fstream>
 #include <ostream>
 
+#include "plot/device.h"
 #include "plot/kinds.h"
 #include "plot/messages.h"
 #include "tracefile/format.h"
@@ -309,8 +310,7 @@ int write_csv_output(DriverState& st, const TextDumpInput& dump,
     PLT_MSG(w, "PLT_DRIV", os);
     rc = w;
   }
-  st.files.text.close();
-  return rc;
+  return close_text(st.files.text, true, rc, -23, "PLT_DRIV", os);
 }
 
 }  // namespace kor::plot

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cstring>
 #include <ostream>
 
 #include "graphics/request_codes.h"
@@ -200,6 +201,18 @@ int start_output_device(const PlotSettings& s, const DeviceSpec& spec, PlotFiles
   }
   files.graphics_started = true;
   return setup_graphics_device(s, spec, *requests, os);
+}
+
+int close_text(TextDevice& text, bool all, int rc, int code, const char* caller, std::ostream& os) {
+  if (all ? text.close() : text.close_dump()) return rc;
+  if (rc == 0) {
+    rc = code;
+    PLT_MSG(rc, caller, os);
+  }
+  // Which file, and why.
+  os << " Cannot write the output file " << text.failed_name << ": "
+     << std::strerror(text.write_error) << '\n';
+  return rc;
 }
 
 }  // namespace kor::plot

@@ -54,6 +54,12 @@ std::string default_output_name(std::string_view device_name);
 // for appending without.  Returns 0, -22 (text dump or table) or -41 (box-whisker text).
 [[nodiscard]] int open_text_device(PlotFiles& files, bool clear, const DeviceSpec& spec);
 
+// Closes the text files (`all`: both, else the dump only) after their writes that gave `rc`; a
+// file that could not be written whole is reported with `code` (from `caller`) unless `rc`
+// reported a failure already, then by a line that names the file and the reason.  Returns the
+// code of the output.
+int close_text(TextDevice& text, bool all, int rc, int code, const char* caller, std::ostream& os);
+
 // Starts plotting: the server is found or started in mode 0, and set to the plotting mode (2) when
 // it reports another mode.  Returns 0 or the first failing request's status.
 [[nodiscard]] int start_graphics(graphics::DrawingRequests& requests);

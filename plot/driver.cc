@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <ostream>
 
 #include "graphics/link.h"
@@ -144,25 +143,6 @@ int end_graphics(OutputDevice& device, std::ostream& os) {
 int end_early(OutputDevice& device, DriverState& st, int rc, std::ostream& os) {
   (void)end_graphics(device, os);
   st.files.text.close();
-  return rc;
-}
-
-// After the code of a text output that could not be written: which file, and why.
-void explain_text_failure(const TextDevice& text, std::ostream& os) {
-  os << " Cannot write the output file " << text.failed_name << ": "
-     << std::strerror(text.write_error) << '\n';
-}
-
-// Closes the text dump (`all`: both files) after its writes that gave `rc`; a file that could not
-// be written whole is reported with the code -23 (`code`) unless `rc` reported it already.
-int close_text(TextDevice& text, bool all, int rc, int code, const char* caller,
-               std::ostream& os) {
-  if (all ? text.close() : text.close_dump()) return rc;
-  if (rc == 0) {
-    rc = code;
-    PLT_MSG(rc, caller, os);
-  }
-  explain_text_failure(text, os);
   return rc;
 }
 

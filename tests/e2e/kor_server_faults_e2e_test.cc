@@ -273,6 +273,7 @@ TEST_F(ServerFaults, AFullFileSystemKeepsEveryOldOutputAndSaysWhichFileAndWhy) {
       {"PS|o.ps", "o.ps", graphics_error},
       {"SVG|o.svg", "o.svg", graphics_error},
       {"TX|tx.dmp", "tx.dmp", " PLT_TEXT\n -23 = Cannot write to output file text device.\n"},
+      {"CSV|tx.csv", "tx.csv", " PLT_DRIV\n -23 = Cannot write to output file text device.\n"},
   };
   std::vector<std::string> good;
   for (const Case& c : kCases) {
@@ -294,6 +295,7 @@ TEST_F(ServerFaults, AFullFileSystemKeepsEveryOldOutputAndSaysWhichFileAndWhy) {
   end_server();  // the server started under the limit
   for (std::size_t i = 0; i < std::size(kCases); ++i) {
     const Case& c = kCases[i];
+    // kor names its own files as the control file does, the server with their folder.
     const std::string file = c.file[0] == 't' ? std::string(c.file) : folder + "/" + c.file;
     const std::string said = c.lines + " Cannot write the output file " + file + ": File too large\n";
     EXPECT_NE(runs[i].out.find(said), std::string::npos) << c.dev << "\n" << runs[i].out;
