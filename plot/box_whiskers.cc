@@ -8,7 +8,6 @@
 #include "plot/draw/box_whisker.h"
 #include "plot/text_output.h"
 #include "resample/resample.h"
-#include "util/format.h"
 #include "util/listout.h"
 #include "util/text.h"
 
@@ -211,14 +210,9 @@ int write_box_whiskers(const DriverState& st, std::ostream& file) {
          << util::rtrimmed(st.layout.trace_labels[o.benchmark - 1]) << '\n';
     if (!file) return -42;
     file << " X# BENCHMRK_VAL PAIRED_VALUE MIN_WSKR_VAL  CI_LOWERBND  CI_UPPERBND MAX_WSKR_VAL\n";
-    if (o.zero_colour) {
-      file << util::format("(1X,'**',8X,A)", {"ZERO COLOR NUMBER = NO BXWSKR OBJECTS"}) << '\n';
-    }
+    if (o.zero_colour) file << bxw_zero_colour_line() << '\n';
     for (std::size_t i = 0; i < o.points.size(); ++i) {
-      const std::array<double, 6>& v = o.points[i];
-      file << util::format("(1X,I2,6(1X,1P,E12.5))",
-                           {static_cast<int>(i) + 1, v[0], v[1], v[2], v[3], v[4], v[5]})
-           << '\n';
+      file << bxw_point_line(static_cast<int>(i) + 1, o.points[i]) << '\n';
     }
     util::list_write(file, {});
     if (!file) return -42;

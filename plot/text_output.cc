@@ -469,7 +469,7 @@ int write_bxw_objects(std::ostream& os, const PlotSettings& settings, int object
                       const std::vector<double>& central, const std::vector<double>& ordinates,
                       const BoxWhiskerTables& tables, double scale) {
   if (object < 1 || object > kMaxTraces || settings.bxw_request[object - 1] <= 0) {
-    os << util::format("(1X,'**',8X,A)", {"ZERO COLOR NUMBER = NO BXWSKR OBJECTS"}) << '\n';
+    os << bxw_zero_colour_line() << '\n';
     return os ? 0 : -42;
   }
   const std::size_t first = BoxWhiskerTables::at(object - 1, 0);
@@ -480,10 +480,18 @@ int write_bxw_objects(std::ostream& os, const PlotSettings& settings, int object
   for (int i = 0; i < count; ++i) {
     const std::array<double, 6> v =
         bxw_point_values(settings, central[i], ordinates[i], tables, first + i, scale);
-    os << util::format("(1X,I2,6(1X,1P,E12.5))", {i + 1, v[0], v[1], v[2], v[3], v[4], v[5]})
-       << '\n';
+    os << bxw_point_line(i + 1, v) << '\n';
   }
   return os ? 0 : -42;
+}
+
+std::string bxw_zero_colour_line() {
+  return util::format("(1X,'**',8X,A)", {"ZERO COLOR NUMBER = NO BXWSKR OBJECTS"});
+}
+
+std::string bxw_point_line(int number, const std::array<double, 6>& values) {
+  const std::array<double, 6>& v = values;
+  return util::format("(1X,I2,6(1X,1P,E12.5))", {number, v[0], v[1], v[2], v[3], v[4], v[5]});
 }
 
 std::string colour_listing_header() {

@@ -95,6 +95,11 @@ int used_merged_count(const MergedAxis& merged);
 // reliability diagram's scores, or a ROC trace's area, in place of their tokens.
 std::string shown_trace_label(std::string_view label, const TextDumpInput& input, int p);
 
+// The lines of the box-whisker text: the line of a result without objects, and the line of point
+// `number` (from 1) with its six values.
+std::string bxw_zero_colour_line();
+std::string bxw_point_line(int number, const std::array<double, 6>& values);
+
 // The six values of a box-whisker object line at one point: the central value, the ordinate, the
 // lower whisker end, the box's lower and upper ends and the upper whisker end, every one -9999
 // unless the central value, the ordinate and the box half-widths at table entry `at` are all
